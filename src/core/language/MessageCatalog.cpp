@@ -1,0 +1,123 @@
+#include "core/language/MessageCatalog.h"
+
+#include "core/language/BuiltinTexts.h"
+#include "core/shell/TextRules.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace {
+
+const QString kBlank = QStringLiteral(" ");
+const QChar kPilcrow = QChar(0x00B6);
+
+// The upper half of Windows-1252 that differs from Latin-1 (0x80 to 0x9F).
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString decodeCp1252(const QByteArray& bytes) {
+    QString result;
+    result.reserve(bytes.size());
+    for (char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        result.append(QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b)));
+    }
+    return result;
+}
+
+} // namespace
+
+MessageCatalog::MessageCatalog() {
+    Build_Default_Texts();
+}
+
+void MessageCatalog::Build_Default_Texts() {
+    m_texts.clear();
+    for (int i = 0; i < SlotCount; ++i)
+        m_texts.append(kBlank);
+    for (int i = 0; i < kBuiltinTextCount; ++i)
+        m_texts[kBuiltinTexts[i].slot] = QString::fromUtf8(kBuiltinTexts[i].text);
+    for (int i = 0; i < kHiddenTextCount; ++i)
+        m_texts[kHiddenTexts[i].slot] = QString::fromUtf8(kHiddenTexts[i].text);
+    Msg_Catalog_Size = SlotCount;
+}
+
+QString MessageCatalog::text(int slot) const {
+    if (slot < 0 || slot >= m_texts.size())
+        return kBlank;
+    return m_texts[slot];
+}
+
+void MessageCatalog::setText(int slot, const QString& text) {
+    if (slot >= 0 && slot < m_texts.size())
+        m_texts[slot] = text;
+}
+
+QString decodeLanguageFile(const QByteArray& bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
+    if (bytes.startsWith("\xFF\xFE")) {
+        QStringDecoder decoder(QStringConverter::Utf16LE);
+        return decoder(bytes.mid(2));
+    }
+    if (bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(QStringConverter::Utf16BE);
+        return decoder(bytes.mid(2));
+    }
+    return decodeCp1252(bytes);
+}
+
+void applyLanguageLine(MessageCatalog& catalog, const QString& rawLine) {
+    const QString line = trimText(rawLine);
+    if (!line.startsWith(QStringLiteral("STR")))
+        return;
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0)
+        return;
+    // The slot number stands between STR and "=", less the one character just before "=".
+    const qsizetype numberLength = equals - 4;
+    if (numberLength <= 0)
+        return;
+    const auto slot = parseIntText(trimText(line.mid(3, numberLength)));
+    if (!slot || *slot < 0 || *slot >= catalog.Msg_Catalog_Size)
+        return;
+    QString text = trimText(line.mid(equals + 1));
+    if (text.isEmpty())
+        return;
+    const qsizetype comment = text.indexOf(QStringLiteral("/#/"));
+    if (comment >= 0) {
+        text = trimText(text.left(comment));
+        // A text that was all comment leaves the slot as it was, like an empty one.
+        if (text.isEmpty())
+            return;
+    }
+    if (text.startsWith(kPilcrow))
+        text.remove(0, 1);
+    const qsizetype pilcrow = text.indexOf(kPilcrow);
+    if (pilcrow >= 0)
+        text.truncate(pilcrow);
+    catalog.setText(*slot, text);
+}
+
+bool MessageCatalog::Load_Lng_File(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QString content = decodeLanguageFile(file.readAll());
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    for (const QString& line : content.split(lineBreak))
+        applyLanguageLine(*this, line);
+    return true;
+}
+
+QString builtinText(int slot) {
+    for (int i = 0; i < kBuiltinTextCount; ++i) {
+        if (kBuiltinTexts[i].slot == slot)
+            return QString::fromUtf8(kBuiltinTexts[i].text);
+    }
+    return {};
+}

@@ -1,0 +1,7 @@
+#include "core/shell/Paths.h"
+
+#include <QDir>
+
+QString joinPath(const QString& folder, const QString& name) {
+    return folder + QDir::separator() + name;
+}

@@ -1,0 +1,15 @@
+#include "core/shell/ProgramState.h"
+
+#include "core/shell/Paths.h"
+
+void ProgramState::setProgramFolder(const QString& folder) {
+    Dir_Program = folder;
+    Dir_Master = joinPath(folder, QStringLiteral("MASTER"));
+    Dir_Projects = joinPath(folder, QStringLiteral("PROJECTS"));
+    Dir_Language = joinPath(folder, QStringLiteral("LANGUAGE"));
+}
+
+void ProgramState::Set_Files() {
+    File_ParGen = joinPath(Active_Conf_Dir, QStringLiteral("ParGen.xml"));
+    File_NMEA_Access = joinPath(Active_Conf_Dir, QStringLiteral("NMEA_0183_Set_Access.xml"));
+}

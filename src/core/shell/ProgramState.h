@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/language/MessageCatalog.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The program-wide state: one instance for the whole run, shared by every window.
+struct ProgramState {
+    QString Dir_Program;
+    QString Dir_Master;
+    QString Dir_Projects;
+    QString Dir_Language;
+
+    QString Active_Conf_Name;
+    QString Active_Conf_Dir; // empty while no configuration is open
+    QString File_ParGen;
+    QString File_NMEA_Access;
+
+    QString Last_IP_Address = QStringLiteral("192.168.2.205");
+    QString Language_Name = QStringLiteral("English");
+    bool Enable_Internet = false;
+    bool Enable_Update = false;
+    bool Enable_Jump_Field_Tables = false;
+    bool Enable_Double_Click_Auto_Size = false;
+
+    // Live for one run only.
+    int Update_Option_Index = 0;
+    bool Update_Read_Back = true;
+
+    MessageCatalog Msg_Catalog;
+
+    // The row copied last in any table editor, one entry per data column ("Y"/"N" for check boxes).
+    QStringList Row_Clipboard;
+    QList<bool> Row_Clipboard_Checks;
+
+    bool Conf_Is_Open() const { return !Active_Conf_Dir.isEmpty(); }
+    QString msg(int slot) const { return Msg_Catalog.text(slot); }
+
+    // Sets the program folder and the three folders beside it.
+    void setProgramFolder(const QString& folder);
+    // File_ParGen and File_NMEA_Access from Active_Conf_Dir.
+    void Set_Files();
+};

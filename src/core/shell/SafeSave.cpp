@@ -1,0 +1,34 @@
+#include "core/shell/SafeSave.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+bool saveFileAtomically(const QString& path, const QByteArray& data, QString* error) {
+    // Replacing through a rename would slip past a read-only file, and so would the
+    // administrator's rights; a file whose owner may not write it is refused as the user expects.
+    if (QFile::exists(path) && !(QFile::permissions(path) & QFileDevice::WriteOwner)) {
+        if (error)
+            *error = QStringLiteral("The file is read-only");
+        return false;
+    }
+    QSaveFile file(path);
+    // A read-only target must refuse the save, as it would for a plain write.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    if (file.write(data) != data.size()) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}

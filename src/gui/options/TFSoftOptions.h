@@ -1,0 +1,17 @@
+#pragma once
+
+#include "gui/shell/LanguageAware.h"
+
+#include <QDialog>
+
+struct ProgramState;
+
+class TFSoftOptions : public QDialog, public LanguageAware {
+    Q_OBJECT
+public:
+    explicit TFSoftOptions(ProgramState& state, QWidget* parent = nullptr);
+    void Set_Lang() override;
+
+private:
+    ProgramState& m_state;
+};

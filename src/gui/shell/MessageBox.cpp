@@ -1,0 +1,45 @@
+#include "gui/shell/MessageBox.h"
+
+#include "core/shell/ProductIdentity.h"
+
+#include <QMessageBox>
+
+namespace {
+MessageBox::Handler* g_handler = nullptr;
+}
+
+void MessageBox::setHandler(Handler* handler) {
+    g_handler = handler;
+}
+
+void MessageBox::error(QWidget* parent, const QString& text) {
+    show(parent, Kind::Error, text);
+}
+
+void MessageBox::warning(QWidget* parent, const QString& text) {
+    show(parent, Kind::Warning, text);
+}
+
+MessageBox::Answer MessageBox::question(QWidget* parent, const QString& text) {
+    return show(parent, Kind::Question, text);
+}
+
+MessageBox::Answer MessageBox::show(QWidget* parent, Kind kind, const QString& text) {
+    if (g_handler)
+        return g_handler->show(parent, kind, text);
+    const QString title = Product::SW_Code;
+    switch (kind) {
+    case Kind::Error:
+        QMessageBox::critical(parent, title, text);
+        return Answer::Yes;
+    case Kind::Warning:
+        QMessageBox::warning(parent, title, text);
+        return Answer::Yes;
+    case Kind::Question:
+        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
+                       QMessageBox::Yes
+                   ? Answer::Yes
+                   : Answer::No;
+    }
+    return Answer::No;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QPixmap>
+
+// The program's own pictures, drawn in code so they stay sharp and need no files.
+namespace Pictures {
+
+enum class Kind {
+    Info,
+    Options,
+    Close,
+    NewConfiguration,
+    OpenConfiguration,
+    Communication,
+    NmeaAccess,
+    UpdateDevice,
+    Ok,
+    Cancel,
+    Execute,
+    PanelExpanded,
+    PanelCollapsed,
+    Product,
+};
+
+QPixmap picture(Kind kind, int size);
+
+} // namespace Pictures

@@ -1,0 +1,84 @@
+#include "gui/shell/TFOpenConf.h"
+
+#include "core/shell/Configurations.h"
+#include "core/shell/ProductIdentity.h"
+#include "core/shell/ProgramState.h"
+#include "gui/shell/Pictures.h"
+#include "gui/shell/WindowLook.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+TFOpenConf::TFOpenConf(ProgramState& state, QWidget* parent) : QDialog(parent), m_state(state) {
+    WindowLook::apply(this);
+    resize(377, 351);
+    setMinimumSize(300, 220);
+    P_Title = new WindowLook::TitlePanel(this);
+    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+    Label1 = WindowLook::label(this, 16, 70);
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    P_Button = new QWidget(this);
+    Btn_OK = WindowLook::button(P_Button, QRect(0, 6, 110, 28));
+    Btn_OK->setIcon(Pictures::picture(Pictures::Kind::Ok, 16));
+    Btn_Cancel = WindowLook::button(P_Button, QRect(0, 6, 110, 28));
+    Btn_Cancel->setIcon(Pictures::picture(Pictures::Kind::Cancel, 16));
+    connect(Btn_OK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            Name_Conf = ListBox1->item(row)->text();
+    });
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    Set_Lang();
+}
+
+void TFOpenConf::resizeEvent(QResizeEvent* event) {
+    // The list grows with the window; the buttons keep to its right edge.
+    const int w = width();
+    const int h = height();
+    P_Title->setGeometry(0, 0, w, 69);
+    ListBox1->setGeometry(16, 94, w - 32, h - 94 - 40 - 8);
+    P_Button->setGeometry(0, h - 40, w, 40);
+    Btn_Cancel->move(w - 126, 6);
+    Btn_OK->move(w - 244, 6);
+    QDialog::resizeEvent(event);
+}
+
+void TFOpenConf::Set_Lang() {
+    setWindowTitle(m_state.msg(200));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(201));
+    WindowLook::setLabelText(Label1, m_state.msg(202));
+    Btn_OK->setText(m_state.msg(203));
+    Btn_Cancel->setText(m_state.msg(204));
+    ListBox1->setToolTip(m_state.msg(205));
+    Btn_OK->setToolTip(m_state.msg(206));
+    Btn_Cancel->setToolTip(m_state.msg(207));
+}
+
+void TFOpenConf::Load_Existing_Configuration() {
+    SL = Configurations::list(m_state.Dir_Projects);
+}
+
+void TFOpenConf::showEvent(QShowEvent* event) {
+    Load_Existing_Configuration();
+    const QString kept = Name_Conf;
+    ListBox1->clear();
+    ListBox1->addItems(SL);
+    // The open configuration is the part of Active_Conf_Dir after the projects folder.
+    QString open;
+    const QString prefix = m_state.Dir_Projects + QDir::separator();
+    if (m_state.Active_Conf_Dir.startsWith(prefix))
+        open = m_state.Active_Conf_Dir.mid(prefix.size());
+    const int found = Configurations::Search_Open_Conf(SL, open);
+    if (found >= 0)
+        ListBox1->setCurrentRow(found);
+    else if (!SL.isEmpty())
+        ListBox1->setCurrentRow(0);
+    else
+        Name_Conf = kept;
+    WindowLook::centreOnScreen(this);
+    QDialog::showEvent(event);
+}

@@ -1,0 +1,308 @@
+#include "gui/shell/TFTesselloreFirmWare.h"
+
+#include "core/language/Language.h"
+#include "core/shell/Paths.h"
+#include "core/shell/ProductIdentity.h"
+#include "core/shell/ProgramState.h"
+#include "core/shell/SettingsFile.h"
+#include "gui/comm/TFParGen.h"
+#include "gui/nmea/TFNMEA_0183_Set_Access2.h"
+#include "gui/options/TFAbout.h"
+#include "gui/options/TFSoftOptions.h"
+#include "gui/shell/MessageBox.h"
+#include "gui/shell/Pictures.h"
+#include "gui/shell/TFNew_Project.h"
+#include "gui/shell/TFOpenConf.h"
+#include "gui/shell/WindowLook.h"
+#include "gui/update/TFBoot.h"
+#include "platform/UrlOpener.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+QLabel* greyLabel(QWidget* parent, int left, int top, bool bold) {
+    QLabel* label = WindowLook::label(parent, left, top);
+    label->setFont(WindowLook::font(11, bold));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, WindowLook::TitleGrey);
+    label->setPalette(palette);
+    return label;
+}
+
+QToolButton* iconButton(QWidget* parent, int left, Pictures::Kind kind, const char* name) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(left, 8, 50, 50);
+    button->setIcon(Pictures::picture(kind, 36));
+    button->setIconSize(QSize(36, 36));
+    button->setAutoRaise(true);
+    return button;
+}
+
+QPushButton* stepButton(QWidget* parent, int left, int top, Pictures::Kind kind, const char* name) {
+    QPushButton* button = WindowLook::button(parent, QRect(left, top, 170, 36));
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(Pictures::picture(kind, 24));
+    button->setIconSize(QSize(24, 24));
+    button->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding-left: 6px; }"
+                                         "QPushButton:pressed { background-color: #FF8000; }"));
+    return button;
+}
+
+} // namespace
+
+TFTesselloreFirmWare::TFTesselloreFirmWare(ProgramState& state, const QString& programFolder)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_state(state) {
+    // Built-in texts first: everything created below reads the catalog.
+    m_state.Msg_Catalog.Build_Default_Texts();
+    buildLayout();
+
+    m_state.setProgramFolder(programFolder);
+    for (const QString& folder : {m_state.Dir_Master, m_state.Dir_Projects, m_state.Dir_Language})
+        QDir().mkdir(folder); // a folder that cannot be made fails later, where it is needed
+
+    m_state.Active_Conf_Name.clear();
+    m_state.Update_Read_Back = true;
+    m_state.Update_Option_Index = 0;
+    SettingsFile::load(m_state);
+    setTimerFromOptions();
+
+    setWindowTitle(Product::SW_Title);
+    WindowLook::setLabelText(L_SW_Code, Product::SW_Code);
+    WindowLook::setLabelText(L_SW_Desc, Product::SW_Desc);
+
+    Load_Language(m_state);
+
+    const QString remembered = joinPath(m_state.Dir_Projects, m_state.Active_Conf_Name);
+    m_state.Active_Conf_Dir =
+        !m_state.Active_Conf_Name.isEmpty() && QFileInfo(remembered).isDir() ? remembered : QString();
+
+    Set_Lang();
+    m_state.Set_Files();
+    m_state.Row_Clipboard.clear();
+    m_state.Row_Clipboard_Checks.clear();
+}
+
+TFTesselloreFirmWare::~TFTesselloreFirmWare() = default;
+
+void TFTesselloreFirmWare::buildLayout() {
+    WindowLook::apply(this);
+    WindowLook::setFixedClientSize(this, 694, 396);
+
+    L_SW_Code = greyLabel(this, 16, 8, false);
+    L_SW_Code->setObjectName(QStringLiteral("L_SW_Code"));
+    L_SW_Code->setFont(WindowLook::font(32));
+    L_SW_Desc = greyLabel(this, 16, 42, true);
+    L_SW_Desc->setObjectName(QStringLiteral("L_SW_Desc"));
+
+    LL_Update = new QLabel(this);
+    LL_Update->setObjectName(QStringLiteral("LL_Update"));
+    LL_Update->setGeometry(208, 19, 294, 17);
+    LL_Update->setTextFormat(Qt::RichText);
+    LL_Update->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    LL_Update->hide();
+    connect(LL_Update, &QLabel::linkActivated, this, [](const QString& link) { Platform::openUrl(link); });
+
+    L_Begin = greyLabel(this, 16, 84, true);
+    Shape2 = new QFrame(this);
+    Shape2->setGeometry(80, 70, 348, 36);
+    Shape2->setStyleSheet(QStringLiteral("QFrame { border: 1px solid silver; background: transparent; }"));
+    L_Name_Conf = greyLabel(this, 87, 75, false);
+    L_Name_Conf->setObjectName(QStringLiteral("L_Name_Conf"));
+    L_Name_Conf_L2 = greyLabel(this, 87, 88, false);
+    L_Name_Conf_L2->setObjectName(QStringLiteral("L_Name_Conf_L2"));
+
+    Btn_Info = iconButton(this, 516, Pictures::Kind::Info, "Btn_Info");
+    Btn_Opz = iconButton(this, 574, Pictures::Kind::Options, "Btn_Opz");
+    Btn_Close = iconButton(this, 632, Pictures::Kind::Close, "Btn_Close");
+
+    for (int i = 0; i < 8; ++i) {
+        QLabel* step = greyLabel(this, 16, 128 + 44 * i, true);
+        step->setObjectName(QStringLiteral("L_Step_%1").arg(i + 1));
+        step->setVisible(i < 4);
+        L_Step.append(step);
+    }
+    Btn_New = stepButton(this, 80, 112, Pictures::Kind::NewConfiguration, "Btn_New");
+    Btn_Open = stepButton(this, 258, 112, Pictures::Kind::OpenConfiguration, "Btn_Open");
+    Btn_Prm_Gen = stepButton(this, 80, 156, Pictures::Kind::Communication, "Btn_Prm_Gen");
+    Btn_NMEA0183_Access = stepButton(this, 80, 200, Pictures::Kind::NmeaAccess, "Btn_NMEA0183_Access");
+    Btn_CreateBin = stepButton(this, 80, 244, Pictures::Kind::UpdateDevice, "Btn_CreateBin");
+    for (const char* name : {"Btn_PROFINET_XML", "Btn_PROFINET_Map", "Btn_MQTT_Set_Topic",
+                             "Btn_EtherCAT_Set_Access", "Btn_EtherCAT_ESI_File"}) {
+        QPushButton* hidden = stepButton(this, 80, 288, Pictures::Kind::Communication, name);
+        hidden->hide();
+        hiddenButtons.append(hidden);
+    }
+
+    L_Norvane = greyLabel(this, 565, 260, true);
+    L_Norvane->setObjectName(QStringLiteral("L_Norvane"));
+    L_Norvane->setCursor(Qt::PointingHandCursor);
+    WindowLook::setLabelText(L_Norvane, Product::MakerWebAddress);
+    L_Norvane->installEventFilter(this);
+
+    Shape1 = new QFrame(this);
+    Shape1->setGeometry(10, 295, 674, 1);
+    Shape1->setStyleSheet(QStringLiteral("QFrame { background: silver; border: none; }"));
+
+    for (QAbstractButton* button :
+         std::initializer_list<QAbstractButton*>{Btn_New, Btn_Open, Btn_Close, Btn_Info, Btn_Opz, Btn_Prm_Gen,
+                                                 Btn_NMEA0183_Access, Btn_CreateBin}) {
+        connect(button, &QAbstractButton::clicked, this, [this, button] { Btn_Click(button); });
+    }
+
+    Timer_Update = new QTimer(this);
+    Timer_Update->setInterval(60000);
+    connect(Timer_Update, &QTimer::timeout, this, &TFTesselloreFirmWare::Timer_UpdateTimer);
+    LL_Update->raise();
+}
+
+void TFTesselloreFirmWare::createWindows() {
+    m_newProject = new TFNew_Project(m_state, this);
+    m_openConf = new TFOpenConf(m_state, this);
+    m_softOptions = new TFSoftOptions(m_state, this);
+    m_about = new TFAbout(this);
+    m_parGen = new TFParGen(m_state, this);
+    m_boot = new TFBoot(m_state, this);
+    m_nmeaAccess = new TFNMEA_0183_Set_Access2(m_state, this);
+}
+
+void TFTesselloreFirmWare::Set_Lang() {
+    WindowLook::setLabelText(L_Begin, m_state.msg(0));
+    for (int i = 0; i < L_Step.size(); ++i)
+        WindowLook::setLabelText(L_Step[i], m_state.msg(1 + i));
+    Btn_Info->setToolTip(m_state.msg(12));
+    Btn_Opz->setToolTip(m_state.msg(13));
+    Btn_Close->setToolTip(m_state.msg(14));
+    Btn_New->setText(m_state.msg(15));
+    Btn_Open->setText(m_state.msg(16));
+    Btn_CreateBin->setText(m_state.msg(17));
+    Btn_Prm_Gen->setText(m_state.msg(20));
+    Btn_NMEA0183_Access->setText(m_state.msg(21));
+    Btn_New->setToolTip(m_state.msg(22));
+    Btn_Open->setToolTip(m_state.msg(23));
+    Btn_Prm_Gen->setToolTip(m_state.msg(24));
+    Btn_NMEA0183_Access->setToolTip(m_state.msg(25));
+    Btn_CreateBin->setToolTip(m_state.msg(26));
+    for (int i = 0; i < hiddenButtons.size(); ++i) {
+        hiddenButtons[i]->setText(m_state.msg(27 + i));
+        hiddenButtons[i]->setToolTip(m_state.msg(32 + i));
+    }
+    showActiveConfiguration();
+}
+
+void TFTesselloreFirmWare::showActiveConfiguration() {
+    if (m_state.Conf_Is_Open()) {
+        WindowLook::setLabelText(L_Name_Conf, m_state.msg(11));
+        WindowLook::setLabelText(L_Name_Conf_L2, m_state.Active_Conf_Name);
+    } else {
+        WindowLook::setLabelText(L_Name_Conf, m_state.msg(9));
+        WindowLook::setLabelText(L_Name_Conf_L2, m_state.msg(10));
+    }
+}
+
+void TFTesselloreFirmWare::Change_Language() {
+    const QList<LanguageAware*> windows{this,     m_newProject, m_openConf,  m_softOptions,
+                                        m_parGen, m_boot,       m_nmeaAccess};
+    for (LanguageAware* window : windows) {
+        if (window)
+            window->Set_Lang();
+    }
+}
+
+void TFTesselloreFirmWare::Btn_Click(QObject* button) {
+    if (button == Btn_New) {
+        Create_New_Project();
+    } else if (button == Btn_Open) {
+        Open_Project();
+    } else if (button == Btn_Close) {
+        close();
+    } else if (button == Btn_Info) {
+        m_about->exec();
+    } else if (button == Btn_Opz) {
+        if (m_softOptions->exec() == QDialog::Accepted) {
+            Save_Setting();
+            setTimerFromOptions();
+        }
+    } else if (button == Btn_Prm_Gen || button == Btn_NMEA0183_Access || button == Btn_CreateBin) {
+        if (!m_state.Conf_Is_Open()) {
+            MessageBox::error(this, m_state.msg(18));
+            return;
+        }
+        if (button == Btn_Prm_Gen)
+            m_parGen->exec();
+        else if (button == Btn_NMEA0183_Access)
+            m_nmeaAccess->exec();
+        else
+            Update_Device();
+    }
+}
+
+void TFTesselloreFirmWare::Create_New_Project() {
+    if (m_newProject->exec() == QDialog::Accepted)
+        showActiveConfiguration();
+}
+
+void TFTesselloreFirmWare::Open_Project() {
+    if (m_openConf->exec() != QDialog::Accepted)
+        return;
+    m_state.Active_Conf_Name = m_openConf->Name_Conf;
+    m_state.Active_Conf_Dir = m_state.Active_Conf_Name.isEmpty()
+                                  ? QString()
+                                  : joinPath(m_state.Dir_Projects, m_state.Active_Conf_Name);
+    showActiveConfiguration();
+    m_state.Set_Files();
+}
+
+void TFTesselloreFirmWare::Update_Device() {
+    m_boot->Form_Type = 1;
+    m_boot->exec();
+}
+
+void TFTesselloreFirmWare::Timer_UpdateTimer() {
+    Timer_Update->stop();
+    Timer_Update->setInterval(7200000);
+    Timer_Update->start();
+}
+
+void TFTesselloreFirmWare::Start_Program(const QString& NomeSW, const QString& Parameter, bool tipo) {
+    Q_UNUSED(NomeSW);
+    Q_UNUSED(Parameter);
+    Q_UNUSED(tipo);
+}
+
+void TFTesselloreFirmWare::setTimerFromOptions() {
+    if (m_state.Enable_Internet && m_state.Enable_Update)
+        Timer_Update->start();
+    else
+        Timer_Update->stop();
+}
+
+void TFTesselloreFirmWare::Save_Setting() {
+    QString error;
+    if (!SettingsFile::save(m_state, &error))
+        MessageBox::error(
+            this, QStringLiteral("%1\n%2").arg(QDir::toNativeSeparators(SettingsFile::path(m_state)), error));
+}
+
+void TFTesselloreFirmWare::closeEvent(QCloseEvent* event) {
+    Save_Setting();
+    event->accept();
+}
+
+bool TFTesselloreFirmWare::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == L_Norvane && event->type() == QEvent::MouseButtonRelease) {
+        Platform::openUrl(Product::homePageUrl());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "gui/shell/LanguageAware.h"
+
+#include <QList>
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTimer;
+class QToolButton;
+struct ProgramState;
+class TFAbout;
+class TFBoot;
+class TFNMEA_0183_Set_Access2;
+class TFNew_Project;
+class TFOpenConf;
+class TFParGen;
+class TFSoftOptions;
+
+// The main window: product identity, the open configuration and one button per step of the work.
+class TFTesselloreFirmWare : public QWidget, public LanguageAware {
+    Q_OBJECT
+public:
+    // Runs the start-up: folders beside the program, settings, language, active configuration.
+    TFTesselloreFirmWare(ProgramState& state, const QString& programFolder);
+    ~TFTesselloreFirmWare() override;
+
+    // Creates the other windows, once and hidden, in the program's order.
+    void createWindows();
+
+    void Set_Lang() override;
+    void Change_Language();
+    void Btn_Click(QObject* button);
+    void Create_New_Project();
+    void Open_Project();
+    void Update_Device();
+    void Timer_UpdateTimer();
+    void Save_Setting();
+    // Starts a program and waits for it to end, at most 150 seconds.
+    void Start_Program(const QString& NomeSW, const QString& Parameter, bool tipo);
+
+    ProgramState& state() { return m_state; }
+    TFNew_Project* newProjectWindow() const { return m_newProject; }
+    TFOpenConf* openConfWindow() const { return m_openConf; }
+    TFSoftOptions* softOptionsWindow() const { return m_softOptions; }
+    TFAbout* aboutWindow() const { return m_about; }
+    TFParGen* parGenWindow() const { return m_parGen; }
+    TFBoot* bootWindow() const { return m_boot; }
+    TFNMEA_0183_Set_Access2* nmeaAccessWindow() const { return m_nmeaAccess; }
+
+    QLabel* L_SW_Code;
+    QLabel* L_SW_Desc;
+    QLabel* LL_Update;
+    QLabel* L_Begin;
+    QFrame* Shape2;
+    QLabel* L_Name_Conf;
+    QLabel* L_Name_Conf_L2;
+    QToolButton* Btn_Info;
+    QToolButton* Btn_Opz;
+    QToolButton* Btn_Close;
+    QList<QLabel*> L_Step; // L_Step_1 to L_Step_8; 5 to 8 hidden in this product
+    QPushButton* Btn_New;
+    QPushButton* Btn_Open;
+    QPushButton* Btn_Prm_Gen;
+    QPushButton* Btn_NMEA0183_Access;
+    QPushButton* Btn_CreateBin;
+    QList<QPushButton*> hiddenButtons; // editors of other products of the family
+    QLabel* L_Norvane;
+    QFrame* Shape1;
+    QTimer* Timer_Update;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    void showActiveConfiguration();
+    void setTimerFromOptions();
+
+    ProgramState& m_state;
+    TFNew_Project* m_newProject = nullptr;
+    TFOpenConf* m_openConf = nullptr;
+    TFSoftOptions* m_softOptions = nullptr;
+    TFAbout* m_about = nullptr;
+    TFParGen* m_parGen = nullptr;
+    TFBoot* m_boot = nullptr;
+    TFNMEA_0183_Set_Access2* m_nmeaAccess = nullptr;
+};

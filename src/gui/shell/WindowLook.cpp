@@ -1,0 +1,84 @@
+#include "gui/shell/WindowLook.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace WindowLook {
+
+QFont font(int pixelSize, bool bold) {
+    static const QString family = [] {
+        const QStringList families = QFontDatabase::families();
+        for (const QString& candidate : {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")}) {
+            if (families.contains(candidate))
+                return candidate;
+        }
+        return QStringLiteral("Sans Serif");
+    }();
+    QFont result(family);
+    result.setPixelSize(pixelSize);
+    result.setBold(bold);
+    return result;
+}
+
+void apply(QWidget* window) {
+    window->setFont(font());
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, Background);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+}
+
+void setFixedClientSize(QWidget* window, int width, int height) {
+    window->setFixedSize(width, height);
+}
+
+void centreOnScreen(QWidget* window) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(area.center());
+    window->move(frame.topLeft());
+}
+
+QLabel* label(QWidget* parent, int left, int top, const QString& text) {
+    auto* result = new QLabel(text, parent);
+    result->move(left, top);
+    result->adjustSize();
+    return result;
+}
+
+QPushButton* button(QWidget* parent, const QRect& geometry) {
+    auto* result = new QPushButton(parent);
+    result->setGeometry(geometry);
+    result->setStyleSheet(QStringLiteral("QPushButton:pressed { background-color: #FF8000; }"));
+    return result;
+}
+
+TitlePanel::TitlePanel(QWidget* parent, int height) : QWidget(parent) {
+    setFixedHeight(height);
+    L_SW_Code = new QLabel(this);
+    L_SW_Code->setObjectName(QStringLiteral("L_SW_Code"));
+    L_SW_Code->setFont(WindowLook::font(32));
+    L_SW_Desc = new QLabel(this);
+    L_SW_Desc->setObjectName(QStringLiteral("L_SW_Desc"));
+    L_SW_Desc->setFont(WindowLook::font(11, true));
+    for (QLabel* l : {L_SW_Code, L_SW_Desc}) {
+        QPalette palette = l->palette();
+        palette.setColor(QPalette::WindowText, TitleGrey);
+        l->setPalette(palette);
+    }
+    L_SW_Code->move(16, 8);
+    L_SW_Desc->move(16, 42);
+}
+
+void setLabelText(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->adjustSize();
+}
+
+} // namespace WindowLook

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+// The shared look of the program's windows: fixed pixel layouts for 96 DPI, Verdana 11 pixels,
+// background #F8F7ED, grey titles and buttons that turn orange when pressed.
+namespace WindowLook {
+
+inline const QColor Background(248, 247, 237);
+inline const QColor TitleGrey(128, 128, 128);
+inline const QColor Pressed(0xFF, 0x80, 0x00);
+
+// Verdana where it exists, a close sans-serif otherwise.
+QFont font(int pixelSize = 11, bool bold = false);
+
+// Background, font and palette of a window or panel.
+void apply(QWidget* window);
+
+// Fixed client size, no resizing.
+void setFixedClientSize(QWidget* window, int width, int height);
+// Places a window at the centre of its screen.
+void centreOnScreen(QWidget* window);
+
+QLabel* label(QWidget* parent, int left, int top, const QString& text = {});
+// A push button at a fixed place with the pressed colour of the program.
+QPushButton* button(QWidget* parent, const QRect& geometry);
+
+// The title band of a window: L_SW_Code (Verdana 32 grey) and L_SW_Desc (bold grey).
+class TitlePanel : public QWidget {
+public:
+    explicit TitlePanel(QWidget* parent, int height = 69);
+    QLabel* L_SW_Code;
+    QLabel* L_SW_Desc;
+};
+
+// Sets a label's text and fits the label to it (labels stand at fixed places, not in layouts).
+void setLabelText(QLabel* label, const QString& text);
+
+} // namespace WindowLook

@@ -1,0 +1,52 @@
+#include "ProgramFixture.h"
+
+#include "core/shell/Paths.h"
+#include "gui/shell/TFTesselloreFirmWare.h"
+#include "platform/UrlOpener.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+void ProgramFixture::SetUp() {
+    ASSERT_TRUE(m_folder.isValid());
+    Platform::setUrlHandler([this](const QString& url) { m_openedUrls.append(url); });
+}
+
+void ProgramFixture::TearDown() {
+    m_main.reset();
+    Platform::setUrlHandler({});
+}
+
+void ProgramFixture::startProgram() {
+    m_main.reset();
+    m_state = ProgramState();
+    m_main = std::make_unique<TFTesselloreFirmWare>(m_state, m_folder.path());
+    m_main->createWindows();
+}
+
+void ProgramFixture::openConfiguration(const QString& name) {
+    QDir().mkpath(joinPath(joinPath(m_state.Dir_Projects, name), QStringLiteral("bin")));
+    m_state.Active_Conf_Name = name;
+    m_state.Active_Conf_Dir = joinPath(m_state.Dir_Projects, name);
+    m_state.Set_Files();
+}
+
+QString ProgramFixture::programPath(const QString& relative) const {
+    return QDir(m_folder.path()).filePath(relative);
+}
+
+void ProgramFixture::writeFile(const QString& relative, const QByteArray& content) const {
+    const QString path = programPath(relative);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray ProgramFixture::readFile(const QString& relative) const {
+    QFile file(programPath(relative));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
