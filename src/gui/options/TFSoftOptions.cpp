@@ -1,13 +1,315 @@
 #include "gui/options/TFSoftOptions.h"
 
+#include "core/language/Language.h"
+#include "core/options/LanguageList.h"
+#include "core/options/VersionCheck.h"
+#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
+#include "gui/shell/MessageBox.h"
+#include "gui/shell/Pictures.h"
+#include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/shell/WindowLook.h"
+#include "platform/HttpGet.h"
+#include "platform/UrlOpener.h"
 
-TFSoftOptions::TFSoftOptions(ProgramState& state, QWidget* parent) : QDialog(parent), m_state(state) {
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+constexpr int kFlagSize = 48;
+
+struct EntryPlace {
+    QPoint picture;
+    QPoint label;
+};
+// Entries 1 to 3 fill the left column from the top, 4 to 6 the right one.
+constexpr EntryPlace kEntries[LanguageList::EntriesPerPage] = {
+    {{24, 40}, {80, 56}},   {{26, 94}, {80, 110}},   {{24, 148}, {80, 164}},
+    {{254, 40}, {310, 56}}, {{254, 94}, {310, 110}}, {{254, 148}, {310, 164}},
+};
+
+QWidget* page(QTabWidget* tabs, const char* name) {
+    auto* result = new QWidget(tabs);
+    result->setObjectName(QLatin1String(name));
+    WindowLook::apply(result);
+    return result;
+}
+
+QCheckBox* checkBox(QWidget* parent, int left, int top, const char* name) {
+    auto* result = new QCheckBox(parent);
+    result->setObjectName(QLatin1String(name));
+    result->move(left, top);
+    return result;
+}
+
+// A flag drawn unscaled from the top-left, clipped to the picture area, with the colour of its
+// bottom-left pixel see-through.
+QPixmap flagPixmap(const QImage& bitmap) {
+    QImage flag = bitmap.convertToFormat(QImage::Format_ARGB32);
+    const QRgb transparent = flag.pixel(0, flag.height() - 1) & RGB_MASK;
+    for (int y = 0; y < flag.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(flag.scanLine(y));
+        for (int x = 0; x < flag.width(); ++x) {
+            if ((line[x] & RGB_MASK) == transparent)
+                line[x] = 0;
+        }
+    }
+    QPixmap result(kFlagSize, kFlagSize);
+    result.fill(Qt::transparent);
+    QPainter painter(&result);
+    painter.drawImage(0, 0, flag);
+    return result;
+}
+
+} // namespace
+
+TFSoftOptions::TFSoftOptions(ProgramState& state, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_state(state) {
     WindowLook::apply(this);
+    WindowLook::setFixedClientSize(this, 509, 373);
+
+    P_Title = new WindowLook::TitlePanel(this);
+    P_Title->setGeometry(0, 0, 509, 69);
+    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+
+    PC_Options = new QTabWidget(this);
+    PC_Options->setObjectName(QStringLiteral("PC_Options"));
+    PC_Options->setGeometry(0, 69, 509, 373 - 69 - 40);
+
+    TS_Language = page(PC_Options, "TS_Language");
+    L_Sel_Lang = WindowLook::label(TS_Language, 12, 11);
+    L_Sel_Lang->setObjectName(QStringLiteral("L_Sel_Lang"));
+    for (int i = 0; i < LanguageList::EntriesPerPage; ++i) {
+        auto* picture = new QLabel(TS_Language);
+        picture->setObjectName(QStringLiteral("I_L%1").arg(i + 1));
+        picture->setGeometry(QRect(kEntries[i].picture, QSize(kFlagSize, kFlagSize)));
+        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        QLabel* name = WindowLook::label(TS_Language, kEntries[i].label.x(), kEntries[i].label.y());
+        name->setObjectName(QStringLiteral("L_L%1").arg(i + 1));
+        for (QLabel* control : {picture, name}) {
+            control->setCursor(Qt::PointingHandCursor);
+            control->installEventFilter(this);
+        }
+        I_L.append(picture);
+        L_L.append(name);
+    }
+    Btn_Prev = WindowLook::button(TS_Language, QRect(12, 204, 110, 28));
+    Btn_Prev->setObjectName(QStringLiteral("Btn_Prev"));
+    L_Page_Lang = WindowLook::label(TS_Language, 220, 212);
+    L_Page_Lang->setObjectName(QStringLiteral("L_Page_Lang"));
+    Btn_Next = WindowLook::button(TS_Language, QRect(379, 205, 110, 28));
+    Btn_Next->setObjectName(QStringLiteral("Btn_Next"));
+    for (QPushButton* button : {Btn_Prev, Btn_Next})
+        connect(button, &QPushButton::clicked, this, [this, button] { Btn_NextClick(button); });
+
+    TS_Con_Options = page(PC_Options, "TS_Con_Options");
+    CB_En_Con = checkBox(TS_Con_Options, 12, 16, "CB_En_Con");
+    CB_Update = checkBox(TS_Con_Options, 36, 47, "CB_Update");
+    Btn_Check_Update = WindowLook::button(TS_Con_Options, QRect(36, 78, 204, 28));
+    Btn_Check_Update->setObjectName(QStringLiteral("Btn_Check_Update"));
+    connect(Btn_Check_Update, &QPushButton::clicked, this, &TFSoftOptions::Btn_Check_UpdateClick);
+    LL_Check_Update = WindowLook::label(TS_Con_Options, 40, 120);
+    LL_Check_Update->setObjectName(QStringLiteral("LL_Check_Update"));
+    LL_Check_Update->setTextFormat(Qt::RichText);
+    LL_Check_Update->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    connect(LL_Check_Update, &QLabel::linkActivated, this, &TFSoftOptions::LL_Check_UpdateLinkClick);
+
+    TS_Soft_Settings = page(PC_Options, "TS_Soft_Settings");
+    CB_Soft_Set_Jump_Table = checkBox(TS_Soft_Settings, 12, 16, "CB_Soft_Set_Jump_Table");
+    CB_DoubleClick_Auto_Size = checkBox(TS_Soft_Settings, 12, 39, "CB_DoubleClick_Auto_Size");
+
+    for (QWidget* tab : {TS_Language, TS_Con_Options, TS_Soft_Settings})
+        PC_Options->addTab(tab, QString());
+    for (QCheckBox* box : {CB_En_Con, CB_Update, CB_Soft_Set_Jump_Table, CB_DoubleClick_Auto_Size})
+        connect(box, &QCheckBox::toggled, this, &TFSoftOptions::CB_En_ConClick);
+
+    P_Button = new QWidget(this);
+    P_Button->setGeometry(0, 373 - 40, 509, 40);
+    Btn_OK = WindowLook::button(P_Button, QRect(16, 6, 110, 28));
+    Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
+    Btn_OK->setIcon(Pictures::picture(Pictures::Kind::Ok, 16));
+    Btn_Cancel = WindowLook::button(P_Button, QRect(134, 6, 110, 28));
+    Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
+    Btn_Cancel->setIcon(Pictures::picture(Pictures::Kind::Cancel, 16));
+    connect(Btn_OK, &QPushButton::clicked, this, &TFSoftOptions::Btn_OKClick);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    PC_Options->setCurrentWidget(TS_Con_Options);
     Set_Lang();
 }
 
 void TFSoftOptions::Set_Lang() {
     setWindowTitle(m_state.msg(300));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(301));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Language), m_state.msg(302));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Con_Options), m_state.msg(303));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Soft_Settings), m_state.msg(319));
+    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(304));
+    WindowLook::setLabelText(L_Page_Lang,
+                             m_state.msg(305) + QStringLiteral("1") + m_state.msg(306) + QStringLiteral("1"));
+    Btn_Prev->setText(m_state.msg(307));
+    Btn_Next->setText(m_state.msg(308));
+    CB_En_Con->setText(m_state.msg(309));
+    CB_Update->setText(m_state.msg(310));
+    Btn_Check_Update->setText(m_state.msg(311));
+    Btn_OK->setText(m_state.msg(312));
+    Btn_Cancel->setText(m_state.msg(313));
+    CB_Soft_Set_Jump_Table->setText(m_state.msg(320));
+    CB_DoubleClick_Auto_Size->setText(m_state.msg(321));
+    for (QCheckBox* box : {CB_En_Con, CB_Update, CB_Soft_Set_Jump_Table, CB_DoubleClick_Auto_Size})
+        box->adjustSize();
+}
+
+void TFSoftOptions::showEvent(QShowEvent* event) {
+    Language_In_Use = m_state.Language_Name;
+    Create_Lang_List();
+    Update_CheckBox();
+    LL_Check_Update->hide();
+    PC_Options->setCurrentWidget(TS_Language);
+    CB_En_Con->setChecked(m_state.Enable_Internet);
+    CB_Update->setChecked(m_state.Enable_Update);
+    CB_Soft_Set_Jump_Table->setChecked(m_state.Enable_Jump_Field_Tables);
+    CB_DoubleClick_Auto_Size->setChecked(m_state.Enable_Double_Click_Auto_Size);
+    Update_CheckBox();
+    WindowLook::centreOnScreen(this);
+    QDialog::showEvent(event);
+}
+
+void TFSoftOptions::Create_Lang_List() {
+    SL_Languages = LanguageList::list(m_state.Dir_Language);
+    Show_Page = 1;
+    Update_Lang_Page(Show_Page);
+}
+
+void TFSoftOptions::showPageLabel(int page) {
+    WindowLook::setLabelText(L_Page_Lang, m_state.msg(305) + QString::number(page) + m_state.msg(306) +
+                                              QString::number(LanguageList::pageCount(SL_Languages.size())));
+}
+
+void TFSoftOptions::Update_Lang_Page(int page) {
+    const int n = int(SL_Languages.size());
+    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(304) + Language_In_Use);
+    showPageLabel(page);
+    Btn_Prev->setVisible(page != 1);
+    // Also hidden on the empty list, where there is no next page either.
+    Btn_Next->setVisible(page < LanguageList::pageCount(n));
+    const int shown = LanguageList::entriesOnPage(n, page);
+    for (int i = 0; i < LanguageList::EntriesPerPage; ++i) {
+        const bool onPage = i < shown;
+        L_L[i]->setVisible(onPage);
+        I_L[i]->setVisible(onPage);
+        if (!onPage)
+            continue;
+        const QString name =
+            LanguageList::languageName(SL_Languages[(page - 1) * LanguageList::EntriesPerPage + i]);
+        WindowLook::setLabelText(L_L[i], name);
+        showFlag(I_L[i], name);
+    }
+}
+
+void TFSoftOptions::showFlag(QLabel* picture, const QString& languageName) {
+    const QString file = LanguageList::flagFile(m_state.Dir_Language, languageName);
+    const QImage bitmap = file.isEmpty() ? QImage() : QImage(file);
+    // A flag that cannot be read is treated like a missing one: the label stands alone.
+    if (bitmap.isNull()) {
+        picture->clear();
+        picture->hide();
+        return;
+    }
+    picture->setPixmap(flagPixmap(bitmap));
+}
+
+void TFSoftOptions::Btn_NextClick(QObject* sender) {
+    if (sender == Btn_Next && LanguageList::pageCount(int(SL_Languages.size())) >= Show_Page + 1)
+        ++Show_Page;
+    else if (sender == Btn_Prev && Show_Page - 1 > 0)
+        --Show_Page;
+    Update_Lang_Page(Show_Page);
+}
+
+void TFSoftOptions::LangClick(int entry) {
+    const int index = (Show_Page - 1) * LanguageList::EntriesPerPage + entry - 1;
+    if (entry < 1 || entry > LanguageList::EntriesPerPage || index >= SL_Languages.size())
+        return;
+    const QString chosen = LanguageList::languageName(SL_Languages[index]);
+    const QString question =
+        m_state.msg(316) + Language_In_Use + m_state.msg(317) + chosen + m_state.msg(318);
+    if (MessageBox::question(this, question) != MessageBox::Answer::Yes)
+        return;
+
+    Language_In_Use = chosen;
+    // The new texts go on screen now; Language_Name, and the settings file, change only on OK.
+    const QString kept = m_state.Language_Name;
+    m_state.Language_Name = chosen;
+    Load_Language(m_state);
+    m_state.Language_Name = kept;
+    if (auto* main = qobject_cast<TFTesselloreFirmWare*>(parentWidget()))
+        main->Change_Language();
+    else
+        Set_Lang();
+    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(304) + Language_In_Use);
+    showPageLabel(Show_Page);
+}
+
+void TFSoftOptions::Update_CheckBox() {
+    // A disabled check box keeps its mark.
+    CB_Update->setEnabled(CB_En_Con->isChecked());
+    Btn_Check_Update->setEnabled(CB_Update->isEnabled() && CB_Update->isChecked());
+}
+
+void TFSoftOptions::CB_En_ConClick() {
+    Update_CheckBox();
+}
+
+void TFSoftOptions::Btn_OKClick() {
+    m_state.Language_Name = Language_In_Use;
+    m_state.Enable_Internet = CB_En_Con->isChecked();
+    // Stored from its mark even while disabled, so the choice survives switching the internet off.
+    m_state.Enable_Update = CB_Update->isChecked();
+    m_state.Enable_Jump_Field_Tables = CB_Soft_Set_Jump_Table->isChecked();
+    m_state.Enable_Double_Click_Auto_Size = CB_DoubleClick_Auto_Size->isChecked();
+    // The main window writes the settings and sets its update timer when this returns OK.
+    accept();
+}
+
+bool TFSoftOptions::Check_Version() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool newer = ::Check_Version(Platform::httpGet);
+    QApplication::restoreOverrideCursor();
+    return newer;
+}
+
+void TFSoftOptions::Btn_Check_UpdateClick() {
+    if (Check_Version())
+        WindowLook::setLabelText(LL_Check_Update, QStringLiteral("<a href=\"%1\">%2</a>")
+                                                      .arg(Product::downloadPageUrl().toHtmlEscaped(),
+                                                           m_state.msg(314).toHtmlEscaped()));
+    else
+        WindowLook::setLabelText(LL_Check_Update, m_state.msg(315).toHtmlEscaped());
+    LL_Check_Update->show();
+}
+
+void TFSoftOptions::LL_Check_UpdateLinkClick(const QString& link) {
+    Platform::openUrl(link);
+}
+
+bool TFSoftOptions::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        for (int i = 0; i < LanguageList::EntriesPerPage; ++i) {
+            if (watched == I_L[i] || watched == L_L[i]) {
+                LangClick(i + 1);
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

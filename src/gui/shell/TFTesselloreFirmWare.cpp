@@ -270,6 +270,14 @@ void TFTesselloreFirmWare::Update_Device() {
 
 void TFTesselloreFirmWare::Timer_UpdateTimer() {
     Timer_Update->stop();
+    if (m_softOptions && m_softOptions->Check_Version()) {
+        WindowLook::setLabelText(LL_Update, QStringLiteral("<a href=\"%1\">%2</a>")
+                                                .arg(Product::downloadPageUrl().toHtmlEscaped(),
+                                                     m_state.msg(19).toHtmlEscaped()));
+        LL_Update->show();
+    } else {
+        LL_Update->hide();
+    }
     Timer_Update->setInterval(7200000);
     Timer_Update->start();
 }
@@ -281,8 +289,9 @@ void TFTesselloreFirmWare::Start_Program(const QString& NomeSW, const QString& P
 }
 
 void TFTesselloreFirmWare::setTimerFromOptions() {
+    // The first check comes a minute after start or after the options were confirmed.
     if (m_state.Enable_Internet && m_state.Enable_Update)
-        Timer_Update->start();
+        Timer_Update->start(60000);
     else
         Timer_Update->stop();
 }
