@@ -1,0 +1,181 @@
+#include "core/nmea/AccessRules.h"
+
+#include "core/nmea/NmeaCatalog.h"
+#include "core/shell/SafeSave.h"
+#include "core/shell/TextRules.h"
+#include "core/shell/XmlDocument.h"
+
+#include <QFileInfo>
+#include <QXmlStreamWriter>
+
+namespace Nmea {
+
+namespace {
+
+const char* const kChannels[] = {"RS232", "RS485 / RS422", "RS485 2"};
+
+QString yesNo(bool ticked) {
+    return ticked ? QStringLiteral("Y") : QStringLiteral("N");
+}
+
+// XML 1.0 cannot carry most control characters, lone surrogates, U+FFFE and U+FFFF; written as
+// they are, one stray character in a Mnemonic would make the whole document unreadable.
+QString xmlCharactersOnly(const QString& text) {
+    QString kept;
+    kept.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            kept += c;
+            kept += text[++i];
+            continue;
+        }
+        const char16_t u = c.unicode();
+        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF || (u < 0x20 && u != 0x9 && u != 0xA && u != 0xD))
+            continue;
+        kept += c;
+    }
+    return kept;
+}
+
+bool endsTheList(const AccessRule& rule) {
+    return trimText(rule.Sentence).isEmpty();
+}
+
+void readRule(const QDomElement& row, AccessRule& rule) {
+    // Each attribute on its own: a missing one takes its default, the others are still read.
+    const auto attribute = [&row](const char* name, const QString& missing, auto filter) {
+        const QString key = QString::fromLatin1(name);
+        return row.hasAttribute(key) ? filter(row.attribute(key)) : missing;
+    };
+    const auto asIs = [](const QString& value) { return value; };
+
+    rule.Enable = !row.hasAttribute("Enable") || row.attribute("Enable") != "N";
+    rule.Serial_Channel = attribute("Serial_Channel", QStringLiteral("RS232"), Get_Serial_Channel);
+    rule.Sentence = attribute("Sentence", QString(), Get_Sentence);
+    rule.Index = attribute("Index", QString(), asIs);
+    rule.DataField = attribute("DataField", QString(),
+                               [&rule](const QString& value) { return Get_DataField(rule.Sentence, value); });
+    rule.PortOperation = attribute("PortOperation", QStringLiteral("None"), Get_PostOperatin);
+    rule.SwapAll = row.attribute("SwapAll") == "Y";
+    rule.Swap16 = row.attribute("Swap16") == "Y";
+    rule.Position = attribute("Position", QString(), asIs);
+    rule.Mnemonic = attribute("Mnemonic", QString(), asIs);
+}
+
+} // namespace
+
+QStringList serialChannelNames() {
+    return SerialChannel_SL(7);
+}
+
+QStringList SerialChannel_SL(int Enable_Serial) {
+    QStringList names;
+    for (int bit = 0; bit < 3; ++bit) {
+        if (Enable_Serial & (1 << bit))
+            names << QString::fromLatin1(kChannels[bit]);
+    }
+    return names;
+}
+
+QString Get_Serial_Channel(const QString& text) {
+    return serialChannelNames().contains(text) ? text : QString();
+}
+
+QString Get_Sentence(const QString& text) {
+    return supportedNames().contains(text) ? text : QString();
+}
+
+QString Get_DataField(const QString& sentenceCell, const QString& text) {
+    return fieldsOf(Find_Sentence(sentenceCell)).contains(text) ? text : QString();
+}
+
+QString Get_PostOperatin(const QString& text) {
+    return postOperationLabels().contains(text) ? text : QString();
+}
+
+bool indexEditable(const QString& sentenceCell) {
+    return takesIndex(Find_Sentence(sentenceCell));
+}
+
+RulesLoad loadAccessRules(const QString& path) {
+    RulesLoad result;
+    if (!QFileInfo::exists(path))
+        return result;
+
+    QDomDocument document;
+    QString parserError;
+    if (!parseXmlFile(path, document, &parserError)) {
+        result.error =
+            QStringLiteral("The NMEA 0183 access rules \"%1\" cannot be read: %2").arg(path, parserError);
+        return result;
+    }
+    const QDomElement listener = firstNodeAsRoot(document).firstChildElement(QStringLiteral("NMEA_Listener"));
+    if (listener.isNull()) {
+        result.error =
+            QStringLiteral(
+                "The NMEA 0183 access rules \"%1\" cannot be read: the document has no NMEA_Listener "
+                "element")
+                .arg(path);
+        return result;
+    }
+    // Only elements are rules: a comment or stray text between them would otherwise become a
+    // blank row that ends the list, and the next save would drop every rule below it.
+    int row = 0;
+    for (QDomElement element = listener.firstChildElement(); !element.isNull() && row < RuleRows;
+         element = element.nextSiblingElement())
+        readRule(element, result.table[row++]);
+    return result;
+}
+
+QByteArray accessRulesDocument(const RuleTable& table) {
+    QByteArray bytes;
+    QXmlStreamWriter writer(&bytes);
+    // Written by hand rather than through the DOM so that the attributes keep their order.
+    writer.writeStartElement(QStringLiteral("NMEA_0183"));
+    writer.writeStartElement(QStringLiteral("NMEA_Listener"));
+    for (const AccessRule& rule : table) {
+        if (endsTheList(rule))
+            break;
+        writer.writeEmptyElement(QStringLiteral("row"));
+        const auto text = [&writer](const char* name, const QString& value) {
+            writer.writeAttribute(QString::fromLatin1(name), xmlCharactersOnly(value));
+        };
+        text("Enable", yesNo(rule.Enable));
+        text("Serial_Channel", rule.Serial_Channel);
+        text("Sentence", rule.Sentence);
+        text("Index", rule.Index);
+        text("DataField", rule.DataField);
+        text("PortOperation", rule.PortOperation);
+        text("SwapAll", yesNo(rule.SwapAll));
+        text("Swap16", yesNo(rule.Swap16));
+        text("Position", rule.Position);
+        text("Mnemonic", rule.Mnemonic);
+    }
+    writer.writeEndElement();
+    writer.writeEndElement();
+    writer.writeComment(QStringLiteral("SW_VERSION = 1.007"));
+    return bytes;
+}
+
+QString saveAccessRules(const QString& path, const RuleTable& table) {
+    QString reason;
+    if (saveFileAtomically(path, accessRulesDocument(table), &reason))
+        return QString();
+    return QStringLiteral("The NMEA 0183 access rules \"%1\" cannot be written: %2").arg(path, reason);
+}
+
+int firstRowEndingTheList(const RuleTable& table) {
+    for (int row = 1; row <= RuleRows; ++row) {
+        if (!endsTheList(table[row - 1]))
+            continue;
+        for (int below = row + 1; below <= RuleRows; ++below) {
+            if (!endsTheList(table[below - 1]))
+                return row;
+        }
+        return 0;
+    }
+    return 0;
+}
+
+} // namespace Nmea

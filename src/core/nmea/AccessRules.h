@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+// The NMEA 0183 access rules as the rules window edits them and NMEA_0183_Set_Access.xml
+// stores them.
+namespace Nmea {
+
+// One rule row. A default-constructed rule is the state of a reset row: Enable ticked,
+// everything else empty or unticked.
+struct AccessRule {
+    bool Enable = true;
+    QString Serial_Channel;
+    QString Sentence;
+    QString Index;
+    QString DataField;
+    QString PortOperation; // the "Post Ope" column
+    bool SwapAll = false;
+    bool Swap16 = false;
+    QString Position;
+    QString Mnemonic;
+
+    bool operator==(const AccessRule&) const = default;
+};
+
+constexpr int RuleRows = 100;
+// Rule number r (1..100) is table[r - 1]. A value-initialised table is the reset table.
+using RuleTable = std::array<AccessRule, RuleRows>;
+
+// The three channel names the rules may name, in pick-list order.
+QStringList serialChannelNames();
+// The pick list for the mask Enable_Serial: 1 adds "RS232", 2 "RS485 / RS422", 4 "RS485 2".
+QStringList SerialChannel_SL(int Enable_Serial);
+
+// Load filters: the argument when it equals an allowed entry exactly, otherwise an empty text.
+QString Get_Serial_Channel(const QString& text);
+QString Get_Sentence(const QString& text);                               // a supported sentence name
+QString Get_DataField(const QString& sentenceCell, const QString& text); // a field of that sentence
+QString Get_PostOperatin(const QString& text);
+
+// Whether the Index cell of a row whose Sentence cell holds sentenceCell may be edited.
+bool indexEditable(const QString& sentenceCell);
+
+struct RulesLoad {
+    RuleTable table{}; // reset rows plus the rules read
+    QString error;     // empty unless the document could not be loaded; the table is then reset
+};
+
+// Reads NMEA_0183_Set_Access.xml. A missing file is an empty rule list, not an error. Rows past
+// the hundredth are not read.
+RulesLoad loadAccessRules(const QString& path);
+
+// The document exactly as saved: rules up to the first row without a sentence.
+QByteArray accessRulesDocument(const RuleTable& table);
+// Rewrites the file whole. Returns an empty text, or the reason naming the file.
+QString saveAccessRules(const QString& path, const RuleTable& table);
+
+// The number of the first row without a sentence when some row below it has one (those rows are
+// not saved), else 0.
+int firstRowEndingTheList(const RuleTable& table);
+
+} // namespace Nmea
