@@ -1,0 +1,54 @@
+#include "core/nmea/RulesCheck.h"
+
+#include "core/language/MessageCatalog.h"
+#include "core/nmea/NmeaCatalog.h"
+#include "core/shell/TextRules.h"
+
+namespace Nmea {
+
+namespace {
+
+// The device's data array holds 2000 bytes.
+constexpr int PositionLimit = 2000;
+
+// The reason slot of a rule that may not be saved, or 0.
+int refusal(const AccessRule& rule) {
+    const int sentence = Find_Sentence(trimText(rule.Sentence));
+    const int field = sentence == 10 ? GetIndexDataField(sentence, trimText(upperAscii(rule.DataField))) : -1;
+    const IndexRule index = indexRule(sentence, field);
+    if (index.required) {
+        const qint32 n = intTextOr(rule.Index, -1);
+        if (n < index.min || n > index.max)
+            return index.messageSlot;
+    }
+    if (trimText(rule.DataField).isEmpty())
+        return 1036;
+    if (trimText(rule.PortOperation).isEmpty())
+        return 1037;
+    const qint32 position = intTextOr(rule.Position, -1);
+    if (position < 0 || position >= PositionLimit)
+        return 1038;
+    return 0;
+}
+
+} // namespace
+
+std::optional<QString> Controllo_dati(const RuleTable& table, const MessageCatalog& catalog) {
+    for (int row = 1; row <= RuleRows; ++row) {
+        const AccessRule& rule = table[row - 1];
+        // A row without a sentence is passed over, not the end: the rows below it are still
+        // checked. Disabled rules are stored as the user left them.
+        if (trimText(rule.Sentence).isEmpty() || !rule.Enable)
+            continue;
+        const int slot = refusal(rule);
+        if (slot == 0)
+            continue;
+        QString message = catalog.text(1033) + QString::number(row) + catalog.text(slot);
+        if (slot == 1038)
+            message += QString::number(PositionLimit);
+        return message;
+    }
+    return std::nullopt;
+}
+
+} // namespace Nmea
