@@ -59,6 +59,10 @@ QString enableBits(quint8 bits) {
         .arg(ports.isEmpty() ? QStringLiteral("none") : ports.join(QStringLiteral(", ")));
 }
 
+QString yesNo(bool on) {
+    return on ? QStringLiteral("Y") : QStringLiteral("N");
+}
+
 QString ruleLine(int k, const RuleRecord& r) {
     const bool knownSentence = r.sentence >= 1 && r.sentence <= Nmea::SentenceCount;
     const QString sentence = knownSentence ? Nmea::sentenceName(r.sentence) : QString();
@@ -73,8 +77,8 @@ QString ruleLine(int k, const RuleRecord& r) {
         .arg(named(field.isEmpty() ? QString() : QLatin1Char('"') + field + QLatin1Char('"'), r.field))
         .arg(named(channelName(r.channel), r.channel))
         .arg(named(postOperation, r.postOperation))
-        .arg(r.swaps & SwapAllBit ? u'Y' : u'N')
-        .arg(r.swaps & Swap16Bit ? u'Y' : u'N')
+        .arg(yesNo(r.swaps & SwapAllBit))
+        .arg(yesNo(r.swaps & Swap16Bit))
         .arg(r.index)
         .arg(r.position);
 }
