@@ -44,7 +44,7 @@ TEST(RulePositions, ProposalFollowsTheNearestTickedRuleAbove) {
         {"after a 4-byte rule at 2", {{"GGA", 0, "1"}, {"GGA", 6, "2"}}, "GGA", 7, 6, 7},
         {"3-byte datum below a rule ending at 10", {{"GGA", 6, "6"}}, "DTM", 0, 10, 11},
         {"20-byte transducer id below a rule ending at 10", {{"GGA", 6, "6"}}, "XDR", 3, 10, 10},
-        {"2 bytes below the transducer id", {{"GGA", 6, "6"}, {"XDR", 3, "10"}}, "GGA", 15, 30, 30},
+        {"2 bytes below the transducer id", {{"GGA", 6, "6"}, {"XDR", 3, "10"}}, "GGA", 18, 30, 30},
         {"1 byte below the transducer id", {{"GGA", 6, "6"}, {"XDR", 3, "10"}}, "GGA", 0, 30, 31},
         {"an unticked rule is ignored", {{"GGA", 6, "6"}, {"GGA", 6, "100", false}}, "GGA", 6, 10, 10},
         {"all unticked, 4 bytes", {{"GGA", 6, "6", false}}, "GGA", 6, 0, 0},
