@@ -1,5 +1,6 @@
 #include "gui/shell/TFTesselloreFirmWare.h"
 
+#include "core/image/BankCompiler.h"
 #include "core/language/Language.h"
 #include "core/shell/Paths.h"
 #include "core/shell/ProductIdentity.h"
@@ -15,8 +16,10 @@
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/WindowLook.h"
 #include "gui/update/TFBoot.h"
+#include "platform/ProgramRunner.h"
 #include "platform/UrlOpener.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -264,6 +267,25 @@ void TFTesselloreFirmWare::Open_Project() {
 }
 
 void TFTesselloreFirmWare::Update_Device() {
+    // The updater writes whatever bank.bin holds: without a fresh image the step stops here.
+    BankImage image;
+    CompileError compileError;
+    if (!Compile_Bank(m_state.File_ParGen, m_state.File_NMEA_Access, image, &compileError)) {
+        const QString file = QDir::toNativeSeparators(compileError.file);
+        MessageBox::error(this,
+                          compileError.kind == CompileError::Kind::TooManyRules
+                              ? QStringLiteral("%1\n%2\n%3").arg(m_state.msg(39), file, compileError.message)
+                              : QStringLiteral("%1%2\n%3").arg(m_state.msg(40), file, compileError.message));
+        return;
+    }
+    QString saveError;
+    if (!Save_Bank(m_state.Active_Conf_Dir, image, &saveError)) {
+        MessageBox::error(this,
+                          QStringLiteral("%1%2\n%3")
+                              .arg(m_state.msg(38),
+                                   QDir::toNativeSeparators(bankPath(m_state.Active_Conf_Dir)), saveError));
+        return;
+    }
     m_boot->Form_Type = 1;
     m_boot->exec();
 }
@@ -271,9 +293,9 @@ void TFTesselloreFirmWare::Update_Device() {
 void TFTesselloreFirmWare::Timer_UpdateTimer() {
     Timer_Update->stop();
     if (m_softOptions && m_softOptions->Check_Version()) {
-        WindowLook::setLabelText(LL_Update, QStringLiteral("<a href=\"%1\">%2</a>")
-                                                .arg(Product::downloadPageUrl().toHtmlEscaped(),
-                                                     m_state.msg(19).toHtmlEscaped()));
+        WindowLook::setLabelText(
+            LL_Update, QStringLiteral("<a href=\"%1\">%2</a>")
+                           .arg(Product::downloadPageUrl().toHtmlEscaped(), m_state.msg(19).toHtmlEscaped()));
         LL_Update->show();
     } else {
         LL_Update->hide();
@@ -283,9 +305,15 @@ void TFTesselloreFirmWare::Timer_UpdateTimer() {
 }
 
 void TFTesselloreFirmWare::Start_Program(const QString& NomeSW, const QString& Parameter, bool tipo) {
-    Q_UNUSED(NomeSW);
-    Q_UNUSED(Parameter);
-    Q_UNUSED(tipo);
+    // The wait processes no messages: the windows stay as they are until the program ends.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    const Platform::RunEnd end =
+        Platform::startAndWait(NomeSW, Parameter, tipo, m_startProgramLimitMs, &error);
+    QApplication::restoreOverrideCursor();
+    // Without this box a program that is missing would fail without a word.
+    if (end == Platform::RunEnd::NotStarted)
+        MessageBox::error(this, QStringLiteral("%1\n%2").arg(QDir::toNativeSeparators(NomeSW), error));
 }
 
 void TFTesselloreFirmWare::setTimerFromOptions() {

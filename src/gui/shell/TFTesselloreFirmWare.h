@@ -40,6 +40,8 @@ public:
     void Save_Setting();
     // Starts a program and waits for it to end, at most 150 seconds.
     void Start_Program(const QString& NomeSW, const QString& Parameter, bool tipo);
+    // Tests shorten the wait of Start_Program.
+    void setStartProgramLimit(int milliseconds) { m_startProgramLimitMs = milliseconds; }
 
     ProgramState& state() { return m_state; }
     TFNew_Project* newProjectWindow() const { return m_newProject; }
@@ -88,4 +90,5 @@ private:
     TFParGen* m_parGen = nullptr;
     TFBoot* m_boot = nullptr;
     TFNMEA_0183_Set_Access2* m_nmeaAccess = nullptr;
+    int m_startProgramLimitMs = 150000;
 };

@@ -1,13 +1,305 @@
 #include "gui/update/TFBoot.h"
 
+#include "core/shell/Paths.h"
+#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
+#include "core/update/UpdateAddress.h"
+#include "core/update/UpdaterParameters.h"
+#include "gui/shell/MessageBox.h"
+#include "gui/shell/Pictures.h"
+#include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/shell/WindowLook.h"
+#include "platform/IcmpEcho.h"
 
-TFBoot::TFBoot(ProgramState& state, QWidget* parent) : QDialog(parent), m_state(state) {
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+constexpr int ClientWidth = 449;
+constexpr int TitleHeight = 69;
+constexpr int AddressHeight = 49;
+constexpr int OptionsHeight = 72;
+constexpr int ButtonsHeight = 40;
+
+const QByteArray PingData = QByteArrayLiteral("abcdefghijklmnopqrstuvwa");
+constexpr int PingTimeoutMs = 400;
+constexpr int PingCheckMs = 5000;
+constexpr int PingAnswersNeeded = 2;
+
+QWidget* panel(QWidget* parent, const char* name) {
+    auto* result = new QWidget(parent);
+    result->setObjectName(QLatin1String(name));
+    return result;
+}
+
+QPushButton* pictureButton(QWidget* parent, const QRect& geometry, Pictures::Kind kind, const char* name) {
+    QPushButton* button = WindowLook::button(parent, geometry);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(Pictures::picture(kind, 20));
+    button->setIconSize(QSize(20, 20));
+    return button;
+}
+
+} // namespace
+
+TFBoot::TFBoot(ProgramState& state, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_state(state) {
     WindowLook::apply(this);
+
+    P_Title = new WindowLook::TitlePanel(this, TitleHeight);
+    P_Title->setObjectName(QStringLiteral("P_Title"));
+    L_SW_Code = P_Title->L_SW_Code;
+    L_SW_Desc = P_Title->L_SW_Desc;
+
+    P_IP_Address = panel(this, "P_IP_Address");
+    L_IP_Address = WindowLook::label(P_IP_Address, 16, 4);
+    L_IP_Address->setObjectName(QStringLiteral("L_IP_Address"));
+    const int fieldLefts[] = {35, 91, 147, 203};
+    for (int i = 0; i < 4; ++i) {
+        auto* field = new QLineEdit(QStringLiteral("0"), P_IP_Address);
+        field->setObjectName(QStringLiteral("E_IP%1").arg(i + 1));
+        field->setGeometry(fieldLefts[i], 23, 41, 21);
+        field->installEventFilter(this);
+        m_octetFields.append(field);
+    }
+    E_IP1 = m_octetFields[0];
+    E_IP2 = m_octetFields[1];
+    E_IP3 = m_octetFields[2];
+    E_IP4 = m_octetFields[3];
+    Label2 = WindowLook::label(P_IP_Address, 83, 31, QStringLiteral("."));
+    Label3 = WindowLook::label(P_IP_Address, 139, 31, QStringLiteral("."));
+    Label4 = WindowLook::label(P_IP_Address, 193, 31, QStringLiteral("."));
+
+    P_Update_Options = panel(this, "P_Update_Options");
+    L_Update_Option = WindowLook::label(P_Update_Options, 16, 4);
+    L_Update_Option->setObjectName(QStringLiteral("L_Update_Option"));
+    CB_Update_Options = new QComboBox(P_Update_Options);
+    CB_Update_Options->setObjectName(QStringLiteral("CB_Update_Options"));
+    CB_Update_Options->setEditable(false);
+    CB_Update_Options->setGeometry(35, 23, 382, 22);
+    CB_Update_Option_Read_Back = new QCheckBox(P_Update_Options);
+    CB_Update_Option_Read_Back->setObjectName(QStringLiteral("CB_Update_Option_Read_Back"));
+    CB_Update_Option_Read_Back->setGeometry(16, 50, 401, 17);
+
+    P_Buttons = panel(this, "P_Buttons");
+    Btn_Cancel = pictureButton(P_Buttons, QRect(16, 6, 110, 28), Pictures::Kind::Cancel, "Btn_Cancel");
+    Btn_Update = pictureButton(P_Buttons, QRect(132, 6, 228, 28), Pictures::Kind::Execute, "Btn_Update");
+    connect(Btn_Cancel, &QPushButton::clicked, this, &TFBoot::reject);
+    connect(Btn_Update, &QPushButton::clicked, this, &TFBoot::Btn_UpdateClick);
+
+    QWidget::setTabOrder(E_IP1, E_IP2);
+    QWidget::setTabOrder(E_IP2, E_IP3);
+    QWidget::setTabOrder(E_IP3, E_IP4);
+    QWidget::setTabOrder(E_IP4, CB_Update_Options);
+    QWidget::setTabOrder(CB_Update_Options, CB_Update_Option_Read_Back);
+    QWidget::setTabOrder(CB_Update_Option_Read_Back, Btn_Cancel);
+    QWidget::setTabOrder(Btn_Cancel, Btn_Update);
+
     Set_Lang();
 }
 
 void TFBoot::Set_Lang() {
     setWindowTitle(m_state.msg(802));
+    WindowLook::setLabelText(L_SW_Desc, m_state.msg(803));
+    WindowLook::setLabelText(L_IP_Address, m_state.msg(806));
+    WindowLook::setLabelText(L_Update_Option, m_state.msg(814));
+    CB_Update_Options->clear();
+    CB_Update_Options->addItems({m_state.msg(815), m_state.msg(816), m_state.msg(817)});
+    CB_Update_Options->setCurrentIndex(0);
+    CB_Update_Option_Read_Back->setText(m_state.msg(818));
+    Btn_Cancel->setText(m_state.msg(819));
+    Btn_Update->setText(m_state.msg(820));
+    for (int i = 0; i < 4; ++i)
+        m_octetFields[i]->setToolTip(m_state.msg(821 + i));
+    CB_Update_Options->setToolTip(m_state.msg(832));
+    CB_Update_Option_Read_Back->setToolTip(m_state.msg(833));
+    Btn_Cancel->setToolTip(m_state.msg(834));
+    Btn_Update->setToolTip(m_state.msg(835));
+}
+
+void TFBoot::FormShow() {
+    Set_Lang();
+    WindowLook::setLabelText(L_SW_Code, Product::SW_Code);
+
+    // The panels stack from the top; the window is as high as the four together.
+    int top = 0;
+    const std::pair<QWidget*, int> panels[] = {{P_Title, TitleHeight},
+                                               {P_IP_Address, AddressHeight},
+                                               {P_Update_Options, OptionsHeight},
+                                               {P_Buttons, ButtonsHeight}};
+    for (const auto& [widget, height] : panels) {
+        widget->setGeometry(0, top, ClientWidth, height);
+        widget->show();
+        top += height;
+    }
+    WindowLook::setFixedClientSize(this, ClientWidth, top);
+
+    std::array<QString, 4> octets;
+    if (!m_state.Last_IP_Address.isEmpty() && Split_IP_Address(m_state.Last_IP_Address, octets)) {
+        for (int i = 0; i < 4; ++i)
+            m_octetFields[i]->setText(octets[i]);
+    }
+    const int option = m_state.Update_Option_Index;
+    CB_Update_Options->setCurrentIndex(option >= 0 && option < CB_Update_Options->count() ? option : 0);
+    CB_Update_Option_Read_Back->setChecked(m_state.Update_Read_Back);
+
+    if (E_IP1->isEnabled()) {
+        E_IP1->setFocus();
+        E_IP1->selectAll();
+    }
+}
+
+void TFBoot::showEvent(QShowEvent* event) {
+    FormShow();
+    WindowLook::centreOnScreen(this);
+    QDialog::showEvent(event);
+}
+
+QString TFBoot::typedAddress() const {
+    return E_IP1->text() + u'.' + E_IP2->text() + u'.' + E_IP3->text() + u'.' + E_IP4->text();
+}
+
+bool TFBoot::eventFilter(QObject* watched, QEvent* event) {
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (field && m_octetFields.contains(field)) {
+        if (event->type() == QEvent::KeyPress)
+            return KeyPress(field, static_cast<QKeyEvent*>(event)->text());
+        if (event->type() == QEvent::FocusIn) {
+            // Typing replaces the octet; a click would place the cursor after this, so select again
+            // once the click is through.
+            field->selectAll();
+            QTimer::singleShot(0, field, [field] {
+                if (field->hasFocus())
+                    field->selectAll();
+            });
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TFBoot::KeyPress(QLineEdit* sender, const QString& key) {
+    if (key != QLatin1String("."))
+        return false;
+    const qsizetype index = m_octetFields.indexOf(sender);
+    if (index >= 0 && index < 3) {
+        QLineEdit* next = m_octetFields[index + 1];
+        if (next->isEnabled() && next->isVisible()) {
+            next->setFocus(Qt::TabFocusReason);
+            next->selectAll();
+        }
+    }
+    return true;
+}
+
+void TFBoot::reject() {
+    // The check runs with the window's messages flowing; the window stays until it has ended.
+    if (m_checking)
+        return;
+    QDialog::reject();
+}
+
+void TFBoot::PingReply(int bytesReceived) {
+    ping_res = bytesReceived > 0 ? 1 : 2;
+}
+
+bool TFBoot::Send_Ping() {
+    ping_res = 0;
+    ping_requests = 0;
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+
+    // The fields hold octets, so the target is taken only as a dotted address, never looked up as
+    // a name: every octet is read as the decimal number the user sees ("010" is ten).
+    std::array<QString, 4> octets;
+    if (!Split_IP_Address(typedAddress(), octets))
+        return false;
+    Platform::IcmpEcho echo;
+    if (!echo.open(octetValues(octets), nullptr))
+        return false;
+
+    int answers = 0;
+    for (;;) {
+        QElapsedTimer sinceAttempt;
+        sinceAttempt.start();
+        if (!echo.send(PingData, PingTimeoutMs, nullptr))
+            return false;
+        ++ping_requests;
+        for (;;) {
+            int bytesReceived = 0;
+            const Platform::IcmpEcho::Wait waited = echo.wait(10, &bytesReceived, nullptr);
+            if (waited == Platform::IcmpEcho::Wait::Error)
+                return false;
+            if (waited == Platform::IcmpEcho::Wait::Answer) {
+                PingReply(bytesReceived);
+                break;
+            }
+            QCoreApplication::processEvents();
+            if (sinceAttempt.elapsed() > PingTimeoutMs) {
+                PingReply(0);
+                break;
+            }
+        }
+        if (ping_res == 1)
+            ++answers;
+        if (answers >= PingAnswersNeeded || sinceStart.elapsed() > PingCheckMs)
+            break;
+    }
+    return ping_res == 1;
+}
+
+void TFBoot::Btn_UpdateClick() {
+    if (m_checking)
+        return;
+    const QString address = typedAddress();
+
+    // Nothing can be changed or pressed again while the check runs, so the address and choices
+    // that are remembered and written are the ones that were checked.
+    m_checking = true;
+    QWidget* focused = focusWidget();
+    const QList<QWidget*> panels{P_IP_Address, P_Update_Options, P_Buttons};
+    for (QWidget* widget : panels)
+        widget->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const bool answered = Send_Ping();
+    QApplication::restoreOverrideCursor();
+    for (QWidget* widget : panels)
+        widget->setEnabled(true);
+    if (focused)
+        focused->setFocus();
+    m_checking = false;
+
+    if (!answered) {
+        if (ping_res == 2)
+            MessageBox::warning(this, m_state.msg(836));
+        else
+            MessageBox::error(this, m_state.msg(837));
+        return;
+    }
+
+    m_state.Last_IP_Address = address;
+    m_state.Update_Option_Index = CB_Update_Options->currentIndex();
+    m_state.Update_Read_Back = CB_Update_Option_Read_Back->isChecked();
+
+    QString error;
+    if (!Compile_XML_Parameter(m_state, address, m_state.Update_Option_Index, m_state.Update_Read_Back,
+                               &error)) {
+        MessageBox::error(
+            this,
+            QStringLiteral("%1\n%2").arg(
+                QDir::toNativeSeparators(joinPath(m_state.Dir_Program, updaterParameterName())), error));
+        return;
+    }
+    if (auto* main = qobject_cast<TFTesselloreFirmWare*>(parentWidget()))
+        main->Start_Program(joinPath(m_state.Dir_Program, updaterProgramName()), QString(), false);
 }
