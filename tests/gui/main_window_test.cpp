@@ -69,7 +69,7 @@ TEST_F(MainWindowTest, ClosingWritesTheDefaultSettingsFile) {
     m_main->close();
     EXPECT_EQ(
         readFile("Tessellor.xml"),
-        QByteArray("<Conf_Settings><lastproj><projectname></projectname></lastproj>"
+        QByteArray("<Conf_Settings><lastproj><projectname/></lastproj>"
                    "<lastipadd><ipaddress>192.168.2.205</ipaddress></lastipadd>"
                    "<lastlang><language>English</language></lastlang>"
                    "<lastinternet><enable_internet>0</enable_internet><enable_update>0</enable_update>"
