@@ -41,6 +41,10 @@ const BuiltinText kBuiltinTexts[] = {
     {35, "Select the EtherCAT variables to convert"},
     {36, "Create the EtherCAT ESI file of the device"},
     {37, "Do you want to export the map of the objects?"},
+    {38, "Error! The image of the configuration cannot be written: "},
+    {39, "Error! The configuration has more than 128 active rules; the device takes at most 128. Nothing was "
+         "written."},
+    {40, "Error! A document of the configuration cannot be read: "},
     {100, "Create New Configuration"},
     {101, "Create New Configuration"},
     {102, "Name of the new Configuration"},
