@@ -1,0 +1,138 @@
+#include "ProgramFixture.h"
+#include "core/image/BankCompiler.h"
+#include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/update/TFBoot.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+const QString kSamples = QStringLiteral(TESSELLOR_TEST_DATA "/image/");
+const QString kConfiguration = QStringLiteral("PROJECTS/Ship/");
+
+QByteArray sample(const QString& relative) {
+    QFile file(kSamples + relative);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray rulesDocument(int activeRules) {
+    QByteArray rows;
+    for (int i = 0; i < activeRules; ++i)
+        rows += "<row Enable=\"Y\" Serial_Channel=\"RS232\" Sentence=\"GGA\" "
+                "DataField=\"Number of satellites in use [decimal]\" Position=\"" +
+                QByteArray::number(i) + "\"/>";
+    return "<NMEA_0183><NMEA_Listener>" + rows + "</NMEA_Listener></NMEA_0183>";
+}
+
+class UpdateDeviceTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        startProgram();
+        openConfiguration(QStringLiteral("Ship"));
+    }
+
+    // Presses Update Device; tells whether the update window opened (it is closed again at once).
+    bool pressUpdateDevice() {
+        bool opened = false;
+        QTimer::singleShot(0, m_main.get(), [this, &opened] {
+            if (QApplication::activeModalWidget() == m_main->bootWindow()) {
+                opened = true;
+                m_main->bootWindow()->reject();
+            }
+        });
+        QTest::mouseClick(m_main->Btn_CreateBin, Qt::LeftButton);
+        QApplication::processEvents();
+        return opened;
+    }
+
+    QString bankFile() const { return programPath(kConfiguration + QStringLiteral("bin/bank.bin")); }
+    QString native(const QString& relative) const { return QDir::toNativeSeparators(programPath(relative)); }
+};
+
+TEST_F(UpdateDeviceTest, CompilesAndSavesTheImageBeforeTheUpdateWindowOpens) {
+    writeFile(kConfiguration + QStringLiteral("ParGen.xml"),
+              sample(QStringLiteral("window_defaults/ParGen.xml")));
+    writeFile(kConfiguration + QStringLiteral("NMEA_0183_Set_Access.xml"),
+              sample(QStringLiteral("window_defaults/NMEA_0183_Set_Access.xml")));
+    writeFile(kConfiguration + QStringLiteral("bin/bank.bin"), QByteArray(4000, 'x'));
+
+    EXPECT_TRUE(pressUpdateDevice());
+    EXPECT_TRUE(m_boxes.shown().empty());
+    EXPECT_EQ(m_main->bootWindow()->Form_Type, 1);
+    const QByteArray bank = readFile(kConfiguration + QStringLiteral("bin/bank.bin"));
+    ASSERT_EQ(bank.size(), 3584);
+    const auto image = BankImage::fromBytes(bank);
+    EXPECT_EQ(image->u32(BankLayout::Checksum), 3900u);
+    EXPECT_EQ(image->record(0).sentence, 7);
+}
+
+// Each refusal ends the step with one error box and leaves no new image for the updater.
+TEST_F(UpdateDeviceTest, RefusesTheStepWhenNoSoundImageCanBeWritten) {
+    struct Refusal {
+        const char* name;
+        std::function<void()> prepare;
+        QString boxStart;
+        std::vector<QString> boxAlsoHas;
+    };
+    const QString parGen = kConfiguration + QStringLiteral("ParGen.xml");
+    const QString rules = kConfiguration + QStringLiteral("NMEA_0183_Set_Access.xml");
+    const QString bank = kConfiguration + QStringLiteral("bin/bank.bin");
+    const std::vector<Refusal> refusals{
+        {"ParGen.xml not well-formed",
+         [&] { writeFile(parGen, sample(QStringLiteral("broken_pargen/ParGen.xml"))); },
+         m_state.msg(40) + native(parGen) + u'\n',
+         {QStringLiteral("line 2")}},
+        {"rules document without NMEA_Listener",
+         [&] { writeFile(rules, sample(QStringLiteral("no_listener/NMEA_0183_Set_Access.xml"))); },
+         m_state.msg(40) + native(rules) + u'\n',
+         {QStringLiteral("NMEA_Listener")}},
+        {"129 active rules",
+         [&] {
+             writeFile(parGen, sample(QStringLiteral("window_defaults/ParGen.xml")));
+             writeFile(rules, rulesDocument(129));
+         },
+         m_state.msg(39) + u'\n' + native(rules),
+         {QStringLiteral("129")}},
+        {"bank.bin read-only",
+         [&] {
+             writeFile(bank, "old image");
+             QFile::setPermissions(programPath(bank), QFileDevice::ReadOwner);
+         },
+         m_state.msg(38) + native(bank) + u'\n',
+         {QStringLiteral("read-only")}},
+        {"bin folder missing",
+         [&] { QDir(programPath(kConfiguration + QStringLiteral("bin"))).removeRecursively(); },
+         m_state.msg(38) + native(bank) + u'\n',
+         {QStringLiteral("does not exist")}},
+    };
+    EXPECT_EQ(m_state.msg(39), QStringLiteral("Error! The configuration has more than 128 active rules; the "
+                                              "device takes at most 128. Nothing was written."));
+
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.name);
+        QDir(programPath(kConfiguration)).removeRecursively();
+        openConfiguration(QStringLiteral("Ship"));
+        m_boxes.clear();
+        r.prepare();
+        const QByteArray before = readFile(bank);
+
+        EXPECT_FALSE(pressUpdateDevice());
+        ASSERT_EQ(m_boxes.shown().size(), 1u);
+        EXPECT_EQ(m_boxes.shown()[0].kind, MessageBox::Kind::Error);
+        const QString text = m_boxes.lastText();
+        EXPECT_TRUE(text.startsWith(r.boxStart)) << text.toStdString();
+        for (const QString& part : r.boxAlsoHas)
+            EXPECT_TRUE(text.contains(part)) << text.toStdString();
+        EXPECT_EQ(readFile(bank), before);
+        QFile::setPermissions(programPath(bank), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
+
+} // namespace
