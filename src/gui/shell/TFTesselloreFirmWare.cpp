@@ -336,6 +336,12 @@ void TFTesselloreFirmWare::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TFTesselloreFirmWare::showEvent(QShowEvent* event) {
+    if (!event->spontaneous())
+        WindowLook::centreOnScreen(this);
+    QWidget::showEvent(event);
+}
+
 bool TFTesselloreFirmWare::eventFilter(QObject* watched, QEvent* event) {
     if (watched == L_Norvane && event->type() == QEvent::MouseButtonRelease) {
         Platform::openUrl(Product::homePageUrl());
