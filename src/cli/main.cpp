@@ -1,0 +1,269 @@
+// tessellor-cli: compiles, decodes and checks configurations without the windows, over the same
+// rules as the configurator. Exit codes: 0 success, 1 the work failed, 2 wrong usage.
+#include "core/comm/ParGen.h"
+#include "core/image/BankCompiler.h"
+#include "core/image/ImageDump.h"
+#include "core/language/MessageCatalog.h"
+#include "core/nmea/AccessRules.h"
+#include "core/nmea/RulesCheck.h"
+#include "core/shell/Paths.h"
+#include "core/shell/SafeSave.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+constexpr int Success = 0;
+constexpr int Failure = 1;
+constexpr int Usage = 2;
+
+const char* const kGeneralHelp = R"(Usage: tessellor-cli COMMAND [ARGUMENTS]
+
+Compiles, decodes and checks configurations of the EtherNet/IP / NMEA0183 - Converter.
+
+Commands:
+  compile CONFIG_DIR [-o FILE]  compile a configuration folder into its image
+  dump FILE                     print a configuration image decoded, one field a line
+  check CONFIG_DIR              run the data checks of both editors on a configuration folder
+
+Run "tessellor-cli COMMAND --help" for one command.
+Exit codes: 0 success, 1 failure, 2 wrong usage.
+)";
+
+const char* const kCompileHelp = R"(Usage: tessellor-cli compile CONFIG_DIR [-o FILE]
+
+Compiles ParGen.xml and NMEA_0183_Set_Access.xml of the configuration folder CONFIG_DIR exactly as
+Update Device does and writes the image to CONFIG_DIR/bin/bank.bin. A missing document gives the
+defaults, or no rules.
+
+Options:
+  -o FILE     write the image to FILE instead
+  -h, --help  show this help
+
+Exit codes: 0 written; 1 a document cannot be read, more than 128 active rules, or the image cannot
+be written (nothing is written then); 2 wrong usage or no such folder.
+)";
+
+const char* const kDumpHelp = R"(Usage: tessellor-cli dump FILE
+
+Prints the configuration image FILE decoded, one field a line: each parameter with its offset and
+value, then each rule record in use.
+
+Options:
+  -h, --help  show this help
+
+Exit codes: 0 printed; 1 the file is not an image (wrong size, checksum or rule count) or cannot be
+read; 2 wrong usage or no such file.
+)";
+
+const char* const kCheckHelp = R"(Usage: tessellor-cli check CONFIG_DIR
+
+Loads the two documents of the configuration folder CONFIG_DIR as the communication parameters
+and NMEA 0183 access windows do, and runs both data checks. Prints each editor's result; a
+failing editor shows its first message.
+
+Options:
+  -h, --help  show this help
+
+Exit codes: 0 both checks pass; 1 a check fails or a document cannot be read; 2 wrong usage or no
+such folder.
+)";
+
+QTextStream& out() {
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream& err() {
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int usageError(const QString& message) {
+    err() << "tessellor-cli: " << message << " (see tessellor-cli --help)\n";
+    return Usage;
+}
+
+int failure(const QString& message) {
+    // Multi-line reasons (a parser message under a file name) stay on one line.
+    err() << "tessellor-cli: " << QString(message).replace(u'\n', QStringLiteral(": ")) << '\n';
+    return Failure;
+}
+
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+struct Arguments {
+    QStringList positional;
+    QString output; // -o
+    bool help = false;
+};
+
+// Parses the words after the command; acceptsOutput allows -o FILE. An error text means wrong usage.
+QString parseArguments(const QStringList& words, bool acceptsOutput, Arguments& arguments) {
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
+        if (word == u"-h" || word == u"--help") {
+            arguments.help = true;
+        } else if (acceptsOutput && word == u"-o") {
+            if (i + 1 >= words.size())
+                return QStringLiteral("-o needs a file name");
+            if (!arguments.output.isEmpty())
+                return QStringLiteral("-o given twice");
+            arguments.output = words[++i];
+            if (arguments.output.isEmpty())
+                return QStringLiteral("-o needs a file name");
+        } else if (word.startsWith(u'-') && word.size() > 1) {
+            return QStringLiteral("unknown option %1").arg(word);
+        } else {
+            arguments.positional << word;
+        }
+    }
+    return {};
+}
+
+// The one positional argument of a command, or a usage error.
+QString onePositional(const Arguments& arguments, const char* name, QString& value) {
+    if (arguments.positional.isEmpty())
+        return QStringLiteral("missing %1").arg(QLatin1String(name));
+    if (arguments.positional.size() > 1)
+        return QStringLiteral("unexpected argument %1").arg(arguments.positional[1]);
+    value = arguments.positional[0];
+    return {};
+}
+
+QString parGenPath(const QString& folder) {
+    return joinPath(folder, QStringLiteral("ParGen.xml"));
+}
+
+QString rulesPath(const QString& folder) {
+    return joinPath(folder, QStringLiteral("NMEA_0183_Set_Access.xml"));
+}
+
+int compile(const QString& folder, const QString& output) {
+    BankImage image;
+    CompileError error;
+    if (!Compile_Bank(parGenPath(folder), rulesPath(folder), image, &error)) {
+        if (error.kind == CompileError::Kind::TooManyRules)
+            return failure(QStringLiteral("%1: %2; the device takes at most %3, nothing was written")
+                               .arg(native(error.file), error.message)
+                               .arg(BankLayout::MaxRules));
+        return failure(QStringLiteral("%1: %2").arg(native(error.file), error.message));
+    }
+    const QString target = output.isEmpty() ? bankPath(folder) : output;
+    QString saveError;
+    const bool saved = output.isEmpty() ? Save_Bank(folder, image, &saveError)
+                                        : saveFileAtomically(output, image.bytes(), &saveError);
+    if (!saved)
+        return failure(QStringLiteral("cannot write %1: %2").arg(native(target), saveError));
+    out() << "Wrote " << native(target) << ": rule count " << image.u32(BankLayout::RuleCount)
+          << ", checksum " << image.u32(BankLayout::Checksum) << '\n';
+    return Success;
+}
+
+int dump(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failure(QStringLiteral("cannot read %1: %2").arg(native(path), file.errorString()));
+    QStringList lines;
+    QString error;
+    if (!describeImage(file.readAll(), lines, &error))
+        return failure(QStringLiteral("%1 is not a configuration image: %2").arg(native(path), error));
+    for (const QString& line : lines)
+        out() << line << '\n';
+    return Success;
+}
+
+int check(const QString& folder) {
+    MessageCatalog catalog;
+    catalog.Build_Default_Texts(); // English, whatever language the configurator shows
+
+    const auto report = [](const char* editor, const QString& problem) {
+        out() << editor << ": " << (problem.isEmpty() ? QStringLiteral("OK") : problem) << '\n';
+        return problem.isEmpty();
+    };
+
+    bool passed = true;
+    ParGenSet set;
+    QString loadError;
+    if (ParGen::load(parGenPath(folder), set, &loadError) == ParGen::LoadResult::Failed)
+        passed &= report("Communication parameters", loadError.replace(u'\n', QStringLiteral(": ")));
+    else
+        passed &= report("Communication parameters", Controllo_Dati(set, catalog).value_or(QString()));
+
+    const Nmea::RulesLoad rules = Nmea::loadAccessRules(rulesPath(folder));
+    if (!rules.error.isEmpty())
+        passed &= report("NMEA 0183 access rules", QString(rules.error).replace(u'\n', QStringLiteral(": ")));
+    else
+        passed &=
+            report("NMEA 0183 access rules", Nmea::Controllo_dati(rules.table, catalog).value_or(QString()));
+    return passed ? Success : Failure;
+}
+
+int run(const QStringList& words) {
+    if (words.isEmpty())
+        return usageError(QStringLiteral("missing command"));
+    const QString command = words[0];
+    if (command == u"-h" || command == u"--help") {
+        out() << kGeneralHelp;
+        return Success;
+    }
+
+    struct Command {
+        const char* name;
+        const char* help;
+        const char* argument;
+        bool acceptsOutput;
+    };
+    static constexpr Command kCommands[] = {
+        {"compile", kCompileHelp, "CONFIG_DIR", true},
+        {"dump", kDumpHelp, "FILE", false},
+        {"check", kCheckHelp, "CONFIG_DIR", false},
+    };
+    const Command* found = nullptr;
+    for (const Command& c : kCommands) {
+        if (command == QLatin1String(c.name))
+            found = &c;
+    }
+    if (!found)
+        return usageError(QStringLiteral("unknown command %1").arg(command));
+
+    Arguments arguments;
+    QString problem = parseArguments(words.mid(1), found->acceptsOutput, arguments);
+    if (arguments.help) {
+        out() << found->help;
+        return Success;
+    }
+    QString target;
+    if (problem.isEmpty())
+        problem = onePositional(arguments, found->argument, target);
+    if (!problem.isEmpty())
+        return usageError(QStringLiteral("%1: %2").arg(command, problem));
+
+    if (command == u"dump") {
+        if (!QFileInfo(target).isFile())
+            return usageError(QStringLiteral("no such file %1").arg(native(target)));
+        return dump(target);
+    }
+    if (!QFileInfo(target).isDir())
+        return usageError(QStringLiteral("no such configuration folder %1").arg(native(target)));
+    return command == u"compile" ? compile(target, arguments.output) : check(target);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    const int code = run(words);
+    out().flush();
+    err().flush();
+    return code;
+}

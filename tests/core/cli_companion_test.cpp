@@ -1,0 +1,166 @@
+#include "core/image/BankCompiler.h"
+#include "core/image/ImageDump.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kSamples = QStringLiteral(TESSELLOR_TEST_DATA "/image/");
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Folders of configurations under one temporary folder; arguments name them relative to it.
+class CompanionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_root.isValid());
+        const QByteArray parGen = readAll(kSamples + QStringLiteral("window_defaults/ParGen.xml"));
+        const QByteArray rules =
+            readAll(kSamples + QStringLiteral("window_defaults/NMEA_0183_Set_Access.xml"));
+        QByteArray manyRows;
+        for (int i = 0; i < 129; ++i)
+            manyRows += "<row Enable=\"Y\" Serial_Channel=\"RS232\" Sentence=\"GGA\" "
+                        "DataField=\"Number of satellites in use [decimal]\"/>";
+        const struct {
+            const char* folder;
+            QByteArray parGen;
+            QByteArray rules;
+            bool bin;
+        } configurations[]{
+            {"Ship", parGen, rules, true},
+            {"Broken", readAll(kSamples + QStringLiteral("broken_pargen/ParGen.xml")), rules, true},
+            {"NoListener", parGen, readAll(kSamples + QStringLiteral("no_listener/NMEA_0183_Set_Access.xml")),
+             true},
+            {"TooMany", parGen, "<NMEA_0183><NMEA_Listener>" + manyRows + "</NMEA_Listener></NMEA_0183>",
+             true},
+            {"NoBin", parGen, rules, false},
+            {"Unchecked", QByteArray(parGen).replace("<EtherNetIP_IP1>192<", "<EtherNetIP_IP1>300<"),
+             QByteArray(rules).replace("Position=\"10\"", "Position=\"2500\""), true},
+        };
+        for (const auto& c : configurations) {
+            writeAll(path(c.folder) + QStringLiteral("/ParGen.xml"), c.parGen);
+            writeAll(path(c.folder) + QStringLiteral("/NMEA_0183_Set_Access.xml"), c.rules);
+            if (c.bin)
+                QDir().mkpath(path(c.folder) + QStringLiteral("/bin"));
+        }
+        writeAll(path("short.bin"), QByteArray(3583, '\0'));
+        QByteArray unsealed(BankLayout::Size, '\0');
+        unsealed[0x10] = 1;
+        writeAll(path("unsealed.bin"), unsealed);
+    }
+
+    QString path(const char* relative) const { return m_root.filePath(QLatin1String(relative)); }
+
+    Outcome run(const QStringList& arguments) const {
+        QProcess process;
+        process.setWorkingDirectory(m_root.path());
+        process.start(QStringLiteral(TESSELLOR_BINARY_DIR "/tessellor-cli"), arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QTemporaryDir m_root;
+};
+
+TEST_F(CompanionTest, ExitCodesAndMessages) {
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* out; // a part of standard output
+        const char* err; // a part of standard error; usage errors are one line
+    } cases[]{
+        {{"--help"}, 0, "Usage: tessellor-cli COMMAND", ""},
+        {{"compile", "--help"}, 0, "Usage: tessellor-cli compile CONFIG_DIR [-o FILE]", ""},
+        {{"dump", "-h"}, 0, "Usage: tessellor-cli dump FILE", ""},
+        {{"check", "Ship", "--help"}, 0, "Usage: tessellor-cli check CONFIG_DIR", ""},
+
+        {{}, 2, "", "missing command"},
+        {{"build", "Ship"}, 2, "", "unknown command build"},
+        {{"compile"}, 2, "", "missing CONFIG_DIR"},
+        {{"compile", "Ship", "Broken"}, 2, "", "unexpected argument Broken"},
+        {{"compile", "Ship", "-o"}, 2, "", "-o needs a file name"},
+        {{"compile", "Ship", "--force"}, 2, "", "unknown option --force"},
+        {{"dump", "Ship", "-o", "x.bin"}, 2, "", "unknown option -o"},
+        {{"compile", "Nowhere"}, 2, "", "no such configuration folder Nowhere"},
+        {{"compile", "short.bin"}, 2, "", "no such configuration folder"},
+        {{"check", "Nowhere"}, 2, "", "no such configuration folder Nowhere"},
+        {{"dump", "nothing.bin"}, 2, "", "no such file nothing.bin"},
+        {{"dump", "Ship"}, 2, "", "no such file Ship"},
+
+        {{"compile", "Broken"}, 1, "", "Broken/ParGen.xml: Opening and ending tag mismatch. (line 2"},
+        {{"compile", "NoListener"}, 1, "", "NoListener/NMEA_0183_Set_Access.xml: The element NMEA_Listener"},
+        {{"compile", "TooMany"}, 1, "", "129 active rules"},
+        {{"compile", "NoBin"}, 1, "", "NoBin/bin does not exist"},
+        {{"dump", "short.bin"}, 1, "", "3583 bytes"},
+        {{"dump", "unsealed.bin"}, 1, "", "checksum 0 does not match"},
+
+        {{"check", "Ship"}, 0, "Communication parameters: OK\nNMEA 0183 access rules: OK\n", ""},
+        {{"check", "Unchecked"},
+         1,
+         "Communication parameters: Error EtherNet/IP!! IP Address 1 must be between 0 and 255\n"
+         "NMEA 0183 access rules: Error row 1!! Position Must be Between 0 and ",
+         ""},
+        {{"check", "Broken"},
+         1,
+         "Communication parameters: Broken/ParGen.xml: Opening and ending tag mismatch",
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const Outcome result = run(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
+        EXPECT_TRUE(result.out.contains(QLatin1String(c.out))) << result.out.toStdString();
+        EXPECT_TRUE(result.err.contains(QLatin1String(c.err))) << result.err.toStdString();
+        if (c.exitCode == 2) {
+            EXPECT_EQ(result.err.count(u'\n'), 1);
+        }
+    }
+    // No refused compile leaves an image behind.
+    for (const char* folder : {"Broken", "NoListener", "TooMany"})
+        EXPECT_FALSE(QFile::exists(path(folder) + QStringLiteral("/bin/bank.bin"))) << folder;
+    EXPECT_FALSE(QDir(path("NoBin/bin")).exists());
+}
+
+TEST_F(CompanionTest, CompileWritesTheImageOfUpdateDeviceAndDumpDecodesIt) {
+    BankImage expected;
+    ASSERT_TRUE(Compile_Bank(path("Ship/ParGen.xml"), path("Ship/NMEA_0183_Set_Access.xml"), expected));
+
+    Outcome result = run({"compile", "Ship"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(readAll(path("Ship/bin/bank.bin")), expected.bytes());
+
+    result = run({"compile", "-o", "elsewhere.bin", "Ship"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(readAll(path("elsewhere.bin")), expected.bytes());
+
+    QStringList lines;
+    ASSERT_TRUE(describeImage(expected.bytes(), lines));
+    result = run({"dump", "elsewhere.bin"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, lines.join(u'\n') + u'\n');
+}
+
+} // namespace
