@@ -208,6 +208,7 @@ const BuiltinText kBuiltinTexts[] = {
     {1044, "!! Index Must be Between 1 and 36"},
     {1045, "!! Index Must be Between 1 and 9"},
     {1046, "!! Index Must be Between 1 and 32"},
+    {1047, "Rows below the empty row %1 are not saved. Save anyway?"},
     {1121, "Ethernet Connection"},
     {1122, "Device Name (Hostname)"},
     {1123, "Insert the Device Name (hostname)"},

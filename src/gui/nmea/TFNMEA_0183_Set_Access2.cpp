@@ -1,14 +1,397 @@
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 
+#include "core/nmea/NmeaCatalog.h"
+#include "core/nmea/RulePositions.h"
+#include "core/nmea/RulesCheck.h"
+#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
+#include "gui/shell/MessageBox.h"
+#include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
+#include "gui/table/TableRows.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QStyleOptionHeader>
+#include <QStylePainter>
+#include <QTableWidget>
+
+namespace {
+
+enum Column {
+    ColEnable = 1,
+    ColChannel = 2,
+    ColSentence = 3,
+    ColIndex = 4,
+    ColField = 5,
+    ColPostOpe = 6,
+    ColSwapAll = 7,
+    ColSwap16 = 8,
+    ColPosition = 9,
+    ColMnemonic = 10,
+};
+
+constexpr int Columns = 11;
+constexpr int Rows = Nmea::RuleRows + 1;
+constexpr int ClientWidth = 1200;
+constexpr int ClientHeight = 337;
+constexpr int TitleHeight = 69;
+constexpr int ButtonPanelHeight = 40;
+
+struct ColumnLook {
+    int width;
+    QColor colour;
+    int headerSlot;
+    int hintSlot;
+    bool check;
+};
+
+// Columns 0 to 10: the row number, then the rule's cells.
+const ColumnLook kColumns[Columns] = {
+    {40, {}, 1014, 0, false},
+    {50, {255, 216, 176}, 1015, 1024, true},
+    {120, {168, 255, 168}, 1016, 1025, false},
+    {120, {224, 250, 254}, 1017, 1026, false},
+    {50, {224, 250, 254}, 1040, 1041, false},
+    {280, {224, 250, 254}, 1018, 1027, false},
+    {120, {255, 255, 168}, 1019, 1028, false},
+    {60, {255, 255, 168}, 1020, 1029, true},
+    {60, {255, 255, 168}, 1021, 1030, true},
+    {60, {252, 214, 244}, 1022, 1031, false},
+    {160, {255, 255, 255}, 1023, 1032, false},
+};
+
+constexpr int SlotRowsNotSaved = 1047;
+
+} // namespace
 
 TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* parent)
     : QDialog(parent), m_state(state) {
+    setObjectName(QStringLiteral("FNMEA_0183_Set_Access2"));
     WindowLook::apply(this);
+    WindowLook::setFixedClientSize(this, ClientWidth, ClientHeight);
+
+    P_Title = new WindowLook::TitlePanel(this, TitleHeight);
+    P_Title->setGeometry(0, 0, ClientWidth, TitleHeight);
+    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+
+    ASG = new QTableWidget(this);
+    ASG->setObjectName(QStringLiteral("ASG"));
+    ASG->setGeometry(0, TitleHeight, ClientWidth, ClientHeight - TitleHeight - ButtonPanelHeight);
+    m_delegate = new TableCellDelegate(ASG);
+    ASG->setItemDelegate(m_delegate);
+    m_delegate->setPickLists([this](int col, int row) { return ASGGetEditorType(col, row); });
+    m_delegate->setEnterHandler([this] {
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        Jump_Next_Cell(ASG, &enter, m_state);
+    });
+    connect(m_delegate, &TableCellDelegate::picked, this, &TFNMEA_0183_Set_Access2::ASGComboChange);
+    Init_Table();
+
+    P_Button = new QWidget(this);
+    P_Button->setObjectName(QStringLiteral("P_Button"));
+    P_Button->setGeometry(0, ClientHeight - ButtonPanelHeight, ClientWidth, ButtonPanelHeight);
+    const auto button = [this](int left, const char* name) {
+        QPushButton* b = WindowLook::button(P_Button, QRect(left, 6, 110, 28));
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    Btn_OK = button(18, "Btn_OK");
+    Btn_OK->setIcon(Pictures::picture(Pictures::Kind::Ok, 16));
+    Btn_Cancel = button(134, "Btn_Cancel");
+    Btn_Cancel->setIcon(Pictures::picture(Pictures::Kind::Cancel, 16));
+    Btn_DelRow = button(252, "Btn_DelRow");
+    Btn_InsRow = button(370, "Btn_InsRow");
+    Btn_CopyRow = button(488, "Btn_CopyRow");
+    Btn_PasteRow = button(606, "Btn_PasteRow");
+    connect(Btn_OK, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_OKClick);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Btn_DelRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_DelRowClick);
+    connect(Btn_InsRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_InsRowClick);
+    connect(Btn_CopyRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_CopyRowClick);
+    connect(Btn_PasteRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_PasteRowClick);
+
+    PostOpe_SL = Nmea::postOperationLabels();
+    SerialChannel_SL = Nmea::SerialChannel_SL(Enable_Serial);
     Set_Lang();
+}
+
+void TFNMEA_0183_Set_Access2::Init_Table() {
+    ASG->setColumnCount(Columns - 1);
+    ASG->setRowCount(Rows - 1);
+    ASG->setWordWrap(false);
+    ASG->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                         QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+
+    QHeaderView* top = ASG->horizontalHeader();
+    top->setSectionResizeMode(QHeaderView::Interactive);
+    top->setHighlightSections(false);
+    top->setFixedHeight(24);
+    // The header fits a column on a double click only when the program options say so.
+    disconnect(top, &QHeaderView::sectionHandleDoubleClicked, ASG, nullptr);
+    connect(top, &QHeaderView::sectionDoubleClicked, this,
+            [this](int section) { Auto_Size_Column(ASG, 0, section + 1, m_state); });
+    connect(top, &QHeaderView::sectionHandleDoubleClicked, this,
+            [this](int section) { Auto_Size_Column(ASG, 0, section + 1, m_state); });
+
+    QHeaderView* side = ASG->verticalHeader();
+    side->setFixedWidth(kColumns[0].width);
+    side->setSectionResizeMode(QHeaderView::Fixed);
+    side->setDefaultSectionSize(22);
+    side->setDefaultAlignment(Qt::AlignCenter);
+    side->setHighlightSections(false);
+
+    // The corner above the row numbers is the header of column 0.
+    m_corner = ASG->findChild<QAbstractButton*>();
+    if (m_corner)
+        m_corner->installEventFilter(this);
+    ASG->installEventFilter(this);
+
+    QStringList numbers;
+    for (int row = 1; row < Rows; ++row)
+        numbers << QString::number(row);
+    ASG->setVerticalHeaderLabels(numbers);
+
+    for (int col = 1; col < Columns; ++col) {
+        const ColumnLook& look = kColumns[col];
+        ASG->setHorizontalHeaderItem(col - 1, new QTableWidgetItem);
+        ASG->setColumnWidth(col - 1, look.width);
+        for (int row = 1; row < Rows; ++row) {
+            auto* item = new QTableWidgetItem;
+            item->setBackground(look.colour);
+            if (look.check) {
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+                item->setCheckState(Qt::Unchecked);
+            } else if (col == ColIndex) {
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            } else {
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+            }
+            ASG->setItem(row - 1, col - 1, item);
+        }
+    }
 }
 
 void TFNMEA_0183_Set_Access2::Set_Lang() {
     setWindowTitle(m_state.msg(1000));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(1001));
+    QPushButton* const buttons[] = {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow};
+    for (int i = 0; i < 6; ++i) {
+        QPushButton* b = buttons[i];
+        b->setText(m_state.msg(1002 + i));
+        b->setToolTip(m_state.msg(1008 + i));
+    }
+    m_cornerText = m_state.msg(kColumns[0].headerSlot);
+    if (m_corner)
+        m_corner->update();
+    Hint_Sentence.clear();
+    for (int col = 1; col < Columns; ++col) {
+        Hint_Sentence << m_state.msg(kColumns[col].hintSlot);
+        QTableWidgetItem* header = ASG->horizontalHeaderItem(col - 1);
+        header->setText(m_state.msg(kColumns[col].headerSlot));
+        // Only the header cells carry hints; the data cells have none.
+        header->setToolTip(Hint_Sentence.last());
+    }
+}
+
+QString TFNMEA_0183_Set_Access2::cell(int col, int row) const {
+    const QTableWidgetItem* item = ASG->item(row - 1, col - 1);
+    return item ? item->text() : QString();
+}
+
+void TFNMEA_0183_Set_Access2::setCell(int col, int row, const QString& text) {
+    if (QTableWidgetItem* item = ASG->item(row - 1, col - 1))
+        item->setText(text);
+}
+
+Nmea::RuleTable TFNMEA_0183_Set_Access2::rules() const {
+    Nmea::RuleTable table{};
+    const auto ticked = [this](int col, int row) {
+        return ASG->item(row - 1, col - 1)->checkState() == Qt::Checked;
+    };
+    for (int row = 1; row < Rows; ++row) {
+        Nmea::AccessRule& rule = table[row - 1];
+        rule.Enable = ticked(ColEnable, row);
+        rule.Serial_Channel = cell(ColChannel, row);
+        rule.Sentence = cell(ColSentence, row);
+        rule.Index = cell(ColIndex, row);
+        rule.DataField = cell(ColField, row);
+        rule.PortOperation = cell(ColPostOpe, row);
+        rule.SwapAll = ticked(ColSwapAll, row);
+        rule.Swap16 = ticked(ColSwap16, row);
+        rule.Position = cell(ColPosition, row);
+        rule.Mnemonic = cell(ColMnemonic, row);
+    }
+    return table;
+}
+
+void TFNMEA_0183_Set_Access2::showRules(const Nmea::RuleTable& table) {
+    const auto tick = [this](int col, int row, bool on) {
+        ASG->item(row - 1, col - 1)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    };
+    for (int row = 1; row < Rows; ++row) {
+        const Nmea::AccessRule& rule = table[row - 1];
+        tick(ColEnable, row, rule.Enable);
+        setCell(ColChannel, row, rule.Serial_Channel);
+        setCell(ColSentence, row, rule.Sentence);
+        setCell(ColIndex, row, rule.Index);
+        setCell(ColField, row, rule.DataField);
+        setCell(ColPostOpe, row, rule.PortOperation);
+        tick(ColSwapAll, row, rule.SwapAll);
+        tick(ColSwap16, row, rule.Swap16);
+        setCell(ColPosition, row, rule.Position);
+        setCell(ColMnemonic, row, rule.Mnemonic);
+    }
+    deriveIndexEditableAll();
+}
+
+void TFNMEA_0183_Set_Access2::deriveIndexEditable(int row) {
+    QTableWidgetItem* item = ASG->item(row - 1, ColIndex - 1);
+    if (!item)
+        return;
+    const bool editable = Nmea::indexEditable(cell(ColSentence, row));
+    item->setFlags(editable ? item->flags() | Qt::ItemIsEditable : item->flags() & ~Qt::ItemIsEditable);
+}
+
+void TFNMEA_0183_Set_Access2::deriveIndexEditableAll() {
+    for (int row = 1; row < Rows; ++row)
+        deriveIndexEditable(row);
+}
+
+int TFNMEA_0183_Set_Access2::currentRule() const {
+    return ASG->currentRow() + 1;
+}
+
+void TFNMEA_0183_Set_Access2::showEvent(QShowEvent* event) {
+    // Every showing starts from the reset table and the document on disk.
+    showRules(Nmea::RuleTable{});
+    Enable_Serial = 7;
+    SerialChannel_SL = Nmea::SerialChannel_SL(Enable_Serial);
+    const Nmea::RulesLoad loaded = Nmea::loadAccessRules(m_state.File_NMEA_Access);
+    if (loaded.error.isEmpty())
+        showRules(loaded.table);
+    ASG->setCurrentCell(0, 0);
+    ASG->scrollToTop();
+    WindowLook::centreOnScreen(this);
+    QDialog::showEvent(event);
+    if (!loaded.error.isEmpty())
+        MessageBox::error(this, loaded.error);
+}
+
+std::optional<QStringList> TFNMEA_0183_Set_Access2::ASGGetEditorType(int ACol, int ARow) const {
+    switch (ACol) {
+    case ColChannel:
+        return SerialChannel_SL;
+    case ColSentence:
+        return Nmea::supportedNames();
+    case ColField:
+        return Nmea::fieldsOf(Nmea::Find_Sentence(cell(ColSentence, ARow)));
+    case ColPostOpe:
+        return PostOpe_SL;
+    default:
+        return std::nullopt;
+    }
+}
+
+void TFNMEA_0183_Set_Access2::ASGComboChange(int ACol, int ARow, const QString& text) {
+    if (ACol == ColSentence) {
+        const QString field = Nmea::fieldText(Nmea::Find_Sentence(text), 0);
+        setCell(ColField, ARow, field);
+        deriveIndexEditable(ARow);
+        Set_Position(ARow, text, field);
+    } else if (ACol == ColField) {
+        Set_Position(ARow, cell(ColSentence, ARow), text);
+    }
+}
+
+int TFNMEA_0183_Set_Access2::Get_Last_Position(int ARow) const {
+    return Nmea::Get_Last_Position(rules(), ARow);
+}
+
+void TFNMEA_0183_Set_Access2::Set_Position(int ARow, const QString& Sentence, const QString& DataField) {
+    setCell(ColPosition, ARow, QString::number(Nmea::proposedPosition(rules(), ARow, Sentence, DataField)));
+    ASG->viewport()->update();
+}
+
+bool TFNMEA_0183_Set_Access2::Controllo_dati() {
+    const std::optional<QString> failure = Nmea::Controllo_dati(rules(), m_state.Msg_Catalog);
+    if (!failure)
+        return true;
+    MessageBox::error(this, *failure);
+    return false;
+}
+
+void TFNMEA_0183_Set_Access2::Btn_OKClick() {
+    if (!Controllo_dati())
+        return;
+    const Nmea::RuleTable table = rules();
+    // The list ends at the first row without a sentence; rules below it would vanish unasked.
+    if (const int emptyRow = Nmea::firstRowEndingTheList(table)) {
+        QString question = m_state.msg(SlotRowsNotSaved);
+        question.replace(QStringLiteral("%1"), QString::number(emptyRow));
+        if (MessageBox::question(this, question) != MessageBox::Answer::Yes)
+            return;
+    }
+    const QString error = Nmea::saveAccessRules(m_state.File_NMEA_Access, table);
+    if (!error.isEmpty()) {
+        MessageBox::error(this, error);
+        return;
+    }
+    accept();
+}
+
+void TFNMEA_0183_Set_Access2::Btn_DelRowClick() {
+    const int row = currentRule();
+    if (row < 1)
+        return;
+    if (MessageBox::question(this, m_state.msg(1039) + QString::number(row)) != MessageBox::Answer::Yes)
+        return;
+    Delete_Row(ASG, row, true);
+    deriveIndexEditableAll();
+}
+
+void TFNMEA_0183_Set_Access2::Btn_InsRowClick() {
+    const int row = currentRule();
+    if (row < 1)
+        return;
+    Insert_Row(ASG, row, true);
+    deriveIndexEditableAll();
+}
+
+void TFNMEA_0183_Set_Access2::Btn_CopyRowClick() {
+    const int row = currentRule();
+    if (row < 1)
+        return;
+    Copy_Row(ASG, row, m_state);
+    Do_Copy = true;
+}
+
+void TFNMEA_0183_Set_Access2::Btn_PasteRowClick() {
+    const int row = currentRule();
+    if (row < 1)
+        return;
+    Paste_Row(ASG, row, Do_Copy, m_state, this);
+    deriveIndexEditable(row);
+}
+
+bool TFNMEA_0183_Set_Access2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ASG && event->type() == QEvent::KeyPress)
+        return Jump_Next_Cell(ASG, static_cast<QKeyEvent*>(event), m_state);
+    if (watched == m_corner && event->type() == QEvent::Paint) {
+        QStylePainter painter(m_corner);
+        QStyleOptionHeader option;
+        option.initFrom(m_corner);
+        option.rect = m_corner->rect();
+        option.text = m_cornerText;
+        option.textAlignment = Qt::AlignCenter;
+        option.position = QStyleOptionHeader::OnlyOneSection;
+        option.orientation = Qt::Horizontal;
+        painter.drawControl(QStyle::CE_Header, option);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }

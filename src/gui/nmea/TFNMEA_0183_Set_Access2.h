@@ -1,17 +1,77 @@
 #pragma once
 
+#include "core/nmea/AccessRules.h"
 #include "gui/shell/LanguageAware.h"
 
 #include <QDialog>
+#include <QStringList>
+#include <optional>
 
+class QAbstractButton;
+class QPushButton;
+class QTableWidget;
+class TableCellDelegate;
 struct ProgramState;
+namespace WindowLook {
+class TitlePanel;
+}
 
+// The NMEA 0183 access rules of the open configuration: 100 rule rows, loaded each time the window
+// opens and saved on OK once every enabled rule is complete.
 class TFNMEA_0183_Set_Access2 : public QDialog, public LanguageAware {
     Q_OBJECT
 public:
     explicit TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* parent = nullptr);
     void Set_Lang() override;
 
+    void Init_Table();
+    // The pick list of a cell, or nothing for the ordinary editor.
+    std::optional<QStringList> ASGGetEditorType(int ACol, int ARow) const;
+    void ASGComboChange(int ACol, int ARow, const QString& text);
+    int Get_Last_Position(int ARow) const;
+    void Set_Position(int ARow, const QString& Sentence, const QString& DataField);
+    bool Controllo_dati();
+
+    void Btn_OKClick();
+    void Btn_DelRowClick();
+    void Btn_InsRowClick();
+    void Btn_CopyRowClick();
+    void Btn_PasteRowClick();
+
+    // The table as rules, and back.
+    Nmea::RuleTable rules() const;
+    void showRules(const Nmea::RuleTable& table);
+
+    WindowLook::TitlePanel* P_Title;
+    QTableWidget* ASG;
+    QWidget* P_Button;
+    QPushButton* Btn_OK;
+    QPushButton* Btn_Cancel;
+    QPushButton* Btn_DelRow;
+    QPushButton* Btn_InsRow;
+    QPushButton* Btn_CopyRow;
+    QPushButton* Btn_PasteRow;
+
+    int Enable_Serial = 7;
+    QStringList SerialChannel_SL;
+    QStringList PostOpe_SL;
+    QStringList Hint_Sentence;
+    bool Do_Copy = false; // kept for the whole run: a row copied once can be pasted in any later showing
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Index cells are editable exactly when the row's sentence takes an Index.
+    void deriveIndexEditable(int row);
+    void deriveIndexEditableAll();
+    int currentRule() const;
+    QString cell(int col, int row) const;
+    void setCell(int col, int row, const QString& text);
+
     ProgramState& m_state;
+    TableCellDelegate* m_delegate;
+    QAbstractButton* m_corner = nullptr;
+    QString m_cornerText;
 };

@@ -1,0 +1,254 @@
+#include "gui/table/TableRows.h"
+
+#include "core/shell/ProgramState.h"
+#include "gui/shell/MessageBox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTableWidget>
+#include <QTimer>
+
+int TableWidgetRows::rowCount() const {
+    return m_table->rowCount() + 1;
+}
+
+int TableWidgetRows::columnCount() const {
+    return m_table->columnCount() + 1;
+}
+
+int TableWidgetRows::visibleColumnCount() const {
+    int visible = 1;
+    for (int c = 0; c < m_table->columnCount(); ++c)
+        visible += m_table->isColumnHidden(c) ? 0 : 1;
+    return visible;
+}
+
+bool TableWidgetRows::isCheckCell(int col, int row) const {
+    const QTableWidgetItem* item = m_table->item(row - 1, col - 1);
+    return item && (item->flags() & Qt::ItemIsUserCheckable);
+}
+
+bool TableWidgetRows::isChecked(int col, int row) const {
+    const QTableWidgetItem* item = m_table->item(row - 1, col - 1);
+    return item && item->checkState() == Qt::Checked;
+}
+
+void TableWidgetRows::setChecked(int col, int row, bool checked) {
+    if (QTableWidgetItem* item = m_table->item(row - 1, col - 1))
+        item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+QString TableWidgetRows::text(int col, int row) const {
+    const QTableWidgetItem* item = m_table->item(row - 1, col - 1);
+    return item ? item->text() : QString();
+}
+
+void TableWidgetRows::setText(int col, int row, const QString& text) {
+    QTableWidgetItem* item = m_table->item(row - 1, col - 1);
+    if (item)
+        item->setText(text);
+    else if (!text.isEmpty() && row >= 1 && col >= 1)
+        m_table->setItem(row - 1, col - 1, new QTableWidgetItem(text));
+}
+
+namespace {
+
+class BoxPrompts : public Table::RowPrompts {
+public:
+    BoxPrompts(const ProgramState& state, QWidget* parent) : m_state(state), m_parent(parent) {}
+    void refuse(int slot) override { MessageBox::error(m_parent, m_state.msg(slot)); }
+    bool ask(int slot) override {
+        return MessageBox::question(m_parent, m_state.msg(slot)) == MessageBox::Answer::Yes;
+    }
+
+private:
+    const ProgramState& m_state;
+    QWidget* m_parent;
+};
+
+} // namespace
+
+void Delete_Row(QTableWidget* table, int r, bool enableDefault) {
+    TableWidgetRows rows(table);
+    Table::Delete_Row(rows, r, enableDefault);
+}
+
+void Insert_Row(QTableWidget* table, int r, bool enableDefault) {
+    TableWidgetRows rows(table);
+    Table::Insert_Row(rows, r, enableDefault);
+}
+
+void Copy_Row(QTableWidget* table, int r, ProgramState& state) {
+    const TableWidgetRows rows(table);
+    Table::Copy_Row(rows, r, state.Row_Clipboard, state.Row_Clipboard_Checks);
+}
+
+bool Paste_Row(QTableWidget* table, int r, bool copied, const ProgramState& state, QWidget* boxParent) {
+    TableWidgetRows rows(table);
+    BoxPrompts prompts(state, boxParent);
+    return Table::Paste_Row(rows, r, copied, state.Row_Clipboard, state.Row_Clipboard_Checks, prompts);
+}
+
+bool Jump_Next_Cell(QTableWidget* table, const QKeyEvent* key, const ProgramState& state) {
+    if (!state.Enable_Jump_Field_Tables || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter))
+        return false;
+    const TableWidgetRows rows(table);
+    const auto next = Table::nextCellOnEnter(table->currentColumn() + 1, table->currentRow() + 1,
+                                             rows.visibleColumnCount(), rows.rowCount());
+    if (next)
+        table->setCurrentCell(next->row - 1, next->col - 1);
+    return true;
+}
+
+void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState& state) {
+    if (!state.Enable_Double_Click_Auto_Size || row != 0 || col < 1 || col > table->columnCount())
+        return;
+    // The widest text, plus only the margins the cells and the header draw around it, so nothing is
+    // cut off and nothing is added.
+    const QStyle* style = table->style();
+    const int cellMargin = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+    int width = 0;
+    if (const QTableWidgetItem* header = table->horizontalHeaderItem(col - 1)) {
+        const int headerMargin = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, table);
+        width = table->horizontalHeader()->fontMetrics().horizontalAdvance(header->text()) + headerMargin;
+    }
+    for (int r = 0; r < table->rowCount(); ++r) {
+        const QTableWidgetItem* item = table->item(r, col - 1);
+        if (!item)
+            continue;
+        if (item->flags() & Qt::ItemIsUserCheckable)
+            width = qMax(width, style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, table) + cellMargin);
+        else if (!item->text().isEmpty()) {
+            const QVariant own = item->data(Qt::FontRole);
+            const QFontMetrics metrics(own.isValid() ? own.value<QFont>() : table->font());
+            width = qMax(width, metrics.horizontalAdvance(item->text()) + cellMargin);
+        }
+    }
+    table->setColumnWidth(col - 1, width);
+}
+
+TableCellDelegate::TableCellDelegate(QTableWidget* table) : QStyledItemDelegate(table), m_table(table) {}
+
+QRect TableCellDelegate::checkRect(const QStyleOptionViewItem& option) const {
+    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    const QSize size(style->pixelMetric(QStyle::PM_IndicatorWidth, &option, option.widget),
+                     style->pixelMetric(QStyle::PM_IndicatorHeight, &option, option.widget));
+    return QStyle::alignedRect(option.direction, Qt::AlignCenter, size, option.rect);
+}
+
+void TableCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const {
+    if (!(index.flags() & Qt::ItemIsUserCheckable)) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    // The cell without its own box, then the box in the middle of the cell.
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    cell.features &= ~QStyleOptionViewItem::HasCheckIndicator;
+    cell.text.clear();
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+
+    QStyleOptionViewItem box = option;
+    box.rect = checkRect(option);
+    box.state &= ~QStyle::State_HasFocus;
+    box.state |= index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+    style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, widget);
+}
+
+bool TableCellDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
+                                    const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (!(index.flags() & Qt::ItemIsUserCheckable) || !(index.flags() & Qt::ItemIsEnabled))
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // Clicks on the box are the box's, not the start of an edit.
+        return checkRect(option).contains(static_cast<QMouseEvent*>(event)->position().toPoint());
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton || !checkRect(option).contains(mouse->position().toPoint()))
+            return false;
+        break;
+    }
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Space && key != Qt::Key_Select)
+            return false;
+        break;
+    }
+    default:
+        return false;
+    }
+    const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    return model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+}
+
+QWidget* TableCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                         const QModelIndex& index) const {
+    const int col = index.column() + 1;
+    const int row = index.row() + 1;
+    const std::optional<QStringList> entries = m_pickLists ? m_pickLists(col, row) : std::nullopt;
+    if (!entries)
+        return QStyledItemDelegate::createEditor(parent, option, index);
+    // A pick list: chosen from, never typed into.
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(false);
+    combo->addItems(*entries);
+    combo->setMaxVisibleItems(20);
+    connect(combo, &QComboBox::activated, this, [this, combo, col, row](int chosen) {
+        if (chosen < 0)
+            return;
+        auto* self = const_cast<TableCellDelegate*>(this);
+        emit self->commitData(combo);
+        emit self->closeEditor(combo);
+        emit self->picked(col, row, combo->itemText(chosen));
+    });
+    // The list opens with the editor, so one action shows the choices; not when the editor has
+    // already gone, as after a pick made by typing its first letter.
+    const QPersistentModelIndex cell(index);
+    QTimer::singleShot(0, combo, [this, combo, cell] {
+        if (m_table->indexWidget(cell) == combo && combo->isVisible())
+            combo->showPopup();
+    });
+    return combo;
+}
+
+void TableCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    if (auto* combo = qobject_cast<QComboBox*>(editor))
+        combo->setCurrentIndex(combo->findText(index.data(Qt::EditRole).toString(), Qt::MatchExactly));
+    else
+        QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void TableCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                     const QModelIndex& index) const {
+    auto* combo = qobject_cast<QComboBox*>(editor);
+    if (!combo) {
+        QStyledItemDelegate::setModelData(editor, model, index);
+        return;
+    }
+    // Leaving a list without choosing keeps the cell as it was, even a text the list lacks.
+    if (combo->currentIndex() >= 0 && combo->currentText() != index.data(Qt::EditRole).toString())
+        model->setData(index, combo->currentText(), Qt::EditRole);
+}
+
+bool TableCellDelegate::eventFilter(QObject* object, QEvent* event) {
+    auto* editor = qobject_cast<QWidget*>(object);
+    if (editor && event->type() == QEvent::KeyPress && m_enter) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            m_enter();
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}

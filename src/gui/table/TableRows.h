@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/table/RowOperations.h"
+
+#include <QStringList>
+#include <QStyledItemDelegate>
+#include <functional>
+#include <optional>
+
+class QKeyEvent;
+class QTableWidget;
+class QWidget;
+struct ProgramState;
+
+// A QTableWidget seen as a grid with fixed header row 0 (the horizontal header) and header
+// column 0 (the vertical header): data cell (col, row) is item (row - 1, col - 1). A cell is a check
+// box cell when its item is user-checkable.
+class TableWidgetRows : public Table::RowTable {
+public:
+    explicit TableWidgetRows(QTableWidget* table) : m_table(table) {}
+
+    int rowCount() const override;
+    int columnCount() const override;
+    int visibleColumnCount() const override;
+    bool isCheckCell(int col, int row) const override;
+    bool isChecked(int col, int row) const override;
+    void setChecked(int col, int row, bool checked) override;
+    QString text(int col, int row) const override;
+    void setText(int col, int row, const QString& text) override;
+
+private:
+    QTableWidget* m_table;
+};
+
+// The row operations on a table widget, with the program-wide clipboard and the program's boxes.
+void Delete_Row(QTableWidget* table, int r, bool enableDefault);
+void Insert_Row(QTableWidget* table, int r, bool enableDefault);
+void Copy_Row(QTableWidget* table, int r, ProgramState& state);
+// Refuses with 902 / 901 and asks 900 itself; true when the row was pasted.
+bool Paste_Row(QTableWidget* table, int r, bool copied, const ProgramState& state, QWidget* boxParent);
+
+// Enter moves to the next cell when the program option is on; true when the key was consumed.
+bool Jump_Next_Cell(QTableWidget* table, const QKeyEvent* key, const ProgramState& state);
+// A double click on header row 0 fits the column to its widest content when the option is on.
+void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState& state);
+
+// Draws check box cells with the box centred and toggles them by mouse or space; offers a
+// read-only pick list where the editor asks for one. Cells in (col, row) terms of TableWidgetRows.
+class TableCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using PickLists = std::function<std::optional<QStringList>(int col, int row)>;
+
+    explicit TableCellDelegate(QTableWidget* table);
+
+    void setPickLists(PickLists pickLists) { m_pickLists = std::move(pickLists); }
+    // Runs when Enter is pressed in an open editor, after the editor is committed and closed.
+    void setEnterHandler(std::function<void()> handler) { m_enter = std::move(handler); }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+
+signals:
+    // An entry was chosen from a pick list; the cell already holds it.
+    void picked(int col, int row, const QString& text);
+
+protected:
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override;
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+    QRect checkRect(const QStyleOptionViewItem& option) const;
+
+    QTableWidget* m_table;
+    PickLists m_pickLists;
+    std::function<void()> m_enter;
+};

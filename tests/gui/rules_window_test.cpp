@@ -1,0 +1,590 @@
+#include "ProgramFixture.h"
+#include "QtPrinters.h"
+#include "core/nmea/AccessRules.h"
+#include "core/nmea/NmeaCatalog.h"
+#include "gui/nmea/TFNMEA_0183_Set_Access2.h"
+#include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/shell/WindowLook.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+using Kind = MessageBox::Kind;
+using Nmea::AccessRule;
+
+enum { Enable = 1, Channel, Sentence, Index, Field, PostOpe, SwapAll, Swap16, Position, Mnemonic };
+
+QString fieldOf(const char* sentence, int field) {
+    return Nmea::fieldText(Nmea::Find_Sentence(QString::fromLatin1(sentence)), field);
+}
+
+AccessRule rule(const char* sentence, int field, const QString& position, bool enabled = true,
+                const QString& index = {}) {
+    AccessRule r;
+    r.Enable = enabled;
+    r.Serial_Channel = QStringLiteral("RS232");
+    r.Sentence = QString::fromLatin1(sentence);
+    r.DataField = fieldOf(sentence, field);
+    r.PortOperation = QStringLiteral("None");
+    r.Index = index;
+    r.Position = position;
+    return r;
+}
+
+class RulesWindowTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        startProgram();
+        openConfiguration(QStringLiteral("Conf1"));
+        m_window = m_main->nmeaAccessWindow();
+    }
+    void TearDown() override {
+        m_window->hide();
+        ProgramFixture::TearDown();
+    }
+
+    QString rulesFile() const { return m_state.File_NMEA_Access; }
+    void storeRules(const std::vector<AccessRule>& rows) {
+        Nmea::RuleTable table{};
+        std::copy(rows.begin(), rows.end(), table.begin());
+        ASSERT_TRUE(Nmea::saveAccessRules(rulesFile(), table).isEmpty());
+    }
+    QByteArray storedBytes() const {
+        QFile file(rulesFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void open() {
+        m_window->show();
+        QApplication::processEvents();
+    }
+    void reopen() {
+        QTest::mouseClick(m_window->Btn_Cancel, Qt::LeftButton);
+        ASSERT_FALSE(m_window->isVisible());
+        open();
+    }
+
+    QTableWidget* table() const { return m_window->ASG; }
+    QTableWidgetItem* item(int col, int row) const { return table()->item(row - 1, col - 1); }
+    QString cell(int col, int row) const { return item(col, row)->text(); }
+    bool ticked(int col, int row) const { return item(col, row)->checkState() == Qt::Checked; }
+    bool indexEditable(int row) const { return item(Index, row)->flags() & Qt::ItemIsEditable; }
+
+    // Opens a cell's editor with F2 and returns it.
+    QWidget* openEditor(int col, int row) {
+        // A drop-down left open by the last pick list would take the clicks.
+        while (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+        table()->setCurrentCell(row - 1, col - 1);
+        table()->scrollToItem(item(col, row));
+        QTest::keyClick(table(), Qt::Key_F2);
+        return table()->indexWidget(table()->model()->index(row - 1, col - 1));
+    }
+    // Chooses an entry of a pick list with the arrows and Enter of its drop-down.
+    void pick(int col, int row, const QString& text) {
+        auto* combo = qobject_cast<QComboBox*>(openEditor(col, row));
+        ASSERT_TRUE(combo) << "no pick list in column " << col;
+        const int entry = combo->findText(text, Qt::MatchExactly);
+        ASSERT_GE(entry, 0) << text.toStdString();
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        list->setCurrentIndex(list->model()->index(entry, 0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    void type(int col, int row, const QString& text) {
+        auto* edit = qobject_cast<QLineEdit*>(openEditor(col, row));
+        ASSERT_TRUE(edit) << "no text editor in column " << col;
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    void clickCheck(int col, int row) {
+        table()->scrollToItem(item(col, row));
+        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
+                          table()->visualItemRect(item(col, row)).center());
+    }
+    void clickOnRow(QPushButton* button, int row) {
+        table()->setCurrentCell(row - 1, Mnemonic - 1);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    // The row as one readable line: texts, and Y/N for the check boxes.
+    QString rowLine(int row) const {
+        QStringList cells;
+        for (int col = Enable; col <= Mnemonic; ++col)
+            cells << ((col == Enable || col == SwapAll || col == Swap16) ? (ticked(col, row) ? "Y" : "N")
+                                                                         : cell(col, row));
+        return cells.join('|');
+    }
+
+    TFNMEA_0183_Set_Access2* m_window = nullptr;
+};
+
+TEST_F(RulesWindowTest, FrameMatchesItsLayout) {
+    open();
+    EXPECT_EQ(m_window->size(), QSize(1200, 337));
+    EXPECT_EQ(m_window->windowTitle(), "Definition of NMEA 0183 Sentences");
+    EXPECT_EQ(m_window->P_Title->L_SW_Code->text(), "SW73052");
+    EXPECT_EQ(m_window->P_Title->L_SW_Desc->text(), "Definition of NMEA 0183 Sentences");
+    EXPECT_EQ(m_window->P_Title->height(), 69);
+    EXPECT_EQ(m_window->P_Button->geometry(), QRect(0, 297, 1200, 40));
+    EXPECT_EQ(table()->geometry(), QRect(0, 69, 1200, 228));
+    EXPECT_EQ(m_window->palette().color(QPalette::Window), QColor(248, 247, 237));
+
+    struct ButtonLook {
+        QPushButton* button;
+        const char* name;
+        int left;
+        const char* text;
+        const char* hint;
+    };
+    const ButtonLook buttons[] = {
+        {m_window->Btn_OK, "Btn_OK", 18, "OK", "Confirm and Save the current list of NMEA 0183 Sentences"},
+        {m_window->Btn_Cancel, "Btn_Cancel", 134, "Cancel",
+         "Exit and Discard the current list of NMEA 0183 Sentences"},
+        {m_window->Btn_DelRow, "Btn_DelRow", 252, "Delete Row", "Delete the selected Row in the table"},
+        {m_window->Btn_InsRow, "Btn_InsRow", 370, "Insert Row", "Insert a Row in the Table"},
+        {m_window->Btn_CopyRow, "Btn_CopyRow", 488, "Copy Row", "Copy all Fields of the Selected Row"},
+        {m_window->Btn_PasteRow, "Btn_PasteRow", 606, "Paste Row",
+         "Paste the Copied Fields in the Selected Row"},
+    };
+    for (const ButtonLook& b : buttons) {
+        SCOPED_TRACE(b.name);
+        EXPECT_EQ(b.button->objectName(), b.name);
+        EXPECT_EQ(b.button->geometry(), QRect(b.left, 6, 110, 28));
+        EXPECT_EQ(b.button->text(), b.text);
+        EXPECT_EQ(b.button->toolTip(), b.hint);
+    }
+
+    ASSERT_EQ(table()->columnCount(), 10);
+    ASSERT_EQ(table()->rowCount(), 100);
+    EXPECT_EQ(table()->verticalHeader()->width(), 40);
+    EXPECT_EQ(table()->verticalHeaderItem(99)->text(), "100");
+    struct ColumnLook {
+        const char* header;
+        int width;
+        QColor colour;
+        const char* hint;
+        bool check;
+    };
+    const ColumnLook columns[] = {
+        {"Enable", 50, {255, 216, 176}, "Enable/Disable the Row with NMEA 0183 Sentence", true},
+        {"Serial Channel",
+         120,
+         {168, 255, 168},
+         "Select the Serial to Use to Receive the NMEA 0183 Sentence",
+         false},
+        {"Sentence", 120, {224, 250, 254}, "Select the NMEA 0183 Sentence to Receive", false},
+        {"Index", 50, {224, 250, 254}, "Insert the index of Position in Sentence", false},
+        {"Data Field", 280, {224, 250, 254}, "Select the Data Field to Save", false},
+        {"Post Ope", 120, {255, 255, 168}, "Select the Post Operation to Apply to the Data Field", false},
+        {"Swap All",
+         60,
+         {255, 255, 168},
+         "Enable/Disable the Possibility to Swap the Bytes of Data Field",
+         true},
+        {"Swap 16",
+         60,
+         {255, 255, 168},
+         "Enable/Disable the Possibility to Swap the Word of Data Field",
+         true},
+        {"Position", 60, {252, 214, 244}, "Insert the Position of Array where to Save the Data Field", false},
+        {"Mnemonic", 160, {255, 255, 255}, "Insert a Description of NMEA 0183 Sentence", false},
+    };
+    for (int col = 1; col <= 10; ++col) {
+        const ColumnLook& c = columns[col - 1];
+        SCOPED_TRACE(c.header);
+        EXPECT_EQ(table()->horizontalHeaderItem(col - 1)->text(), c.header);
+        EXPECT_EQ(table()->horizontalHeaderItem(col - 1)->toolTip(), c.hint);
+        EXPECT_EQ(table()->columnWidth(col - 1), c.width);
+        for (int row : {1, 100}) {
+            EXPECT_EQ(item(col, row)->background().color(), c.colour);
+            EXPECT_TRUE(item(col, row)->toolTip().isEmpty());
+            EXPECT_EQ(bool(item(col, row)->flags() & Qt::ItemIsUserCheckable), c.check);
+        }
+    }
+    EXPECT_EQ(m_window->Hint_Sentence.size(), 10);
+    EXPECT_EQ(table()->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+}
+
+TEST_F(RulesWindowTest, WithoutADocumentOkSavesAnEmptyList) {
+    open();
+    for (int row : {1, 57, 100}) {
+        EXPECT_EQ(rowLine(row), "Y||||||N|N||");
+        EXPECT_FALSE(indexEditable(row));
+    }
+    QTest::mouseClick(m_window->Btn_OK, Qt::LeftButton);
+    EXPECT_TRUE(m_boxes.shown().empty());
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_EQ(m_window->result(), QDialog::Accepted);
+    EXPECT_EQ(storedBytes(), Nmea::accessRulesDocument(Nmea::RuleTable{}));
+}
+
+TEST_F(RulesWindowTest, PickListsOfferTheCatalogAndCannotBeTyped) {
+    open();
+    struct Case {
+        int col;
+        QStringList entries;
+    };
+    const Case cases[] = {
+        {Channel, {"RS232", "RS485 / RS422", "RS485 2"}},
+        {Sentence, Nmea::supportedNames()},
+        {Field, {}}, // no sentence yet
+        {PostOpe, Nmea::postOperationLabels()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.col);
+        auto* combo = qobject_cast<QComboBox*>(openEditor(c.col, 3));
+        ASSERT_TRUE(combo);
+        EXPECT_FALSE(combo->isEditable());
+        QStringList entries;
+        for (int i = 0; i < combo->count(); ++i)
+            entries << combo->itemText(i);
+        EXPECT_EQ(entries, c.entries);
+        table()->setCurrentCell(0, 0); // leaves the editor unchanged
+    }
+    pick(Sentence, 3, "XDR");
+    auto* fields = qobject_cast<QComboBox*>(openEditor(Field, 3));
+    ASSERT_TRUE(fields);
+    EXPECT_EQ(fields->count(), 4);
+    EXPECT_EQ(fields->itemText(3), "Transducer ID [character string] (20 characters)");
+}
+
+TEST_F(RulesWindowTest, PickingProposesPositions) {
+    open();
+    pick(Sentence, 1, "GGA");
+    EXPECT_EQ(cell(Field, 1), "UTC of position, Hours [decimal]");
+    EXPECT_EQ(cell(Position, 1), "1");
+    pick(Sentence, 2, "GGA");
+    pick(Field, 2, fieldOf("GGA", 6));
+    EXPECT_EQ(cell(Position, 2), "2");
+    pick(Sentence, 3, "GGA");
+    pick(Field, 3, fieldOf("GGA", 7));
+    EXPECT_EQ(cell(Position, 3), "7");
+    // Other cells of a row are left as they were by a sentence pick.
+    EXPECT_EQ(cell(Channel, 3), "");
+    EXPECT_EQ(cell(PostOpe, 3), "");
+}
+
+TEST_F(RulesWindowTest, PositionFollowsTheNearestTickedRuleAbove) {
+    struct Case {
+        const char* name;
+        std::vector<AccessRule> above;
+        const char* sentence;
+        int field;
+        const char* position;
+    };
+    const AccessRule endsAt10 = rule("GGA", 6, "6");
+    const Case cases[] = {
+        {"3 bytes below a rule ending at 10", {endsAt10}, "DTM", 0, "11"},
+        {"20 bytes below a rule ending at 10", {endsAt10}, "XDR", 3, "10"},
+        {"4 bytes after the 20-byte ID", {endsAt10, rule("XDR", 3, "10")}, "GGA", 6, "30"},
+        {"1 byte after the 20-byte ID", {endsAt10, rule("XDR", 3, "10")}, "GGA", 0, "31"},
+        {"unticked rule skipped", {endsAt10, rule("GGA", 6, "100", false)}, "GGA", 6, "10"},
+        {"all above unticked", {rule("GGA", 6, "6", false)}, "GGA", 6, "0"},
+        {"all above unticked, odd size", {rule("GGA", 6, "6", false)}, "DTM", 0, "1"},
+        {"Position not a number", {rule("GGA", 6, "abc")}, "GGA", 6, "4"},
+        {"row without a field skipped", {endsAt10, rule("GGA", 19, "50")}, "GGA", 6, "10"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        storeRules(c.above);
+        reopen();
+        const int row = int(c.above.size()) + 1;
+        pick(Sentence, row, c.sentence);
+        pick(Field, row, fieldOf(c.sentence, c.field));
+        EXPECT_EQ(cell(Position, row), c.position);
+    }
+}
+
+TEST_F(RulesWindowTest, IndexCellIsEditableOnlyForIndexedSentences) {
+    open();
+    pick(Sentence, 1, "GSV");
+    EXPECT_TRUE(indexEditable(1));
+    type(Index, 1, "5");
+    pick(Sentence, 1, "GGA");
+    EXPECT_FALSE(indexEditable(1));
+    EXPECT_EQ(cell(Index, 1), "5"); // read-only keeps the value, and it is saved
+    pick(PostOpe, 1, "None");
+    QTest::mouseClick(m_window->Btn_OK, Qt::LeftButton);
+    ASSERT_TRUE(m_boxes.shown().empty());
+    EXPECT_EQ(Nmea::loadAccessRules(rulesFile()).table[0].Index, "5");
+
+    // Loading derives it too; a double click on a read-only Index opens no editor.
+    storeRules({rule("GGA", 0, "1"), rule("XDR", 0, "2", true, "3"), rule("$VTHS0", 0, "4", true, "1")});
+    open();
+    EXPECT_FALSE(indexEditable(1));
+    EXPECT_TRUE(indexEditable(2));
+    EXPECT_TRUE(indexEditable(3));
+    EXPECT_EQ(openEditor(Index, 1), nullptr);
+}
+
+TEST_F(RulesWindowTest, DataCheckStopsAtTheFirstFailure) {
+    struct Case {
+        const char* name;
+        AccessRule rule;
+        QString error; // empty: the rules are saved
+    };
+    const Case cases[] = {
+        {"GSV field 0, no Index", rule("GSV", 0, "1"), ""},
+        {"GSV field 2, any Index", rule("GSV", 2, "1", true, "99"), ""},
+        {"GSV field 5, Index 37", rule("GSV", 5, "1", true, "37"),
+         "Error row 2!! Index Must be Between 1 and 36"},
+        {"GSV field 1, Index 10", rule("GSV", 1, "1", true, "10"),
+         "Error row 2!! Index Must be Between 1 and 9"},
+        {"XDR, empty Index", rule("XDR", 0, "1"), "Error row 2!! Index Must be Between 1 and 10"},
+        {"Position 1999", rule("GGA", 0, "1999"), ""},
+        {"Position 2000", rule("GGA", 0, "2000"), "Error row 2!! Position Must be Between 0 and 2000"},
+        {"Position negative", rule("GGA", 0, "-1"), "Error row 2!! Position Must be Between 0 and 2000"},
+        {"Position not a number", rule("GGA", 0, "1a"), "Error row 2!! Position Must be Between 0 and 2000"},
+        {"unticked, no Data Field",
+         [] {
+             AccessRule r = rule("GGA", 0, "");
+             r.Enable = false;
+             r.DataField.clear();
+             return r;
+         }(),
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        storeRules({rule("GGA", 0, "1"), c.rule, rule("XDR", 0, "x")}); // row 3 fails only if reached
+        const QByteArray before = storedBytes();
+        open();
+        item(Sentence, 3)->setText("");
+        m_boxes.clear();
+        QTest::mouseClick(m_window->Btn_OK, Qt::LeftButton);
+        if (c.error.isEmpty()) {
+            EXPECT_FALSE(m_window->isVisible());
+            EXPECT_EQ(Nmea::loadAccessRules(rulesFile()).table[1], c.rule);
+        } else {
+            ASSERT_EQ(m_boxes.shown().size(), 1u);
+            EXPECT_EQ(m_boxes.shown()[0].kind, Kind::Error);
+            EXPECT_EQ(m_boxes.lastText(), c.error);
+            EXPECT_TRUE(m_window->isVisible());
+            EXPECT_EQ(storedBytes(), before);
+            m_window->hide();
+        }
+    }
+}
+
+TEST_F(RulesWindowTest, DeleteAndInsertMoveRowsWithTheirIndexEditability) {
+    AccessRule swapped = rule("XDR", 1, "10", true, "4");
+    swapped.SwapAll = true;
+    storeRules({rule("GGA", 0, "1"), rule("GGA", 6, "2"), swapped, rule("GSV", 0, "30", false)});
+    open();
+    const QString xdrLine = rowLine(3);
+    const QString gsvLine = rowLine(4);
+
+    clickOnRow(m_window->Btn_InsRow, 3);
+    EXPECT_EQ(rowLine(3), "Y||||||N|N||");
+    EXPECT_FALSE(indexEditable(3));
+    EXPECT_EQ(rowLine(4), xdrLine);
+    EXPECT_TRUE(indexEditable(4));
+    EXPECT_EQ(rowLine(5), gsvLine);
+
+    // No keeps the row; Yes deletes it and the rows below move up.
+    m_boxes.setNextAnswer(MessageBox::Answer::No);
+    clickOnRow(m_window->Btn_DelRow, 4);
+    EXPECT_EQ(m_boxes.lastText(), "Are you sure to delete the Row number 4");
+    EXPECT_EQ(m_boxes.shown().back().kind, Kind::Question);
+    EXPECT_EQ(rowLine(4), xdrLine);
+    clickOnRow(m_window->Btn_DelRow, 4);
+    EXPECT_EQ(rowLine(4), gsvLine);
+    EXPECT_TRUE(indexEditable(4)); // GSV takes an Index too
+    clickOnRow(m_window->Btn_DelRow, 2);
+    EXPECT_EQ(rowLine(2), "Y||||||N|N||");
+    EXPECT_FALSE(indexEditable(2));
+    EXPECT_EQ(rowLine(3), gsvLine);
+    EXPECT_TRUE(indexEditable(3));
+    EXPECT_FALSE(indexEditable(4));
+    EXPECT_EQ(rowLine(100), "Y||||||N|N||");
+}
+
+TEST_F(RulesWindowTest, CopiedRowPastesAfterReopening) {
+    AccessRule copied = rule("XDR", 3, "12", false, "2");
+    copied.Swap16 = true;
+    copied.Mnemonic = QStringLiteral(" id ");
+    storeRules({copied});
+    open();
+    // Another editor's copy does not count in this window.
+    m_state.Row_Clipboard = QStringList(10, "x");
+    m_state.Row_Clipboard_Checks = QList<bool>(10, false);
+    clickOnRow(m_window->Btn_PasteRow, 5);
+    EXPECT_EQ(m_boxes.lastText(), "Error!!! Copy a valid row before Paste it");
+    EXPECT_EQ(rowLine(5), "Y||||||N|N||");
+
+    const QString line = rowLine(1);
+    clickOnRow(m_window->Btn_CopyRow, 1);
+    EXPECT_TRUE(m_window->Do_Copy);
+    reopen();
+    m_boxes.clear();
+    clickOnRow(m_window->Btn_PasteRow, 5);
+    EXPECT_TRUE(m_boxes.shown().empty());
+    EXPECT_EQ(rowLine(5), line);
+    EXPECT_TRUE(indexEditable(5));
+
+    // A row holding one blank asks first; No leaves it.
+    type(Mnemonic, 6, " ");
+    ASSERT_EQ(cell(Mnemonic, 6), " ");
+    m_boxes.setNextAnswer(MessageBox::Answer::No);
+    clickOnRow(m_window->Btn_PasteRow, 6);
+    EXPECT_EQ(m_boxes.lastText(), "Row Already used. Do you want to overwrite the values?");
+    EXPECT_EQ(cell(Mnemonic, 6), " ");
+    clickOnRow(m_window->Btn_PasteRow, 6);
+    EXPECT_EQ(rowLine(6), line);
+
+    // A row copied in a table of another width is refused.
+    m_state.Row_Clipboard.removeLast();
+    m_state.Row_Clipboard_Checks.removeLast();
+    clickOnRow(m_window->Btn_PasteRow, 7);
+    EXPECT_EQ(m_boxes.lastText(), "Error in the Copy values!!! Copy a valid row before Paste it");
+    EXPECT_EQ(rowLine(7), "Y||||||N|N||");
+}
+
+TEST_F(RulesWindowTest, CheckBoxesToggleByClick) {
+    open();
+    clickCheck(Enable, 2);
+    clickCheck(SwapAll, 2);
+    EXPECT_EQ(rowLine(2), "N||||||Y|N||");
+    clickCheck(SwapAll, 2);
+    EXPECT_FALSE(ticked(SwapAll, 2));
+}
+
+TEST_F(RulesWindowTest, EnterMovesToTheNextCellOnlyWithTheOption) {
+    open();
+    table()->setCurrentCell(99, 9);
+    QTest::keyClick(table(), Qt::Key_Return);
+    EXPECT_EQ(table()->currentRow(), 99); // the table's own behaviour: no move
+    EXPECT_EQ(table()->currentColumn(), 9);
+
+    m_state.Enable_Jump_Field_Tables = true;
+    QTest::keyClick(table(), Qt::Key_Return);
+    EXPECT_EQ(table()->currentRow(), 0);
+    EXPECT_EQ(table()->currentColumn(), 0);
+    QTest::keyClick(table(), Qt::Key_Enter);
+    EXPECT_EQ(table()->currentColumn(), 1);
+    // Enter in an open editor keeps the typed text and moves on.
+    type(Position, 4, "12");
+    EXPECT_EQ(cell(Position, 4), "12");
+    EXPECT_EQ(table()->currentRow(), 3);
+    EXPECT_EQ(table()->currentColumn(), Mnemonic - 1);
+}
+
+TEST_F(RulesWindowTest, HeaderDoubleClickFitsTheColumnOnlyWithTheOption) {
+    storeRules({[] {
+        AccessRule r = rule("GGA", 0, "1");
+        r.Mnemonic = QString(60, 'W');
+        return r;
+    }()});
+    open();
+    QHeaderView* header = table()->horizontalHeader();
+    const auto doubleClickHeader = [&] {
+        const int x = header->sectionViewportPosition(Mnemonic - 1) + 20;
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    };
+    doubleClickHeader();
+    EXPECT_EQ(table()->columnWidth(Mnemonic - 1), 160);
+    m_state.Enable_Double_Click_Auto_Size = true;
+    const QPoint dataCell = table()->visualItemRect(item(Position, 1)).center();
+    QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, dataCell);
+    QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, dataCell); // data rows: nothing
+    EXPECT_EQ(table()->columnWidth(Position - 1), 60);
+    doubleClickHeader();
+    const int text = table()->fontMetrics().horizontalAdvance(QString(60, 'W'));
+    EXPECT_GE(table()->columnWidth(Mnemonic - 1), text);
+    EXPECT_LT(table()->columnWidth(Mnemonic - 1), text + 12);
+}
+
+TEST_F(RulesWindowTest, SavedRulesReloadUnchanged) {
+    AccessRule vwt = rule("VWT", 0, "4", true);
+    vwt.Serial_Channel = QStringLiteral("RS485 2");
+    vwt.PortOperation = QStringLiteral("x 100");
+    vwt.Swap16 = true;
+    vwt.Mnemonic = QStringLiteral(" wind ° ");
+    ASSERT_TRUE(vwt.DataField.contains(QChar(0xB0)));
+    AccessRule off = rule("GGA", 6, "", false);
+    off.DataField.clear();
+    storeRules({vwt, off});
+    open();
+    type(Mnemonic, 2, "spare");
+    QTest::mouseClick(m_window->Btn_OK, Qt::LeftButton);
+    ASSERT_TRUE(m_boxes.shown().empty());
+    off.Mnemonic = QStringLiteral("spare");
+    open();
+    const Nmea::RuleTable shown = m_window->rules();
+    EXPECT_EQ(shown[0], vwt);
+    EXPECT_EQ(shown[1], off);
+    EXPECT_EQ(shown[2], AccessRule{});
+}
+
+TEST_F(RulesWindowTest, RulesBelowAnEmptyRowAreDroppedOnlyWhenConfirmed) {
+    storeRules({rule("GGA", 0, "1"), rule("GGA", 6, "2")});
+    const QByteArray before = storedBytes();
+    open();
+    pick(Sentence, 5, "XDR");
+    type(Index, 5, "1");
+    pick(PostOpe, 5, "None");
+
+    m_boxes.setNextAnswer(MessageBox::Answer::No);
+    QTest::mouseClick(m_window->Btn_OK, Qt::LeftButton);
+    ASSERT_EQ(m_boxes.shown().size(), 1u);
+    EXPECT_EQ(m_boxes.shown()[0].kind, Kind::Question);
+    EXPECT_EQ(m_boxes.lastText(), "Rows below the empty row 3 are not saved. Save anyway?");
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(storedBytes(), before);
+
+    QTest::mouseClick(m_window->Btn_OK, Qt::LeftButton);
+    EXPECT_FALSE(m_window->isVisible());
+    const Nmea::RuleTable saved = Nmea::loadAccessRules(rulesFile()).table;
+    EXPECT_EQ(saved[1].Sentence, "GGA");
+    EXPECT_EQ(saved[2], AccessRule{});
+    EXPECT_EQ(saved[4], AccessRule{});
+}
+
+TEST_F(RulesWindowTest, UnreadableDocumentOpensTheResetTableAndStaysUntouched) {
+    for (const QByteArray& content :
+         {QByteArray("<NMEA_0183><NMEA_Listener><row"), QByteArray("<NMEA_0183/>")}) {
+        SCOPED_TRACE(content.toStdString());
+        QFile file(rulesFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        m_boxes.clear();
+        open();
+        ASSERT_EQ(m_boxes.shown().size(), 1u);
+        EXPECT_EQ(m_boxes.shown()[0].kind, Kind::Error);
+        EXPECT_TRUE(m_boxes.lastText().contains(rulesFile()));
+        EXPECT_TRUE(m_window->isVisible());
+        EXPECT_EQ(rowLine(1), "Y||||||N|N||");
+        QTest::mouseClick(m_window->Btn_Cancel, Qt::LeftButton);
+        EXPECT_EQ(storedBytes(), content);
+    }
+}
+
+TEST_F(RulesWindowTest, FailedSaveKeepsTheWindowAndTheOldFile) {
+    storeRules({rule("GGA", 0, "1")});
+    const QByteArray before = storedBytes();
+    open();
+    type(Position, 1, "8");
+    QFile::setPermissions(rulesFile(), QFileDevice::ReadOwner);
+    QTest::mouseClick(m_window->Btn_OK, Qt::LeftButton);
+    QFile::setPermissions(rulesFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    ASSERT_EQ(m_boxes.shown().size(), 1u);
+    EXPECT_EQ(m_boxes.shown()[0].kind, Kind::Error);
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(cell(Position, 1), "8");
+    EXPECT_EQ(storedBytes(), before);
+}
+
+} // namespace
