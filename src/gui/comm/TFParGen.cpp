@@ -1,13 +1,476 @@
 #include "gui/comm/TFParGen.h"
 
+#include "core/comm/ParGen.h"
+#include "core/comm/SerialIndex.h"
+#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
+#include "gui/comm/CategoryPanelGroup.h"
+#include "gui/shell/MessageBox.h"
+#include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
 
-TFParGen::TFParGen(ProgramState& state, QWidget* parent) : QDialog(parent), m_state(state) {
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kClientWidth = 460;
+constexpr int kClientHeight = 700;
+constexpr int kTitleHeight = 69;
+constexpr int kButtonBandHeight = 40;
+
+constexpr int kLabelLeft = 14;
+constexpr int kFieldLeft = 191;
+constexpr int kWideWidth = 238;
+constexpr int kOctetWidth = 55;
+constexpr int kEditHeight = 21;
+constexpr int kListHeight = 22;
+constexpr int kCheckWidth = 415;
+constexpr int kGatewayCheckWidth = 175;
+constexpr int kCheckHeight = 17;
+constexpr int kOctetLefts[4] = {191, 252, 313, 374};
+constexpr int kDotLefts[3] = {247, 308, 369};
+// Space left below a panel's lowest field.
+constexpr int kPanelBottomMargin = 12;
+
+// Rows are 28 apart; fields stand 3 pixels above their labels.
+int labelTop(int row) {
+    return 12 + 28 * (row - 1);
+}
+int fieldTop(int row) {
+    return 9 + 28 * (row - 1);
+}
+
+// Serial port panels: RS232, RS485 1, RS485 2. Each takes nine slots from its caption on: caption,
+// four texts, four tooltips.
+const char* const kPortNames[3] = {"RS232", "RS485_1", "RS485_2"};
+constexpr int kPortFirstSlot[3] = {427, 436, 445};
+
+QLabel* namedLabel(QWidget* body, const QString& name, int row) {
+    QLabel* result = WindowLook::label(body, kLabelLeft, labelTop(row));
+    result->setObjectName(name);
+    return result;
+}
+
+QLineEdit* edit(QWidget* body, const QString& name, int left, int top, int width) {
+    auto* result = new QLineEdit(body);
+    result->setObjectName(name);
+    result->setGeometry(left, top, width, kEditHeight);
+    return result;
+}
+
+QCheckBox* check(QWidget* body, const QString& name, int row, int width) {
+    auto* result = new QCheckBox(body);
+    result->setObjectName(name);
+    result->setGeometry(kLabelLeft, labelTop(row) - 1, width, kCheckHeight);
+    return result;
+}
+
+template <std::size_t N>
+QComboBox* list(QWidget* body, const QString& name, int row, const char* const (&entries)[N]) {
+    auto* result = new QComboBox(body);
+    result->setObjectName(name);
+    result->setEditable(false);
+    result->setGeometry(kFieldLeft, fieldTop(row), kWideWidth, kListHeight);
+    for (const char* entry : entries)
+        result->addItem(QString::fromLatin1(entry));
+    return result;
+}
+
+// Four octet fields named prefix1..prefix4 with a "." between them.
+std::array<QLineEdit*, 4> octets(QWidget* body, const QString& prefix, int row, int top) {
+    std::array<QLineEdit*, 4> result;
+    for (int i = 0; i < 4; ++i)
+        result[i] = edit(body, prefix + QString::number(i + 1), kOctetLefts[i], top, kOctetWidth);
+    for (int left : kDotLefts)
+        WindowLook::label(body, left, labelTop(row), QStringLiteral("."));
+    return result;
+}
+
+void setOctets(const std::array<QLineEdit*, 4>& fields, const std::array<QString, 4>& texts) {
+    for (int i = 0; i < 4; ++i)
+        fields[i]->setText(texts[i]);
+}
+
+std::array<QString, 4> octetTexts(const std::array<QLineEdit*, 4>& fields) {
+    return {fields[0]->text(), fields[1]->text(), fields[2]->text(), fields[3]->text()};
+}
+
+void setTips(const std::array<QLineEdit*, 4>& fields, const ProgramState& state, int firstSlot) {
+    for (int i = 0; i < 4; ++i)
+        fields[i]->setToolTip(state.msg(firstSlot + i));
+}
+
+// The bottom edge of a panel's lowest field plus the header and the margin below it.
+int panelHeight(const QWidget* lowest) {
+    return lowest->y() + lowest->height() + CategoryPanel::HeaderHeight + kPanelBottomMargin;
+}
+
+} // namespace
+
+TFParGen::TFParGen(ProgramState& state, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_state(state) {
+    setObjectName(QStringLiteral("TFParGen"));
     WindowLook::apply(this);
+    WindowLook::setFixedClientSize(this, kClientWidth, kClientHeight);
+
+    P_Title = new WindowLook::TitlePanel(this, kTitleHeight);
+    P_Title->setObjectName(QStringLiteral("P_Title"));
+    P_Title->setGeometry(0, 0, kClientWidth, kTitleHeight);
+    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+
+    P_Button = new QWidget(this);
+    P_Button->setObjectName(QStringLiteral("P_Button"));
+    P_Button->setGeometry(0, kClientHeight - kButtonBandHeight, kClientWidth, kButtonBandHeight);
+    Btn_OK = WindowLook::button(P_Button, QRect(219, 6, 110, 28));
+    Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
+    Btn_OK->setIcon(Pictures::picture(Pictures::Kind::Ok, 16));
+    Btn_Cancel = WindowLook::button(P_Button, QRect(335, 6, 110, 28));
+    Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
+    Btn_Cancel->setIcon(Pictures::picture(Pictures::Kind::Cancel, 16));
+    for (QPushButton* button : {Btn_OK, Btn_Cancel})
+        button->setAutoDefault(false);
+    connect(Btn_OK, &QPushButton::clicked, this, &TFParGen::Btn_OKClick);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    CPG = new CategoryPanelGroup(this);
+    CPG->setObjectName(QStringLiteral("CPG"));
+    CPG->setFocusPolicy(Qt::NoFocus);
+    CPG->setGeometry(0, kTitleHeight, kClientWidth, kClientHeight - kTitleHeight - kButtonBandHeight);
+
+    CP_Ethernet_Connection = CPG->addPanel(QStringLiteral("CP_Ethernet_Connection"));
+    buildEthernetConnection(CP_Ethernet_Connection->body());
+    CP_EtherNetIP = CPG->addPanel(QStringLiteral("CP_EtherNetIP"));
+    buildEtherNetIP(CP_EtherNetIP->body());
+    for (int port = 0; port < 3; ++port) {
+        CP_Serial[port] = CPG->addPanel(QStringLiteral("CP_%1").arg(QLatin1String(kPortNames[port])));
+        buildSerialPort(port, CP_Serial[port]->body());
+    }
+
+    // The enabling of the address fields follows the DHCP flag at once.
+    for (QCheckBox* box : {CB_EthConn_En_DHCP_Cable, CB_EthConn_En_DHCP_WiFi, Serial[0].CB_Enable,
+                           Serial[1].CB_Enable, Serial[2].CB_Enable})
+        connect(box, &QCheckBox::toggled, this, &TFParGen::Move_GroupBoxs);
+
+    Order_TAB_Panels();
+    Move_GroupBoxs();
     Set_Lang();
+
+    // The wheel scrolls the panel group wherever the pointer is over it, and the dot key walks
+    // the octet fields: both are seen before the control under the pointer or with the focus.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
+void TFParGen::buildEthernetConnection(QWidget* body) {
+    L_EthConn_Device_Name = namedLabel(body, QStringLiteral("L_EthConn_Device_Name"), 1);
+    E_EthConn_Device_Name =
+        edit(body, QStringLiteral("E_EthConn_Device_Name"), kFieldLeft, fieldTop(1), kWideWidth);
+    E_EthConn_Device_Name->setMaxLength(31);
+    CB_EthConn_En_DHCP_Cable = check(body, QStringLiteral("CB_EthConn_En_DHCP_Cable"), 2, kCheckWidth);
+    CB_EthConn_En_DHCP_WiFi = check(body, QStringLiteral("CB_EthConn_En_DHCP_WiFi"), 3, kCheckWidth);
+    CB_EthConn_Enable_DNS = check(body, QStringLiteral("CB_EthConn_Enable_DNS"), 4, kCheckWidth);
+    L_EthConn_Primary_DNS = namedLabel(body, QStringLiteral("L_EthConn_Primary_DNS"), 5);
+    E_EthConn_Pri_DNS_IP = octets(body, QStringLiteral("E_EthConn_Pri_DNS_IP"), 5, fieldTop(5));
+    L_EthConn_Secondary_DNS = namedLabel(body, QStringLiteral("L_EthConn_Secondary_DNS"), 6);
+    E_EthConn_Sec_DNS_IP = octets(body, QStringLiteral("E_EthConn_Sec_DNS_IP"), 6, fieldTop(6));
+    // The values the fields hold until the first load succeeds.
+    for (QLineEdit* field : E_EthConn_Pri_DNS_IP)
+        field->setText(QStringLiteral("8"));
+    for (QLineEdit* field : E_EthConn_Sec_DNS_IP)
+        field->setText(QStringLiteral("8"));
+}
+
+void TFParGen::buildEtherNetIP(QWidget* body) {
+    L_EtherNetIP_IP = namedLabel(body, QStringLiteral("L_EtherNetIP_IP"), 1);
+    E_EtherNetIP_IP = octets(body, QStringLiteral("E_EtherNetIP_IP"), 1, fieldTop(1));
+    L_EtherNetIP_SM = namedLabel(body, QStringLiteral("L_EtherNetIP_SM"), 2);
+    E_EtherNetIP_SM = octets(body, QStringLiteral("E_EtherNetIP_SM"), 2, fieldTop(2));
+    CB_EtherNetIP_GAT = check(body, QStringLiteral("CB_EtherNetIP_GAT"), 3, kGatewayCheckWidth);
+    E_EtherNetIP_GAT = octets(body, QStringLiteral("E_EtherNetIP_GAT"), 3, fieldTop(3) + 1);
+    L_EtherNetIP_TunnelPort = namedLabel(body, QStringLiteral("L_EtherNetIP_TunnelPort"), 4);
+    E_EtherNetIP_TunnelPort =
+        edit(body, QStringLiteral("E_EtherNetIP_TunnelPort"), kFieldLeft, fieldTop(4), kWideWidth);
+    // The device's EtherNet/IP port is fixed; the field only shows it.
+    E_EtherNetIP_TunnelPort->setText(QStringLiteral("44818"));
+    E_EtherNetIP_TunnelPort->setEnabled(false);
+    L_EtherNetIP_NByte_In = namedLabel(body, QStringLiteral("L_EtherNetIP_NByte_In"), 5);
+    E_EtherNetIP_NByte_In =
+        edit(body, QStringLiteral("E_EtherNetIP_NByte_In"), kFieldLeft, fieldTop(5), kWideWidth);
+    L_EtherNetIP_NByte_Out = namedLabel(body, QStringLiteral("L_EtherNetIP_NByte_Out"), 6);
+    E_EtherNetIP_NByte_Out =
+        edit(body, QStringLiteral("E_EtherNetIP_NByte_Out"), kFieldLeft, fieldTop(6), kWideWidth);
+
+    const std::array<QString, 4> creation{QStringLiteral("192"), QStringLiteral("168"), QStringLiteral("0"),
+                                          QStringLiteral("5")};
+    setOctets(E_EtherNetIP_IP, creation);
+    setOctets(E_EtherNetIP_SM, creation);
+    setOctets(E_EtherNetIP_GAT, creation);
+    E_EtherNetIP_NByte_In->setText(QStringLiteral("496"));
+    E_EtherNetIP_NByte_Out->setText(QStringLiteral("496"));
+}
+
+void TFParGen::buildSerialPort(int port, QWidget* body) {
+    const QString name = QLatin1String(kPortNames[port]);
+    SerialPortControls& c = Serial[port];
+    c.CB_Enable = check(body, QStringLiteral("CB_%1_Enable").arg(name), 1, kCheckWidth);
+    c.L_Baud = namedLabel(body, QStringLiteral("L_%1_Baud").arg(name), 2);
+    c.CB_Baud = list(body, QStringLiteral("CB_%1_Baud").arg(name), 2, kBaudRates);
+    c.L_Parity = namedLabel(body, QStringLiteral("L_%1_Parity").arg(name), 3);
+    c.CB_Parity = list(body, QStringLiteral("CB_%1_Parity").arg(name), 3, kParities);
+    c.L_Stop_Bits = namedLabel(body, QStringLiteral("L_%1_Stop_Bits").arg(name), 4);
+    c.CB_Stop_Bits = list(body, QStringLiteral("CB_%1_Stop_Bits").arg(name), 4, kStopBits);
+    c.CB_Baud->setCurrentIndex(7); // "115200" until the first load succeeds
+}
+
+void TFParGen::Order_TAB_Panels() {
+    // The numbered captions are set once: they keep the language the program started in.
+    CP_Ethernet_Connection->setCaption(QStringLiteral("1. ") + m_state.msg(1121));
+    CP_EtherNetIP->setCaption(QStringLiteral("2. ") + m_state.msg(1158));
+    for (int port = 0; port < 3; ++port)
+        CP_Serial[port]->setCaption(QStringLiteral("%1. ").arg(port + 3) + m_state.msg(kPortFirstSlot[port]));
+    setKeyboardOrder();
+}
+
+void TFParGen::setKeyboardOrder() {
+    std::vector<QWidget*> order{E_EthConn_Device_Name, CB_EthConn_En_DHCP_Cable, CB_EthConn_En_DHCP_WiFi,
+                                CB_EthConn_Enable_DNS};
+    for (const auto* fields :
+         {&E_EthConn_Pri_DNS_IP, &E_EthConn_Sec_DNS_IP, &E_EtherNetIP_IP, &E_EtherNetIP_SM})
+        order.insert(order.end(), fields->begin(), fields->end());
+    order.push_back(CB_EtherNetIP_GAT);
+    order.insert(order.end(), E_EtherNetIP_GAT.begin(), E_EtherNetIP_GAT.end());
+    order.insert(order.end(), {E_EtherNetIP_TunnelPort, E_EtherNetIP_NByte_In, E_EtherNetIP_NByte_Out});
+    for (const SerialPortControls& c : Serial)
+        order.insert(order.end(), {c.CB_Enable, c.CB_Baud, c.CB_Parity, c.CB_Stop_Bits});
+    order.insert(order.end(), {Btn_OK, Btn_Cancel});
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void TFParGen::Set_Lang() {
-    setWindowTitle(m_state.msg(400));
+    const ProgramState& s = m_state;
+    setWindowTitle(s.msg(400));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, s.msg(401));
+    Btn_OK->setText(s.msg(402));
+    Btn_Cancel->setText(s.msg(403));
+    Btn_OK->setToolTip(s.msg(404));
+    Btn_Cancel->setToolTip(s.msg(405));
+
+    WindowLook::setLabelText(L_EthConn_Device_Name, s.msg(1122));
+    E_EthConn_Device_Name->setToolTip(s.msg(1123));
+    CB_EthConn_En_DHCP_Cable->setText(s.msg(1124));
+    CB_EthConn_En_DHCP_Cable->setToolTip(s.msg(1125));
+    CB_EthConn_En_DHCP_WiFi->setText(s.msg(1126));
+    CB_EthConn_En_DHCP_WiFi->setToolTip(s.msg(1127));
+    CB_EthConn_Enable_DNS->setText(s.msg(1128));
+    CB_EthConn_Enable_DNS->setToolTip(s.msg(1129));
+    WindowLook::setLabelText(L_EthConn_Primary_DNS, s.msg(1130));
+    setTips(E_EthConn_Pri_DNS_IP, s, 1131);
+    WindowLook::setLabelText(L_EthConn_Secondary_DNS, s.msg(1135));
+    setTips(E_EthConn_Sec_DNS_IP, s, 1136);
+
+    WindowLook::setLabelText(L_EtherNetIP_IP, s.msg(1159));
+    setTips(E_EtherNetIP_IP, s, 1160);
+    WindowLook::setLabelText(L_EtherNetIP_SM, s.msg(1164));
+    setTips(E_EtherNetIP_SM, s, 1165);
+    CB_EtherNetIP_GAT->setText(s.msg(1169));
+    CB_EtherNetIP_GAT->setToolTip(s.msg(1170));
+    setTips(E_EtherNetIP_GAT, s, 1171);
+    WindowLook::setLabelText(L_EtherNetIP_TunnelPort, s.msg(1175));
+    E_EtherNetIP_TunnelPort->setToolTip(s.msg(1176));
+    WindowLook::setLabelText(L_EtherNetIP_NByte_In, s.msg(1177));
+    E_EtherNetIP_NByte_In->setToolTip(s.msg(1178));
+    WindowLook::setLabelText(L_EtherNetIP_NByte_Out, s.msg(1179));
+    E_EtherNetIP_NByte_Out->setToolTip(s.msg(1180));
+
+    for (int port = 0; port < 3; ++port) {
+        const int first = kPortFirstSlot[port];
+        const SerialPortControls& c = Serial[port];
+        c.CB_Enable->setText(s.msg(first + 1));
+        WindowLook::setLabelText(c.L_Baud, s.msg(first + 2));
+        WindowLook::setLabelText(c.L_Parity, s.msg(first + 3));
+        WindowLook::setLabelText(c.L_Stop_Bits, s.msg(first + 4));
+        c.CB_Enable->setToolTip(s.msg(first + 5));
+        c.CB_Baud->setToolTip(s.msg(first + 6));
+        c.CB_Parity->setToolTip(s.msg(first + 7));
+        c.CB_Stop_Bits->setToolTip(s.msg(first + 8));
+    }
+}
+
+void TFParGen::Move_GroupBoxs() {
+    RePosition_Object_Ethernet_Connection();
+    RePosition_Object_EtherNetIP();
+    for (int port = 0; port < 3; ++port)
+        RePosition_Object_Serial(port);
+    CPG->restack();
+}
+
+void TFParGen::RePosition_Object_Ethernet_Connection() {
+    CP_Ethernet_Connection->setExpandedHeight(panelHeight(E_EthConn_Sec_DNS_IP[3]));
+    // This product has no Wi-Fi.
+    CB_EthConn_En_DHCP_WiFi->setChecked(false);
+    CB_EthConn_En_DHCP_WiFi->setEnabled(false);
+}
+
+void TFParGen::RePosition_Object_EtherNetIP() {
+    CP_EtherNetIP->setExpandedHeight(panelHeight(E_EtherNetIP_NByte_Out));
+    // The DHCP server gives address, mask and gateway; the fields keep their texts meanwhile.
+    const bool manual = !CB_EthConn_En_DHCP_Cable->isChecked();
+    for (const auto* fields : {&E_EtherNetIP_IP, &E_EtherNetIP_SM, &E_EtherNetIP_GAT}) {
+        for (QLineEdit* field : *fields)
+            field->setEnabled(manual);
+    }
+}
+
+void TFParGen::RePosition_Object_Serial(int port) {
+    CP_Serial[port]->setExpandedHeight(panelHeight(Serial[port].CB_Stop_Bits));
+}
+
+ParGenSet TFParGen::fieldsToSet() const {
+    ParGenSet set;
+    set.Eth_Conn_Device_Name = E_EthConn_Device_Name->text();
+    set.Eth_Conn_DHCP_Cable = CB_EthConn_En_DHCP_Cable->isChecked();
+    set.Eth_Conn_DHCP_WiFi = CB_EthConn_En_DHCP_WiFi->isChecked();
+    set.Eth_Conn_Enable_DNS = CB_EthConn_Enable_DNS->isChecked();
+    set.Eth_Conn_Primary_DNS = octetTexts(E_EthConn_Pri_DNS_IP);
+    set.Eth_Conn_Secondary_DNS = octetTexts(E_EthConn_Sec_DNS_IP);
+    for (SerialPortSet* port : {&set.RS232, &set.RS485_1, &set.RS485_2}) {
+        const SerialPortControls& c = Serial[port - &set.RS232];
+        port->Enable = c.CB_Enable->isChecked();
+        port->BaudIndex = c.CB_Baud->currentIndex();
+        port->ParityIndex = c.CB_Parity->currentIndex();
+        port->StopBitsIndex = c.CB_Stop_Bits->currentIndex();
+    }
+    set.EtherNetIP_IP = octetTexts(E_EtherNetIP_IP);
+    set.EtherNetIP_SM = octetTexts(E_EtherNetIP_SM);
+    set.EtherNetIP_GAT = octetTexts(E_EtherNetIP_GAT);
+    set.EtherNetIP_EN_GAT = CB_EtherNetIP_GAT->isChecked();
+    set.EtherNetIP_NB_Input = E_EtherNetIP_NByte_In->text();
+    set.EtherNetIP_NB_Output = E_EtherNetIP_NByte_Out->text();
+    return set;
+}
+
+void TFParGen::setToFields(const ParGenSet& set) {
+    E_EthConn_Device_Name->setText(set.Eth_Conn_Device_Name);
+    CB_EthConn_En_DHCP_Cable->setChecked(set.Eth_Conn_DHCP_Cable);
+    CB_EthConn_En_DHCP_WiFi->setChecked(false);
+    CB_EthConn_Enable_DNS->setChecked(set.Eth_Conn_Enable_DNS);
+    setOctets(E_EthConn_Pri_DNS_IP, set.Eth_Conn_Primary_DNS);
+    setOctets(E_EthConn_Sec_DNS_IP, set.Eth_Conn_Secondary_DNS);
+    const SerialPortSet* ports[3] = {&set.RS232, &set.RS485_1, &set.RS485_2};
+    for (int i = 0; i < 3; ++i) {
+        Serial[i].CB_Enable->setChecked(ports[i]->Enable);
+        Serial[i].CB_Baud->setCurrentIndex(ports[i]->BaudIndex);
+        Serial[i].CB_Parity->setCurrentIndex(ports[i]->ParityIndex);
+        Serial[i].CB_Stop_Bits->setCurrentIndex(ports[i]->StopBitsIndex);
+    }
+    setOctets(E_EtherNetIP_IP, set.EtherNetIP_IP);
+    setOctets(E_EtherNetIP_SM, set.EtherNetIP_SM);
+    setOctets(E_EtherNetIP_GAT, set.EtherNetIP_GAT);
+    CB_EtherNetIP_GAT->setChecked(set.EtherNetIP_EN_GAT);
+    E_EtherNetIP_NByte_In->setText(set.EtherNetIP_NB_Input);
+    E_EtherNetIP_NByte_Out->setText(set.EtherNetIP_NB_Output);
+}
+
+bool TFParGen::Controllo_Dati() {
+    const std::optional<QString> failure = ::Controllo_Dati(fieldsToSet(), m_state.Msg_Catalog);
+    if (failure)
+        MessageBox::error(this, *failure);
+    return !failure;
+}
+
+void TFParGen::Btn_OKClick() {
+    if (!Controllo_Dati())
+        return;
+    QString error;
+    if (!ParGen::save(m_state.File_ParGen, fieldsToSet(), &error)) {
+        MessageBox::error(this, error);
+        return;
+    }
+    accept();
+}
+
+void TFParGen::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Restoring a minimised window is no new opening.
+    if (event->spontaneous())
+        return;
+    WindowLook::centreOnScreen(this);
+    ParGenSet set;
+    QString error;
+    if (ParGen::load(m_state.File_ParGen, set, &error) == ParGen::LoadResult::Failed) {
+        // The fields keep what they held, so OK rewrites the document from visible values.
+        MessageBox::error(this, error);
+        return;
+    }
+    setToFields(set);
+    Move_GroupBoxs();
+}
+
+void TFParGen::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow())
+        return;
+    // A screen lower than the window would hide the title bar above its top edge.
+    const QScreen* screen = this->screen();
+    const int screenTop = screen ? screen->geometry().top() : 0;
+    if (frameGeometry().top() < screenTop)
+        move(x(), screenTop);
+}
+
+std::vector<std::vector<QLineEdit*>> TFParGen::octetChains() const {
+    std::vector<std::vector<QLineEdit*>> chains(2);
+    for (const auto* fields : {&E_EthConn_Pri_DNS_IP, &E_EthConn_Sec_DNS_IP})
+        chains[0].insert(chains[0].end(), fields->begin(), fields->end());
+    for (const auto* fields : {&E_EtherNetIP_IP, &E_EtherNetIP_SM, &E_EtherNetIP_GAT})
+        chains[1].insert(chains[1].end(), fields->begin(), fields->end());
+    return chains;
+}
+
+bool TFParGen::FormMouseWheel(QWheelEvent* event) {
+    const QPoint inGroup = CPG->viewport()->mapFromGlobal(event->globalPosition().toPoint());
+    if (!CPG->viewport()->rect().contains(inGroup))
+        return false;
+    // Handled here, so a list under the pointer or with the focus never changes its entry.
+    const int delta = event->angleDelta().y();
+    const int lines = QApplication::wheelScrollLines();
+    // A turn without vertical movement (a sideways tilt) scrolls nothing.
+    if (delta != 0 && lines >= 1)
+        CPG->scrollLines(lines, delta > 0);
+    event->accept();
+    return true;
+}
+
+bool TFParGen::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel)
+        return FormMouseWheel(static_cast<QWheelEvent*>(event));
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->text() == QStringLiteral(".")) {
+        for (const std::vector<QLineEdit*>& chain : octetChains()) {
+            const auto field = std::find(chain.begin(), chain.end(), watched);
+            if (field == chain.end())
+                continue;
+            // The dot separates octets: it moves on to the next field and is never typed.
+            QLineEdit* next = field + 1 != chain.end() ? *(field + 1) : nullptr;
+            if (next && next->isVisible() && next->isEnabled()) {
+                next->setFocus(Qt::TabFocusReason);
+                next->selectAll();
+                CPG->ensureWidgetVisible(next);
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
