@@ -514,3 +514,16 @@ TEST_F(ParGenWindow, ActivationBringsATitleBarAboveTheScreenBackToTheTop) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
     EXPECT_EQ(w->frameGeometry().top(), screenTop);
 }
+
+TEST_F(ParGenWindow, StepTwoOfTheMainWindowOpensTheWindowModally) {
+    bool wasModal = false;
+    QTimer::singleShot(0, w, [&] {
+        wasModal = w->isVisible() && w->isModal();
+        setText("E_EthConn_Device_Name", "converter-7");
+        clickOk();
+    });
+    QTest::mouseClick(m_main->Btn_Prm_Gen, Qt::LeftButton);
+    EXPECT_TRUE(wasModal);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(stored().Eth_Conn_Device_Name, "converter-7");
+}
