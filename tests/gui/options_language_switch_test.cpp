@@ -1,0 +1,226 @@
+// The whole program in each shipped language: every window switches, and no text outgrows the
+// control that shows it.
+#include "ProgramFixture.h"
+
+#include "core/language/BuiltinTexts.h"
+#include "core/language/Language.h"
+#include "gui/comm/TFParGen.h"
+#include "gui/nmea/TFNMEA_0183_Set_Access2.h"
+#include "gui/options/TFSoftOptions.h"
+#include "gui/shell/TFNew_Project.h"
+#include "gui/shell/TFOpenConf.h"
+#include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/update/TFBoot.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <map>
+#include <set>
+
+namespace {
+
+const QString kShipped = QStringLiteral(TESSELLOR_SOURCE_DIR "/data/LANGUAGE");
+
+class ShippedLanguagesTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        QDir().mkpath(programPath(QStringLiteral("LANGUAGE")));
+        for (const QString& name : QDir(kShipped).entryList(QDir::Files))
+            ASSERT_TRUE(
+                QFile::copy(QDir(kShipped).filePath(name), programPath(QStringLiteral("LANGUAGE/") + name)));
+    }
+
+    QList<QWidget*> windows() const {
+        return {m_main.get(),
+                static_cast<QWidget*>(m_main->newProjectWindow()),
+                static_cast<QWidget*>(m_main->openConfWindow()),
+                m_main->softOptionsWindow(),
+                static_cast<QWidget*>(m_main->parGenWindow()),
+                static_cast<QWidget*>(m_main->bootWindow()),
+                static_cast<QWidget*>(m_main->nmeaAccessWindow())};
+    }
+
+    static MessageCatalog catalogOf(const QString& language) {
+        MessageCatalog catalog;
+        catalog.Load_Lng_File(QDir(kShipped).filePath(language + QStringLiteral(".lng")));
+        return catalog;
+    }
+
+    // Every text a window shows to the user, by a name that stays the same across languages.
+    static std::map<QString, QString> shownTexts(QWidget* window) {
+        std::map<QString, QString> texts;
+        texts[QStringLiteral("title")] = window->windowTitle();
+        int index = 0;
+        for (QWidget* child : window->findChildren<QWidget*>()) {
+            if (child->window() != window || !child->isVisibleTo(window))
+                continue;
+            const QString key = QStringLiteral("%1#%2 ").arg(child->objectName()).arg(index++);
+            if (auto* button = qobject_cast<QAbstractButton*>(child))
+                texts[key + QStringLiteral("text")] = button->text();
+            else if (auto* label = qobject_cast<QLabel*>(child))
+                texts[key + QStringLiteral("text")] = label->text();
+            else if (auto* group = qobject_cast<QGroupBox*>(child))
+                texts[key + QStringLiteral("title")] = group->title();
+            if (auto* tabs = qobject_cast<QTabWidget*>(child)) {
+                for (int i = 0; i < tabs->count(); ++i)
+                    texts[key + QStringLiteral("tab%1").arg(i)] = tabs->tabText(i);
+            }
+            if (auto* table = qobject_cast<QTableWidget*>(child)) {
+                for (int i = 0; i < table->columnCount(); ++i) {
+                    if (table->horizontalHeaderItem(i))
+                        texts[key + QStringLiteral("column%1").arg(i)] =
+                            table->horizontalHeaderItem(i)->text();
+                }
+            }
+            if (!child->toolTip().isEmpty())
+                texts[key + QStringLiteral("hint")] = child->toolTip();
+        }
+        return texts;
+    }
+
+    // How much room each text needs and has: a button's text within its own width, a label's or
+    // check box's up to the next control to its right (or the window's edge), the tabs within
+    // their page control and a column title within its column.
+    struct Fit {
+        int need;
+        int room;
+    };
+    static std::map<QString, Fit> fits(QWidget* window) {
+        std::map<QString, Fit> result;
+        const auto shown = [window](QWidget* widget) {
+            return widget->window() == window && widget->isVisibleTo(window);
+        };
+        int index = 0;
+        for (QWidget* child : window->findChildren<QWidget*>()) {
+            if (!shown(child))
+                continue;
+            const QString key = QStringLiteral("%1/%2#%3")
+                                    .arg(window->metaObject()->className(), child->objectName())
+                                    .arg(index++);
+            auto* label = qobject_cast<QLabel*>(child);
+            if (qobject_cast<QPushButton*>(child)) {
+                result[key] = {child->sizeHint().width(), child->width()};
+            } else if ((qobject_cast<QAbstractButton*>(child) || label) && !(label && label->wordWrap()) &&
+                       !qobject_cast<QAbstractButton*>(child->parentWidget())) {
+                const QPoint at = child->mapTo(window, QPoint());
+                int limit = window->width();
+                for (QWidget* other :
+                     child->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                    const QRect place(other->mapTo(window, QPoint()), other->size());
+                    if (other != child && shown(other) && place.left() > at.x() &&
+                        place.top() < at.y() + child->height() && place.bottom() > at.y())
+                        limit = std::min(limit, place.left());
+                }
+                result[key] = {at.x() + child->sizeHint().width(), limit};
+            } else if (auto* tabs = qobject_cast<QTabWidget*>(child)) {
+                result[key + QStringLiteral(" tabs")] = {tabs->tabBar()->sizeHint().width(), tabs->width()};
+            } else if (auto* table = qobject_cast<QTableWidget*>(child)) {
+                const QFontMetrics metrics(table->horizontalHeader()->font());
+                for (int i = 0; i < table->columnCount(); ++i) {
+                    if (table->isColumnHidden(i) || !table->horizontalHeaderItem(i))
+                        continue;
+                    result[key + QStringLiteral(" column%1").arg(i)] = {
+                        metrics.horizontalAdvance(table->horizontalHeaderItem(i)->text()) + 8,
+                        table->columnWidth(i)};
+                }
+            }
+        }
+        return result;
+    }
+
+    void switchTo(const QString& language) {
+        m_state.Language_Name = language;
+        Load_Language(m_state);
+        m_main->Change_Language();
+    }
+};
+
+TEST_F(ShippedLanguagesTest, EveryWindowSwitchesToItalianoAndDeutschAndBack) {
+    startProgram();
+    TFSoftOptions* options = m_main->softOptionsWindow();
+    options->show();
+    const std::vector<std::map<QString, QString>> english = [&] {
+        std::vector<std::map<QString, QString>> texts;
+        for (QWidget* window : windows())
+            texts.push_back(shownTexts(window));
+        return texts;
+    }();
+
+    ASSERT_EQ(options->L_L[0]->text(), QStringLiteral("Deutsch"));
+    ASSERT_EQ(options->L_L[1]->text(), QStringLiteral("English"));
+    ASSERT_EQ(options->L_L[2]->text(), QStringLiteral("Italiano"));
+
+    for (const auto& [entry, language] : {std::pair{2, "Italiano"}, std::pair{0, "Deutsch"}}) {
+        SCOPED_TRACE(language);
+        QTest::mouseClick(options->L_L[entry], Qt::LeftButton);
+        const MessageCatalog translated = catalogOf(QString::fromLatin1(language));
+        // An English text still on screen whose translation differs was not switched.
+        std::set<QString> leftovers;
+        for (int i = 0; i < kBuiltinTextCount; ++i) {
+            const QString text = QString::fromUtf8(kBuiltinTexts[i].text);
+            if (translated.text(kBuiltinTexts[i].slot) != text)
+                leftovers.insert(text);
+        }
+        for (int i = 0; i < kBuiltinTextCount; ++i)
+            leftovers.erase(translated.text(kBuiltinTexts[i].slot));
+        for (QWidget* window : windows()) {
+            for (const auto& [key, text] : shownTexts(window))
+                EXPECT_EQ(leftovers.count(text), 0u) << window->metaObject()->className() << " "
+                                                     << key.toStdString() << ": " << text.toStdString();
+        }
+        EXPECT_EQ(m_main->Btn_New->text(), translated.text(15));
+        EXPECT_EQ(options->windowTitle(), translated.text(300));
+    }
+
+    QTest::mouseClick(options->L_L[1], Qt::LeftButton);
+    for (int w = 0; w < windows().size(); ++w)
+        EXPECT_EQ(shownTexts(windows()[w]), english[size_t(w)]) << windows()[w]->metaObject()->className();
+    QTest::mouseClick(options->Btn_OK, Qt::LeftButton);
+    EXPECT_EQ(m_state.Language_Name, QStringLiteral("English"));
+}
+
+TEST_F(ShippedLanguagesTest, TranslatedTextsFitTheirControlsAsTheEnglishOnesDo) {
+    startProgram();
+    openConfiguration(QStringLiteral("Fit"));
+    // Shown, so every window has its real geometry.
+    for (QWidget* window : windows())
+        window->show();
+    std::map<QString, Fit> english;
+    for (QWidget* window : windows())
+        english.merge(fits(window));
+    for (const char* language : {"Italiano", "Deutsch"}) {
+        SCOPED_TRACE(language);
+        switchTo(QString::fromLatin1(language));
+        for (QWidget* window : windows()) {
+            for (const auto& [key, fit] : fits(window)) {
+                const auto base = english.find(key);
+                // Where the English text already needs more room than it has, the translation may
+                // need as much, not more.
+                const int room = base == english.end() ? fit.room : std::max(fit.room, base->second.need);
+                EXPECT_LE(fit.need, room) << key.toStdString();
+            }
+        }
+    }
+    // The main window's update link stays clear of the icon buttons.
+    for (const char* language : {"English", "Italiano", "Deutsch"}) {
+        switchTo(QString::fromLatin1(language));
+        QLabel probe;
+        probe.setFont(m_main->LL_Update->font());
+        probe.setText(QStringLiteral("<a href=\"x\">%1</a>").arg(m_state.msg(19)));
+        EXPECT_LE(m_main->LL_Update->x() + probe.sizeHint().width(), m_main->Btn_Info->x()) << language;
+    }
+}
+
+} // namespace
