@@ -2,6 +2,8 @@
 
 #include "core/shell/TextRules.h"
 
+#include <QStringList>
+
 bool Split_IP_Address(const QString& text, std::array<QString, 4>& octets) {
     QString rest = trimText(text);
     for (int i = 0; i < 3; ++i) {
@@ -20,9 +22,24 @@ bool Split_IP_Address(const QString& text, std::array<QString, 4>& octets) {
     return true;
 }
 
-std::array<quint8, 4> octetValues(const std::array<QString, 4>& octets) {
-    std::array<quint8, 4> values{};
-    for (int i = 0; i < 4; ++i)
-        values[i] = static_cast<quint8>(intTextOr(octets[i], 0));
-    return values;
+std::optional<std::array<quint8, 4>> dottedDecimalAddress(const QString& text) {
+    const QStringList parts = text.split(u'.');
+    if (parts.size() != 4)
+        return std::nullopt;
+    std::array<quint8, 4> octets{};
+    for (int i = 0; i < 4; ++i) {
+        const QString& part = parts[i];
+        if (part.isEmpty() || part.size() > 3)
+            return std::nullopt;
+        int value = 0;
+        for (const QChar c : part) {
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+            value = value * 10 + (c.unicode() - u'0');
+        }
+        if (value > 255)
+            return std::nullopt;
+        octets[i] = static_cast<quint8>(value);
+    }
+    return octets;
 }

@@ -116,8 +116,7 @@ UpdaterJobReport checkUpdaterJob(const QString& parameterFile) {
         ok = false;
     }
     const QString address = childText(root, "IP_Address_Dev");
-    std::array<QString, 4> octets;
-    if (Split_IP_Address(address, octets)) {
+    if (dottedDecimalAddress(address)) {
         report.lines << QStringLiteral("Device address: %1 - valid").arg(address);
     } else {
         report.lines << QStringLiteral("Device address: \"%1\" - not a valid IPv4 address").arg(address);

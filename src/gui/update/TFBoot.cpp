@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 
@@ -176,13 +175,15 @@ bool TFBoot::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::KeyPress)
             return KeyPress(field, static_cast<QKeyEvent*>(event)->text());
         if (event->type() == QEvent::FocusIn) {
-            // Typing replaces the octet; a click would place the cursor after this, so select again
-            // once the click is through.
+            // Typing replaces the octet. A click places the cursor after taking the focus, so
+            // then the text is selected again once the button is released.
             field->selectAll();
-            QTimer::singleShot(0, field, [field] {
-                if (field->hasFocus())
-                    field->selectAll();
-            });
+            m_selectOnRelease =
+                static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason ? field : nullptr;
+        } else if (event->type() == QEvent::MouseButtonRelease && m_selectOnRelease == field) {
+            m_selectOnRelease = nullptr;
+            if (!field->hasSelectedText())
+                field->selectAll();
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -219,13 +220,13 @@ bool TFBoot::Send_Ping() {
     QElapsedTimer sinceStart;
     sinceStart.start();
 
-    // The fields hold octets, so the target is taken only as a dotted address, never looked up as
-    // a name: every octet is read as the decimal number the user sees ("010" is ten).
-    std::array<QString, 4> octets;
-    if (!Split_IP_Address(typedAddress(), octets))
+    // The fields hold octets, so the target is taken only as a dotted decimal address, never
+    // looked up as a name, and the device checked is the one the updater is told about.
+    const std::optional<std::array<quint8, 4>> target = dottedDecimalAddress(typedAddress());
+    if (!target)
         return false;
     Platform::IcmpEcho echo;
-    if (!echo.open(octetValues(octets), nullptr))
+    if (!echo.open(*target, nullptr))
         return false;
 
     int answers = 0;

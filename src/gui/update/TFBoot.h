@@ -69,5 +69,6 @@ private:
 
     ProgramState& m_state;
     QList<QLineEdit*> m_octetFields;
+    QLineEdit* m_selectOnRelease = nullptr; // the field that a click has just focused
     bool m_checking = false;
 };
