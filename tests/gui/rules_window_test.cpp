@@ -1,5 +1,7 @@
 #include "ProgramFixture.h"
 #include "QtPrinters.h"
+#include "core/comm/ParGen.h"
+#include "core/image/BankCompiler.h"
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -394,8 +397,12 @@ TEST_F(RulesWindowTest, DeleteAndInsertMoveRowsWithTheirIndexEditability) {
     EXPECT_EQ(rowLine(5), gsvLine);
 
     // No keeps the row; Yes deletes it and the rows below move up.
+    // A click on the row number makes the row current.
+    QHeaderView* numbers = table()->verticalHeader();
+    QTest::mouseClick(numbers->viewport(), Qt::LeftButton, {},
+                      QPoint(numbers->width() / 2, numbers->sectionViewportPosition(3) + 5));
     m_boxes.setNextAnswer(MessageBox::Answer::No);
-    clickOnRow(m_window->Btn_DelRow, 4);
+    QTest::mouseClick(m_window->Btn_DelRow, Qt::LeftButton);
     EXPECT_EQ(m_boxes.lastText(), "Are you sure to delete the Row number 4");
     EXPECT_EQ(m_boxes.shown().back().kind, Kind::Question);
     EXPECT_EQ(rowLine(4), xdrLine);
@@ -489,21 +496,24 @@ TEST_F(RulesWindowTest, HeaderDoubleClickFitsTheColumnOnlyWithTheOption) {
     }()});
     open();
     QHeaderView* header = table()->horizontalHeader();
-    const auto doubleClickHeader = [&] {
-        const int x = header->sectionViewportPosition(Mnemonic - 1) + 20;
-        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
-    };
-    doubleClickHeader();
-    EXPECT_EQ(table()->columnWidth(Mnemonic - 1), 160);
-    m_state.Enable_Double_Click_Auto_Size = true;
+    const int text = table()->fontMetrics().horizontalAdvance(QString(60, 'W'));
+    // Inside the title, and on the dragging handle at its right edge.
+    for (const int offset : {20, 159}) {
+        SCOPED_TRACE(offset);
+        const QPoint place(header->sectionViewportPosition(Mnemonic - 1) + offset, header->height() / 2);
+        m_state.Enable_Double_Click_Auto_Size = false;
+        table()->setColumnWidth(Mnemonic - 1, 160);
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, place);
+        EXPECT_EQ(table()->columnWidth(Mnemonic - 1), 160);
+        m_state.Enable_Double_Click_Auto_Size = true;
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, place);
+        EXPECT_GE(table()->columnWidth(Mnemonic - 1), text);
+        EXPECT_LT(table()->columnWidth(Mnemonic - 1), text + 12);
+    }
     const QPoint dataCell = table()->visualItemRect(item(Position, 1)).center();
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, dataCell);
     QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, dataCell); // data rows: nothing
     EXPECT_EQ(table()->columnWidth(Position - 1), 60);
-    doubleClickHeader();
-    const int text = table()->fontMetrics().horizontalAdvance(QString(60, 'W'));
-    EXPECT_GE(table()->columnWidth(Mnemonic - 1), text);
-    EXPECT_LT(table()->columnWidth(Mnemonic - 1), text + 12);
 }
 
 TEST_F(RulesWindowTest, SavedRulesReloadUnchanged) {
@@ -585,6 +595,39 @@ TEST_F(RulesWindowTest, FailedSaveKeepsTheWindowAndTheOldFile) {
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_EQ(cell(Position, 1), "8");
     EXPECT_EQ(storedBytes(), before);
+}
+
+TEST_F(RulesWindowTest, StepThreeEditsRulesThatCompileIntoTheImage) {
+    ASSERT_TRUE(ParGen::save(m_state.File_ParGen, ParGenSet{})); // all three ports enabled
+    QTimer::singleShot(0, m_window, [this] {
+        QTRY_VERIFY(m_window->isVisible());
+        pick(Channel, 1, "RS232");
+        pick(Sentence, 1, "GGA");
+        pick(PostOpe, 1, "None");
+        pick(Channel, 2, "RS485 2");
+        pick(Sentence, 2, "GGA");
+        pick(Field, 2, fieldOf("GGA", 6));
+        pick(PostOpe, 2, "x 100");
+        QTest::mouseClick(m_window->Btn_OK, Qt::LeftButton);
+        if (m_window->isVisible())
+            m_window->reject();
+    });
+    QTest::mouseClick(m_main->Btn_NMEA0183_Access, Qt::LeftButton);
+    ASSERT_TRUE(m_boxes.shown().empty());
+    EXPECT_EQ(m_window->result(), QDialog::Accepted);
+
+    BankImage image;
+    ASSERT_TRUE(Compile_Bank(m_state.File_ParGen, rulesFile(), image));
+    EXPECT_EQ(image.u32(BankLayout::RuleCount), 2u);
+    const RuleRecord first = image.record(0);
+    EXPECT_EQ(first.sentence, 7);
+    EXPECT_EQ(first.field, 0);
+    EXPECT_EQ(first.position, 1);
+    const RuleRecord second = image.record(1);
+    EXPECT_EQ(second.channel, 2);
+    EXPECT_EQ(second.field, 6);
+    EXPECT_EQ(second.position, 2);
+    EXPECT_EQ(second.postOperation, Nmea::GetIndexPostOperation("x 100"));
 }
 
 } // namespace

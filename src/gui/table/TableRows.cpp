@@ -201,6 +201,8 @@ QWidget* TableCellDelegate::createEditor(QWidget* parent, const QStyleOptionView
     auto* combo = new QComboBox(parent);
     combo->setEditable(false);
     combo->addItems(*entries);
+    // A scrolling list of 20 entries rather than a menu as tall as all 47 sentences.
+    combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     combo->setMaxVisibleItems(20);
     connect(combo, &QComboBox::activated, this, [this, combo, col, row](int chosen) {
         if (chosen < 0)
