@@ -86,8 +86,8 @@ bool IcmpEcho::send(const QByteArray& data, int timeoutMs, QString* error) {
     d.finishPending();
     d.data = data;
     d.timeoutMs = timeoutMs;
-    d.replies.assign(
-        sizeof(ICMP_ECHO_REPLY) + static_cast<size_t>(data.size()) + 8 + sizeof(IO_STATUS_BLOCK) + 64, 0);
+    // One reply, the data, an ICMP error's 8 bytes and room for the system's status block.
+    d.replies.assign(sizeof(ICMP_ECHO_REPLY) + static_cast<size_t>(data.size()) + 8 + 64, 0);
     ResetEvent(d.event);
     const DWORD result = IcmpSendEcho2(d.icmp, d.event, nullptr, nullptr, d.target, d.data.data(),
                                        static_cast<WORD>(d.data.size()), nullptr, d.replies.data(),

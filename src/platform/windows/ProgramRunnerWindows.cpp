@@ -1,8 +1,11 @@
 #include "platform/ProgramRunner.h"
 
 #include <QElapsedTimer>
-#include <shellapi.h>
+
+// windows.h first: shellapi.h builds on its types.
 #include <windows.h>
+
+#include <shellapi.h>
 
 namespace Platform {
 
