@@ -88,6 +88,7 @@ TFSoftOptions::TFSoftOptions(ProgramState& state, QWidget* parent)
     TS_Language = page(PC_Options, "TS_Language");
     L_Sel_Lang = WindowLook::label(TS_Language, 12, 11);
     L_Sel_Lang->setObjectName(QStringLiteral("L_Sel_Lang"));
+    L_Sel_Lang->setTextFormat(Qt::PlainText);
     for (int i = 0; i < LanguageList::EntriesPerPage; ++i) {
         auto* picture = new QLabel(TS_Language);
         picture->setObjectName(QStringLiteral("I_L%1").arg(i + 1));
@@ -95,6 +96,7 @@ TFSoftOptions::TFSoftOptions(ProgramState& state, QWidget* parent)
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         QLabel* name = WindowLook::label(TS_Language, kEntries[i].label.x(), kEntries[i].label.y());
         name->setObjectName(QStringLiteral("L_L%1").arg(i + 1));
+        name->setTextFormat(Qt::PlainText); // a file name, never markup
         for (QLabel* control : {picture, name}) {
             control->setCursor(Qt::PointingHandCursor);
             control->installEventFilter(this);
