@@ -5,11 +5,6 @@
 #include <QVector>
 #include <gtest/gtest.h>
 
-// Readable failures.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-
 using namespace Table;
 
 namespace {

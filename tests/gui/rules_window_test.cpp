@@ -1,5 +1,4 @@
 #include "ProgramFixture.h"
-#include "QtPrinters.h"
 #include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
 #include "core/nmea/AccessRules.h"
