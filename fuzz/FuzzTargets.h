@@ -1,0 +1,225 @@
+#pragma once
+
+// The entry functions of the fuzz harnesses, one per reader of outside input. Each feeds one input
+// through the reader as the program does, then checks what must hold for any input: a broken
+// property calls FuzzTargets::broken, which aborts under the fuzzer and throws in the regression
+// test. Header-only, so the regression test compiles the very same code without a target of its own.
+
+#include "core/comm/ParGen.h"
+#include "core/image/BankCompiler.h"
+#include "core/image/BankImage.h"
+#include "core/image/ImageDump.h"
+#include "core/language/MessageCatalog.h"
+#include "core/nmea/AccessRules.h"
+#include "core/nmea/NmeaCatalog.h"
+#include "core/nmea/RulePositions.h"
+#include "core/nmea/RulesCheck.h"
+#include "core/options/VersionCheck.h"
+#include "core/shell/ProductIdentity.h"
+#include "core/shell/ProgramState.h"
+#include "core/shell/SettingsFile.h"
+#include "core/shell/TextRules.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+namespace FuzzTargets {
+
+// What to do when a property breaks: the fuzzer needs a crash to keep the input.
+inline std::function<void(const std::string&)> broken = [](const std::string& what) {
+    std::fprintf(stderr, "broken property: %s\n", what.c_str());
+    std::abort();
+};
+
+inline void require(bool holds, const char* what) {
+    if (!holds)
+        broken(what);
+}
+
+// One temporary folder per process, reused by every run: readers that take a path read the input
+// from a file of a fixed name in it.
+inline QString scratchFolder() {
+    static const QTemporaryDir folder;
+    return folder.path();
+}
+
+inline QString writeScratch(const QString& name, const QByteArray& bytes) {
+    const QString path = scratchFolder() + u'/' + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "cannot write the scratch file %s\n", qPrintable(path));
+        std::abort();
+    }
+    return path;
+}
+
+inline void removeScratch(const QString& name) {
+    QFile::remove(scratchFolder() + u'/' + name);
+}
+
+inline const MessageCatalog& defaultCatalog() {
+    static const MessageCatalog catalog;
+    return catalog;
+}
+
+// A language file over the built-in texts.
+inline void languageFile(const QByteArray& bytes) {
+    MessageCatalog catalog = defaultCatalog();
+    require(catalog.Load_Lng_File(writeScratch(QStringLiteral("Fuzz.lng"), bytes)), "a written file loads");
+    require(catalog.Msg_Catalog_Size == MessageCatalog::SlotCount, "a language file keeps the catalog size");
+    // The texts must stay readable at every slot and one past either end.
+    for (int slot = -1; slot <= MessageCatalog::SlotCount; ++slot)
+        (void)catalog.text(slot).size();
+}
+
+inline bool sameSettings(const ProgramState& a, const ProgramState& b) {
+    return a.Active_Conf_Name == b.Active_Conf_Name && a.Last_IP_Address == b.Last_IP_Address &&
+           a.Language_Name == b.Language_Name && a.Enable_Internet == b.Enable_Internet &&
+           a.Enable_Update == b.Enable_Update && a.Enable_Jump_Field_Tables == b.Enable_Jump_Field_Tables &&
+           a.Enable_Double_Click_Auto_Size == b.Enable_Double_Click_Auto_Size;
+}
+
+// Tessellor.xml; what was read must survive the next save and load unchanged.
+inline void settingsFile(const QByteArray& bytes) {
+    ProgramState state;
+    state.Dir_Program = scratchFolder();
+    writeScratch(QStringLiteral("Tessellor.xml"), bytes);
+    SettingsFile::load(state);
+
+    ProgramState again;
+    again.Dir_Program = scratchFolder();
+    writeScratch(QStringLiteral("Tessellor.xml"), SettingsFile::serialize(state));
+    SettingsFile::load(again);
+    require(sameSettings(state, again), "the settings read are written and read back unchanged");
+}
+
+// ParGen.xml, then the data check; what was read must survive the next save and load unchanged.
+inline void parGen(const QByteArray& bytes) {
+    ParGenSet set;
+    const QString path = writeScratch(QStringLiteral("ParGen.xml"), bytes);
+    QString error;
+    const ParGen::LoadResult result = ParGen::load(path, set, &error);
+    require(result != ParGen::LoadResult::Missing, "a written document is not missing");
+    if (result == ParGen::LoadResult::Failed) {
+        require(set == ParGenSet(), "a failed load leaves the set as it was");
+        require(error.startsWith(path), "a failed load names the file");
+        return;
+    }
+    (void)Controllo_Dati(set, defaultCatalog());
+
+    ParGenSet again;
+    writeScratch(QStringLiteral("ParGen.xml"), ParGen::serialize(set));
+    require(ParGen::load(path, again) == ParGen::LoadResult::Loaded, "a written document loads");
+    require(again == set, "the parameters read are written and read back unchanged");
+}
+
+// NMEA_0183_Set_Access.xml, the data check and the position proposals; the rules read must survive
+// the next save and load unchanged, up to the first row that ends the list.
+inline void accessRules(const QByteArray& bytes) {
+    const QString path = writeScratch(QStringLiteral("NMEA_0183_Set_Access.xml"), bytes);
+    const Nmea::RulesLoad loaded = Nmea::loadAccessRules(path);
+    if (!loaded.error.isEmpty()) {
+        require(loaded.table == Nmea::RuleTable{}, "a refused document gives the reset table");
+        return;
+    }
+    (void)Nmea::Controllo_dati(loaded.table, defaultCatalog());
+    (void)Nmea::firstRowEndingTheList(loaded.table);
+    for (int row = 1; row <= Nmea::RuleRows; ++row) {
+        const Nmea::AccessRule& rule = loaded.table[row - 1];
+        (void)Nmea::proposedPosition(loaded.table, row, rule.Sentence, rule.DataField);
+    }
+
+    Nmea::RuleTable saved{};
+    for (int row = 0; row < Nmea::RuleRows && !trimText(loaded.table[row].Sentence).isEmpty(); ++row)
+        saved[row] = loaded.table[row];
+    writeScratch(QStringLiteral("NMEA_0183_Set_Access.xml"), Nmea::accessRulesDocument(loaded.table));
+    const Nmea::RulesLoad again = Nmea::loadAccessRules(path);
+    require(again.error.isEmpty(), "a written document loads");
+    require(again.table == saved, "the rules read are written and read back unchanged");
+}
+
+// The compiler over both documents. The input holds ParGen.xml, the separator line, then
+// NMEA_0183_Set_Access.xml; an input without the separator is the rules alone. An empty part
+// stands for a missing document.
+inline const QByteArray kDocumentSeparator = QByteArrayLiteral("\n#####\n");
+
+inline void imageCompiler(const QByteArray& bytes) {
+    const qsizetype at = bytes.indexOf(kDocumentSeparator);
+    const QByteArray parGen = at < 0 ? QByteArray() : bytes.left(at);
+    const QByteArray rules = at < 0 ? bytes : bytes.mid(at + kDocumentSeparator.size());
+    const auto place = [](const QString& name, const QByteArray& content) {
+        if (content.isEmpty()) {
+            removeScratch(name);
+            return scratchFolder() + u'/' + name;
+        }
+        return writeScratch(name, content);
+    };
+    const QString parGenPath = place(QStringLiteral("ParGen.xml"), parGen);
+    const QString rulesPath = place(QStringLiteral("NMEA_0183_Set_Access.xml"), rules);
+
+    BankImage image;
+    CompileError error;
+    if (!Compile_Bank(parGenPath, rulesPath, image, &error)) {
+        require(error.file == parGenPath || error.file == rulesPath, "a refusal names one of the documents");
+        require(error.kind != CompileError::Kind::TooManyRules || error.activeRules > BankLayout::MaxRules,
+                "too many rules means more than the table holds");
+        return;
+    }
+    const quint32 count = image.u32(BankLayout::RuleCount);
+    require(count <= BankLayout::MaxRules, "the rule count fits the table");
+    for (int k = 0; k < static_cast<int>(count); ++k) {
+        const RuleRecord record = image.record(k);
+        require(Nmea::isSupported(record.sentence), "a record names a supported sentence");
+        require(record.field < Nmea::fieldCount(record.sentence), "a record names a field of its sentence");
+        require(record.channel <= 2, "a record names one of the three ports");
+    }
+    QStringList lines;
+    require(describeImage(image.bytes(), lines), "a compiled image reads back");
+}
+
+// The decoder behind the dump command. Inputs of any other size are refused before anything is
+// read, so every input also goes through as an image: cut or padded to size, checksum made right.
+inline void imageDump(const QByteArray& bytes) {
+    QStringList lines;
+    QString error;
+    const bool described = describeImage(bytes, lines, &error);
+    require(described || (!error.isEmpty() && lines.isEmpty()), "a refusal says why and describes nothing");
+
+    QByteArray sized = bytes.left(BankLayout::Size);
+    sized.append(BankLayout::Size - sized.size(), '\0');
+    BankImage image = *BankImage::fromBytes(sized);
+    image.setU32(BankLayout::Checksum, image.computeChecksum());
+    const bool fits = image.u32(BankLayout::RuleCount) <= BankLayout::MaxRules;
+    require(describeImage(image.bytes(), lines, &error) == fits,
+            "an image with a matching checksum is refused only for its rule count");
+}
+
+// The version check's answer, as the server's body.
+inline void versionCheck(const QByteArray& bytes) {
+    const bool newer = Check_Version([&bytes](const QString&, const QList<QPair<QByteArray, QByteArray>>&,
+                                              int, int) { return std::optional<QByteArray>(bytes); });
+    require(newer == VersionCheck::isNewer(QString::fromUtf8(bytes), Product::SW_Version),
+            "the check judges the body it was given");
+    (void)Conv_Version(QString::fromUtf8(bytes));
+    (void)Conv_Version(QString::fromLatin1(bytes));
+}
+
+struct Target {
+    const char* name;
+    void (*run)(const QByteArray&);
+};
+
+// The harness names: fuzz/NAME_fuzzer.cpp, fuzz/corpus/NAME, tests/data/fuzz-regressions/NAME.
+inline constexpr Target kTargets[] = {
+    {"language", languageFile},    {"settings", settingsFile},        {"pargen", parGen},
+    {"access_rules", accessRules}, {"image_compiler", imageCompiler}, {"image_dump", imageDump},
+    {"version", versionCheck},
+};
+
+} // namespace FuzzTargets
