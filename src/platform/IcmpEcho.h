@@ -30,6 +30,11 @@ public:
 
     SocketKind socketKind() const;
 
+    // Test programs allow echoes to the loopback range only, so no test can ever send to an
+    // address of someone else's, whatever it types.
+    static void restrictToLoopback(bool on);
+    static bool restrictedToLoopback();
+
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;

@@ -57,6 +57,11 @@ IcmpEcho::SocketKind IcmpEcho::socketKind() const {
 }
 
 bool IcmpEcho::open(const std::array<quint8, 4>& address, QString* error) {
+    if (restrictedToLoopback() && address[0] != 127) {
+        if (error)
+            *error = QStringLiteral("Echo requests are restricted to the loopback range");
+        return false;
+    }
     Impl& d = *m_impl;
     d.close();
     d.icmp = IcmpCreateFile();
