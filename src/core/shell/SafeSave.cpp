@@ -19,7 +19,9 @@ bool saveFileAtomically(const QString& path, const QByteArray& data, QString* er
             *error = file.errorString();
         return false;
     }
-    if (file.write(data) != data.size()) {
+    // The last part of the data waits in the write buffer, and commit() ignores a failed flush of
+    // it: on a full disk the old file would be replaced by a cut one. Flushing here catches that.
+    if (file.write(data) != data.size() || !file.flush()) {
         if (error)
             *error = file.errorString();
         file.cancelWriting();
