@@ -6,7 +6,6 @@
 #include "core/shell/XmlDocument.h"
 
 #include <QDomDocument>
-#include <QFile>
 
 #include <optional>
 
@@ -47,12 +46,9 @@ void load(ProgramState& state) {
     state.Enable_Jump_Field_Tables = false;
     state.Enable_Double_Click_Auto_Size = false;
 
-    QFile file(path(state));
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        return;
     QDomDocument document;
-    // A file that is not well-formed reads like a missing one.
-    if (!document.setContent(&file))
+    // A file that is missing, unreadable or not well-formed reads like a missing one.
+    if (!parseXmlFile(path(state), document, nullptr))
         return;
     const QDomNode root = firstNodeAsRoot(document);
 

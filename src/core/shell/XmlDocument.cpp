@@ -1,6 +1,31 @@
 #include "core/shell/XmlDocument.h"
 
 #include <QFile>
+#include <QXmlStreamReader>
+
+namespace {
+
+// The document model builds and frees nested elements recursively and slows down badly with
+// depth, so a document nested a few hundred thousand levels deep overflows the stack or stalls the
+// program. Our documents nest three levels; a deeper one is refused before the model sees it.
+constexpr int kMaxDepth = 256;
+
+// The line on which the bytes first nest deeper than kMaxDepth, or 0. Stops quietly at a syntax
+// error: the parser then reports it with its own message.
+qint64 lineNestedTooDeep(const QByteArray& bytes) {
+    QXmlStreamReader reader(bytes);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > kMaxDepth)
+            return reader.lineNumber();
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    return 0;
+}
+
+} // namespace
 
 QDomNode firstNodeAsRoot(const QDomDocument& document) {
     return document.firstChild();
@@ -13,10 +38,18 @@ bool parseXmlFile(const QString& path, QDomDocument& document, QString* error) {
             *error = file.errorString();
         return false;
     }
+    const QByteArray bytes = file.readAll();
+    if (const qint64 tooDeep = lineNestedTooDeep(bytes)) {
+        if (error)
+            *error = QStringLiteral("elements nested more than %1 levels deep (line %2)")
+                         .arg(kMaxDepth)
+                         .arg(tooDeep);
+        return false;
+    }
     QString message;
     int line = 0;
     int column = 0;
-    if (!document.setContent(&file, &message, &line, &column)) {
+    if (!document.setContent(bytes, &message, &line, &column)) {
         if (error)
             *error = QStringLiteral("%1 (line %2, column %3)").arg(message).arg(line).arg(column);
         return false;
