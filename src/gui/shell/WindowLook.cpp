@@ -1,5 +1,6 @@
 #include "gui/shell/WindowLook.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
@@ -76,9 +77,36 @@ TitlePanel::TitlePanel(QWidget* parent, int height) : QWidget(parent) {
     L_SW_Desc->move(16, 42);
 }
 
+namespace {
+
+// Fits a label to its text when it is shown. Measuring a text is most of what a language switch
+// costs, and most windows are hidden then; a hidden label is measured once, when it appears.
+class FitOnShow : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            static_cast<QLabel*>(watched)->adjustSize();
+        }
+        return false;
+    }
+};
+
+QObject* fitOnShow() {
+    static FitOnShow filter;
+    return &filter;
+}
+
+} // namespace
+
 void setLabelText(QLabel* label, const QString& text) {
     label->setText(text);
-    label->adjustSize();
+    if (label->isVisible()) {
+        label->removeEventFilter(fitOnShow());
+        label->adjustSize();
+    } else {
+        label->installEventFilter(fitOnShow());
+    }
 }
 
 } // namespace WindowLook
