@@ -267,13 +267,12 @@ int TFNMEA_0183_Set_Access2::currentRule() const {
 }
 
 void TFNMEA_0183_Set_Access2::showEvent(QShowEvent* event) {
-    // Every showing starts from the reset table and the document on disk.
-    showRules(Nmea::RuleTable{});
+    // Every showing starts from the reset table and the document on disk. A loaded table already
+    // holds reset rows below its rules, so the table is filled once.
     Enable_Serial = 7;
     SerialChannel_SL = Nmea::SerialChannel_SL(Enable_Serial);
     const Nmea::RulesLoad loaded = Nmea::loadAccessRules(m_state.File_NMEA_Access);
-    if (loaded.error.isEmpty())
-        showRules(loaded.table);
+    showRules(loaded.error.isEmpty() ? loaded.table : Nmea::RuleTable{});
     ASG->setCurrentCell(0, 0);
     ASG->scrollToTop();
     WindowLook::centreOnScreen(this);
