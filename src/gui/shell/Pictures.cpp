@@ -1,7 +1,10 @@
 #include "gui/shell/Pictures.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <algorithm>
 
 namespace Pictures {
 
@@ -133,9 +136,16 @@ void drawProduct(QPainter& p, double s) {
     QFont f;
     f.setPixelSize(int(s * 0.14));
     f.setBold(true);
+    const QString lines[] = {QStringLiteral("EtherNet/IP"), QStringLiteral("NMEA 0183")};
+    // The texts stay inside the face whatever font stands in for the default one.
+    const double face = s * 0.74;
+    const double widest =
+        std::max(QFontMetricsF(f).horizontalAdvance(lines[0]), QFontMetricsF(f).horizontalAdvance(lines[1]));
+    if (widest > face)
+        f.setPixelSize(std::max(1, int(f.pixelSize() * face / widest)));
     p.setFont(f);
-    p.drawText(QRectF(s * 0.1, s * 0.32, s * 0.8, s * 0.2), Qt::AlignCenter, QStringLiteral("EtherNet/IP"));
-    p.drawText(QRectF(s * 0.1, s * 0.55, s * 0.8, s * 0.2), Qt::AlignCenter, QStringLiteral("NMEA 0183"));
+    p.drawText(QRectF(s * 0.1, s * 0.32, s * 0.8, s * 0.2), Qt::AlignCenter, lines[0]);
+    p.drawText(QRectF(s * 0.1, s * 0.55, s * 0.8, s * 0.2), Qt::AlignCenter, lines[1]);
 }
 
 } // namespace
