@@ -1,0 +1,120 @@
+// Starts the program over a program folder as it starts at the user's, opens each window in turn
+// and saves a PNG of it.
+//
+//   tessellor_screenshots PROGRAM_FOLDER OUTPUT_FOLDER
+//
+// scripts/screenshots.sh lays out the folder with the sample configuration and runs this under xvfb.
+#include "core/shell/Paths.h"
+#include "core/shell/ProgramState.h"
+#include "core/shell/SafeSave.h"
+#include "gui/comm/CategoryPanelGroup.h"
+#include "gui/comm/TFParGen.h"
+#include "gui/nmea/TFNMEA_0183_Set_Access2.h"
+#include "gui/options/TFAbout.h"
+#include "gui/options/TFSoftOptions.h"
+#include "gui/shell/TFNew_Project.h"
+#include "gui/shell/TFOpenConf.h"
+#include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/update/TFBoot.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// Lets the window be mapped, polished and laid out before it is drawn.
+void settle(QWidget* window) {
+    if (!QTest::qWaitForWindowExposed(window, 5000))
+        std::fprintf(stderr, "%s was not exposed\n", qPrintable(window->objectName()));
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QTest::qWait(20);
+    }
+}
+
+bool save(QWidget* window, const QString& folder, const QString& name) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!window->grab().save(&buffer, "PNG"))
+        return false;
+    QString error;
+    const QString path = joinPath(folder, name + QStringLiteral(".png"));
+    if (!saveFileAtomically(path, png, &error)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));
+        return false;
+    }
+    std::printf("%s  %dx%d  \"%s\"\n", qPrintable(path), window->width(), window->height(),
+                qPrintable(window->windowTitle()));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: tessellor_screenshots PROGRAM_FOLDER OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const QString programFolder = QString::fromLocal8Bit(argv[1]);
+    const QString output = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(output);
+
+    ProgramState state;
+    TFTesselloreFirmWare mainWindow(state, programFolder);
+    mainWindow.createWindows();
+    mainWindow.show();
+    settle(&mainWindow);
+
+    bool ok = save(&mainWindow, output, QStringLiteral("main"));
+    // Each window as the main window would open it, one at a time.
+    const auto shot = [&](QWidget* window, const QString& name, const std::function<void()>& prepare = {}) {
+        window->show();
+        settle(window);
+        if (prepare) {
+            prepare();
+            settle(window);
+        }
+        ok = save(window, output, name) && ok;
+    };
+
+    shot(mainWindow.newProjectWindow(), QStringLiteral("new_configuration"));
+    mainWindow.newProjectWindow()->hide();
+    shot(mainWindow.openConfWindow(), QStringLiteral("open_configuration"));
+    mainWindow.openConfWindow()->hide();
+
+    TFSoftOptions* options = mainWindow.softOptionsWindow();
+    shot(options, QStringLiteral("options_language"));
+    shot(options, QStringLiteral("options_connection"),
+         [options] { options->PC_Options->setCurrentWidget(options->TS_Con_Options); });
+    shot(options, QStringLiteral("options_settings"),
+         [options] { options->PC_Options->setCurrentWidget(options->TS_Soft_Settings); });
+    options->hide();
+
+    shot(mainWindow.aboutWindow(), QStringLiteral("about"));
+    mainWindow.aboutWindow()->hide();
+
+    TFParGen* parGen = mainWindow.parGenWindow();
+    shot(parGen, QStringLiteral("communication_top"));
+    shot(parGen, QStringLiteral("communication_bottom"), [parGen] {
+        parGen->CPG->verticalScrollBar()->setValue(parGen->CPG->verticalScrollBar()->maximum());
+    });
+    parGen->hide();
+
+    shot(mainWindow.nmeaAccessWindow(), QStringLiteral("rules"));
+    mainWindow.nmeaAccessWindow()->hide();
+
+    mainWindow.bootWindow()->Form_Type = 1;
+    shot(mainWindow.bootWindow(), QStringLiteral("update"));
+    mainWindow.bootWindow()->hide();
+
+    return ok ? 0 : 1;
+}

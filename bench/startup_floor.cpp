@@ -1,0 +1,24 @@
+// The least any Qt program spends to show a window: a bare QApplication showing one empty QWidget.
+// With --text the window holds one label, to show what the first text costs (fonts).
+// Prints the moment of its first painted frame, the peak resident memory then and when main began.
+#include "FrameClock.h"
+
+#include <QLabel>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char* argv[]) {
+    const std::int64_t mainAt = monotonicNs();
+    FrameClock app(argc, argv);
+    QWidget window;
+    if (argc > 1 && std::strcmp(argv[1], "--text") == 0)
+        new QLabel(QStringLiteral("SW73052"), &window);
+    app.watch(&window);
+    window.show();
+    if (!app.waitForFrame())
+        return 2;
+    std::printf("%lld %ld %lld\n", static_cast<long long>(monotonicNs(app.framedAt())), peakResidentKb(),
+                static_cast<long long>(mainAt));
+    return 0;
+}

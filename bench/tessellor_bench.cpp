@@ -1,0 +1,448 @@
+// Measures the program against the least that any program doing the same visible work must spend,
+// each figure and its floor alternately in the same run, and prints a markdown table of medians.
+//
+//   tessellor_bench [--runs N]
+//
+// Run under QT_QPA_PLATFORM=offscreen (scripts/bench.sh does) so no display is needed.
+#include "FrameClock.h"
+#include "SampleConfiguration.h"
+
+#include "core/image/BankCompiler.h"
+#include "core/language/Language.h"
+#include "core/shell/Paths.h"
+#include "core/shell/ProgramState.h"
+#include "core/shell/SafeSave.h"
+#include "gui/nmea/TFNMEA_0183_Set_Access2.h"
+#include "gui/options/TFSoftOptions.h"
+#include "gui/shell/TFTesselloreFirmWare.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = FrameClock::Clock;
+
+double msSince(Clock::time_point start, Clock::time_point end) {
+    return std::chrono::duration<double, std::milli>(end - start).count();
+}
+
+double median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+struct Figure {
+    const char* name;
+    double measured;
+    double floor;
+    const char* unit;
+    double goal; // the largest ratio that meets the goal; 0 for a figure without a goal
+};
+
+QString formatValue(double value, const char* unit) {
+    if (QByteArray(unit) == "MB")
+        return QStringLiteral("%1 MB").arg(value / 1024.0, 0, 'f', 1);
+    if (value < 1)
+        return QStringLiteral("%1 µs").arg(value * 1000.0, 0, 'f', 0);
+    return QStringLiteral("%1 ms").arg(value, 0, 'f', value < 10 ? 2 : 1);
+}
+
+void printTable(const std::vector<Figure>& figures) {
+    std::printf("| Figure | Measured | Floor | Ratio | Goal | Met |\n|---|---:|---:|---:|---:|---|\n");
+    for (const Figure& f : figures) {
+        const double ratio = f.floor > 0 ? f.measured / f.floor : 0;
+        const QString goal =
+            f.goal > 0 ? QStringLiteral("≤ %1×").arg(f.goal, 0, 'f', 1) : QStringLiteral("—");
+        const QString met = f.goal > 0 ? (ratio <= f.goal ? QStringLiteral("yes") : QStringLiteral("**no**"))
+                                       : QStringLiteral("—");
+        std::printf("| %s | %s | %s | %.2f× | %s | %s |\n", f.name,
+                    qPrintable(formatValue(f.measured, f.unit)), qPrintable(formatValue(f.floor, f.unit)),
+                    ratio, qPrintable(goal), qPrintable(met));
+    }
+    std::fflush(stdout);
+}
+
+struct ProbeRun {
+    double frameMs = 0; // from just before the spawn to the first painted frame
+    double mainMs = 0;  // from just before the spawn to the start of main: loading and linking
+    double kb = 0;      // peak resident memory
+};
+
+// Runs a start-up probe as a fresh process.
+bool runProbe(const QString& program, const QStringList& arguments, ProbeRun& run) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return false;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    std::vector<QByteArray> owned{QFile::encodeName(program)};
+    for (const QString& argument : arguments)
+        owned.push_back(QFile::encodeName(argument));
+    std::vector<char*> argv;
+    for (QByteArray& a : owned)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    const Clock::time_point start = Clock::now();
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    QByteArray output;
+    char buffer[256];
+    for (ssize_t n; spawned == 0 && (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        output.append(buffer, n);
+    close(pipeEnds[0]);
+    int status = 0;
+    if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return false;
+    const QList<QByteArray> fields = output.trimmed().split(' ');
+    if (fields.size() != 3)
+        return false;
+    run.frameMs = (fields[0].toLongLong() - monotonicNs(start)) / 1e6;
+    run.kb = fields[1].toDouble();
+    run.mainMs = (fields[2].toLongLong() - monotonicNs(start)) / 1e6;
+    return true;
+}
+
+// Every text a user can see in the windows: captions, labels, buttons, hints, tab and column titles.
+QStringList visibleTexts(const QList<QWidget*>& windows) {
+    QStringList texts;
+    for (QWidget* window : windows) {
+        QList<QWidget*> widgets = window->findChildren<QWidget*>();
+        widgets.prepend(window);
+        texts << window->windowTitle();
+        for (QWidget* w : widgets) {
+            texts << w->toolTip();
+            if (auto* label = qobject_cast<QLabel*>(w))
+                texts << label->text();
+            else if (auto* button = qobject_cast<QAbstractButton*>(w))
+                texts << button->text();
+            else if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+                for (int i = 0; i < tabs->count(); ++i)
+                    texts << tabs->tabText(i);
+            } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+                for (int i = 0; i < combo->count(); ++i)
+                    texts << combo->itemText(i);
+            } else if (auto* table = qobject_cast<QTableWidget*>(w)) {
+                for (int i = 0; i < table->columnCount(); ++i) {
+                    if (const QTableWidgetItem* header = table->horizontalHeaderItem(i))
+                        texts << header->text() << header->toolTip();
+                }
+            }
+        }
+    }
+    return texts;
+}
+
+class Bench {
+public:
+    Bench(FrameClock& app, int runs) : m_app(app), m_runs(runs) {}
+
+    bool prepare() {
+        if (!m_folder.isValid() || !Sample::writeProgramFolder(m_folder.path(), 100))
+            return false;
+        // The start-up probes get a folder of their own, so the in-process runs cannot change it.
+        return m_startFolder.isValid() && Sample::writeProgramFolder(m_startFolder.path(), 100);
+    }
+
+    void startUp() {
+        const QString dir = QCoreApplication::applicationDirPath();
+        std::vector<double> program, floor, programKb, floorKb, programMain, floorMain, text, textKb;
+        for (int i = 0; i < m_runs; ++i) {
+            // Alternating which goes first keeps a warming cache or a busy neighbour from favouring one.
+            for (int k = 0; k < 2; ++k) {
+                const bool isProgram = (i + k) % 2 == 0;
+                ProbeRun run;
+                const bool ok = isProgram ? runProbe(dir + QStringLiteral("/tessellor_bench_startup"),
+                                                     {m_startFolder.path()}, run)
+                                          : runProbe(dir + QStringLiteral("/tessellor_bench_floor"), {}, run);
+                if (!ok) {
+                    std::fprintf(stderr, "start-up probe failed\n");
+                    continue;
+                }
+                (isProgram ? program : floor).push_back(run.frameMs);
+                (isProgram ? programKb : floorKb).push_back(run.kb);
+                (isProgram ? programMain : floorMain).push_back(run.mainMs);
+            }
+            // Not a floor of the goals: the same bare window with one text, to show what fonts cost.
+            ProbeRun run;
+            if (runProbe(dir + QStringLiteral("/tessellor_bench_floor"), {QStringLiteral("--text")}, run)) {
+                text.push_back(run.frameMs);
+                textKb.push_back(run.kb);
+            }
+        }
+        m_figures.push_back({"Start-up to first painted frame", median(program), median(floor), "ms", 1.5});
+        m_memory = {"Peak resident memory after start-up", median(programKb), median(floorKb), "MB", 1.5};
+        m_startDetails.push_back(
+            {"Start-up: loading and linking, up to main", median(programMain), median(floorMain), "ms", 0});
+        std::vector<double> programAfterMain, floorAfterMain;
+        for (size_t i = 0; i < program.size() && i < programMain.size(); ++i)
+            programAfterMain.push_back(program[i] - programMain[i]);
+        for (size_t i = 0; i < floor.size() && i < floorMain.size(); ++i)
+            floorAfterMain.push_back(floor[i] - floorMain[i]);
+        m_startDetails.push_back({"Start-up: from main to first painted frame", median(programAfterMain),
+                                  median(floorAfterMain), "ms", 0});
+        m_startDetails.push_back(
+            {"Start-up against a bare window with one text label", median(program), median(text), "ms", 0});
+        m_startDetails.push_back({"Peak memory against a bare window with one text label", median(programKb),
+                                  median(textKb), "MB", 0});
+    }
+
+    bool startProgram() {
+        m_main = std::make_unique<TFTesselloreFirmWare>(m_state, m_folder.path());
+        m_main->createWindows();
+        m_widgetCount = int(m_main->findChildren<QWidget*>().size()) + 1;
+        m_app.watch(m_main.get());
+        m_main->show();
+        return m_app.waitForFrame();
+    }
+
+    // Opening the rules window on 100 rules (load, fill, first paint) against a plain table of the
+    // same size filled with the same texts. Both widgets exist before the clock starts, as the
+    // program creates its windows at start.
+    void rulesWindow() {
+        TFNMEA_0183_Set_Access2* window = m_main->nmeaAccessWindow();
+        const Nmea::RuleTable table = Nmea::loadAccessRules(m_state.File_NMEA_Access).table;
+        QStringList headers;
+        for (int col = 0; col < window->ASG->columnCount(); ++col)
+            headers << window->ASG->horizontalHeaderItem(col)->text();
+        std::vector<double> program, floor;
+        for (int i = 0; i < m_runs + 1; ++i) {
+            m_app.watch(window);
+            Clock::time_point start = Clock::now();
+            window->show();
+            m_app.waitForFrame();
+            const double programMs = msSince(start, m_app.framedAt());
+            if (i == 0 && window->rules()[Nmea::RuleRows - 1].Sentence.isEmpty())
+                std::fprintf(stderr, "the rules window did not show 100 rules\n");
+            window->hide();
+            m_app.processEvents();
+
+            QTableWidget plain(101, 11);
+            plain.resize(window->size());
+            m_app.processEvents();
+            m_app.watch(&plain);
+            start = Clock::now();
+            plain.setItem(0, 0, new QTableWidgetItem(QStringLiteral("N")));
+            for (int col = 1; col < 11; ++col)
+                plain.setItem(0, col, new QTableWidgetItem(headers.value(col - 1)));
+            for (int row = 1; row <= 100; ++row) {
+                const Nmea::AccessRule& r = table[row - 1];
+                const QString yes = QStringLiteral("Y"), no = QStringLiteral("N");
+                const QString cells[11] = {QString::number(row),
+                                           r.Enable ? yes : no,
+                                           r.Serial_Channel,
+                                           r.Sentence,
+                                           r.Index,
+                                           r.DataField,
+                                           r.PortOperation,
+                                           r.SwapAll ? yes : no,
+                                           r.Swap16 ? yes : no,
+                                           r.Position,
+                                           r.Mnemonic};
+                for (int col = 0; col < 11; ++col)
+                    plain.setItem(row, col, new QTableWidgetItem(cells[col]));
+            }
+            plain.show();
+            m_app.waitForFrame();
+            const double floorMs = msSince(start, m_app.framedAt());
+            plain.hide();
+            m_app.processEvents();
+            if (i == 0)
+                continue; // the first opening also warms caches that every later one finds ready
+            program.push_back(programMs);
+            floor.push_back(floorMs);
+        }
+        m_figures.push_back(
+            {"Rules window, 100 rules: open to first paint", median(program), median(floor), "ms", 1.5});
+    }
+
+    // Compile_Bank plus Save_Bank against writing the image's 3584 bytes into the same folder.
+    void compileAndSave() {
+        const QString binFolder = joinPath(m_state.Active_Conf_Dir, QStringLiteral("bin"));
+        const QByteArray bytes(BankLayout::Size, '\x5A');
+        std::vector<double> program, floor, compileOnly, saveOnly, atomicFloor;
+        for (int i = 0; i < m_runs * 4 + 1; ++i) {
+            BankImage image;
+            Clock::time_point start = Clock::now();
+            const bool compiled = Compile_Bank(m_state.File_ParGen, m_state.File_NMEA_Access, image);
+            const Clock::time_point compiledAt = Clock::now();
+            const bool saved = Save_Bank(m_state.Active_Conf_Dir, image);
+            const Clock::time_point end = Clock::now();
+            if (!compiled || !saved)
+                std::fprintf(stderr, "Compile_Bank or Save_Bank failed\n");
+
+            const Clock::time_point floorStart = Clock::now();
+            {
+                QFile file(joinPath(binFolder, QStringLiteral("floor.bin")));
+                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                    file.write(bytes) != bytes.size())
+                    std::fprintf(stderr, "floor write failed\n");
+            }
+            const Clock::time_point floorEnd = Clock::now();
+            saveFileAtomically(joinPath(binFolder, QStringLiteral("atomic.bin")), bytes);
+            const Clock::time_point atomicEnd = Clock::now();
+            if (i == 0)
+                continue;
+            program.push_back(msSince(start, end));
+            compileOnly.push_back(msSince(start, compiledAt));
+            saveOnly.push_back(msSince(compiledAt, end));
+            floor.push_back(msSince(floorStart, floorEnd));
+            atomicFloor.push_back(msSince(floorEnd, atomicEnd));
+        }
+        m_figures.push_back(
+            {"Compile_Bank + Save_Bank, 100 rules", median(program), median(floor), "ms", 3.0});
+        m_details.push_back({"Compile_Bank alone", median(compileOnly), median(floor), "ms", 0});
+        m_details.push_back({"Save_Bank alone", median(saveOnly), median(floor), "ms", 0});
+        m_details.push_back({"An atomic replace of 3584 bytes (temporary file, sync, rename)",
+                             median(atomicFloor), median(floor), "ms", 0});
+    }
+
+    // Change_Language across all windows against setting as many texts on plain labels. Both
+    // languages are read before the clock starts: only applying the texts is measured.
+    void languageSwitch() {
+        // The user switches in the options window, which is open over the main window then.
+        QWidget* options = m_main->softOptionsWindow();
+        m_app.watch(options);
+        options->show();
+        m_app.waitForFrame();
+        const QList<QWidget*> windows = allWindows();
+        const MessageCatalog english = m_state.Msg_Catalog;
+        const QStringList englishTexts = visibleTexts(windows);
+        m_state.Language_Name = QStringLiteral("Deutsch");
+        Load_Language(m_state);
+        const MessageCatalog german = m_state.Msg_Catalog;
+        m_main->Change_Language();
+        const QStringList germanTexts = visibleTexts(windows);
+        // The texts that a language switch visibly changes; those that read the same in both
+        // languages are left out of the floor, which only makes the floor smaller.
+        QStringList fromTexts, toTexts;
+        for (int i = 0; i < std::min(englishTexts.size(), germanTexts.size()); ++i) {
+            if (englishTexts[i] != germanTexts[i]) {
+                fromTexts << englishTexts[i];
+                toTexts << germanTexts[i];
+            }
+        }
+        m_changedTexts = int(toTexts.size());
+
+        QWidget labelsParent;
+        std::vector<QLabel*> labels;
+        for (int i = 0; i < m_changedTexts; ++i)
+            labels.push_back(new QLabel(fromTexts[i], &labelsParent));
+
+        std::vector<double> program, floor;
+        for (int i = 0; i < m_runs * 2 + 1; ++i) {
+            const bool toGerman = i % 2 == 0;
+            m_state.Msg_Catalog = toGerman ? english : german; // back to where the switch starts
+            m_main->Change_Language();
+            m_state.Msg_Catalog = toGerman ? german : english;
+            m_app.processEvents();
+            Clock::time_point start = Clock::now();
+            m_main->Change_Language();
+            const double programMs = msSince(start, Clock::now());
+
+            const QStringList& texts = toGerman ? toTexts : fromTexts;
+            start = Clock::now();
+            for (int k = 0; k < m_changedTexts; ++k)
+                labels[k]->setText(texts[k]);
+            const double floorMs = msSince(start, Clock::now());
+            m_app.processEvents();
+            if (i == 0)
+                continue;
+            program.push_back(programMs);
+            floor.push_back(floorMs);
+        }
+        options->hide();
+        m_figures.push_back({"Change_Language, all windows", median(program), median(floor), "ms", 1.5});
+    }
+
+    void print() {
+        std::vector<Figure> figures = m_figures;
+        figures.push_back(m_memory);
+        printTable(figures);
+        std::printf("\nWhere start-up spends its time:\n\n");
+        printTable(m_startDetails);
+        std::printf("\nWhere compile and save spend their time (same floor):\n\n");
+        printTable(m_details);
+        std::printf("\nMedians of %d runs; start-up and memory are fresh processes, program and floor "
+                    "alternating. The program creates %d widgets at start. The language switch changes %d "
+                    "visible texts (English to Deutsch and back). Qt %s, platform %s.\n",
+                    m_runs, m_widgetCount, m_changedTexts, qVersion(),
+                    qPrintable(QGuiApplication::platformName()));
+    }
+
+private:
+    QList<QWidget*> allWindows() const {
+        QList<QWidget*> windows{m_main.get()};
+        for (QWidget* w : m_main->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w->isWindow())
+                windows << w;
+        }
+        return windows;
+    }
+
+    FrameClock& m_app;
+    int m_runs;
+    QTemporaryDir m_folder;
+    QTemporaryDir m_startFolder;
+    ProgramState m_state;
+    std::unique_ptr<TFTesselloreFirmWare> m_main;
+    std::vector<Figure> m_figures;
+    std::vector<Figure> m_startDetails;
+    std::vector<Figure> m_details;
+    Figure m_memory{"", 0, 0, "MB", 0};
+    int m_changedTexts = 0;
+    int m_widgetCount = 0;
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    FrameClock app(argc, argv);
+    int runs = 21;
+    const QStringList arguments = QCoreApplication::arguments();
+    const qsizetype runsAt = arguments.indexOf(QStringLiteral("--runs"));
+    if (runsAt > 0 && runsAt + 1 < arguments.size())
+        runs = std::max(1, arguments[runsAt + 1].toInt());
+
+    Bench bench(app, runs);
+    if (!bench.prepare()) {
+        std::fprintf(stderr, "cannot lay out the sample program folder\n");
+        return 1;
+    }
+    std::fprintf(stderr, "start-up and memory...\n");
+    bench.startUp();
+    if (!bench.startProgram()) {
+        std::fprintf(stderr, "the main window was never painted\n");
+        return 1;
+    }
+    std::fprintf(stderr, "rules window...\n");
+    bench.rulesWindow();
+    std::fprintf(stderr, "compile and save...\n");
+    bench.compileAndSave();
+    std::fprintf(stderr, "language switch...\n");
+    bench.languageSwitch();
+    bench.print();
+    return 0;
+}
