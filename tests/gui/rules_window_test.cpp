@@ -581,6 +581,22 @@ TEST_F(RulesWindowTest, UnreadableDocumentOpensTheResetTableAndStaysUntouched) {
     }
 }
 
+TEST_F(RulesWindowTest, RestoringTheMinimisedWindowKeepsTheEdits) {
+    storeRules({rule("GGA", 0, "1")});
+    open();
+    type(Position, 1, "8");
+    pick(Sentence, 2, "XDR");
+    m_boxes.clear();
+    m_window->showMinimized();
+    QApplication::processEvents();
+    m_window->showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(cell(Position, 1), "8");
+    EXPECT_EQ(cell(Sentence, 2), "XDR");
+    EXPECT_TRUE(indexEditable(2));
+    EXPECT_TRUE(m_boxes.shown().empty());
+}
+
 TEST_F(RulesWindowTest, FailedSaveKeepsTheWindowAndTheOldFile) {
     storeRules({rule("GGA", 0, "1")});
     const QByteArray before = storedBytes();

@@ -267,6 +267,12 @@ int TFNMEA_0183_Set_Access2::currentRule() const {
 }
 
 void TFNMEA_0183_Set_Access2::showEvent(QShowEvent* event) {
+    // The window system shows the window again when it is restored from minimised; that is no new
+    // opening, and reloading would throw away the rows being edited.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     // Every showing starts from the reset table and the document on disk. A loaded table already
     // holds reset rows below its rules, so the table is filled once.
     Enable_Serial = 7;
