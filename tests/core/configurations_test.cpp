@@ -44,6 +44,22 @@ TEST_F(ConfigurationsTest, NamesThatLeaveTheProjectsFolderCreateNothing) {
     EXPECT_TRUE(QDir(m_projects).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }
 
+TEST_F(ConfigurationsTest, RememberedNameOpensOnlyAnExistingFolderInsideTheProjects) {
+    QDir(m_projects).mkdir(QStringLiteral("Ship"));
+    QDir(m_dir.path()).mkdir(QStringLiteral("Outside"));
+    QFile file(m_projects + "/file.txt");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const struct {
+        const char* name;
+        bool opens;
+    } cases[] = {{"Ship", true}, {"", false},           {"Gone", false}, {"file.txt", false},
+                 {"..", false},  {"../Outside", false}, {".", false}};
+    for (const auto& c : cases) {
+        const QString folder = Configurations::existingFolder(m_projects, QString::fromUtf8(c.name));
+        EXPECT_EQ(folder, c.opens ? m_projects + QDir::separator() + c.name : QString()) << c.name;
+    }
+}
+
 TEST_F(ConfigurationsTest, ListsFoldersOnlyAndFindsTheOpenOneWithoutRegardToCase) {
     for (const char* name : {"beta", "ABC", "Zulu"})
         QDir(m_projects).mkdir(QString::fromUtf8(name));

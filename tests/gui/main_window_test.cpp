@@ -78,13 +78,16 @@ TEST_F(MainWindowTest, ClosingWritesTheDefaultSettingsFile) {
 }
 
 TEST_F(MainWindowTest, RememberedConfigurationThatWasDeletedIsNotOpenedButWrittenBack) {
-    writeFile("Tessellor.xml",
-              "<Conf_Settings><lastproj><projectname>Gone</projectname></lastproj></Conf_Settings>");
-    startProgram();
-    EXPECT_FALSE(m_state.Conf_Is_Open());
-    EXPECT_EQ(m_main->L_Name_Conf->text(), QStringLiteral("None Configuration Opened "));
-    m_main->close();
-    EXPECT_TRUE(readFile("Tessellor.xml").contains("<projectname>Gone</projectname>"));
+    // ".." names a folder that exists, but outside the projects: the editors must not write there.
+    for (const QByteArray name : {"Gone", ".."}) {
+        writeFile("Tessellor.xml", "<Conf_Settings><lastproj><projectname>" + name +
+                                       "</projectname></lastproj></Conf_Settings>");
+        startProgram();
+        EXPECT_FALSE(m_state.Conf_Is_Open()) << name.constData();
+        EXPECT_EQ(m_main->L_Name_Conf->text(), QStringLiteral("None Configuration Opened "));
+        m_main->close();
+        EXPECT_TRUE(readFile("Tessellor.xml").contains("<projectname>" + name + "</projectname>"));
+    }
 }
 
 TEST_F(MainWindowTest, RememberedConfigurationIsOpenedAtStart) {

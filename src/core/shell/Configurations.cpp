@@ -39,6 +39,14 @@ CreateResult create(const QString& projectsDir, const QString& name) {
     return CreateResult::Created;
 }
 
+QString existingFolder(const QString& projectsDir, const QString& name) {
+    // A hand-edited settings file must not point the editors at a folder outside the projects.
+    if (name.isEmpty() || !staysInside(projectsDir, name))
+        return {};
+    const QString folder = joinPath(projectsDir, name);
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
 QStringList list(const QString& projectsDir) {
     QStringList names = QDir(projectsDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
     std::sort(names.begin(), names.end(),

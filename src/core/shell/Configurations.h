@@ -17,6 +17,10 @@ enum class CreateResult {
 // a path separator, is "." or "..", or otherwise leaves the projects folder creates nothing.
 CreateResult create(const QString& projectsDir, const QString& name);
 
+// The folder of a remembered configuration: projects/name when the name is one that create()
+// accepts and the folder exists, else empty (no configuration open).
+QString existingFolder(const QString& projectsDir, const QString& name);
+
 // The configuration folders, hidden ones left out, sorted without regard to case.
 QStringList list(const QString& projectsDir);
 

@@ -2,6 +2,7 @@
 
 #include "core/image/BankCompiler.h"
 #include "core/language/Language.h"
+#include "core/shell/Configurations.h"
 #include "core/shell/Paths.h"
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
@@ -22,7 +23,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -86,9 +86,8 @@ TFTesselloreFirmWare::TFTesselloreFirmWare(ProgramState& state, const QString& p
 
     Load_Language(m_state);
 
-    const QString remembered = joinPath(m_state.Dir_Projects, m_state.Active_Conf_Name);
-    m_state.Active_Conf_Dir =
-        !m_state.Active_Conf_Name.isEmpty() && QFileInfo(remembered).isDir() ? remembered : QString();
+    // The remembered name stays as read and is written back even when its folder is not opened.
+    m_state.Active_Conf_Dir = Configurations::existingFolder(m_state.Dir_Projects, m_state.Active_Conf_Name);
 
     Set_Lang();
     m_state.Set_Files();
