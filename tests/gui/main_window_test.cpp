@@ -147,6 +147,22 @@ TEST_F(MainWindowTest, OpenWithNoConfigurationsKeepsNoneOpen) {
     EXPECT_EQ(m_boxes.lastText(), QStringLiteral("Error! Project not Valid"));
 }
 
+TEST_F(MainWindowTest, OpenWithAnEmptyListReturnsTheNameChosenBefore) {
+    QDir().mkpath(programPath("PROJECTS/One/bin"));
+    startProgram();
+    TFOpenConf* window = m_main->openConfWindow();
+    const auto openWithOk = [this, window] {
+        whileModal(window, [window] { QTest::mouseClick(window->Btn_OK, Qt::LeftButton); });
+        QTest::mouseClick(m_main->Btn_Open, Qt::LeftButton);
+    };
+    openWithOk();
+    ASSERT_EQ(m_state.Active_Conf_Name, QStringLiteral("One"));
+    ASSERT_TRUE(QDir(programPath("PROJECTS/One")).removeRecursively());
+    openWithOk();
+    EXPECT_EQ(window->ListBox1->count(), 0);
+    EXPECT_EQ(m_state.Active_Conf_Name, QStringLiteral("One"));
+}
+
 TEST_F(MainWindowTest, OpenPreselectsTheOpenConfigurationWithoutRegardToCase) {
     QDir().mkpath(programPath("PROJECTS/ABC/bin"));
     QDir().mkpath(programPath("PROJECTS/Other/bin"));

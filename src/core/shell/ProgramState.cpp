@@ -13,3 +13,9 @@ void ProgramState::Set_Files() {
     File_ParGen = joinPath(Active_Conf_Dir, QStringLiteral("ParGen.xml"));
     File_NMEA_Access = joinPath(Active_Conf_Dir, QStringLiteral("NMEA_0183_Set_Access.xml"));
 }
+
+void ProgramState::openConfiguration(const QString& name) {
+    Active_Conf_Name = name;
+    Active_Conf_Dir = name.isEmpty() ? QString() : joinPath(Dir_Projects, name);
+    Set_Files();
+}

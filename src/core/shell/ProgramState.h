@@ -42,4 +42,6 @@ struct ProgramState {
     void setProgramFolder(const QString& folder);
     // File_ParGen and File_NMEA_Access from Active_Conf_Dir.
     void Set_Files();
+    // Makes the named configuration the active one, or none for an empty name, and sets its paths.
+    void openConfiguration(const QString& name);
 };

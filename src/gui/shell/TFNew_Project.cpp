@@ -1,7 +1,6 @@
 #include "gui/shell/TFNew_Project.h"
 
 #include "core/shell/Configurations.h"
-#include "core/shell/Paths.h"
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "gui/shell/MessageBox.h"
@@ -73,8 +72,6 @@ void TFNew_Project::Btn_OKClick() {
     case Configurations::CreateResult::Created:
         break;
     }
-    m_state.Active_Conf_Name = name;
-    m_state.Active_Conf_Dir = joinPath(m_state.Dir_Projects, name);
-    m_state.Set_Files();
+    m_state.openConfiguration(name);
     accept();
 }

@@ -64,7 +64,7 @@ void TFOpenConf::Load_Existing_Configuration() {
 
 void TFOpenConf::showEvent(QShowEvent* event) {
     Load_Existing_Configuration();
-    const QString kept = Name_Conf;
+    // Rebuilding the list selects nothing, so an empty list leaves Name_Conf as it was.
     ListBox1->clear();
     ListBox1->addItems(SL);
     // The open configuration is the part of Active_Conf_Dir after the projects folder.
@@ -77,8 +77,6 @@ void TFOpenConf::showEvent(QShowEvent* event) {
         ListBox1->setCurrentRow(found);
     else if (!SL.isEmpty())
         ListBox1->setCurrentRow(0);
-    else
-        Name_Conf = kept;
     WindowLook::centreOnScreen(this);
     QDialog::showEvent(event);
 }

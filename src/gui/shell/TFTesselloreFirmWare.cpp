@@ -3,7 +3,6 @@
 #include "core/image/BankCompiler.h"
 #include "core/language/Language.h"
 #include "core/shell/Configurations.h"
-#include "core/shell/Paths.h"
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "core/shell/SettingsFile.h"
@@ -257,12 +256,8 @@ void TFTesselloreFirmWare::Create_New_Project() {
 void TFTesselloreFirmWare::Open_Project() {
     if (m_openConf->exec() != QDialog::Accepted)
         return;
-    m_state.Active_Conf_Name = m_openConf->Name_Conf;
-    m_state.Active_Conf_Dir = m_state.Active_Conf_Name.isEmpty()
-                                  ? QString()
-                                  : joinPath(m_state.Dir_Projects, m_state.Active_Conf_Name);
+    m_state.openConfiguration(m_openConf->Name_Conf);
     showActiveConfiguration();
-    m_state.Set_Files();
 }
 
 void TFTesselloreFirmWare::Update_Device() {
