@@ -209,9 +209,14 @@ TEST_F(MainWindowTest, LanguageChangeRenewsTextsButNotTheAboutWindow) {
 
 TEST_F(MainWindowTest, MakerLinksOpenTheHomePage) {
     startProgram();
-    QTest::mouseClick(m_main->L_Norvane, Qt::LeftButton);
-    QTest::mouseClick(m_main->aboutWindow()->Label4, Qt::LeftButton);
-    ASSERT_EQ(m_openedUrls.size(), 2);
+    const QList<QWidget*> links{m_main->L_Norvane, m_main->aboutWindow()->Label4,
+                                m_main->aboutWindow()->Image2};
+    for (QWidget* link : links)
+        QTest::mouseClick(link, Qt::RightButton);
+    EXPECT_TRUE(m_openedUrls.isEmpty());
+    for (QWidget* link : links)
+        QTest::mouseClick(link, Qt::LeftButton);
+    ASSERT_EQ(m_openedUrls.size(), 3);
     for (const QString& url : m_openedUrls)
         EXPECT_TRUE(url.endsWith(QStringLiteral("/HOME/default.asp?frompg=SW73052"))) << url.toStdString();
 }

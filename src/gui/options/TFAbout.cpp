@@ -61,7 +61,7 @@ void TFAbout::Label4Click() {
 }
 
 bool TFAbout::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == Label4 || watched == Image2) && event->type() == QEvent::MouseButtonRelease) {
+    if ((watched == Label4 || watched == Image2) && WindowLook::isLeftClick(event)) {
         Label4Click();
         return true;
     }

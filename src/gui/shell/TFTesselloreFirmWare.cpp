@@ -337,7 +337,7 @@ void TFTesselloreFirmWare::showEvent(QShowEvent* event) {
 }
 
 bool TFTesselloreFirmWare::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == L_Norvane && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == L_Norvane && WindowLook::isLeftClick(event)) {
         Platform::openUrl(Product::homePageUrl());
         return true;
     }

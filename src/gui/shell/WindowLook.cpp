@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 
@@ -107,6 +108,11 @@ void setLabelText(QLabel* label, const QString& text) {
     } else {
         label->installEventFilter(fitOnShow());
     }
+}
+
+bool isLeftClick(const QEvent* event) {
+    return event->type() == QEvent::MouseButtonRelease &&
+           static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
 }
 
 } // namespace WindowLook

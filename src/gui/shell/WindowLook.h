@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QWidget>
 
+class QEvent;
 class QLabel;
 class QPushButton;
 
@@ -41,5 +42,8 @@ public:
 
 // Sets a label's text and fits the label to it (labels stand at fixed places, not in layouts).
 void setLabelText(QLabel* label, const QString& text);
+
+// The release of the left mouse button: what opens a clickable label or picture.
+bool isLeftClick(const QEvent* event);
 
 } // namespace WindowLook
