@@ -113,11 +113,3 @@ bool MessageCatalog::Load_Lng_File(const QString& path) {
         applyLanguageLine(*this, line);
     return true;
 }
-
-QString builtinText(int slot) {
-    for (int i = 0; i < kBuiltinTextCount; ++i) {
-        if (kBuiltinTexts[i].slot == slot)
-            return QString::fromUtf8(kBuiltinTexts[i].text);
-    }
-    return {};
-}

@@ -17,7 +17,6 @@ public:
 
     // The text of slot n; one blank for a slot outside the catalog.
     QString text(int slot) const;
-    QString operator[](int slot) const { return text(slot); }
     void setText(int slot, const QString& text);
 
     int Msg_Catalog_Size = 0;
@@ -30,6 +29,3 @@ private:
 void applyLanguageLine(MessageCatalog& catalog, const QString& line);
 // Decodes a language file: a byte-order mark selects UTF-8 or UTF-16, anything else is Windows-1252.
 QString decodeLanguageFile(const QByteArray& bytes);
-
-// The built-in text of a slot, or an empty text when the slot has none.
-QString builtinText(int slot);
