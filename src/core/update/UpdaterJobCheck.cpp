@@ -1,5 +1,6 @@
 #include "core/update/UpdaterJobCheck.h"
 
+#include "core/image/BankImage.h"
 #include "core/shell/XmlDocument.h"
 #include "core/update/UpdateAddress.h"
 
@@ -8,18 +9,6 @@
 #include <QFileInfo>
 
 namespace {
-
-constexpr int ImageSize = 3584;
-constexpr int ChecksumOffset = 0x7FC;
-constexpr int RuleCountOffset = 0x25C;
-constexpr quint32 MaxRules = 128;
-
-quint32 readU32(const QByteArray& bytes, int offset) {
-    quint32 value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<quint8>(bytes[offset + i]);
-    return value;
-}
 
 QString childText(const QDomNode& parent, const char* name) {
     return parent.firstChildElement(QLatin1String(name)).text();
@@ -63,32 +52,31 @@ bool checkOperation(const QDomNode& operation, int number, QString* line) {
         *line = prefix + QStringLiteral(" - invalid configuration image: ") + why;
         return false;
     }
+    const BankImage image = *BankImage::fromBytes(content);
     *line = prefix + QStringLiteral(" - valid configuration image (%1 bytes, checksum %2, %3 rules)")
                          .arg(content.size())
-                         .arg(hex32(readU32(content, ChecksumOffset)))
-                         .arg(readU32(content, RuleCountOffset));
+                         .arg(hex32(image.u32(BankLayout::Checksum)))
+                         .arg(image.u32(BankLayout::RuleCount));
     return true;
 }
 
 } // namespace
 
-bool checkConfigurationImage(const QByteArray& image, QString* why) {
-    if (image.size() != ImageSize) {
-        *why = QStringLiteral("%1 bytes instead of %2").arg(image.size()).arg(ImageSize);
+bool checkConfigurationImage(const QByteArray& bytes, QString* why) {
+    const std::optional<BankImage> image = BankImage::fromBytes(bytes);
+    if (!image) {
+        *why = QStringLiteral("%1 bytes instead of %2").arg(bytes.size()).arg(BankLayout::Size);
         return false;
     }
-    // The checksum covers the parameter block up to itself, the rule count included.
-    quint32 sum = 0;
-    for (int i = 0; i < ChecksumOffset; ++i)
-        sum += static_cast<quint8>(image[i]);
-    const quint32 stored = readU32(image, ChecksumOffset);
+    const quint32 stored = image->u32(BankLayout::Checksum);
+    const quint32 sum = image->computeChecksum();
     if (sum != stored) {
         *why = QStringLiteral("checksum %1 stored, %2 computed").arg(hex32(stored), hex32(sum));
         return false;
     }
-    const quint32 rules = readU32(image, RuleCountOffset);
-    if (rules > MaxRules) {
-        *why = QStringLiteral("%1 rules, at most %2 fit").arg(rules).arg(MaxRules);
+    const quint32 rules = image->u32(BankLayout::RuleCount);
+    if (rules > quint32(BankLayout::MaxRules)) {
+        *why = QStringLiteral("%1 rules, at most %2 fit").arg(rules).arg(BankLayout::MaxRules);
         return false;
     }
     return true;

@@ -15,4 +15,4 @@ UpdaterJobReport checkUpdaterJob(const QString& parameterFile);
 
 // A configuration image as the device reads it: 3584 bytes, the parameter block's checksum right
 // and no more than 128 rules. On failure returns false with the reason in why.
-bool checkConfigurationImage(const QByteArray& image, QString* why);
+bool checkConfigurationImage(const QByteArray& bytes, QString* why);
