@@ -36,6 +36,11 @@ bool isNewer(const QString& answer, const QString& ownVersion) {
     return offered > own;
 }
 
+QString downloadLink(const QString& text) {
+    return QStringLiteral("<a href=\"%1\">%2</a>")
+        .arg(Product::downloadPageUrl().toHtmlEscaped(), text.toHtmlEscaped());
+}
+
 } // namespace VersionCheck
 
 int Conv_Version(const QString& Ver_str) {

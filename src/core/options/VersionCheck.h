@@ -35,6 +35,9 @@ using HttpGetFunction = std::function<std::optional<QByteArray>(
 // Whether the server's answer (empty after a failed exchange) names a version newer than ownVersion.
 bool isNewer(const QString& answer, const QString& ownVersion);
 
+// The link to the maker's download page, with text as its caption, that a newer version shows.
+QString downloadLink(const QString& text);
+
 } // namespace VersionCheck
 
 // A version text such as "VER. 1.002" or "1.002" as a number (1002); -1 when it holds none.

@@ -292,9 +292,7 @@ bool TFSoftOptions::Check_Version() {
 
 void TFSoftOptions::Btn_Check_UpdateClick() {
     if (Check_Version())
-        WindowLook::setLabelText(LL_Check_Update, QStringLiteral("<a href=\"%1\">%2</a>")
-                                                      .arg(Product::downloadPageUrl().toHtmlEscaped(),
-                                                           m_state.msg(314).toHtmlEscaped()));
+        WindowLook::setLabelText(LL_Check_Update, VersionCheck::downloadLink(m_state.msg(314)));
     else
         WindowLook::setLabelText(LL_Check_Update, m_state.msg(315).toHtmlEscaped());
     LL_Check_Update->show();

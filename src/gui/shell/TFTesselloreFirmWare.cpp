@@ -2,6 +2,7 @@
 
 #include "core/image/BankCompiler.h"
 #include "core/language/Language.h"
+#include "core/options/VersionCheck.h"
 #include "core/shell/Configurations.h"
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
@@ -287,9 +288,7 @@ void TFTesselloreFirmWare::Update_Device() {
 void TFTesselloreFirmWare::Timer_UpdateTimer() {
     Timer_Update->stop();
     if (m_softOptions && m_softOptions->Check_Version()) {
-        WindowLook::setLabelText(
-            LL_Update, QStringLiteral("<a href=\"%1\">%2</a>")
-                           .arg(Product::downloadPageUrl().toHtmlEscaped(), m_state.msg(19).toHtmlEscaped()));
+        WindowLook::setLabelText(LL_Update, VersionCheck::downloadLink(m_state.msg(19)));
         LL_Update->show();
     } else {
         LL_Update->hide();
