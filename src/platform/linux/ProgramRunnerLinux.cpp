@@ -40,7 +40,7 @@ RunEnd startAndWait(const QString& program, const QString& parameters, bool /*hi
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid || (done < 0 && errno == ECHILD))
             return RunEnd::Ended;
-        if (clock.elapsed() > limitMs) {
+        if (clock.elapsed() >= limitMs) {
             // Left running; someone must still collect it when it ends, or it stays a zombie.
             std::thread([pid] {
                 int ignored = 0;

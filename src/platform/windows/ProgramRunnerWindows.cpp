@@ -33,7 +33,7 @@ RunEnd startAndWait(const QString& program, const QString& parameters, bool hidd
     for (;;) {
         if (WaitForSingleObject(info.hProcess, 10) == WAIT_OBJECT_0)
             break;
-        if (clock.elapsed() > limitMs) {
+        if (clock.elapsed() >= limitMs) {
             end = RunEnd::StillRunning;
             break;
         }
