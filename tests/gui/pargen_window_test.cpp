@@ -221,6 +221,22 @@ TEST_F(ParGenWindow, EveryValueSetByTheUserComesBackAfterOkAndReopening) {
     EXPECT_FALSE(document.contains("EtherNetIP_PORT"));
 }
 
+TEST_F(ParGenWindow, HostNameLongerThanTheTypingLimitIsKeptWhole) {
+    const QString stored40 = QStringLiteral("n").repeated(40);
+    writeFile(kDocument,
+              "<Par_Gen><Eth_Conn_Device_Name>" + stored40.toUtf8() + "</Eth_Conn_Device_Name></Par_Gen>");
+    w->show();
+    EXPECT_EQ(field("E_EthConn_Device_Name")->text(), stored40);
+    clickOk();
+    EXPECT_EQ(stored().Eth_Conn_Device_Name, stored40);
+
+    // A stored name within the limit limits typing again.
+    writeFile(kDocument, "<Par_Gen><Eth_Conn_Device_Name>a</Eth_Conn_Device_Name></Par_Gen>");
+    w->show();
+    QTest::keyClicks(field("E_EthConn_Device_Name"), QStringLiteral("x").repeated(40));
+    EXPECT_EQ(field("E_EthConn_Device_Name")->text().size(), 31);
+}
+
 struct OkCase {
     const char* name;
     std::function<void()> edit;

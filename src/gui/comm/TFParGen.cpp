@@ -37,6 +37,7 @@ constexpr int kEditHeight = 21;
 constexpr int kListHeight = 22;
 constexpr int kCheckWidth = 415;
 constexpr int kGatewayCheckWidth = 175;
+constexpr int kHostNameTyping = 31;
 constexpr int kCheckHeight = 17;
 constexpr int kOctetLefts[4] = {191, 252, 313, 374};
 constexpr int kDotLefts[3] = {247, 308, 369};
@@ -178,7 +179,7 @@ void TFParGen::buildEthernetConnection(QWidget* body) {
     L_EthConn_Device_Name = namedLabel(body, QStringLiteral("L_EthConn_Device_Name"), 1);
     E_EthConn_Device_Name =
         edit(body, QStringLiteral("E_EthConn_Device_Name"), kFieldLeft, fieldTop(1), kWideWidth);
-    E_EthConn_Device_Name->setMaxLength(31);
+    E_EthConn_Device_Name->setMaxLength(kHostNameTyping);
     CB_EthConn_En_DHCP_Cable = check(body, QStringLiteral("CB_EthConn_En_DHCP_Cable"), 2, kCheckWidth);
     CB_EthConn_En_DHCP_WiFi = check(body, QStringLiteral("CB_EthConn_En_DHCP_WiFi"), 3, kCheckWidth);
     CB_EthConn_Enable_DNS = check(body, QStringLiteral("CB_EthConn_Enable_DNS"), 4, kCheckWidth);
@@ -364,6 +365,8 @@ ParGenSet TFParGen::fieldsToSet() const {
 }
 
 void TFParGen::setToFields(const ParGenSet& set) {
+    // The limit is on typing only: a longer stored name is shown and written back whole.
+    E_EthConn_Device_Name->setMaxLength(std::max<int>(kHostNameTyping, set.Eth_Conn_Device_Name.size()));
     E_EthConn_Device_Name->setText(set.Eth_Conn_Device_Name);
     CB_EthConn_En_DHCP_Cable->setChecked(set.Eth_Conn_DHCP_Cable);
     CB_EthConn_En_DHCP_WiFi->setChecked(false);
