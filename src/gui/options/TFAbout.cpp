@@ -7,6 +7,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QShowEvent>
 #include <QPushButton>
 
 TFAbout::TFAbout(QWidget* parent)
@@ -50,6 +51,11 @@ TFAbout::TFAbout(QWidget* parent)
 }
 
 void TFAbout::showEvent(QShowEvent* event) {
+    // Restoring a minimised window is no new opening.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     Label2->setText(Product::SW_Desc);
     Label2->adjustSize();
     WindowLook::centreOnScreen(this);

@@ -8,6 +8,7 @@
 #include "gui/shell/WindowLook.h"
 
 #include <QLabel>
+#include <QShowEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -51,6 +52,11 @@ void TFNew_Project::Set_Lang() {
 }
 
 void TFNew_Project::showEvent(QShowEvent* event) {
+    // Restoring a minimised window is no new opening.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     E_New_Proj->clear();
     E_New_Proj->setFocus();
     WindowLook::centreOnScreen(this);

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QShowEvent>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -63,6 +64,11 @@ void TFOpenConf::Load_Existing_Configuration() {
 }
 
 void TFOpenConf::showEvent(QShowEvent* event) {
+    // Restoring a minimised window is no new opening.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     Load_Existing_Configuration();
     // Rebuilding the list selects nothing, so an empty list leaves Name_Conf as it was.
     ListBox1->clear();
