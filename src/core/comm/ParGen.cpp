@@ -55,7 +55,6 @@ const char* const kKeys[ItemCount] = {
 
 namespace {
 
-const QString kWiFiKey = QStringLiteral("Eth_Conn_DHCP_WiFi");
 const QString kVersionComment = QStringLiteral("SW_VERSION = 1.000");
 
 QString flagText(bool on) {
@@ -149,10 +148,7 @@ LoadResult load(const QString& path, ParGenSet& set, QString* error) {
     const QDomNode root = firstNodeAsRoot(document);
     QStringList texts = storedTexts(ParGenSet());
     for (int i = 0; i < ItemCount; ++i) {
-        const QString key = QString::fromLatin1(kKeys[i]);
-        if (key == kWiFiKey)
-            continue;
-        const QDomElement element = root.firstChildElement(key);
+        const QDomElement element = root.firstChildElement(QString::fromLatin1(kKeys[i]));
         if (!element.isNull())
             texts[i] = element.text();
     }
