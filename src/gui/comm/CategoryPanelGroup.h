@@ -14,7 +14,6 @@ class PanelChevron : public QWidget {
 public:
     explicit PanelChevron(QWidget* parent);
     void setCollapsed(bool collapsed);
-    bool isHot() const { return m_hot; }
 
 signals:
     void clicked();
@@ -47,7 +46,6 @@ public:
     bool isCollapsed() const { return m_collapsed; }
     void setCollapsed(bool collapsed);
     // The height with the body shown; a collapsed panel keeps it for when it expands again.
-    int expandedHeight() const { return m_expandedHeight; }
     void setExpandedHeight(int height);
     int currentHeight() const { return m_collapsed ? HeaderHeight : m_expandedHeight; }
 
@@ -76,7 +74,6 @@ public:
 
     // Adds a panel below the others; the group owns it.
     CategoryPanel* addPanel(const QString& objectName);
-    const std::vector<CategoryPanel*>& panels() const { return m_panels; }
 
     // Places every panel at the previous panel's top plus its height.
     void restack();
