@@ -89,9 +89,13 @@ int usageError(const QString& message) {
     return Usage;
 }
 
+// Multi-line reasons (a parser message under a file name) are printed on one line.
+QString oneLine(QString text) {
+    return text.replace(u'\n', QStringLiteral(": "));
+}
+
 int failure(const QString& message) {
-    // Multi-line reasons (a parser message under a file name) stay on one line.
-    err() << "tessellor-cli: " << QString(message).replace(u'\n', QStringLiteral(": ")) << '\n';
+    err() << "tessellor-cli: " << oneLine(message) << '\n';
     return Failure;
 }
 
@@ -193,13 +197,13 @@ int check(const QString& folder) {
     ParGenSet set;
     QString loadError;
     if (ParGen::load(parGenPath(folder), set, &loadError) == ParGen::LoadResult::Failed)
-        passed &= report("Communication parameters", loadError.replace(u'\n', QStringLiteral(": ")));
+        passed &= report("Communication parameters", oneLine(loadError));
     else
         passed &= report("Communication parameters", Controllo_Dati(set, catalog).value_or(QString()));
 
     const Nmea::RulesLoad rules = Nmea::loadAccessRules(rulesPath(folder));
     if (!rules.error.isEmpty())
-        passed &= report("NMEA 0183 access rules", QString(rules.error).replace(u'\n', QStringLiteral(": ")));
+        passed &= report("NMEA 0183 access rules", oneLine(rules.error));
     else
         passed &=
             report("NMEA 0183 access rules", Nmea::Controllo_dati(rules.table, catalog).value_or(QString()));
