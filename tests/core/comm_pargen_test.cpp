@@ -112,6 +112,15 @@ TEST_F(ParGenFile, WriteThenReadGivesEverySetBackButTheWiFiFlag) {
     EXPECT_EQ(read, written);
 }
 
+TEST_F(ParGenFile, CharactersXmlCannotCarryAreDroppedSoTheDocumentStillLoads) {
+    ParGenSet written;
+    written.Eth_Conn_Device_Name = QStringLiteral("bridge\x01-1\x1F");
+    ASSERT_TRUE(ParGen::save(path(), written));
+    ParGenSet read;
+    ASSERT_EQ(ParGen::load(path(), read), ParGen::LoadResult::Loaded);
+    EXPECT_EQ(read.Eth_Conn_Device_Name, QStringLiteral("bridge-1"));
+}
+
 struct ReadCase {
     const char* name;
     const char* document;

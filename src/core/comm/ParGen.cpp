@@ -162,15 +162,7 @@ QByteArray serialize(const ParGenSet& set) {
     document.appendChild(document.createComment(kVersionComment));
     const QStringList texts = storedTexts(set);
     for (int i = 0; i < ItemCount; ++i) {
-        const QString& text = texts[i];
-        // A parser drops text made only of blanks, so such a value goes in a CDATA section to
-        // read back as typed.
-        if (!text.isEmpty() && text.trimmed().isEmpty()) {
-            QDomElement element = appendTextElement(document, root, QString::fromLatin1(kKeys[i]), {});
-            element.appendChild(document.createCDATASection(text));
-        } else {
-            appendTextElement(document, root, QString::fromLatin1(kKeys[i]), text);
-        }
+        appendTextElement(document, root, QString::fromLatin1(kKeys[i]), texts[i]);
     }
     return documentBytes(document);
 }

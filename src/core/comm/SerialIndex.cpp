@@ -16,7 +16,7 @@ int Baud_to_Index(const QString& text) {
 }
 
 int Parity_to_Index(const QString& text) {
-    const QString upper = text.toUpper();
+    const QString upper = upperAscii(text);
     for (int i = 0; i < 3; ++i) {
         if (upper == QLatin1String(kParities[i]))
             return i;
@@ -25,7 +25,7 @@ int Parity_to_Index(const QString& text) {
 }
 
 int StopBits_to_Index(const QString& text) {
-    const QString upper = text.toUpper();
+    const QString upper = upperAscii(text);
     if (upper == QStringLiteral("1 BIT"))
         return 0;
     if (upper == QStringLiteral("2 BITS"))

@@ -18,26 +18,6 @@ QString yesNo(bool ticked) {
     return ticked ? QStringLiteral("Y") : QStringLiteral("N");
 }
 
-// XML 1.0 cannot carry most control characters, lone surrogates, U+FFFE and U+FFFF; written as
-// they are, one stray character in a Mnemonic would make the whole document unreadable.
-QString xmlCharactersOnly(const QString& text) {
-    QString kept;
-    kept.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            kept += c;
-            kept += text[++i];
-            continue;
-        }
-        const char16_t u = c.unicode();
-        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF || (u < 0x20 && u != 0x9 && u != 0xA && u != 0xD))
-            continue;
-        kept += c;
-    }
-    return kept;
-}
-
 bool endsTheList(const AccessRule& rule) {
     return trimText(rule.Sentence).isEmpty();
 }

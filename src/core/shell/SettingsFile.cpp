@@ -27,15 +27,6 @@ std::optional<QString> item(const QDomNode& root, const QString& group, const QS
     return itemElement.text();
 }
 
-// A parser drops text made only of blanks, so such a value goes in a CDATA section to read back
-// as it was.
-void appendValue(QDomDocument& document, QDomNode& parent, const QString& name, const QString& text) {
-    const bool blanksOnly = !text.isEmpty() && text.trimmed().isEmpty();
-    QDomElement element = appendTextElement(document, parent, name, blanksOnly ? QString() : text);
-    if (blanksOnly)
-        element.appendChild(document.createCDATASection(text));
-}
-
 bool flag(const QDomNode& root, const QString& name) {
     return item(root, QStringLiteral("lastinternet"), name) == QStringLiteral("1");
 }
@@ -79,11 +70,11 @@ QByteArray serialize(const ProgramState& state) {
     auto flagText = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
 
     QDomNode lastproj = appendTextElement(document, root, QStringLiteral("lastproj"), {});
-    appendValue(document, lastproj, QStringLiteral("projectname"), state.Active_Conf_Name);
+    appendTextElement(document, lastproj, QStringLiteral("projectname"), state.Active_Conf_Name);
     QDomNode lastipadd = appendTextElement(document, root, QStringLiteral("lastipadd"), {});
-    appendValue(document, lastipadd, QStringLiteral("ipaddress"), state.Last_IP_Address);
+    appendTextElement(document, lastipadd, QStringLiteral("ipaddress"), state.Last_IP_Address);
     QDomNode lastlang = appendTextElement(document, root, QStringLiteral("lastlang"), {});
-    appendValue(document, lastlang, QStringLiteral("language"), state.Language_Name);
+    appendTextElement(document, lastlang, QStringLiteral("language"), state.Language_Name);
     QDomNode lastinternet = appendTextElement(document, root, QStringLiteral("lastinternet"), {});
     appendTextElement(document, lastinternet, QStringLiteral("enable_internet"),
                       flagText(state.Enable_Internet));

@@ -61,11 +61,33 @@ QByteArray documentBytes(const QDomDocument& document) {
     return document.toByteArray(-1);
 }
 
+QString xmlCharactersOnly(const QString& text) {
+    QString kept;
+    kept.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            kept += c;
+            kept += text[++i];
+            continue;
+        }
+        const char16_t u = c.unicode();
+        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF || (u < 0x20 && u != 0x9 && u != 0xA && u != 0xD))
+            continue;
+        kept += c;
+    }
+    return kept;
+}
+
 QDomElement appendTextElement(QDomDocument& document, QDomNode& parent, const QString& name,
                               const QString& text) {
     QDomElement element = document.createElement(name);
-    if (!text.isEmpty())
-        element.appendChild(document.createTextNode(text));
+    const QString value = xmlCharactersOnly(text);
+    if (!value.isEmpty()) {
+        const bool blanksOnly = value.trimmed().isEmpty();
+        element.appendChild(blanksOnly ? QDomNode(document.createCDATASection(value))
+                                       : QDomNode(document.createTextNode(value)));
+    }
     parent.appendChild(element);
     return element;
 }

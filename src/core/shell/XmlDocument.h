@@ -14,6 +14,12 @@ bool parseXmlFile(const QString& path, QDomDocument& document, QString* error);
 // The document as written: no declaration, nothing indented, UTF-8.
 QByteArray documentBytes(const QDomDocument& document);
 
-// Appends <name>text</name> to parent and returns it.
+// XML 1.0 cannot carry most control characters, lone surrogates, U+FFFE and U+FFFF; written as
+// they are, one stray character would make the whole document unreadable, so they are dropped.
+QString xmlCharactersOnly(const QString& text);
+
+// Appends <name>text</name> to parent and returns it. The text is written so that it reads back
+// as it was: characters XML cannot carry are dropped, and a text made only of blanks, which a
+// parser would drop, goes in a CDATA section.
 QDomElement appendTextElement(QDomDocument& document, QDomNode& parent, const QString& name,
                               const QString& text);

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTabWidget>
 
 namespace {
@@ -172,6 +173,11 @@ void TFSoftOptions::Set_Lang() {
 }
 
 void TFSoftOptions::showEvent(QShowEvent* event) {
+    // Restoring a minimised window is no new opening.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     Language_In_Use = m_state.Language_Name;
     Create_Lang_List();
     Update_CheckBox();

@@ -160,6 +160,11 @@ void TFBoot::FormShow() {
 }
 
 void TFBoot::showEvent(QShowEvent* event) {
+    // Restoring a minimised window is no new opening.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     FormShow();
     WindowLook::centreOnScreen(this);
     QDialog::showEvent(event);
