@@ -62,8 +62,9 @@ TEST(ShippedLanguages, EnglishIsTheTemplateOfEveryShownText) {
     for (int i = 0; i < kBuiltinTextCount; ++i) {
         shown.insert(kBuiltinTexts[i].slot);
         const auto found = english.find(kBuiltinTexts[i].slot);
-        if (found != english.end())
+        if (found != english.end()) {
             EXPECT_EQ(found->second, QString::fromUtf8(kBuiltinTexts[i].text)) << "slot " << found->first;
+        }
     }
     EXPECT_EQ(named, shown);
 }
@@ -86,10 +87,12 @@ TEST(ShippedLanguages, TranslationsCoverEveryShownTextWithItsBlanksAndPlaceholde
             EXPECT_FALSE(trimText(text).isEmpty());
             // Messages are joined from slots, so a blank at either end must survive translation
             // (a language may add one where its word order puts a word after the join).
-            if (english.startsWith(u' '))
+            if (english.startsWith(u' ')) {
                 EXPECT_TRUE(text.startsWith(u' '));
-            if (english.endsWith(u' '))
+            }
+            if (english.endsWith(u' ')) {
                 EXPECT_TRUE(text.endsWith(u' '));
+            }
             for (const QString& placeholder : {QStringLiteral("%d"), QStringLiteral("%1")})
                 EXPECT_EQ(count(text, placeholder), count(english, placeholder));
             EXPECT_FALSE(text.contains(QChar::ReplacementCharacter));
