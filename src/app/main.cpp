@@ -3,8 +3,10 @@
 
 #include <QApplication>
 
-int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+int main(int, char* argv[]) {
+    // The program takes no command-line arguments: only the program's own name reaches Qt.
+    int argumentCount = 1;
+    QApplication app(argumentCount, argv);
     ProgramState state;
     TFTesselloreFirmWare mainWindow(state, QCoreApplication::applicationDirPath());
     mainWindow.createWindows();
