@@ -56,6 +56,10 @@ struct BrokenCase {
     bool update;
 };
 
+void PrintTo(const BrokenCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class SettingsFileCases : public SettingsFileTest, public ::testing::WithParamInterface<BrokenCase> {};
 
 TEST_P(SettingsFileCases, ReadsEachItemOnItsOwn) {

@@ -9,6 +9,10 @@ struct IntCase {
     std::optional<qint32> value;
 };
 
+void PrintTo(const IntCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
+
 class IntTextRule : public ::testing::TestWithParam<IntCase> {};
 
 TEST_P(IntTextRule, ReadsOrRefuses) {
