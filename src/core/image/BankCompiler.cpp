@@ -82,19 +82,28 @@ std::optional<SerialSettings> serialPort(const ParGenItems& items, const SerialP
                           static_cast<quint8>(StopBits_to_Index(items.text(keys.stopBits)) + 1)};
 }
 
-bool communicationParameters(const QString& path, BankImage& image, CompileError* error) {
-    image.setU16(ApplicationPort, ApplicationPortValue);
-    image.setU32(RuleTableAddress, RuleTableAddressValue);
-    if (!QFileInfo::exists(path))
-        return true;
+enum class Parsed { Yes, Missing, Failed };
 
-    QDomDocument document;
+// A missing document takes the defaults; one that exists but cannot be parsed stops the compile.
+Parsed parseDocument(const QString& path, QDomDocument& document, CompileError* error) {
+    if (!QFileInfo::exists(path))
+        return Parsed::Missing;
     QString message;
     if (!parseXmlFile(path, document, &message)) {
         if (error)
             *error = CompileError{CompileError::Kind::Document, path, message, 0};
-        return false;
+        return Parsed::Failed;
     }
+    return Parsed::Yes;
+}
+
+bool communicationParameters(const QString& path, BankImage& image, CompileError* error) {
+    image.setU16(ApplicationPort, ApplicationPortValue);
+    image.setU32(RuleTableAddress, RuleTableAddressValue);
+    QDomDocument document;
+    const Parsed parsed = parseDocument(path, document, error);
+    if (parsed != Parsed::Yes)
+        return parsed == Parsed::Missing;
     const ParGenItems items(firstNodeAsRoot(document));
 
     quint8 enable = 0;
@@ -195,16 +204,10 @@ std::optional<RuleRecord> compileRule(const QDomElement& row, quint8 enableBits)
 
 bool accessRules(const QString& path, BankImage& image, CompileError* error) {
     image.setU32(RuleCount, 0);
-    if (!QFileInfo::exists(path))
-        return true;
-
     QDomDocument document;
-    QString message;
-    if (!parseXmlFile(path, document, &message)) {
-        if (error)
-            *error = CompileError{CompileError::Kind::Document, path, message, 0};
-        return false;
-    }
+    const Parsed parsed = parseDocument(path, document, error);
+    if (parsed != Parsed::Yes)
+        return parsed == Parsed::Missing;
     const QDomElement listener = firstNodeAsRoot(document).firstChildElement(QStringLiteral("NMEA_Listener"));
     if (listener.isNull()) {
         if (error)
