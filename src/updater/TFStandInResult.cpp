@@ -43,10 +43,12 @@ TFStandInResult::TFStandInResult(const QStringList& lines, bool ok, QWidget* par
     LB_Checks->setGeometry(16, 112, Width - 32, 170);
     LB_Checks->setSelectionMode(QAbstractItemView::NoSelection);
     LB_Checks->setFocusPolicy(Qt::NoFocus);
-    for (const QString& line : lines) {
-        auto* item = new QListWidgetItem(line, LB_Checks);
-        item->setToolTip(line); // an operation's line holds a whole path
-    }
+    // An operation's line holds a whole path: wrapped, it is read without scrolling sideways.
+    LB_Checks->setWordWrap(true);
+    LB_Checks->setTextElideMode(Qt::ElideNone);
+    LB_Checks->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LB_Checks->setResizeMode(QListView::Adjust);
+    LB_Checks->addItems(lines);
 
     L_Result = new QLabel(this);
     L_Result->setObjectName(QStringLiteral("L_Result"));
