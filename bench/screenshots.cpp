@@ -4,9 +4,12 @@
 //   tessellor_screenshots PROGRAM_FOLDER OUTPUT_FOLDER
 //
 // scripts/screenshots.sh lays out the folder with the sample configuration and runs this under xvfb.
+#include "core/image/BankCompiler.h"
 #include "core/shell/Paths.h"
 #include "core/shell/ProgramState.h"
 #include "core/shell/SafeSave.h"
+#include "core/update/UpdaterJobCheck.h"
+#include "core/update/UpdaterParameters.h"
 #include "gui/comm/CategoryPanelGroup.h"
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
@@ -16,6 +19,7 @@
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/update/TFBoot.h"
+#include "updater/TFStandInResult.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -115,6 +119,19 @@ int main(int argc, char* argv[]) {
     mainWindow.bootWindow()->Form_Type = 1;
     shot(mainWindow.bootWindow(), QStringLiteral("update"));
     mainWindow.bootWindow()->hide();
+
+    // The stand-in updater's window over the job for the sample configuration, as after Execute.
+    BankImage image;
+    QString error;
+    if (!Compile_Bank(state.File_ParGen, state.File_NMEA_Access, image) ||
+        !Save_Bank(state.Active_Conf_Dir, image, &error) ||
+        !Compile_XML_Parameter(state, QStringLiteral("192.168.001.20"), UpdateConfiguration, true, &error)) {
+        std::fprintf(stderr, "no update job for the stand-in updater: %s\n", qPrintable(error));
+        return 1;
+    }
+    const UpdaterJobReport report = checkUpdaterJob(joinPath(state.Dir_Program, updaterParameterName()));
+    TFStandInResult standIn(report.lines, report.ok);
+    shot(&standIn, QStringLiteral("stand_in_updater"));
 
     return ok ? 0 : 1;
 }

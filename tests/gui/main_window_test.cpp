@@ -5,6 +5,7 @@
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -133,6 +134,38 @@ TEST_F(MainWindowTest, NewConfigurationRefusals) {
         EXPECT_FALSE(m_state.Conf_Is_Open());
     }
     EXPECT_FALSE(QFileInfo(programPath("Outside")).exists());
+}
+
+TEST_F(MainWindowTest, ARefusedNameKeepsTheFocusWithItsTextSelected) {
+    startProgram();
+    QDir().mkpath(programPath("PROJECTS/Taken"));
+    const struct {
+        const char* name;
+        bool byButton; // a click on OK moves the focus to the button
+    } cases[] = {{"../Outside", true}, {"../Outside", false}, {"Taken", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.name << (c.byButton ? " by OK" : " by Enter"));
+        m_boxes.clear();
+        TFNew_Project* window = m_main->newProjectWindow();
+        QWidget* focus = nullptr;
+        QString selected;
+        whileModal(window, [&] {
+            if (!QTest::qWaitForWindowActive(window))
+                ADD_FAILURE() << "the window did not become active";
+            QTest::keyClicks(window->E_New_Proj, QString::fromUtf8(c.name));
+            if (c.byButton)
+                QTest::mouseClick(window->Btn_OK, Qt::LeftButton);
+            else
+                QTest::keyClick(window->E_New_Proj, Qt::Key_Return);
+            focus = QApplication::focusWidget();
+            selected = window->E_New_Proj->selectedText();
+            window->reject();
+        });
+        QTest::mouseClick(m_main->Btn_New, Qt::LeftButton);
+        ASSERT_EQ(m_boxes.shown().size(), 1u);
+        EXPECT_EQ(focus, window->E_New_Proj) << (focus ? focus->objectName().toStdString() : "nothing");
+        EXPECT_EQ(selected, QString::fromUtf8(c.name));
+    }
 }
 
 TEST_F(MainWindowTest, OpenWithNoConfigurationsKeepsNoneOpen) {

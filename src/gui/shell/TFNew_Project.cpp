@@ -8,9 +8,9 @@
 #include "gui/shell/WindowLook.h"
 
 #include <QLabel>
-#include <QShowEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 TFNew_Project::TFNew_Project(ProgramState& state, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -65,19 +65,24 @@ void TFNew_Project::showEvent(QShowEvent* event) {
 
 void TFNew_Project::Btn_OKClick() {
     const QString name = E_New_Proj->text();
+    int refusal = 0;
     switch (Configurations::create(m_state.Dir_Projects, name)) {
     case Configurations::CreateResult::EmptyName:
-        MessageBox::error(this, m_state.msg(107));
-        return;
-    case Configurations::CreateResult::AlreadyExists:
-        MessageBox::error(this, m_state.msg(106));
-        return;
-    case Configurations::CreateResult::NotValid:
-        MessageBox::error(this, m_state.msg(105));
-        return;
-    case Configurations::CreateResult::Created:
+        refusal = 107;
         break;
+    case Configurations::CreateResult::AlreadyExists:
+        refusal = 106;
+        break;
+    case Configurations::CreateResult::NotValid:
+        refusal = 105;
+        break;
+    case Configurations::CreateResult::Created:
+        m_state.openConfiguration(name);
+        accept();
+        return;
     }
-    m_state.openConfiguration(name);
-    accept();
+    MessageBox::error(this, m_state.msg(refusal));
+    // The box, or a click on OK, took the focus: the name is typed over at once.
+    E_New_Proj->setFocus();
+    E_New_Proj->selectAll();
 }
