@@ -646,3 +646,124 @@ TEST_F(RulesWindowTest, StepThreeEditsRulesThatCompileIntoTheImage) {
 }
 
 } // namespace
+
+namespace {
+
+enum class Leave { Escape, Cancel, CloseBox };
+
+const char* leaveName(Leave way) {
+    return way == Leave::Escape ? "Escape" : way == Leave::Cancel ? "Cancel" : "close box";
+}
+
+} // namespace
+
+class RulesWindowLeaving : public RulesWindowTest {
+protected:
+    void leave(Leave way) {
+        switch (way) {
+        case Leave::Escape:
+            QTest::keyClick(table(), Qt::Key_Escape);
+            break;
+        case Leave::Cancel:
+            QTest::mouseClick(m_window->Btn_Cancel, Qt::LeftButton);
+            break;
+        case Leave::CloseBox:
+            m_window->close();
+            break;
+        }
+        QApplication::processEvents();
+    }
+    static constexpr const char* kQuestion =
+        "The rules have been changed and not saved. Close the window and discard the changes?";
+};
+
+TEST_F(RulesWindowLeaving, UnchangedRulesCloseAtOnceEvenAfterAnEditIsUndone) {
+    storeRules({rule("GGA", 0, "1")});
+    for (const Leave way : {Leave::Escape, Leave::Cancel, Leave::CloseBox}) {
+        SCOPED_TRACE(leaveName(way));
+        open();
+        type(Mnemonic, 1, "lat");
+        auto* edit = qobject_cast<QLineEdit*>(openEditor(Mnemonic, 1));
+        ASSERT_TRUE(edit);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_Return);
+        clickCheck(SwapAll, 3);
+        clickCheck(SwapAll, 3);
+        leave(way);
+        EXPECT_FALSE(m_window->isVisible());
+        EXPECT_TRUE(m_boxes.shown().empty());
+    }
+}
+
+TEST_F(RulesWindowLeaving, ChangedRulesAskAndNoKeepsEverything) {
+    storeRules({rule("GGA", 0, "1")});
+    const QByteArray before = storedBytes();
+    for (const Leave way : {Leave::Escape, Leave::Cancel, Leave::CloseBox}) {
+        SCOPED_TRACE(leaveName(way));
+        open();
+        pick(Sentence, 2, "HDT");
+        type(Mnemonic, 2, "heading");
+        table()->setCurrentCell(1, Position - 1);
+        const QString edited = rowLine(2);
+
+        m_boxes.clear();
+        m_boxes.setNextAnswer(MessageBox::Answer::No);
+        leave(way);
+        ASSERT_EQ(m_boxes.shown().size(), 1u);
+        EXPECT_EQ(m_boxes.shown()[0].kind, Kind::Question);
+        EXPECT_EQ(m_boxes.lastText(), kQuestion);
+        EXPECT_TRUE(m_window->isVisible());
+        EXPECT_EQ(rowLine(2), edited);
+        EXPECT_EQ(table()->currentRow(), 1);
+        EXPECT_EQ(table()->currentColumn(), Position - 1);
+
+        m_boxes.setNextAnswer(MessageBox::Answer::Yes);
+        leave(way);
+        EXPECT_EQ(m_boxes.shown().size(), 2u);
+        EXPECT_FALSE(m_window->isVisible());
+        EXPECT_EQ(storedBytes(), before);
+        m_boxes.clear();
+    }
+}
+
+TEST_F(RulesWindowLeaving, TypingNotYetCommittedCountsAsAChange) {
+    open();
+    auto* edit = qobject_cast<QLineEdit*>(openEditor(Mnemonic, 1));
+    ASSERT_TRUE(edit);
+    QTest::keyClicks(edit, "wind");
+    m_boxes.setNextAnswer(MessageBox::Answer::No);
+    m_window->close();
+    ASSERT_EQ(m_boxes.shown().size(), 1u);
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(cell(Mnemonic, 1), "wind");
+}
+
+TEST_F(RulesWindowLeaving, EscapeInAnOpenEditorOrListOnlyLeavesTheCell) {
+    open();
+    auto* edit = qobject_cast<QLineEdit*>(openEditor(Mnemonic, 1));
+    ASSERT_TRUE(edit);
+    QTest::keyClicks(edit, "depth");
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(cell(Mnemonic, 1), "");
+
+    auto* combo = qobject_cast<QComboBox*>(openEditor(Sentence, 1));
+    ASSERT_TRUE(combo);
+    QApplication::processEvents(); // the list opens with the editor
+    ASSERT_TRUE(combo->view()->isVisible());
+    QTest::keyClick(combo->view(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_FALSE(combo->view()->isVisible());
+    EXPECT_EQ(cell(Sentence, 1), "");
+    EXPECT_TRUE(m_boxes.shown().empty());
+    // Nothing was changed, so the next Escape closes the window without a question.
+    if (QWidget* editor = table()->indexWidget(table()->currentIndex()))
+        QTest::keyClick(editor, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_TRUE(m_window->isVisible());
+    leave(Leave::Escape);
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_TRUE(m_boxes.shown().empty());
+}
