@@ -767,3 +767,105 @@ TEST_F(RulesWindowLeaving, EscapeInAnOpenEditorOrListOnlyLeavesTheCell) {
     EXPECT_FALSE(m_window->isVisible());
     EXPECT_TRUE(m_boxes.shown().empty());
 }
+
+// Pick lists that follow typing, and the keys of a closed pick list.
+class RulesWindowTyping : public RulesWindowTest {
+protected:
+    // Each key goes where the keyboard sends it: to the open editor of the current cell if there is
+    // one, else to the table.
+    void typeKeys(const QString& text) {
+        for (const QChar ch : text)
+            QTest::keyClick(keyTarget(), ch.toLatin1());
+    }
+    void key(Qt::Key k) { QTest::keyClick(keyTarget(), k); }
+    QWidget* keyTarget() const {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            return popup->focusWidget() ? popup->focusWidget() : popup;
+        QWidget* editor = table()->indexWidget(table()->currentIndex());
+        return editor ? editor : table();
+    }
+    static void pause() { QTest::qWait(QApplication::keyboardInputInterval() + 150); }
+    QString proposal(int row) const { return cell(Position, row); }
+};
+
+TEST_F(RulesWindowTyping, ClosedCellSelectsByEveryTypedLetterAndKeepsItsFollowUps) {
+    open();
+    table()->setCurrentCell(0, Sentence - 1);
+    typeKeys("HDT");
+    EXPECT_EQ(cell(Sentence, 1), "HDT");
+    EXPECT_EQ(cell(Field, 1), fieldOf("HDT", 0));
+    EXPECT_FALSE(proposal(1).isEmpty());
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr); // typing leaves the list closed
+
+    // A pause starts a new search, in any case of letters.
+    pause();
+    typeKeys("gg");
+    EXPECT_EQ(cell(Sentence, 1), "GGA");
+    EXPECT_EQ(cell(Field, 1), fieldOf("GGA", 0));
+    EXPECT_EQ(proposal(1), "1");
+    pause();
+    typeKeys("HD");
+    pause();
+    typeKeys("T");
+    EXPECT_EQ(cell(Sentence, 1), "THS");
+
+    // Typing that no entry starts with changes nothing.
+    pause();
+    typeKeys("#");
+    EXPECT_EQ(cell(Sentence, 1), "THS");
+}
+
+TEST_F(RulesWindowTyping, ArrowsInAClosedListStepThroughItsEntriesInTheSameCell) {
+    const QStringList names = Nmea::supportedNames();
+    const int gga = names.indexOf("GGA");
+    ASSERT_GE(gga, 1);
+    ASSERT_LT(gga + 1, names.size());
+    open();
+    table()->setCurrentCell(2, Sentence - 1);
+    typeKeys("GGA");
+    key(Qt::Key_Down);
+    EXPECT_EQ(cell(Sentence, 3), names[gga + 1]);
+    EXPECT_EQ(cell(Field, 3), fieldOf(names[gga + 1].toLatin1().constData(), 0));
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    EXPECT_EQ(cell(Sentence, 3), names[gga - 1]);
+    EXPECT_EQ(table()->currentRow(), 2);
+    EXPECT_EQ(table()->currentColumn(), Sentence - 1);
+
+    // At the ends of the list the arrows stay where they are.
+    table()->setCurrentCell(3, Channel - 1);
+    typeKeys("RS232");
+    key(Qt::Key_Up);
+    EXPECT_EQ(cell(Channel, 4), "RS232");
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    EXPECT_EQ(cell(Channel, 4), "RS485 2");
+    EXPECT_EQ(table()->currentRow(), 3);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(RulesWindowTyping, OpenListHighlightsByTheWholeTypedTextAndPicksOnEnter) {
+    open();
+    pick(Sentence, 1, "GGA");
+    auto* combo = qobject_cast<QComboBox*>(openEditor(Field, 1));
+    ASSERT_TRUE(combo);
+    QApplication::processEvents(); // the list opens with the editor
+    ASSERT_TRUE(combo->view()->isVisible());
+    typeKeys("Latitude, M");
+    EXPECT_EQ(combo->view()->currentIndex().data().toString(), "Latitude, Minutes [floating point]");
+    EXPECT_EQ(cell(Field, 1), fieldOf("GGA", 0)); // nothing is chosen before Enter
+
+    // After a pause the next letter searches on its own.
+    pause();
+    typeKeys("L");
+    pause();
+    typeKeys("A");
+    EXPECT_EQ(combo->view()->currentIndex().data().toString().left(8), "Altitude");
+    key(Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(cell(Field, 1).startsWith("Altitude re: mean-sea-level (geoid), Number"));
+    EXPECT_EQ(proposal(1), "0");
+}
