@@ -4,20 +4,24 @@
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
+#include "gui/options/TFSoftOptions.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/shell/WindowLook.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -868,4 +872,96 @@ TEST_F(RulesWindowTyping, OpenListHighlightsByTheWholeTypedTextAndPicksOnEnter) 
     QApplication::processEvents();
     EXPECT_TRUE(cell(Field, 1).startsWith("Altitude re: mean-sea-level (geoid), Number"));
     EXPECT_EQ(proposal(1), "0");
+}
+
+TEST_F(RulesWindowTyping, EnterThatPicksFromAListMovesOnOnlyWithTheOption) {
+    open();
+    pick(Sentence, 1, "GGA");
+    EXPECT_EQ(table()->currentRow(), 0);
+    EXPECT_EQ(table()->currentColumn(), Sentence - 1);
+
+    m_state.Enable_Jump_Field_Tables = true;
+    pick(Sentence, 2, "HDT");
+    EXPECT_EQ(cell(Sentence, 2), "HDT");
+    EXPECT_EQ(cell(Field, 2), fieldOf("HDT", 0));
+    EXPECT_EQ(table()->currentRow(), 1);
+    EXPECT_EQ(table()->currentColumn(), Index - 1);
+    // The same from a closed list chosen by typing.
+    table()->setCurrentCell(2, Sentence - 1);
+    typeKeys("VTG");
+    key(Qt::Key_Return);
+    EXPECT_EQ(cell(Sentence, 3), "VTG");
+    EXPECT_EQ(table()->currentRow(), 2);
+    EXPECT_EQ(table()->currentColumn(), Index - 1);
+    // A pick by mouse is no Enter and stays in its cell.
+    auto* combo = qobject_cast<QComboBox*>(openEditor(PostOpe, 3));
+    ASSERT_TRUE(combo);
+    QApplication::processEvents();
+    QAbstractItemView* list = combo->view();
+    ASSERT_TRUE(list->isVisible());
+    const QRect entry = list->visualRect(list->model()->index(1, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
+    QApplication::processEvents();
+    EXPECT_EQ(cell(PostOpe, 3), Nmea::postOperationLabels().at(1));
+    EXPECT_EQ(table()->currentColumn(), PostOpe - 1);
+}
+
+// The option as the user sets it: saved in the settings at start, or ticked in the options window.
+class RulesWindowEnterOption : public RulesWindowTyping {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        // Leaves m_window unset: each case starts the program over its own settings.
+    }
+    void startWithSavedOption(bool jump) {
+        writeFile(QStringLiteral("Tessellor.xml"),
+                  QByteArray("<Conf_Settings><lastinternet><enable_internet>0</enable_internet>"
+                             "<enable_update>0</enable_update><enable_jump_field_tables>") +
+                      (jump ? "1" : "0") + "</enable_jump_field_tables></lastinternet></Conf_Settings>");
+        startProgram();
+        openConfiguration(QStringLiteral("Conf1"));
+        m_window = m_main->nmeaAccessWindow();
+    }
+    // F2 on a Sentence cell, Down in the list that opens, Enter.
+    void pickWithKeys(int row) {
+        table()->setCurrentCell(row - 1, Sentence - 1);
+        key(Qt::Key_F2);
+        QApplication::processEvents();
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+        key(Qt::Key_Down);
+        key(Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_TRUE(Nmea::supportedNames().contains(cell(Sentence, row)));
+    }
+};
+
+TEST_F(RulesWindowEnterOption, SavedOptionIsReadAtStart) {
+    for (const bool jump : {false, true}) {
+        SCOPED_TRACE(jump ? "on" : "off");
+        startWithSavedOption(jump);
+        EXPECT_EQ(m_state.Enable_Jump_Field_Tables, jump);
+        open();
+        pickWithKeys(1);
+        EXPECT_EQ(table()->currentRow(), 0);
+        EXPECT_EQ(table()->currentColumn(), jump ? Index - 1 : Sentence - 1);
+        m_window->hide();
+    }
+}
+
+TEST_F(RulesWindowEnterOption, OptionTickedWhileRunningAppliesAtOnce) {
+    startWithSavedOption(false);
+    TFSoftOptions* options = m_main->softOptionsWindow();
+    QTimer::singleShot(0, options, [options] {
+        QTRY_VERIFY(options->isVisible());
+        options->PC_Options->setCurrentWidget(options->TS_Soft_Settings);
+        QTest::mouseClick(options->CB_Soft_Set_Jump_Table, Qt::LeftButton);
+        QTest::mouseClick(options->Btn_OK, Qt::LeftButton);
+    });
+    QTest::mouseClick(m_main->Btn_Opz, Qt::LeftButton);
+    ASSERT_FALSE(options->isVisible());
+    EXPECT_TRUE(readFile(QStringLiteral("Tessellor.xml"))
+                    .contains("<enable_jump_field_tables>1</enable_jump_field_tables>"));
+    open();
+    pickWithKeys(1);
+    EXPECT_EQ(table()->currentColumn(), Index - 1);
 }

@@ -142,6 +142,28 @@ const char* const kChosenClosed = "chosenClosed";
 // Marks the drop-down list of a pick-list editor, which is no editor of the table.
 const char* const kPickListView = "pickListView";
 
+// Notes whether the entry of a drop-down list is chosen by Enter. The drop-down picks on the
+// shortcut check that comes before the key itself, and its own filter on the list runs before any
+// other, so this one watches at the application while the list lives.
+class ListEnterWatch : public QObject {
+public:
+    ListEnterWatch(QAbstractItemView* list, bool* byEnter) : QObject(list), m_list(list), m_byEnter(byEnter) {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (object == m_list &&
+            (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            *m_byEnter = (key == Qt::Key_Return || key == Qt::Key_Enter) && m_list->currentIndex().isValid();
+        }
+        return false;
+    }
+
+private:
+    QAbstractItemView* m_list;
+    bool* m_byEnter;
+};
+
 } // namespace
 
 TableCellDelegate::TableCellDelegate(QTableWidget* table) : QStyledItemDelegate(table), m_table(table) {
@@ -226,6 +248,7 @@ QWidget* TableCellDelegate::createEditor(QWidget* parent, const QStyleOptionView
     self->m_pickedByEnter = false;
     combo->view()->setProperty(kPickListView, true);
     combo->view()->installEventFilter(self);
+    new ListEnterWatch(combo->view(), &self->m_pickedByEnter);
     connect(combo, &QComboBox::activated, this, [self, combo, col, row](int chosen) {
         const bool byEnter = std::exchange(self->m_pickedByEnter, false);
         if (chosen < 0)
@@ -320,10 +343,6 @@ bool TableCellDelegate::pickListKey(QComboBox* combo, const QKeyEvent* key) {
 
 bool TableCellDelegate::openListKey(QComboBox* combo, const QKeyEvent* key) {
     QAbstractItemView* list = combo->view();
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-        m_pickedByEnter = list->currentIndex().isValid();
-        return false; // the list itself picks the entry
-    }
     const QString text = searchText(key);
     if (text.isEmpty())
         return false;
