@@ -420,25 +420,91 @@ TEST_F(ParGenWindow, KeyboardOrderRunsThroughThePanelsInTheirOrder) {
     EXPECT_EQ(visited, expected);
 }
 
-TEST_F(ParGenWindow, CancelAndTheCloseBoxLeaveWithoutWriting) {
+namespace {
+
+enum class Leave { Escape, Cancel, CloseBox };
+
+const char* leaveName(Leave way) {
+    return way == Leave::Escape ? "Escape" : way == Leave::Cancel ? "Cancel" : "close box";
+}
+
+const char* const kDiscardQuestion = "The communication parameters have been changed and not saved. "
+                                     "Close the window and discard the changes?";
+
+} // namespace
+
+class ParGenWindowLeaving : public ParGenWindow {
+protected:
+    void leave(Leave way) const {
+        switch (way) {
+        case Leave::Escape:
+            QTest::keyClick(field("E_EthConn_Device_Name"), Qt::Key_Escape);
+            break;
+        case Leave::Cancel:
+            click(w->Btn_Cancel);
+            break;
+        case Leave::CloseBox:
+            w->close();
+            break;
+        }
+    }
+    // The values the cases change, as the window shows them.
+    QStringList shown() const {
+        return {field("E_EthConn_Device_Name")->text(), field("E_EtherNetIP_IP1")->text(),
+                box("CB_EtherNetIP_GAT")->isChecked() ? "1" : "0", list("CB_RS232_Baud")->currentText()};
+    }
+};
+
+TEST_F(ParGenWindowLeaving, UnchangedParametersCloseAtOnceEvenAfterAnEditIsUndone) {
     writeFile(kDocument, "<Par_Gen><Eth_Conn_Device_Name>stored</Eth_Conn_Device_Name></Par_Gen>");
-    for (const bool closeBox : {false, true}) {
-        SCOPED_TRACE(closeBox ? "close box" : "Cancel");
+    for (const Leave way : {Leave::Escape, Leave::Cancel, Leave::CloseBox}) {
+        SCOPED_TRACE(leaveName(way));
         w->show();
         setText("E_EthConn_Device_Name", "typed");
-        setText("E_EtherNetIP_IP1", "x");
-        if (closeBox)
-            w->close();
-        else
-            click(w->Btn_Cancel);
+        setText("E_EthConn_Device_Name", "stored");
+        list("CB_RS485_1_Parity")->setCurrentIndex(2);
+        list("CB_RS485_1_Parity")->setCurrentIndex(0);
+        leave(way);
         EXPECT_FALSE(w->isVisible());
-        EXPECT_EQ(readFile(kDocument),
-                  "<Par_Gen><Eth_Conn_Device_Name>stored</Eth_Conn_Device_Name></Par_Gen>");
-        w->show();
-        EXPECT_EQ(field("E_EthConn_Device_Name")->text(), "stored");
-        w->hide();
     }
     EXPECT_TRUE(m_boxes.shown().empty());
+}
+
+TEST_F(ParGenWindowLeaving, ChangedParametersAskAndOnlyYesDiscardsThem) {
+    const QByteArray document = "<Par_Gen><Eth_Conn_Device_Name>stored</Eth_Conn_Device_Name></Par_Gen>";
+    writeFile(kDocument, document);
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"host name", [this] { setText("E_EthConn_Device_Name", "typed"); }},
+        {"octet", [this] { setText("E_EtherNetIP_IP1", "x"); }},
+        {"check box", [this] { click(box("CB_EtherNetIP_GAT")); }},
+        {"list", [this] { list("CB_RS232_Baud")->setCurrentIndex(5); }},
+    };
+    for (const auto& [what, change] : changes) {
+        for (const Leave way : {Leave::Escape, Leave::Cancel, Leave::CloseBox}) {
+            SCOPED_TRACE(testing::Message() << what << ", " << leaveName(way));
+            w->show();
+            change();
+            const QStringList edited = shown();
+
+            m_boxes.clear();
+            m_boxes.setNextAnswer(MessageBox::Answer::No);
+            leave(way);
+            ASSERT_EQ(m_boxes.shown().size(), 1u);
+            EXPECT_EQ(m_boxes.shown()[0].kind, MessageBox::Kind::Question);
+            EXPECT_EQ(m_boxes.lastText(), kDiscardQuestion);
+            ASSERT_TRUE(w->isVisible());
+            EXPECT_EQ(shown(), edited);
+
+            m_boxes.setNextAnswer(MessageBox::Answer::Yes);
+            leave(way);
+            EXPECT_EQ(m_boxes.shown().size(), 2u);
+            EXPECT_FALSE(w->isVisible());
+            EXPECT_EQ(readFile(kDocument), document);
+            w->show();
+            EXPECT_EQ(shown(), QStringList({"stored", "192", "0", "4800"}));
+            w->hide();
+        }
+    }
 }
 
 TEST_F(ParGenWindow, DocumentThatIsNotWellFormedKeepsTheFieldsAndIsRewrittenByOk) {

@@ -4,20 +4,24 @@
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
+#include "gui/options/TFSoftOptions.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/shell/WindowLook.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -646,3 +650,318 @@ TEST_F(RulesWindowTest, StepThreeEditsRulesThatCompileIntoTheImage) {
 }
 
 } // namespace
+
+namespace {
+
+enum class Leave { Escape, Cancel, CloseBox };
+
+const char* leaveName(Leave way) {
+    return way == Leave::Escape ? "Escape" : way == Leave::Cancel ? "Cancel" : "close box";
+}
+
+} // namespace
+
+class RulesWindowLeaving : public RulesWindowTest {
+protected:
+    void leave(Leave way) {
+        switch (way) {
+        case Leave::Escape:
+            QTest::keyClick(table(), Qt::Key_Escape);
+            break;
+        case Leave::Cancel:
+            QTest::mouseClick(m_window->Btn_Cancel, Qt::LeftButton);
+            break;
+        case Leave::CloseBox:
+            m_window->close();
+            break;
+        }
+        QApplication::processEvents();
+    }
+    static constexpr const char* kQuestion =
+        "The rules have been changed and not saved. Close the window and discard the changes?";
+};
+
+TEST_F(RulesWindowLeaving, UnchangedRulesCloseAtOnceEvenAfterAnEditIsUndone) {
+    storeRules({rule("GGA", 0, "1")});
+    for (const Leave way : {Leave::Escape, Leave::Cancel, Leave::CloseBox}) {
+        SCOPED_TRACE(leaveName(way));
+        open();
+        type(Mnemonic, 1, "lat");
+        auto* edit = qobject_cast<QLineEdit*>(openEditor(Mnemonic, 1));
+        ASSERT_TRUE(edit);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_Return);
+        clickCheck(SwapAll, 3);
+        clickCheck(SwapAll, 3);
+        leave(way);
+        EXPECT_FALSE(m_window->isVisible());
+        EXPECT_TRUE(m_boxes.shown().empty());
+    }
+}
+
+TEST_F(RulesWindowLeaving, ChangedRulesAskAndNoKeepsEverything) {
+    storeRules({rule("GGA", 0, "1")});
+    const QByteArray before = storedBytes();
+    for (const Leave way : {Leave::Escape, Leave::Cancel, Leave::CloseBox}) {
+        SCOPED_TRACE(leaveName(way));
+        open();
+        pick(Sentence, 2, "HDT");
+        type(Mnemonic, 2, "heading");
+        table()->setCurrentCell(1, Position - 1);
+        const QString edited = rowLine(2);
+
+        m_boxes.clear();
+        m_boxes.setNextAnswer(MessageBox::Answer::No);
+        leave(way);
+        ASSERT_EQ(m_boxes.shown().size(), 1u);
+        EXPECT_EQ(m_boxes.shown()[0].kind, Kind::Question);
+        EXPECT_EQ(m_boxes.lastText(), kQuestion);
+        EXPECT_TRUE(m_window->isVisible());
+        EXPECT_EQ(rowLine(2), edited);
+        EXPECT_EQ(table()->currentRow(), 1);
+        EXPECT_EQ(table()->currentColumn(), Position - 1);
+
+        m_boxes.setNextAnswer(MessageBox::Answer::Yes);
+        leave(way);
+        EXPECT_EQ(m_boxes.shown().size(), 2u);
+        EXPECT_FALSE(m_window->isVisible());
+        EXPECT_EQ(storedBytes(), before);
+        m_boxes.clear();
+    }
+}
+
+TEST_F(RulesWindowLeaving, TypingNotYetCommittedCountsAsAChange) {
+    open();
+    auto* edit = qobject_cast<QLineEdit*>(openEditor(Mnemonic, 1));
+    ASSERT_TRUE(edit);
+    QTest::keyClicks(edit, "wind");
+    m_boxes.setNextAnswer(MessageBox::Answer::No);
+    m_window->close();
+    ASSERT_EQ(m_boxes.shown().size(), 1u);
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(cell(Mnemonic, 1), "wind");
+}
+
+TEST_F(RulesWindowLeaving, EscapeInAnOpenEditorOrListOnlyLeavesTheCell) {
+    open();
+    auto* edit = qobject_cast<QLineEdit*>(openEditor(Mnemonic, 1));
+    ASSERT_TRUE(edit);
+    QTest::keyClicks(edit, "depth");
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(cell(Mnemonic, 1), "");
+
+    auto* combo = qobject_cast<QComboBox*>(openEditor(Sentence, 1));
+    ASSERT_TRUE(combo);
+    QApplication::processEvents(); // the list opens with the editor
+    ASSERT_TRUE(combo->view()->isVisible());
+    QTest::keyClick(combo->view(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_FALSE(combo->view()->isVisible());
+    EXPECT_EQ(cell(Sentence, 1), "");
+    EXPECT_TRUE(m_boxes.shown().empty());
+    // Nothing was changed, so the next Escape closes the window without a question.
+    if (QWidget* editor = table()->indexWidget(table()->currentIndex()))
+        QTest::keyClick(editor, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_TRUE(m_window->isVisible());
+    leave(Leave::Escape);
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_TRUE(m_boxes.shown().empty());
+}
+
+// Pick lists that follow typing, and the keys of a closed pick list.
+class RulesWindowTyping : public RulesWindowTest {
+protected:
+    // Each key goes where the keyboard sends it: to the open editor of the current cell if there is
+    // one, else to the table.
+    void typeKeys(const QString& text) {
+        for (const QChar ch : text)
+            QTest::keyClick(keyTarget(), ch.toLatin1());
+    }
+    void key(Qt::Key k) { QTest::keyClick(keyTarget(), k); }
+    QWidget* keyTarget() const {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            return popup->focusWidget() ? popup->focusWidget() : popup;
+        QWidget* editor = table()->indexWidget(table()->currentIndex());
+        return editor ? editor : table();
+    }
+    static void pause() { QTest::qWait(QApplication::keyboardInputInterval() + 150); }
+    QString proposal(int row) const { return cell(Position, row); }
+};
+
+TEST_F(RulesWindowTyping, ClosedCellSelectsByEveryTypedLetterAndKeepsItsFollowUps) {
+    open();
+    table()->setCurrentCell(0, Sentence - 1);
+    typeKeys("HDT");
+    EXPECT_EQ(cell(Sentence, 1), "HDT");
+    EXPECT_EQ(cell(Field, 1), fieldOf("HDT", 0));
+    EXPECT_FALSE(proposal(1).isEmpty());
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr); // typing leaves the list closed
+
+    // A pause starts a new search, in any case of letters.
+    pause();
+    typeKeys("gg");
+    EXPECT_EQ(cell(Sentence, 1), "GGA");
+    EXPECT_EQ(cell(Field, 1), fieldOf("GGA", 0));
+    EXPECT_EQ(proposal(1), "1");
+    pause();
+    typeKeys("HD");
+    pause();
+    typeKeys("T");
+    EXPECT_EQ(cell(Sentence, 1), "THS");
+
+    // Typing that no entry starts with changes nothing.
+    pause();
+    typeKeys("#");
+    EXPECT_EQ(cell(Sentence, 1), "THS");
+}
+
+TEST_F(RulesWindowTyping, ArrowsInAClosedListStepThroughItsEntriesInTheSameCell) {
+    const QStringList names = Nmea::supportedNames();
+    const int gga = names.indexOf("GGA");
+    ASSERT_GE(gga, 1);
+    ASSERT_LT(gga + 1, names.size());
+    open();
+    table()->setCurrentCell(2, Sentence - 1);
+    typeKeys("GGA");
+    key(Qt::Key_Down);
+    EXPECT_EQ(cell(Sentence, 3), names[gga + 1]);
+    EXPECT_EQ(cell(Field, 3), fieldOf(names[gga + 1].toLatin1().constData(), 0));
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    EXPECT_EQ(cell(Sentence, 3), names[gga - 1]);
+    EXPECT_EQ(table()->currentRow(), 2);
+    EXPECT_EQ(table()->currentColumn(), Sentence - 1);
+
+    // At the ends of the list the arrows stay where they are.
+    table()->setCurrentCell(3, Channel - 1);
+    typeKeys("RS232");
+    key(Qt::Key_Up);
+    EXPECT_EQ(cell(Channel, 4), "RS232");
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    EXPECT_EQ(cell(Channel, 4), "RS485 2");
+    EXPECT_EQ(table()->currentRow(), 3);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(RulesWindowTyping, OpenListHighlightsByTheWholeTypedTextAndPicksOnEnter) {
+    open();
+    pick(Sentence, 1, "GGA");
+    auto* combo = qobject_cast<QComboBox*>(openEditor(Field, 1));
+    ASSERT_TRUE(combo);
+    QApplication::processEvents(); // the list opens with the editor
+    ASSERT_TRUE(combo->view()->isVisible());
+    typeKeys("Latitude, M");
+    EXPECT_EQ(combo->view()->currentIndex().data().toString(), "Latitude, Minutes [floating point]");
+    EXPECT_EQ(cell(Field, 1), fieldOf("GGA", 0)); // nothing is chosen before Enter
+
+    // After a pause the next letter searches on its own.
+    pause();
+    typeKeys("L");
+    pause();
+    typeKeys("A");
+    EXPECT_EQ(combo->view()->currentIndex().data().toString().left(8), "Altitude");
+    key(Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(cell(Field, 1).startsWith("Altitude re: mean-sea-level (geoid), Number"));
+    EXPECT_EQ(proposal(1), "0");
+}
+
+TEST_F(RulesWindowTyping, EnterThatPicksFromAListMovesOnOnlyWithTheOption) {
+    open();
+    pick(Sentence, 1, "GGA");
+    EXPECT_EQ(table()->currentRow(), 0);
+    EXPECT_EQ(table()->currentColumn(), Sentence - 1);
+
+    m_state.Enable_Jump_Field_Tables = true;
+    pick(Sentence, 2, "HDT");
+    EXPECT_EQ(cell(Sentence, 2), "HDT");
+    EXPECT_EQ(cell(Field, 2), fieldOf("HDT", 0));
+    EXPECT_EQ(table()->currentRow(), 1);
+    EXPECT_EQ(table()->currentColumn(), Index - 1);
+    // The same from a closed list chosen by typing.
+    table()->setCurrentCell(2, Sentence - 1);
+    typeKeys("VTG");
+    key(Qt::Key_Return);
+    EXPECT_EQ(cell(Sentence, 3), "VTG");
+    EXPECT_EQ(table()->currentRow(), 2);
+    EXPECT_EQ(table()->currentColumn(), Index - 1);
+    // A pick by mouse is no Enter and stays in its cell.
+    auto* combo = qobject_cast<QComboBox*>(openEditor(PostOpe, 3));
+    ASSERT_TRUE(combo);
+    QApplication::processEvents();
+    QAbstractItemView* list = combo->view();
+    ASSERT_TRUE(list->isVisible());
+    const QRect entry = list->visualRect(list->model()->index(1, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
+    QApplication::processEvents();
+    EXPECT_EQ(cell(PostOpe, 3), Nmea::postOperationLabels().at(1));
+    EXPECT_EQ(table()->currentColumn(), PostOpe - 1);
+}
+
+// The option as the user sets it: saved in the settings at start, or ticked in the options window.
+class RulesWindowEnterOption : public RulesWindowTyping {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        // Leaves m_window unset: each case starts the program over its own settings.
+    }
+    void startWithSavedOption(bool jump) {
+        writeFile(QStringLiteral("Tessellor.xml"),
+                  QByteArray("<Conf_Settings><lastinternet><enable_internet>0</enable_internet>"
+                             "<enable_update>0</enable_update><enable_jump_field_tables>") +
+                      (jump ? "1" : "0") + "</enable_jump_field_tables></lastinternet></Conf_Settings>");
+        startProgram();
+        openConfiguration(QStringLiteral("Conf1"));
+        m_window = m_main->nmeaAccessWindow();
+    }
+    // F2 on a Sentence cell, Down in the list that opens, Enter.
+    void pickWithKeys(int row) {
+        table()->setCurrentCell(row - 1, Sentence - 1);
+        key(Qt::Key_F2);
+        QApplication::processEvents();
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+        key(Qt::Key_Down);
+        key(Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_TRUE(Nmea::supportedNames().contains(cell(Sentence, row)));
+    }
+};
+
+TEST_F(RulesWindowEnterOption, SavedOptionIsReadAtStart) {
+    for (const bool jump : {false, true}) {
+        SCOPED_TRACE(jump ? "on" : "off");
+        startWithSavedOption(jump);
+        EXPECT_EQ(m_state.Enable_Jump_Field_Tables, jump);
+        open();
+        pickWithKeys(1);
+        EXPECT_EQ(table()->currentRow(), 0);
+        EXPECT_EQ(table()->currentColumn(), jump ? Index - 1 : Sentence - 1);
+        m_window->hide();
+    }
+}
+
+TEST_F(RulesWindowEnterOption, OptionTickedWhileRunningAppliesAtOnce) {
+    startWithSavedOption(false);
+    TFSoftOptions* options = m_main->softOptionsWindow();
+    QTimer::singleShot(0, options, [options] {
+        QTRY_VERIFY(options->isVisible());
+        options->PC_Options->setCurrentWidget(options->TS_Soft_Settings);
+        QTest::mouseClick(options->CB_Soft_Set_Jump_Table, Qt::LeftButton);
+        QTest::mouseClick(options->Btn_OK, Qt::LeftButton);
+    });
+    QTest::mouseClick(m_main->Btn_Opz, Qt::LeftButton);
+    ASSERT_FALSE(options->isVisible());
+    EXPECT_TRUE(readFile(QStringLiteral("Tessellor.xml"))
+                    .contains("<enable_jump_field_tables>1</enable_jump_field_tables>"));
+    open();
+    pickWithKeys(1);
+    EXPECT_EQ(table()->currentColumn(), Index - 1);
+}

@@ -273,6 +273,9 @@ const BuiltinText kBuiltinTexts[] = {
     {1195, "Error EtherNet/IP!! GATEWAY IP 4 must be between 0 and 255"},
     {1197, "Error EtherNet/IP!! Number Byte Input must be between 0 and %d"},
     {1198, "Error EtherNet/IP!! Number Byte Output must be between 0 and %d"},
+    {1280, "The rules have been changed and not saved. Close the window and discard the changes?"},
+    {1281, "The communication parameters have been changed and not saved. Close the window and discard the "
+           "changes?"},
 };
 const int kBuiltinTextCount = int(sizeof(kBuiltinTexts) / sizeof(kBuiltinTexts[0]));
 

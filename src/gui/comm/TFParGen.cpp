@@ -38,6 +38,7 @@ constexpr int kListHeight = 22;
 constexpr int kCheckWidth = 415;
 constexpr int kGatewayCheckWidth = 175;
 constexpr int kHostNameTyping = 31;
+constexpr int kSlotDiscardParameterChanges = 1281;
 constexpr int kCheckHeight = 17;
 constexpr int kOctetLefts[4] = {191, 252, 313, 374};
 constexpr int kDotLefts[3] = {247, 308, 369};
@@ -416,11 +417,24 @@ void TFParGen::showEvent(QShowEvent* event) {
     QString error;
     if (ParGen::load(m_state.File_ParGen, set, &error) == ParGen::LoadResult::Failed) {
         // The fields keep what they held, so OK rewrites the document from visible values.
+        m_loaded = fieldsToSet();
         MessageBox::error(this, error);
         return;
     }
     setToFields(set);
     Move_GroupBoxs();
+    m_loaded = fieldsToSet();
+}
+
+bool TFParGen::hasUnsavedChanges() const {
+    return fieldsToSet() != m_loaded;
+}
+
+void TFParGen::reject() {
+    if (hasUnsavedChanges() &&
+        MessageBox::question(this, m_state.msg(kSlotDiscardParameterChanges)) != MessageBox::Answer::Yes)
+        return;
+    QDialog::reject();
 }
 
 void TFParGen::changeEvent(QEvent* event) {

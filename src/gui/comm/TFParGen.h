@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include "core/comm/ParGen.h"
+
 #include <array>
 #include <vector>
 
@@ -14,7 +16,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-struct ParGenSet;
 struct ProgramState;
 namespace WindowLook {
 class TitlePanel;
@@ -44,6 +45,10 @@ public:
     // The data check: shows the first failure and refuses the save.
     bool Controllo_Dati();
     void Btn_OKClick();
+    // The fields differ from the set they showed when the window opened.
+    bool hasUnsavedChanges() const;
+    // Cancel, Escape and the close box: asks before throwing away unsaved parameters.
+    void reject() override;
 
     WindowLook::TitlePanel* P_Title;
     CategoryPanelGroup* CPG;
@@ -102,4 +107,5 @@ private:
     bool FormMouseWheel(QWheelEvent* event);
 
     ProgramState& m_state;
+    ParGenSet m_loaded;
 };

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
@@ -65,6 +66,7 @@ const ColumnLook kColumns[Columns] = {
 };
 
 constexpr int SlotRowsNotSaved = 1047;
+constexpr int SlotDiscardRuleChanges = 1280;
 
 } // namespace
 
@@ -279,6 +281,7 @@ void TFNMEA_0183_Set_Access2::showEvent(QShowEvent* event) {
     SerialChannel_SL = Nmea::SerialChannel_SL(Enable_Serial);
     const Nmea::RulesLoad loaded = Nmea::loadAccessRules(m_state.File_NMEA_Access);
     showRules(loaded.error.isEmpty() ? loaded.table : Nmea::RuleTable{});
+    m_loaded = rules();
     ASG->setCurrentCell(0, 0);
     ASG->scrollToTop();
     WindowLook::centreOnScreen(this);
@@ -347,6 +350,24 @@ void TFNMEA_0183_Set_Access2::Btn_OKClick() {
         return;
     }
     accept();
+}
+
+bool TFNMEA_0183_Set_Access2::hasUnsavedChanges() const {
+    return rules() != m_loaded;
+}
+
+void TFNMEA_0183_Set_Access2::commitOpenTextEditor() {
+    // Pick lists have already written their choice; only a text editor still holds typing.
+    if (auto* editor = qobject_cast<QLineEdit*>(ASG->indexWidget(ASG->currentIndex())))
+        emit m_delegate->commitData(editor);
+}
+
+void TFNMEA_0183_Set_Access2::reject() {
+    commitOpenTextEditor();
+    if (hasUnsavedChanges() &&
+        MessageBox::question(this, m_state.msg(SlotDiscardRuleChanges)) != MessageBox::Answer::Yes)
+        return;
+    QDialog::reject();
 }
 
 void TFNMEA_0183_Set_Access2::Btn_DelRowClick() {

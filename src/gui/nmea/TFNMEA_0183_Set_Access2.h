@@ -41,6 +41,11 @@ public:
     // The table as rules, and back.
     Nmea::RuleTable rules() const;
     void showRules(const Nmea::RuleTable& table);
+    // The table differs from the rules it showed when the window opened.
+    bool hasUnsavedChanges() const;
+
+    // Cancel, Escape and the close box: asks before throwing away unsaved rules.
+    void reject() override;
 
     WindowLook::TitlePanel* P_Title;
     QTableWidget* ASG;
@@ -69,9 +74,12 @@ private:
     int currentRule() const;
     QString cell(int col, int row) const;
     void setCell(int col, int row, const QString& text);
+    // A cell being typed into counts as changed before it is left.
+    void commitOpenTextEditor();
 
     ProgramState& m_state;
     TableCellDelegate* m_delegate;
     QAbstractButton* m_corner = nullptr;
     QString m_cornerText;
+    Nmea::RuleTable m_loaded{};
 };

@@ -12,6 +12,9 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include <algorithm>
+#include <utility>
+
 int TableWidgetRows::rowCount() const {
     return m_table->rowCount() + 1;
 }
@@ -131,7 +134,41 @@ void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState&
     table->setColumnWidth(col - 1, width);
 }
 
-TableCellDelegate::TableCellDelegate(QTableWidget* table) : QStyledItemDelegate(table), m_table(table) {}
+namespace {
+
+// Set on a pick-list editor once keys chose in it while its list was closed: the list then stays
+// closed.
+const char* const kChosenClosed = "chosenClosed";
+// Marks the drop-down list of a pick-list editor, which is no editor of the table.
+const char* const kPickListView = "pickListView";
+
+// Notes whether the entry of a drop-down list is chosen by Enter. The drop-down picks on the
+// shortcut check that comes before the key itself, and its own filter on the list runs before any
+// other, so this one watches at the application while the list lives.
+class ListEnterWatch : public QObject {
+public:
+    ListEnterWatch(QAbstractItemView* list, bool* byEnter) : QObject(list), m_list(list), m_byEnter(byEnter) {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (object == m_list &&
+            (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            *m_byEnter = (key == Qt::Key_Return || key == Qt::Key_Enter) && m_list->currentIndex().isValid();
+        }
+        return false;
+    }
+
+private:
+    QAbstractItemView* m_list;
+    bool* m_byEnter;
+};
+
+} // namespace
+
+TableCellDelegate::TableCellDelegate(QTableWidget* table) : QStyledItemDelegate(table), m_table(table) {
+    m_clock.start();
+}
 
 QRect TableCellDelegate::checkRect(const QStyleOptionViewItem& option) const {
     const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
@@ -204,19 +241,31 @@ QWidget* TableCellDelegate::createEditor(QWidget* parent, const QStyleOptionView
     // A scrolling list of 20 entries rather than a menu as tall as all 47 sentences.
     combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     combo->setMaxVisibleItems(20);
-    connect(combo, &QComboBox::activated, this, [this, combo, col, row](int chosen) {
+    auto* self = const_cast<TableCellDelegate*>(this);
+    self->m_combo = combo;
+    self->m_comboCell = index;
+    self->m_search.reset();
+    self->m_pickedByEnter = false;
+    combo->view()->setProperty(kPickListView, true);
+    combo->view()->installEventFilter(self);
+    new ListEnterWatch(combo->view(), &self->m_pickedByEnter);
+    connect(combo, &QComboBox::activated, this, [self, combo, col, row](int chosen) {
+        const bool byEnter = std::exchange(self->m_pickedByEnter, false);
         if (chosen < 0)
             return;
-        auto* self = const_cast<TableCellDelegate*>(this);
         emit self->commitData(combo);
         emit self->closeEditor(combo);
         emit self->picked(col, row, combo->itemText(chosen));
+        // Enter that picks from the list is Enter in the cell, and may move on like it.
+        if (byEnter && self->m_enter)
+            self->m_enter();
     });
     // The list opens with the editor, so one action shows the choices; not when the editor has
-    // already gone, as after a pick made by typing its first letter.
+    // already gone, nor when the keys that opened it already chose in the closed cell.
     const QPersistentModelIndex cell(index);
     QTimer::singleShot(0, combo, [this, combo, cell] {
-        if (m_table->indexWidget(cell) == combo && combo->isVisible())
+        if (m_table->indexWidget(cell) == combo && combo->isVisible() &&
+            !combo->property(kChosenClosed).toBool())
             combo->showPopup();
     });
     return combo;
@@ -241,7 +290,77 @@ void TableCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
         model->setData(index, combo->currentText(), Qt::EditRole);
 }
 
+void TableCellDelegate::choose(QComboBox* combo, int entry) {
+    combo->setProperty(kChosenClosed, true);
+    const QModelIndex cell = m_comboCell;
+    if (entry < 0 || entry >= combo->count() || !cell.isValid())
+        return;
+    combo->setCurrentIndex(entry);
+    if (combo->itemText(entry) == cell.data(Qt::EditRole).toString())
+        return;
+    emit commitData(combo);
+    emit picked(cell.column() + 1, cell.row() + 1, combo->itemText(entry));
+}
+
+namespace {
+
+QStringList entriesOf(const QComboBox* combo) {
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    return entries;
+}
+
+// Text that searches a pick list: printable, typed without a command modifier.
+QString searchText(const QKeyEvent* key) {
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return {};
+    const QString text = key->text();
+    return !text.isEmpty() && text.at(0).isPrint() ? text : QString();
+}
+
+} // namespace
+
+bool TableCellDelegate::pickListKey(QComboBox* combo, const QKeyEvent* key) {
+    if (const QString text = searchText(key); !text.isEmpty()) {
+        choose(combo, m_search.type(entriesOf(combo), text, m_clock.elapsed(),
+                                    QApplication::keyboardInputInterval()));
+        return true;
+    }
+    if (key->modifiers() & Qt::AltModifier)
+        return false; // Alt+Down opens the list
+    if (key->key() != Qt::Key_Up && key->key() != Qt::Key_Down)
+        return false;
+    // Up and Down stay in the cell: at either end of the list they do nothing.
+    m_search.reset();
+    const int step = key->key() == Qt::Key_Down ? 1 : -1;
+    const int entry = std::clamp(combo->currentIndex() + step, 0, combo->count() - 1);
+    if (combo->count() > 0 && entry != combo->currentIndex())
+        choose(combo, entry);
+    combo->setProperty(kChosenClosed, true);
+    return true;
+}
+
+bool TableCellDelegate::openListKey(QComboBox* combo, const QKeyEvent* key) {
+    QAbstractItemView* list = combo->view();
+    const QString text = searchText(key);
+    if (text.isEmpty())
+        return false;
+    const int found =
+        m_search.type(entriesOf(combo), text, m_clock.elapsed(), QApplication::keyboardInputInterval());
+    if (found >= 0)
+        list->setCurrentIndex(list->model()->index(found, combo->modelColumn()));
+    return true;
+}
+
 bool TableCellDelegate::eventFilter(QObject* object, QEvent* event) {
+    if (object->property(kPickListView).toBool()) {
+        return event->type() == QEvent::KeyPress && m_combo && object == m_combo->view() &&
+               openListKey(m_combo, static_cast<QKeyEvent*>(event));
+    }
+    if (event->type() == QEvent::KeyPress && m_combo && object == m_combo &&
+        pickListKey(m_combo, static_cast<QKeyEvent*>(event)))
+        return true;
     auto* editor = qobject_cast<QWidget*>(object);
     if (editor && event->type() == QEvent::KeyPress && m_enter) {
         const int key = static_cast<QKeyEvent*>(event)->key();

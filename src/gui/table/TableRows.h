@@ -1,12 +1,16 @@
 #pragma once
 
+#include "core/table/PickSearch.h"
 #include "core/table/RowOperations.h"
 
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QStringList>
 #include <QStyledItemDelegate>
 #include <functional>
 #include <optional>
 
+class QComboBox;
 class QKeyEvent;
 class QTableWidget;
 class QWidget;
@@ -46,6 +50,7 @@ void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState&
 
 // Draws check box cells with the box centred and toggles them by mouse or space; offers a
 // read-only pick list where the editor asks for one. Cells in (col, row) terms of TableWidgetRows.
+// A pick list follows typing, open or closed, and its closed editor steps through it by the arrows.
 class TableCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -54,7 +59,8 @@ public:
     explicit TableCellDelegate(QTableWidget* table);
 
     void setPickLists(PickLists pickLists) { m_pickLists = std::move(pickLists); }
-    // Runs when Enter is pressed in an open editor, after the editor is committed and closed.
+    // Runs when Enter is pressed in an open editor or picks from an open list, after the editor is
+    // committed and closed.
     void setEnterHandler(std::function<void()> handler) { m_enter = std::move(handler); }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -75,8 +81,18 @@ protected:
 
 private:
     QRect checkRect(const QStyleOptionViewItem& option) const;
+    // Keys of a pick list: typed text searches it, the arrows step through a closed one.
+    bool pickListKey(QComboBox* combo, const QKeyEvent* key);
+    bool openListKey(QComboBox* combo, const QKeyEvent* key);
+    // Makes entry the closed editor's choice, as a pick from the list would.
+    void choose(QComboBox* combo, int entry);
 
     QTableWidget* m_table;
     PickLists m_pickLists;
     std::function<void()> m_enter;
+    QPointer<QComboBox> m_combo; // the pick list being edited, and its cell
+    QPersistentModelIndex m_comboCell;
+    Table::PickSearch m_search;
+    QElapsedTimer m_clock;
+    bool m_pickedByEnter = false;
 };

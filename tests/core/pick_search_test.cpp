@@ -1,0 +1,74 @@
+#include "core/nmea/NmeaCatalog.h"
+#include "core/table/PickSearch.h"
+
+#include <gtest/gtest.h>
+
+using Table::PickSearch;
+
+namespace {
+
+constexpr int kInterval = 400;
+
+struct Typed {
+    const char* text;
+    qint64 at;           // milliseconds
+    const char* selects; // "" when nothing matches
+};
+
+struct SearchCase {
+    const char* name;
+    QStringList entries;
+    std::vector<Typed> keys;
+};
+
+const QStringList kSentences = {"GGA", "GLL", "THS", "HDG", "HDT", "HDM", "VTG"};
+const QStringList kFields = {"Altitude, Meters", "Latitude, Degrees", "Latitude, Minutes", "Longitude"};
+
+class PickSearchCases : public testing::TestWithParam<SearchCase> {};
+
+TEST_P(PickSearchCases, EachKeySelectsTheFirstEntryStartingWithTheTypedText) {
+    PickSearch search;
+    for (const Typed& key : GetParam().keys) {
+        SCOPED_TRACE(testing::Message() << "'" << key.text << "' at " << key.at);
+        const int found = search.type(GetParam().entries, QString::fromUtf8(key.text), key.at, kInterval);
+        EXPECT_EQ(found < 0 ? QString() : GetParam().entries[found], QString::fromUtf8(key.selects));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , PickSearchCases,
+    testing::Values(
+        SearchCase{"AllLettersCount", kSentences, {{"H", 0, "HDG"}, {"D", 50, "HDG"}, {"T", 100, "HDT"}}},
+        SearchCase{"IgnoresCase", kSentences, {{"h", 0, "HDG"}, {"d", 10, "HDG"}, {"m", 20, "HDM"}}},
+        SearchCase{"BlanksAndCommasBelongToTheText",
+                   kFields,
+                   {{"L", 0, "Latitude, Degrees"},
+                    {"atitude", 100, "Latitude, Degrees"},
+                    {",", 200, "Latitude, Degrees"},
+                    {" ", 300, "Latitude, Degrees"},
+                    {"M", 400, "Latitude, Minutes"}}},
+        SearchCase{"OnlyTheStartOfAnEntryCounts", kFields, {{"titude", 0, ""}}},
+        SearchCase{
+            "PauseStartsANewSearch", kSentences, {{"H", 0, "HDG"}, {"D", 300, "HDG"}, {"T", 701, "THS"}}},
+        SearchCase{"KeyExactlyAtTheIntervalStillContinues", kSentences, {{"G", 0, "GGA"}, {"L", 400, "GLL"}}},
+        SearchCase{"NoMatchKeepsTheTextUntilAPause",
+                   kSentences,
+                   {{"H", 0, "HDG"}, {"X", 100, ""}, {"T", 200, ""}, {"V", 700, "VTG"}}},
+        SearchCase{"EmptyList", QStringList{}, {{"A", 0, ""}}}),
+    [](const testing::TestParamInfo<SearchCase>& info) { return std::string(info.param.name); });
+
+// The catalog's own lists: the first field of a sentence that starts with a typed text.
+TEST(PickSearch, FindsSentencesOfTheCatalogByTheirWholeName) {
+    const QStringList names = Nmea::supportedNames();
+    for (const char* name : {"HDT", "GGA", "XDR", "$PJELA", "$VTHS0"}) {
+        SCOPED_TRACE(name);
+        PickSearch search;
+        int found = -1;
+        for (const QChar ch : QString::fromLatin1(name))
+            found = search.type(names, QString(ch), 0, kInterval);
+        ASSERT_GE(found, 0);
+        EXPECT_EQ(names[found], QString::fromLatin1(name));
+    }
+}
+
+} // namespace
