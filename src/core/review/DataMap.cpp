@@ -359,9 +359,10 @@ StructuredText mapStructuredText(const QList<MapEntry>& entries, const QString& 
     QString type = plcIdentifier(typeName);
     if (type.isEmpty())
         type = QStringLiteral("T_NMEA_Data");
-    QString text = QStringLiteral("(* The converter's data array, bytes 0 to %1: %2 rules. *)\n")
+    QString text = QStringLiteral("(* The converter's data array, bytes 0 to %1: %2 %3. *)\n")
                        .arg(next - 1)
-                       .arg(entries.size());
+                       .arg(entries.size())
+                       .arg(entries.size() == 1 ? QStringLiteral("rule") : QStringLiteral("rules"));
     // Without packing, 2- and 4-byte members would be aligned and leave their byte offsets.
     text += QStringLiteral("{attribute 'pack_mode' := '1'}\nTYPE %1 :\nSTRUCT\n").arg(type);
     for (const Member& m : members)
