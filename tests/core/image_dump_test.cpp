@@ -74,8 +74,9 @@ TEST(ImageDump, ShowsValuesOutsideTheCatalogAsUnknown) {
         lines.value(lines.size() - 2),
         "0x80C rule 2: sentence BWC (2), field unknown (0), channel RS485 1 (1), post-operation x 10000 (8), "
         "swap all Y, swap 16 Y, Index 12, Position 4, size unknown");
-    EXPECT_EQ(lines.last(), "0x818 rule 3: sentence unknown (59), field unknown (200), channel unknown (3), "
-                            "post-operation unknown (9), swap all N, swap 16 N, Index 0, Position 0, size unknown");
+    EXPECT_EQ(lines.last(),
+              "0x818 rule 3: sentence unknown (59), field unknown (200), channel unknown (3), "
+              "post-operation unknown (9), swap all N, swap 16 N, Index 0, Position 0, size unknown");
 }
 
 TEST(ImageDump, RefusesWhatIsNotAnImage) {

@@ -247,10 +247,10 @@ TEST_F(ReviewTest, MessagesNameTheRulesAndWhatToDo) {
                              row("HDT", kHeading, 0) + row("GGA", kLatitude, 2)));
     const Review::Result result = Review::reviewDocuments(parGenPath(), rulesPath());
     ASSERT_EQ(result.findings.size(), 2);
-    EXPECT_EQ(
-        result.findings[0].message,
-        "Rule 1 is enabled but left out of the image: its serial channel RS485 2 is switched off in the "
-        "communication parameters. Switch the port on, or choose another channel.");
+    EXPECT_EQ(result.findings[0].message,
+              "Rule 1 is shown enabled but left out of the image: its serial channel RS485 2 is switched off "
+              "in the "
+              "communication parameters. Switch the port on, or choose another channel.");
     EXPECT_EQ(result.findings[1].message,
               "Rules 2 and 3 both write bytes 2 to 3 of the data array. Move one of them.");
 }

@@ -50,7 +50,7 @@ Reason leftOutReason(RuleRejection rejection) {
 }
 
 QString leftOutMessage(int rule, Reason reason, const Nmea::RuleAttributes& stored) {
-    const QString head = QStringLiteral("Rule %1 is enabled but left out of the image: ").arg(rule);
+    const QString head = QStringLiteral("Rule %1 is shown enabled but left out of the image: ").arg(rule);
     switch (reason) {
     case Reason::Enable:
         return head +
