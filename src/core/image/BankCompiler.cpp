@@ -270,9 +270,10 @@ BankImage compileParameterSet(const ParGenSet& set) {
     const QStringList texts = ParGen::storedTexts(set);
     compileParameters(
         [&texts](const char* key) {
+            // As the saved document holds the text: without characters XML cannot carry.
             for (int i = 0; i < ParGen::ItemCount; ++i) {
                 if (qstrcmp(ParGen::kKeys[i], key) == 0)
-                    return texts.value(i);
+                    return xmlCharactersOnly(texts.value(i));
             }
             return QString();
         },
