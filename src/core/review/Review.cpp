@@ -123,25 +123,29 @@ void storedDiffers(const CompiledRule& c, const RuleDecision& decision, const Nm
 void layoutFindings(const Result& result, QList<Finding>& findings) {
     const quint32 reach = std::max(result.inputBytes, result.outputBytes);
     for (const CompiledRule& c : result.compiled) {
-        if (c.endByte() > DataArraySize)
+        if (c.endByte() > Nmea::DataArraySize)
             findings << finding(
                 Severity::Error, Kind::BeyondDataArray, {c.rule}, Reason::None,
                 QStringLiteral("Rule %1 fills %2, past the end of the %3-byte data array. Give it "
                                "a Position of at most %4.")
                     .arg(c.rule)
                     .arg(byteRange(c.firstByte(), c.lastByte()))
-                    .arg(DataArraySize)
-                    .arg(DataArraySize - c.size));
+                    .arg(Nmea::DataArraySize)
+                    .arg(Nmea::DataArraySize - c.size));
         if (static_cast<quint32>(c.endByte()) > reach)
             findings << finding(
                 Severity::Error, Kind::Unreachable, {c.rule}, Reason::None,
                 QStringLiteral("Rule %1 fills %2, but the EtherNet/IP arrays carry %3 bytes (input) "
-                               "and %4 bytes (output): the PLC never sees it. Move the rule, or "
-                               "enlarge an array in the communication parameters.")
+                               "and %4 bytes (output): the PLC never sees it. %5")
                     .arg(c.rule)
                     .arg(byteRange(c.firstByte(), c.lastByte()))
                     .arg(result.inputBytes)
-                    .arg(result.outputBytes));
+                    .arg(result.outputBytes)
+                    .arg(reach >= quint32(c.size)
+                             ? QStringLiteral("Give it a Position of at most %1, or enlarge an array in the "
+                                              "communication parameters.")
+                                   .arg(reach - c.size)
+                             : QStringLiteral("Enlarge an array in the communication parameters.")));
         const quint8 swaps = c.record.swaps;
         const quint8 useless = ((swaps & SwapAllBit) && c.size <= 1 ? SwapAllBit : 0) |
                                ((swaps & Swap16Bit) && c.size < 4 ? Swap16Bit : 0);

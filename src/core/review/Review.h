@@ -3,6 +3,7 @@
 #include "core/image/BankCompiler.h"
 #include "core/image/BankImage.h"
 #include "core/nmea/AccessRules.h"
+#include "core/nmea/RulesCheck.h"
 
 #include <QList>
 #include <QMap>
@@ -46,9 +47,6 @@ enum class Reason {
     Index,
     Position,
 };
-
-// The bytes of the data array the device has: a rule must end within them.
-constexpr int DataArraySize = 2000;
 
 struct Finding {
     Severity severity = Severity::Note;
