@@ -9,6 +9,7 @@
 
 #include "core/image/BankCompiler.h"
 #include "core/language/Language.h"
+#include "core/review/Review.h"
 #include "core/shell/Paths.h"
 #include "core/shell/ProgramState.h"
 #include "core/shell/SafeSave.h"
@@ -278,6 +279,55 @@ public:
             {"Rules window, 100 rules: open to first paint", median(program), median(floor), "ms", 1.5});
     }
 
+    // The review the rules window runs on every edit, over its 100 rows, against filling a plain
+    // 11 x 101 table's 100 rows with the same texts (not shown: the review paints nothing either).
+    void review() {
+        const Nmea::RuleTable table = Sample::rules(Nmea::RuleRows);
+        BankImage parameters;
+        compileParameterDocument(m_state.File_ParGen, parameters);
+        constexpr int kRepeats = 10; // each sample averages several calls: one takes microseconds
+        std::vector<double> program, floor;
+        qsizetype findings = 0;
+        for (int i = 0; i < m_runs + 1; ++i) {
+            Clock::time_point start = Clock::now();
+            for (int k = 0; k < kRepeats; ++k)
+                findings = Review::reviewTable(table, parameters).findings.size();
+            const double programMs = msSince(start, Clock::now()) / kRepeats;
+
+            std::vector<std::unique_ptr<QTableWidget>> plains;
+            for (int k = 0; k < kRepeats; ++k)
+                plains.push_back(std::make_unique<QTableWidget>(101, 11));
+            start = Clock::now();
+            for (const auto& plain : plains) {
+                for (int row = 1; row <= 100; ++row) {
+                    const Nmea::AccessRule& r = table[row - 1];
+                    const QString yes = QStringLiteral("Y"), no = QStringLiteral("N");
+                    const QString cells[11] = {QString::number(row),
+                                               r.Enable ? yes : no,
+                                               r.Serial_Channel,
+                                               r.Sentence,
+                                               r.Index,
+                                               r.DataField,
+                                               r.PortOperation,
+                                               r.SwapAll ? yes : no,
+                                               r.Swap16 ? yes : no,
+                                               r.Position,
+                                               r.Mnemonic};
+                    for (int col = 0; col < 11; ++col)
+                        plain->setItem(row, col, new QTableWidgetItem(cells[col]));
+                }
+            }
+            const double floorMs = msSince(start, Clock::now()) / kRepeats;
+            if (i == 0)
+                continue;
+            program.push_back(programMs);
+            floor.push_back(floorMs);
+        }
+        m_figures.push_back({"Review of 100 rules (each edit in the rules window)", median(program),
+                             median(floor), "ms", 0.5});
+        m_reviewFindings = int(findings);
+    }
+
     // Compile_Bank plus Save_Bank against writing the image's 3584 bytes into the same folder.
     void compileAndSave() {
         const QString binFolder = joinPath(m_state.Active_Conf_Dir, QStringLiteral("bin"));
@@ -387,8 +437,9 @@ public:
         printTable(m_details);
         std::printf("\nMedians of %d runs; start-up and memory are fresh processes, program and floor "
                     "alternating. The program creates %d widgets at start. The language switch changes %d "
-                    "visible texts (English to Deutsch and back). Qt %s, platform %s.\n",
-                    m_runs, m_widgetCount, m_changedTexts, qVersion(),
+                    "visible texts (English to Deutsch and back). The review of the sample's 100 rules "
+                    "reports %d findings. Qt %s, platform %s.\n",
+                    m_runs, m_widgetCount, m_changedTexts, m_reviewFindings, qVersion(),
                     qPrintable(QGuiApplication::platformName()));
     }
 
@@ -413,6 +464,7 @@ private:
     std::vector<Figure> m_details;
     Figure m_memory{"", 0, 0, "MB", 0};
     int m_changedTexts = 0;
+    int m_reviewFindings = 0;
     int m_widgetCount = 0;
 };
 
@@ -439,6 +491,8 @@ int main(int argc, char* argv[]) {
     }
     std::fprintf(stderr, "rules window...\n");
     bench.rulesWindow();
+    std::fprintf(stderr, "review...\n");
+    bench.review();
     std::fprintf(stderr, "compile and save...\n");
     bench.compileAndSave();
     std::fprintf(stderr, "language switch...\n");

@@ -15,6 +15,8 @@
 #include "core/nmea/RulePositions.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/options/VersionCheck.h"
+#include "core/review/DataMap.h"
+#include "core/review/Review.h"
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "core/shell/SettingsFile.h"
@@ -165,12 +167,25 @@ inline void imageCompiler(const QByteArray& bytes) {
 
     BankImage image;
     CompileError error;
+    const Review::Result review = Review::reviewDocuments(parGenPath, rulesPath);
     if (!Compile_Bank(parGenPath, rulesPath, image, &error)) {
         require(error.file == parGenPath || error.file == rulesPath, "a refusal names one of the documents");
         require(error.kind != CompileError::Kind::TooManyRules || error.activeRules > BankLayout::MaxRules,
                 "too many rules means more than the table holds");
+        require((error.kind == CompileError::Kind::Document) == !review.error.isEmpty(),
+                "the review refuses exactly the documents the compiler cannot read");
         return;
     }
+    // The review decides on each rule as the compiler does: the same records in the same order.
+    require(review.error.isEmpty(), "the review reads what the compiler reads");
+    require(review.compiled.size() == qsizetype(image.u32(BankLayout::RuleCount)),
+            "the review compiles as many rules as the image holds");
+    for (qsizetype k = 0; k < review.compiled.size(); ++k)
+        require(review.compiled[k].record == image.record(int(k)), "the review compiles the image's records");
+    const QList<Review::MapEntry> map = Review::dataMap(review);
+    const Review::StructuredText st = Review::mapStructuredText(map, QStringLiteral("T"));
+    require(st.text.isEmpty() != st.error.isEmpty(), "the structured text is written or refused");
+    Review::mapCsv(map);
     const quint32 count = image.u32(BankLayout::RuleCount);
     require(count <= BankLayout::MaxRules, "the rule count fits the table");
     for (int k = 0; k < static_cast<int>(count); ++k) {

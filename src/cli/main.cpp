@@ -1,5 +1,6 @@
 // tessellor-cli: compiles, decodes and checks configurations without the windows, over the same
 // rules as the configurator. Exit codes: 0 success, 1 the work failed, 2 wrong usage.
+#include "ReviewCommands.h"
 #include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
 #include "core/image/ImageDump.h"
@@ -7,6 +8,7 @@
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/shell/Paths.h"
+#include "core/shell/ProductIdentity.h"
 #include "core/shell/SafeSave.h"
 
 #include <QDir>
@@ -30,8 +32,10 @@ Commands:
   compile CONFIG_DIR [-o FILE]  compile a configuration folder into its image
   dump FILE                     print a configuration image decoded, one field a line
   check CONFIG_DIR              run the data checks of both editors on a configuration folder
+  review CONFIG_DIR [--json]    list what the device will not do as the editors show it
+  map CONFIG_DIR [--format F]   print where the compiled rules sit in the data array (csv, json, st)
 
-Run "tessellor-cli COMMAND --help" for one command.
+Run "tessellor-cli COMMAND --help" for one command, "tessellor-cli --version" for the version.
 Exit codes: 0 success, 1 failure, 2 wrong usage.
 )";
 
@@ -52,7 +56,8 @@ be written (nothing is written then); 2 wrong usage or no such folder.
 const char* const kDumpHelp = R"(Usage: tessellor-cli dump FILE
 
 Prints the configuration image FILE decoded, one field a line: each parameter with its offset and
-value, then each rule record in use.
+value, the checksum in decimal and hexadecimal, then each rule record in use with the size of its
+field and its last byte in the data array.
 
 Options:
   -h, --help  show this help
@@ -218,6 +223,14 @@ int run(const QStringList& words) {
         out() << kGeneralHelp;
         return Success;
     }
+    if (command == u"--version") {
+        out() << "tessellor-cli " << Product::SW_Version << " (" << Product::SW_Code << ")\n";
+        return Success;
+    }
+    if (command == u"review")
+        return runReview(words.mid(1));
+    if (command == u"map")
+        return runMap(words.mid(1));
 
     struct Command {
         const char* name;

@@ -43,10 +43,10 @@ TEST(ImageDump, DescribesEveryFieldOfTheImage) {
         "0x264 RS485 2 parity: NONE (0)",
         "0x265 RS485 2 stop bits: 1",
         "0x267 serial port enable bits: 0x07 (RS232, RS485 1, RS485 2)",
-        "0x7FC checksum: 3900",
+        "0x7FC checksum: 3900 (0x00000F3C)",
         "0x800 rule 1: sentence GGA (7), field \"Number of satellites in use [decimal]\" (11), channel RS232 "
         "(0), "
-        "post-operation None (0), swap all N, swap 16 Y, Index 0, Position 10",
+        "post-operation None (0), swap all N, swap 16 Y, Index 0, Position 10, size 1, last byte 10",
     };
     EXPECT_EQ(lines, expected);
 }
@@ -73,9 +73,10 @@ TEST(ImageDump, ShowsValuesOutsideTheCatalogAsUnknown) {
     EXPECT_EQ(
         lines.value(lines.size() - 2),
         "0x80C rule 2: sentence BWC (2), field unknown (0), channel RS485 1 (1), post-operation x 10000 (8), "
-        "swap all Y, swap 16 Y, Index 12, Position 4");
-    EXPECT_EQ(lines.last(), "0x818 rule 3: sentence unknown (59), field unknown (200), channel unknown (3), "
-                            "post-operation unknown (9), swap all N, swap 16 N, Index 0, Position 0");
+        "swap all Y, swap 16 Y, Index 12, Position 4, size unknown");
+    EXPECT_EQ(lines.last(),
+              "0x818 rule 3: sentence unknown (59), field unknown (200), channel unknown (3), "
+              "post-operation unknown (9), swap all N, swap 16 N, Index 0, Position 0, size unknown");
 }
 
 TEST(ImageDump, RefusesWhatIsNotAnImage) {

@@ -1,5 +1,6 @@
 #include "core/image/BankCompiler.h"
 
+#include "core/comm/ParGen.h"
 #include "core/comm/SerialIndex.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/shell/Paths.h"
@@ -31,12 +32,9 @@ void initialValues(BankImage& image) {
 // number rule or flag accepts, so it takes the default of the place that reads it.
 class ParGenItems {
 public:
-    explicit ParGenItems(const QDomNode& root) : m_root(root) {}
+    explicit ParGenItems(const ParameterItems& items) : m_items(items) {}
 
-    QString text(const char* key) const {
-        const QDomElement element = m_root.firstChildElement(QLatin1String(key));
-        return element.isNull() ? QString() : element.text();
-    }
+    QString text(const char* key) const { return m_items(key); }
     bool flag(const char* key) const { return text(key) == u"1"; }
     qint32 number(const char* key, qint32 fallback) const { return intTextOr(text(key), fallback); }
     std::array<quint8, 4> octets(const char* prefix, const std::array<quint8, 4>& defaults) const {
@@ -49,7 +47,7 @@ public:
     }
 
 private:
-    QDomNode m_root;
+    const ParameterItems& m_items;
 };
 
 struct SerialPortKeys {
@@ -97,15 +95,121 @@ Parsed parseDocument(const QString& path, QDomDocument& document, CompileError* 
     return Parsed::Yes;
 }
 
-bool communicationParameters(const QString& path, BankImage& image, CompileError* error) {
+void fixedParameters(BankImage& image) {
     image.setU16(ApplicationPort, ApplicationPortValue);
     image.setU32(RuleTableAddress, RuleTableAddressValue);
-    QDomDocument document;
-    const Parsed parsed = parseDocument(path, document, error);
-    if (parsed != Parsed::Yes)
-        return parsed == Parsed::Missing;
-    const ParGenItems items(firstNodeAsRoot(document));
+}
 
+struct Channel {
+    const char* text;
+    quint8 enableBit;
+    quint8 code;
+};
+
+// The channel of a trimmed, upper-cased Serial_Channel text.
+std::optional<Channel> channelCode(const QString& channel) {
+    static constexpr Channel kChannels[] = {
+        {"RS232", EnableRS232, 0},
+        {"RS485 1", EnableRS485_1, 1},
+        {"RS485 / RS422", EnableRS485_1, 1},
+        {"RS485 2", EnableRS485_2, 2},
+    };
+    for (const Channel& c : kChannels) {
+        if (channel == QLatin1String(c.text))
+            return c;
+    }
+    return std::nullopt;
+}
+
+// Whether the device reads the Index of this rule: GSV only for its repeated fields, the other
+// indexed sentences for every field.
+bool usesIndex(int sentence, int field) {
+    if (sentence == 10)
+        return field == 1 || (field >= 3 && field <= 6);
+    return sentence == 34 || sentence == 35 || (sentence >= 41 && sentence <= 47);
+}
+
+bool accessRules(const QString& path, BankImage& image, CompileError* error) {
+    image.setU32(RuleCount, 0);
+    const quint8 enableBits = image.u8(SerialEnable);
+    int accepted = 0;
+    const bool read = readRuleDocument(
+        path,
+        [&](const Nmea::RuleAttributes& rule) {
+            const RuleDecision decision = compileRule(rule, enableBits);
+            if (!decision.record)
+                return;
+            // Counted on past the last record so the refusal can say how many there are.
+            if (accepted < MaxRules)
+                image.setRecord(accepted, *decision.record);
+            ++accepted;
+        },
+        error);
+    if (!read)
+        return false;
+    if (accepted > MaxRules) {
+        if (error)
+            *error = CompileError{CompileError::Kind::TooManyRules, path,
+                                  QStringLiteral("%1 active rules, at most %2").arg(accepted).arg(MaxRules),
+                                  accepted};
+        return false;
+    }
+    image.setU32(RuleCount, static_cast<quint32>(accepted));
+    return true;
+}
+
+} // namespace
+
+RuleDecision compileRule(const Nmea::RuleAttributes& rule, quint8 enableBits) {
+    RuleDecision decision;
+    const auto reject = [&decision](RuleRejection why) {
+        decision.rejection = why;
+        return decision;
+    };
+    if (rule.Enable != u"Y")
+        return reject(RuleRejection::Enable);
+    const auto cleaned = [](const QString& text) { return upperAscii(trimText(text)); };
+    const QString channelText = cleaned(rule.Serial_Channel);
+    const auto channel = channelCode(channelText);
+    if (!channel)
+        return reject(RuleRejection::Channel);
+    if (!(enableBits & channel->enableBit))
+        return reject(RuleRejection::PortDisabled);
+    const int sentence = Nmea::Find_Sentence(cleaned(rule.Sentence));
+    if (sentence < 1)
+        return reject(RuleRejection::Sentence);
+    if (!Nmea::isSupported(sentence))
+        return reject(RuleRejection::Unsupported);
+    const int field = Nmea::GetIndexDataField(sentence, cleaned(rule.DataField));
+    if (field < 0)
+        return reject(RuleRejection::Field);
+
+    RuleRecord record;
+    record.sentence = static_cast<quint16>(sentence);
+    record.channel = channel->code;
+    record.field = static_cast<quint8>(field);
+    if (usesIndex(sentence, field)) {
+        const auto index = parseIntText(trimText(rule.Index));
+        record.index = static_cast<quint8>(index.value_or(0));
+        decision.indexNotByte = !index || *index < 0 || *index > 0xFF;
+    }
+    const QString postOperation = trimText(rule.PortOperation);
+    record.postOperation = static_cast<quint8>(Nmea::GetIndexPostOperation(postOperation));
+    decision.postOperationUnknown = record.postOperation == 0 && !postOperation.isEmpty() &&
+                                    postOperation != Nmea::postOperationLabels()[0];
+    if (cleaned(rule.SwapAll) == u"Y")
+        record.swaps |= SwapAllBit;
+    if (cleaned(rule.Swap16) == u"Y")
+        record.swaps |= Swap16Bit;
+    const auto position = parseIntText(trimText(rule.Position));
+    record.position = static_cast<quint16>(position.value_or(0));
+    decision.positionNotWord = !position || *position < 0 || *position > 0xFFFF;
+    decision.record = record;
+    return decision;
+}
+
+void compileParameters(const ParameterItems& source, BankImage& image) {
+    const ParGenItems items(source);
     quint8 enable = 0;
     if (const auto port = serialPort(items, kRS232)) {
         enable |= EnableRS232;
@@ -139,114 +243,71 @@ bool communicationParameters(const QString& path, BankImage& image, CompileError
     image.setU16(EtherNetIP_Port2, port);
     image.setU32(NbInput, static_cast<quint32>(items.number("EtherNetIP_NB_Input", 496)));
     image.setU32(NbOutput, static_cast<quint32>(items.number("EtherNetIP_NB_Output", 496)));
+}
+
+bool compileParameterDocument(const QString& File_ParGen, BankImage& image, CompileError* error) {
+    initialValues(image);
+    // Written whether or not the document exists.
+    fixedParameters(image);
+    QDomDocument document;
+    const Parsed parsed = parseDocument(File_ParGen, document, error);
+    if (parsed != Parsed::Yes)
+        return parsed == Parsed::Missing;
+    const QDomNode root = firstNodeAsRoot(document);
+    compileParameters(
+        [&root](const char* key) {
+            const QDomElement element = root.firstChildElement(QLatin1String(key));
+            return element.isNull() ? QString() : element.text();
+        },
+        image);
     return true;
 }
 
-// The channel code of a trimmed, upper-cased Serial_Channel text, only while its port is enabled.
-std::optional<quint8> channelCode(const QString& channel, quint8 enableBits) {
-    struct Channel {
-        const char* text;
-        quint8 enableBit;
-        quint8 code;
-    };
-    static constexpr Channel kChannels[] = {
-        {"RS232", EnableRS232, 0},
-        {"RS485 1", EnableRS485_1, 1},
-        {"RS485 / RS422", EnableRS485_1, 1},
-        {"RS485 2", EnableRS485_2, 2},
-    };
-    for (const Channel& c : kChannels) {
-        if (channel == QLatin1String(c.text))
-            return (enableBits & c.enableBit) ? std::optional<quint8>(c.code) : std::nullopt;
-    }
-    return std::nullopt;
+BankImage compileParameterSet(const ParGenSet& set) {
+    BankImage image;
+    initialValues(image);
+    fixedParameters(image);
+    const QStringList texts = ParGen::storedTexts(set);
+    compileParameters(
+        [&texts](const char* key) {
+            // As the saved document holds the text: without characters XML cannot carry.
+            for (int i = 0; i < ParGen::ItemCount; ++i) {
+                if (qstrcmp(ParGen::kKeys[i], key) == 0)
+                    return xmlCharactersOnly(texts.value(i));
+            }
+            return QString();
+        },
+        image);
+    return image;
 }
 
-// Whether the device reads the Index of this rule: GSV only for its repeated fields, the other
-// indexed sentences for every field.
-bool usesIndex(int sentence, int field) {
-    if (sentence == 10)
-        return field == 1 || (field >= 3 && field <= 6);
-    return sentence == 34 || sentence == 35 || (sentence >= 41 && sentence <= 47);
-}
-
-std::optional<RuleRecord> compileRule(const QDomElement& row, quint8 enableBits) {
-    if (row.attribute(QStringLiteral("Enable")) != u"Y")
-        return std::nullopt;
-    const auto cleaned = [&row](const char* name) {
-        return upperAscii(trimText(row.attribute(QLatin1String(name))));
-    };
-    const auto channel = channelCode(cleaned("Serial_Channel"), enableBits);
-    if (!channel)
-        return std::nullopt;
-    const int sentence = Nmea::Find_Sentence(cleaned("Sentence"));
-    if (sentence < 1 || !Nmea::isSupported(sentence))
-        return std::nullopt;
-    const int field = Nmea::GetIndexDataField(sentence, cleaned("DataField"));
-    if (field < 0)
-        return std::nullopt;
-
-    RuleRecord record;
-    record.sentence = static_cast<quint16>(sentence);
-    record.channel = *channel;
-    record.field = static_cast<quint8>(field);
-    if (usesIndex(sentence, field))
-        record.index = static_cast<quint8>(intTextOr(trimText(row.attribute(QStringLiteral("Index"))), 0));
-    record.postOperation = static_cast<quint8>(
-        Nmea::GetIndexPostOperation(trimText(row.attribute(QStringLiteral("PortOperation")))));
-    if (cleaned("SwapAll") == u"Y")
-        record.swaps |= SwapAllBit;
-    if (cleaned("Swap16") == u"Y")
-        record.swaps |= Swap16Bit;
-    record.position = static_cast<quint16>(intTextOr(trimText(row.attribute(QStringLiteral("Position"))), 0));
-    return record;
-}
-
-bool accessRules(const QString& path, BankImage& image, CompileError* error) {
-    image.setU32(RuleCount, 0);
+bool readRuleDocument(const QString& File_NMEA_Access,
+                      const std::function<void(const Nmea::RuleAttributes&)>& visit, CompileError* error) {
     QDomDocument document;
-    const Parsed parsed = parseDocument(path, document, error);
+    const Parsed parsed = parseDocument(File_NMEA_Access, document, error);
     if (parsed != Parsed::Yes)
         return parsed == Parsed::Missing;
     const QDomElement listener = firstNodeAsRoot(document).firstChildElement(QStringLiteral("NMEA_Listener"));
     if (listener.isNull()) {
         if (error)
-            *error = CompileError{CompileError::Kind::Document, path,
+            *error = CompileError{CompileError::Kind::Document, File_NMEA_Access,
                                   QStringLiteral("The element NMEA_Listener is missing"), 0};
         return false;
     }
-
-    const quint8 enableBits = image.u8(SerialEnable);
-    int accepted = 0;
-    const QDomNodeList rows = listener.childNodes();
-    for (int i = 0; i < rows.size(); ++i) {
-        // A node that is not an element has no attributes, so it fails the Enable test.
-        const auto record = compileRule(rows.at(i).toElement(), enableBits);
-        if (!record)
-            continue;
-        // Counted on past the last record so the refusal can say how many there are.
-        if (accepted < MaxRules)
-            image.setRecord(accepted, *record);
-        ++accepted;
+    // A node that is not an element has no attributes, so it is no rule.
+    for (QDomElement row = listener.firstChildElement(); !row.isNull(); row = row.nextSiblingElement()) {
+        const auto text = [&row](const char* name) { return row.attribute(QLatin1String(name)); };
+        visit(Nmea::RuleAttributes{text("Enable"), text("Serial_Channel"), text("Sentence"), text("Index"),
+                                   text("DataField"), text("PortOperation"), text("SwapAll"), text("Swap16"),
+                                   text("Position"), text("Mnemonic")});
     }
-    if (accepted > MaxRules) {
-        if (error)
-            *error = CompileError{CompileError::Kind::TooManyRules, path,
-                                  QStringLiteral("%1 active rules, at most %2").arg(accepted).arg(MaxRules),
-                                  accepted};
-        return false;
-    }
-    image.setU32(RuleCount, static_cast<quint32>(accepted));
     return true;
 }
 
-} // namespace
-
 bool Compile_Bank(const QString& File_ParGen, const QString& File_NMEA_Access, BankImage& image,
                   CompileError* error) {
-    initialValues(image);
     // The rules need the enable bits of the parameter block being built.
-    if (!communicationParameters(File_ParGen, image, error))
+    if (!compileParameterDocument(File_ParGen, image, error))
         return false;
     if (!accessRules(File_NMEA_Access, image, error))
         return false;

@@ -69,18 +69,24 @@ QString ruleLine(int k, const RuleRecord& r) {
     const QString field = knownSentence ? Nmea::fieldText(r.sentence, r.field) : QString();
     const QStringList labels = Nmea::postOperationLabels();
     const QString postOperation = r.postOperation < labels.size() ? labels[r.postOperation] : QString();
+    // The bytes the value fills in the data array, for laying out the PLC's view of it.
+    const qint32 size = knownSentence ? Nmea::fieldSize(r.sentence, r.field) : 0;
+    const QString extent =
+        size > 0 ? QStringLiteral(", size %1, last byte %2").arg(size).arg(r.position + size - 1)
+                 : QStringLiteral(", size unknown");
     return QStringLiteral("%1 rule %2: sentence %3, field %4, channel %5, post-operation %6, "
                           "swap all %7, swap 16 %8, Index %9, Position %10")
-        .arg(hex3(RuleTable + RecordSize * k))
-        .arg(k + 1)
-        .arg(named(sentence, r.sentence))
-        .arg(named(field.isEmpty() ? QString() : QLatin1Char('"') + field + QLatin1Char('"'), r.field))
-        .arg(named(channelName(r.channel), r.channel))
-        .arg(named(postOperation, r.postOperation))
-        .arg(yesNo(r.swaps & SwapAllBit))
-        .arg(yesNo(r.swaps & Swap16Bit))
-        .arg(r.index)
-        .arg(r.position);
+               .arg(hex3(RuleTable + RecordSize * k))
+               .arg(k + 1)
+               .arg(named(sentence, r.sentence))
+               .arg(named(field.isEmpty() ? QString() : QLatin1Char('"') + field + QLatin1Char('"'), r.field))
+               .arg(named(channelName(r.channel), r.channel))
+               .arg(named(postOperation, r.postOperation))
+               .arg(yesNo(r.swaps & SwapAllBit))
+               .arg(yesNo(r.swaps & Swap16Bit))
+               .arg(r.index)
+               .arg(r.position) +
+           extent;
 }
 
 bool fail(QString* error, const QString& reason) {
@@ -130,7 +136,10 @@ bool describeImage(const QByteArray& bytes, QStringList& lines, QString* error) 
                  true);
     lines << line(SerialEnable, QStringLiteral("serial port enable bits"),
                   enableBits(image->u8(SerialEnable)))
-          << line(Checksum, QStringLiteral("checksum"), QString::number(stored));
+          << line(Checksum, QStringLiteral("checksum"),
+                  QStringLiteral("%1 (0x%2)")
+                      .arg(stored)
+                      .arg(QString::number(stored, 16).toUpper().rightJustified(8, QLatin1Char('0'))));
     for (int k = 0; k < static_cast<int>(count); ++k)
         lines << ruleLine(k, image->record(k));
     return true;

@@ -45,6 +45,19 @@ void readRule(const QDomElement& row, AccessRule& rule) {
 
 } // namespace
 
+RuleAttributes storedAttributes(const AccessRule& rule) {
+    return {yesNo(rule.Enable),
+            xmlCharactersOnly(rule.Serial_Channel),
+            xmlCharactersOnly(rule.Sentence),
+            xmlCharactersOnly(rule.Index),
+            xmlCharactersOnly(rule.DataField),
+            xmlCharactersOnly(rule.PortOperation),
+            yesNo(rule.SwapAll),
+            yesNo(rule.Swap16),
+            xmlCharactersOnly(rule.Position),
+            xmlCharactersOnly(rule.Mnemonic)};
+}
+
 QStringList serialChannelNames() {
     return SerialChannel_SL(7);
 }
@@ -118,19 +131,20 @@ QByteArray accessRulesDocument(const RuleTable& table) {
         if (endsTheList(rule))
             break;
         writer.writeEmptyElement(QStringLiteral("row"));
+        const RuleAttributes stored = storedAttributes(rule);
         const auto text = [&writer](const char* name, const QString& value) {
-            writer.writeAttribute(QString::fromLatin1(name), xmlCharactersOnly(value));
+            writer.writeAttribute(QString::fromLatin1(name), value);
         };
-        text("Enable", yesNo(rule.Enable));
-        text("Serial_Channel", rule.Serial_Channel);
-        text("Sentence", rule.Sentence);
-        text("Index", rule.Index);
-        text("DataField", rule.DataField);
-        text("PortOperation", rule.PortOperation);
-        text("SwapAll", yesNo(rule.SwapAll));
-        text("Swap16", yesNo(rule.Swap16));
-        text("Position", rule.Position);
-        text("Mnemonic", rule.Mnemonic);
+        text("Enable", stored.Enable);
+        text("Serial_Channel", stored.Serial_Channel);
+        text("Sentence", stored.Sentence);
+        text("Index", stored.Index);
+        text("DataField", stored.DataField);
+        text("PortOperation", stored.PortOperation);
+        text("SwapAll", stored.SwapAll);
+        text("Swap16", stored.Swap16);
+        text("Position", stored.Position);
+        text("Mnemonic", stored.Mnemonic);
     }
     writer.writeEndElement();
     writer.writeEndElement();
@@ -143,6 +157,13 @@ QString saveAccessRules(const QString& path, const RuleTable& table) {
     if (saveFileAtomically(path, accessRulesDocument(table), &reason))
         return QString();
     return QStringLiteral("The NMEA 0183 access rules \"%1\" cannot be written: %2").arg(path, reason);
+}
+
+int savedRowCount(const RuleTable& table) {
+    int rows = 0;
+    while (rows < RuleRows && !endsTheList(table[rows]))
+        ++rows;
+    return rows;
 }
 
 int firstRowEndingTheList(const RuleTable& table) {

@@ -26,6 +26,24 @@ struct AccessRule {
     bool operator==(const AccessRule&) const = default;
 };
 
+// The ten attributes of one row element as stored, before any reader interprets them. A missing
+// attribute is an empty text: the compiler reads both alike, and the window ticks Enable for both.
+struct RuleAttributes {
+    QString Enable;
+    QString Serial_Channel;
+    QString Sentence;
+    QString Index;
+    QString DataField;
+    QString PortOperation;
+    QString SwapAll;
+    QString Swap16;
+    QString Position;
+    QString Mnemonic;
+};
+
+// The attributes that saving writes for a rule row, exactly as the document then holds them.
+RuleAttributes storedAttributes(const AccessRule& rule);
+
 constexpr int RuleRows = 100;
 // Rule number r (1..100) is table[r - 1]. A value-initialised table is the reset table.
 using RuleTable = std::array<AccessRule, RuleRows>;
@@ -57,6 +75,9 @@ RulesLoad loadAccessRules(const QString& path);
 QByteArray accessRulesDocument(const RuleTable& table);
 // Rewrites the file whole. Returns an empty text, or the reason naming the file.
 QString saveAccessRules(const QString& path, const RuleTable& table);
+
+// How many rows saving writes: those above the first row without a sentence.
+int savedRowCount(const RuleTable& table);
 
 // The number of the first row without a sentence when some row below it has one (those rows are
 // not saved), else 0.

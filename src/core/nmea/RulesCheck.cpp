@@ -8,9 +8,6 @@ namespace Nmea {
 
 namespace {
 
-// The device's data array holds 2000 bytes.
-constexpr int PositionLimit = 2000;
-
 // The reason slot of a rule that may not be saved, or 0.
 int refusal(const AccessRule& rule) {
     const int sentence = Find_Sentence(trimText(rule.Sentence));
@@ -26,7 +23,7 @@ int refusal(const AccessRule& rule) {
     if (trimText(rule.PortOperation).isEmpty())
         return 1037;
     const qint32 position = intTextOr(rule.Position, -1);
-    if (position < 0 || position >= PositionLimit)
+    if (position < 0 || position >= DataArraySize)
         return 1038;
     return 0;
 }
@@ -45,7 +42,7 @@ std::optional<QString> Controllo_dati(const RuleTable& table, const MessageCatal
             continue;
         QString message = catalog.text(1033) + QString::number(row) + catalog.text(slot);
         if (slot == 1038)
-            message += QString::number(PositionLimit);
+            message += QString::number(DataArraySize);
         return message;
     }
     return std::nullopt;

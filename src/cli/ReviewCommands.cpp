@@ -1,0 +1,193 @@
+#include "ReviewCommands.h"
+
+#include "CommandOutput.h"
+#include "core/review/DataMap.h"
+#include "core/review/Review.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <optional>
+
+namespace {
+
+using namespace Cli;
+
+const char* const kReviewHelp = R"(Usage: tessellor-cli review CONFIG_DIR [--json]
+
+Reviews the configuration folder CONFIG_DIR before it goes into a device: enabled rules that the
+image leaves out, rules that share bytes of the data array or lie past it or past both EtherNet/IP
+arrays, stored texts that compile to something else, duplicate rules, swaps without effect, and
+the address, mask and gateway. Prints one finding a line: severity, kind, rule numbers, message.
+
+Options:
+  --json      print {"findings": [{"severity", "kind", "rules", "reason", "message"}, ...]}
+  -h, --help  show this help
+
+Exit codes: 0 no error or warning (notes alone); 1 an error or a warning, or a document cannot be
+read; 2 wrong usage or no such folder.
+)";
+
+const char* const kMapHelp = R"(Usage: tessellor-cli map CONFIG_DIR [--format csv|json|st]
+
+Prints where the compiled rules of the configuration folder CONFIG_DIR put their values in the
+converter's data array, ordered by position: rule, mnemonic, channel, sentence, field, Index,
+post-operation, swaps, first byte, size, last byte.
+
+Options:
+  --format csv   comma-separated values with a header line (the default)
+  --format json  {"rules": [...]}
+  --format st    an IEC 61131-3 TYPE ... STRUCT of the data array, packed to the byte
+                 ({attribute 'pack_mode' := '1'}), one raw-typed member per rule named from its
+                 mnemonic, padding members for the gaps; refused when rules overlap
+  -h, --help     show this help
+
+Exit codes: 0 printed; 1 a document cannot be read, or rules overlap for st; 2 wrong usage or no
+such folder.
+)";
+
+struct Options {
+    QString folder;
+    bool json = false;
+    QString format = QStringLiteral("csv");
+    bool help = false;
+};
+
+// Parses the words after the command; an error text means wrong usage.
+QString parse(const QStringList& words, bool isMap, Options& options) {
+    QStringList positional;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
+        if (word == u"-h" || word == u"--help") {
+            options.help = true;
+        } else if (!isMap && word == u"--json") {
+            options.json = true;
+        } else if (isMap && (word == u"--format" || word.startsWith(QStringLiteral("--format=")))) {
+            QString value;
+            if (word == u"--format") {
+                if (i + 1 >= words.size())
+                    return QStringLiteral("--format needs csv, json or st");
+                value = words[++i];
+            } else {
+                value = word.mid(9);
+            }
+            if (value != u"csv" && value != u"json" && value != u"st")
+                return QStringLiteral("unknown format %1; use csv, json or st").arg(value);
+            options.format = value;
+        } else if (word.startsWith(u'-') && word.size() > 1) {
+            return QStringLiteral("unknown option %1").arg(word);
+        } else {
+            positional << word;
+        }
+    }
+    if (options.help)
+        return {};
+    if (positional.isEmpty())
+        return QStringLiteral("missing CONFIG_DIR");
+    if (positional.size() > 1)
+        return QStringLiteral("unexpected argument %1").arg(positional[1]);
+    options.folder = positional[0];
+    return {};
+}
+
+// The review of the folder, or an exit code: usage for a missing folder, failure for a document
+// that cannot be read.
+std::optional<Review::Result> reviewFolder(const QString& command, const QStringList& words, bool isMap,
+                                           Options& options, int& exitCode) {
+    const QString problem = parse(words, isMap, options);
+    if (options.help) {
+        standardOutput() << (isMap ? kMapHelp : kReviewHelp);
+        standardOutput().flush();
+        exitCode = Success;
+        return std::nullopt;
+    }
+    if (!problem.isEmpty()) {
+        exitCode = usageError(QStringLiteral("%1: %2").arg(command, problem));
+        return std::nullopt;
+    }
+    if (!QFileInfo(options.folder).isDir()) {
+        exitCode = usageError(
+            QStringLiteral("no such configuration folder %1").arg(QDir::toNativeSeparators(options.folder)));
+        return std::nullopt;
+    }
+    Review::Result result = Review::reviewDocuments(parGenPath(options.folder), rulesPath(options.folder));
+    if (!result.error.isEmpty()) {
+        exitCode = failure(result.error);
+        return std::nullopt;
+    }
+    return result;
+}
+
+QString jsonString(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+QString joinedRules(const QList<int>& rules, const QString& separator) {
+    QStringList numbers;
+    for (int rule : rules)
+        numbers << QString::number(rule);
+    return numbers.join(separator);
+}
+
+} // namespace
+
+int runReview(const QStringList& words) {
+    Options options;
+    int exitCode = Success;
+    const auto result = reviewFolder(QStringLiteral("review"), words, false, options, exitCode);
+    if (!result)
+        return exitCode;
+
+    QTextStream& out = standardOutput();
+    if (options.json) {
+        // Written by hand so that every finding keeps its keys in this order.
+        out << "{\"findings\": [";
+        for (qsizetype i = 0; i < result->findings.size(); ++i) {
+            const Review::Finding& f = result->findings[i];
+            const QString reason = Review::reasonName(f.reason);
+            out << (i ? ",\n  " : "\n  ") << "{\"severity\": " << jsonString(Review::severityName(f.severity))
+                << ", \"kind\": " << jsonString(Review::kindName(f.kind)) << ", \"rules\": ["
+                << joinedRules(f.rules, QStringLiteral(", "))
+                << "], \"reason\": " << (reason.isEmpty() ? QStringLiteral("null") : jsonString(reason))
+                << ", \"message\": " << jsonString(f.message) << '}';
+        }
+        out << (result->findings.isEmpty() ? "]}\n" : "\n]}\n");
+    } else {
+        for (const Review::Finding& f : result->findings) {
+            out << Review::severityName(f.severity) << ' ' << Review::kindName(f.kind);
+            if (!f.rules.isEmpty())
+                out << ' ' << joinedRules(f.rules, QStringLiteral(","));
+            out << ": " << f.message << '\n';
+        }
+    }
+    out.flush();
+    return result->hasErrorOrWarning() ? Failure : Success;
+}
+
+int runMap(const QStringList& words) {
+    Options options;
+    int exitCode = Success;
+    const auto result = reviewFolder(QStringLiteral("map"), words, true, options, exitCode);
+    if (!result)
+        return exitCode;
+
+    const QList<Review::MapEntry> entries = Review::dataMap(*result);
+    QString text;
+    if (options.format == u"json") {
+        text = Review::mapJson(entries);
+    } else if (options.format == u"st") {
+        const QString folderName = QDir(QFileInfo(options.folder).absoluteFilePath()).dirName();
+        const Review::StructuredText st =
+            Review::mapStructuredText(entries, QStringLiteral("T_") + folderName);
+        if (!st.error.isEmpty())
+            return failure(st.error);
+        text = st.text;
+    } else {
+        text = Review::mapCsv(entries);
+    }
+    standardOutput() << text;
+    standardOutput().flush();
+    return Success;
+}

@@ -1,0 +1,405 @@
+#include "core/review/Review.h"
+
+#include "core/comm/ParGen.h"
+#include "core/nmea/NmeaCatalog.h"
+#include "core/shell/TextRules.h"
+
+#include <QDir>
+#include <algorithm>
+
+namespace Review {
+
+namespace {
+
+using namespace BankLayout;
+
+QString channelText(quint8 code) {
+    static const char* const kNames[] = {"RS232", "RS485 1", "RS485 2"};
+    return code < std::size(kNames) ? QLatin1String(kNames[code]) : QString();
+}
+
+QString quoted(const QString& text) {
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString byteRange(int first, int last) {
+    return first == last ? QStringLiteral("byte %1").arg(first)
+                         : QStringLiteral("bytes %1 to %2").arg(first).arg(last);
+}
+
+Finding finding(Severity severity, Kind kind, QList<int> rules, Reason reason, const QString& message) {
+    return Finding{severity, kind, std::move(rules), reason, message, -1, -1};
+}
+
+Reason leftOutReason(RuleRejection rejection) {
+    switch (rejection) {
+    case RuleRejection::Enable:
+        return Reason::Enable;
+    case RuleRejection::Channel:
+        return Reason::Channel;
+    case RuleRejection::PortDisabled:
+        return Reason::PortDisabled;
+    case RuleRejection::Sentence:
+        return Reason::Sentence;
+    case RuleRejection::Unsupported:
+        return Reason::Unsupported;
+    case RuleRejection::Field:
+        return Reason::Field;
+    }
+    return Reason::None;
+}
+
+QString leftOutMessage(int rule, Reason reason, const Nmea::RuleAttributes& stored) {
+    const QString head = QStringLiteral("Rule %1 is shown enabled but left out of the image: ").arg(rule);
+    switch (reason) {
+    case Reason::Enable:
+        return head +
+               QStringLiteral("its Enable is %1 and only \"Y\" enables a rule. Save the rules from the rules "
+                              "window, or write Enable=\"Y\".")
+                   .arg(stored.Enable.isEmpty() ? QStringLiteral("missing") : quoted(stored.Enable));
+    case Reason::Channel:
+        if (trimText(stored.Serial_Channel).isEmpty())
+            return head + QStringLiteral("it names no serial channel. Choose a serial channel.");
+        return head + QStringLiteral("its serial channel %1 is none of RS232, RS485 / RS422 and RS485 2. "
+                                     "Choose a serial channel.")
+                          .arg(quoted(stored.Serial_Channel));
+    case Reason::PortDisabled:
+        return head + QStringLiteral("its serial channel %1 is switched off in the communication parameters. "
+                                     "Switch the port on, or choose another channel.")
+                          .arg(trimText(stored.Serial_Channel));
+    case Reason::Sentence:
+        return head + QStringLiteral("%1 is no NMEA 0183 sentence the converter knows. Choose a sentence.")
+                          .arg(quoted(trimText(stored.Sentence)));
+    case Reason::Unsupported:
+        return head +
+               QStringLiteral("the converter does not decode the sentence %1. Choose another sentence.")
+                   .arg(upperAscii(trimText(stored.Sentence)));
+    case Reason::Field:
+        return head + QStringLiteral("%1 is no data field of the sentence %2. Choose a data field.")
+                          .arg(quoted(trimText(stored.DataField)), upperAscii(trimText(stored.Sentence)));
+    default:
+        return head;
+    }
+}
+
+QString swapNames(quint8 swaps) {
+    QStringList names;
+    if (swaps & SwapAllBit)
+        names << QStringLiteral("Swap All");
+    if (swaps & Swap16Bit)
+        names << QStringLiteral("Swap 16");
+    return names.join(QStringLiteral(" and "));
+}
+
+void storedDiffers(const CompiledRule& c, const RuleDecision& decision, const Nmea::RuleAttributes& stored,
+                   QList<Finding>& findings) {
+    const auto add = [&](Reason reason, const QString& message) {
+        findings << finding(Severity::Warning, Kind::StoredDiffers, {c.rule}, reason, message);
+    };
+    if (decision.postOperationUnknown)
+        add(Reason::PostOperation,
+            QStringLiteral(
+                "Rule %1 has the post operation %2, which is none of the nine labels, so the device "
+                "applies None. Choose a post operation.")
+                .arg(c.rule)
+                .arg(quoted(trimText(stored.PortOperation))));
+    if (decision.indexNotByte)
+        add(Reason::Index,
+            QStringLiteral("Rule %1 has the Index %2, which is no number from 0 to 255, so the "
+                           "device uses %3. Enter the Index.")
+                .arg(c.rule)
+                .arg(quoted(trimText(stored.Index)))
+                .arg(c.record.index));
+    if (decision.positionNotWord)
+        add(Reason::Position,
+            QStringLiteral("Rule %1 has the Position %2, which is no number from 0 to 65535, so "
+                           "the device places it at byte %3. Enter the Position.")
+                .arg(c.rule)
+                .arg(quoted(trimText(stored.Position)))
+                .arg(c.record.position));
+}
+
+// Findings about the bytes of the compiled rules, each on its own and in pairs.
+void layoutFindings(const Result& result, QList<Finding>& findings) {
+    const quint32 reach = std::max(result.inputBytes, result.outputBytes);
+    for (const CompiledRule& c : result.compiled) {
+        if (c.endByte() > Nmea::DataArraySize)
+            findings << finding(
+                Severity::Error, Kind::BeyondDataArray, {c.rule}, Reason::None,
+                QStringLiteral("Rule %1 fills %2, past the end of the %3-byte data array. Give it "
+                               "a Position of at most %4.")
+                    .arg(c.rule)
+                    .arg(byteRange(c.firstByte(), c.lastByte()))
+                    .arg(Nmea::DataArraySize)
+                    .arg(Nmea::DataArraySize - c.size));
+        if (static_cast<quint32>(c.endByte()) > reach)
+            findings << finding(
+                Severity::Error, Kind::Unreachable, {c.rule}, Reason::None,
+                QStringLiteral("Rule %1 fills %2, but the EtherNet/IP arrays carry %3 bytes (input) "
+                               "and %4 bytes (output): the PLC never sees it. %5")
+                    .arg(c.rule)
+                    .arg(byteRange(c.firstByte(), c.lastByte()))
+                    .arg(result.inputBytes)
+                    .arg(result.outputBytes)
+                    .arg(reach >= quint32(c.size)
+                             ? QStringLiteral("Give it a Position of at most %1, or enlarge an array in the "
+                                              "communication parameters.")
+                                   .arg(reach - c.size)
+                             : QStringLiteral("Enlarge an array in the communication parameters.")));
+        const quint8 swaps = c.record.swaps;
+        const quint8 useless = ((swaps & SwapAllBit) && c.size <= 1 ? SwapAllBit : 0) |
+                               ((swaps & Swap16Bit) && c.size < 4 ? Swap16Bit : 0);
+        if (useless)
+            findings << finding(Severity::Note, Kind::SwapNoEffect, {c.rule}, Reason::None,
+                                QStringLiteral("Rule %1: %2 changes nothing on a %3-byte field. Untick it.")
+                                    .arg(c.rule)
+                                    .arg(swapNames(useless))
+                                    .arg(c.size));
+    }
+    for (qsizetype i = 0; i < result.compiled.size(); ++i) {
+        const CompiledRule& a = result.compiled[i];
+        for (qsizetype j = i + 1; j < result.compiled.size(); ++j) {
+            const CompiledRule& b = result.compiled[j];
+            const int first = std::max(a.firstByte(), b.firstByte());
+            const int end = std::min(a.endByte(), b.endByte());
+            if (first < end) {
+                Finding overlap =
+                    finding(Severity::Error, Kind::Overlap, {a.rule, b.rule}, Reason::None,
+                            QStringLiteral("Rules %1 and %2 both write %3 of the data array. Move one "
+                                           "of them.")
+                                .arg(a.rule)
+                                .arg(b.rule)
+                                .arg(byteRange(first, end - 1)));
+                overlap.firstByte = first;
+                overlap.lastByte = end - 1;
+                findings << overlap;
+            }
+            const RuleRecord& x = a.record;
+            const RuleRecord& y = b.record;
+            if (x.channel == y.channel && x.sentence == y.sentence && x.field == y.field &&
+                x.index == y.index)
+                findings << finding(
+                    Severity::Note, Kind::Duplicate, {a.rule, b.rule}, Reason::None,
+                    QStringLiteral("Rules %1 and %2 both read %3 %4 on %5%6. Delete one of them "
+                                   "unless both copies are wanted.")
+                        .arg(a.rule)
+                        .arg(b.rule)
+                        .arg(Nmea::sentenceName(x.sentence), quoted(Nmea::fieldText(x.sentence, x.field)),
+                             channelText(x.channel),
+                             x.index ? QStringLiteral(", Index %1").arg(x.index) : QString()));
+        }
+    }
+}
+
+quint32 address(const BankImage& image, int offset) {
+    return quint32(image.u8(offset)) << 24 | quint32(image.u8(offset + 1)) << 16 |
+           quint32(image.u8(offset + 2)) << 8 | image.u8(offset + 3);
+}
+
+QString dotted(quint32 a) {
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(a >> 24)
+        .arg((a >> 16) & 0xFF)
+        .arg((a >> 8) & 0xFF)
+        .arg(a & 0xFF);
+}
+
+// The address, mask and gateway as the device gets them.
+void networkFindings(const BankImage& parameters, QList<Finding>& findings) {
+    const quint32 ip = address(parameters, IpAddress);
+    const quint32 mask = address(parameters, SubnetMask);
+    const quint32 gateway = address(parameters, Gateway);
+    // Ones from the top, then zeros: inverting gives zeros then ones, which plus one is a power of two.
+    const quint32 hostBits = ~mask;
+    const bool contiguous = (hostBits & (hostBits + 1)) == 0;
+    const auto add = [&](Severity severity, Kind kind, const QString& message) {
+        findings << finding(severity, kind, {}, Reason::None, message);
+    };
+    if (!contiguous)
+        add(Severity::Error, Kind::MaskNotContiguous,
+            QStringLiteral(
+                "The subnet mask %1 is not contiguous: its ones must form one run from the left, as in "
+                "255.255.255.0. Correct the mask in the communication parameters.")
+                .arg(dotted(mask)));
+    if (ip == 0) {
+        add(Severity::Error, Kind::AddressNotHost,
+            QStringLiteral("The IP address 0.0.0.0 is no device address. Enter the device's address in the "
+                           "communication parameters."));
+    } else if (contiguous && hostBits > 1) {
+        // Subnets of one or two addresses have no network or broadcast address to avoid.
+        const bool network = (ip & hostBits) == 0;
+        const bool broadcast = (ip & hostBits) == hostBits;
+        if (network || broadcast)
+            add(Severity::Error, Kind::AddressNotHost,
+                QStringLiteral(
+                    "The IP address %1 is the %2 address of its subnet (mask %3), which no device may "
+                    "take. Enter a host address in the communication parameters.")
+                    .arg(dotted(ip), network ? QStringLiteral("network") : QStringLiteral("broadcast"),
+                         dotted(mask)));
+    }
+    // The compiler writes 255.255.255.255 for a gateway that is switched off.
+    if (gateway != 0xFFFFFFFF && (gateway & mask) != (ip & mask))
+        add(Severity::Warning, Kind::GatewayOutsideSubnet,
+            QStringLiteral(
+                "The gateway %1 is outside the subnet of the address %2 with mask %3, so the device "
+                "cannot reach it. Correct the gateway, or switch it off in the communication "
+                "parameters.")
+                .arg(dotted(gateway), dotted(ip), dotted(mask)));
+}
+
+} // namespace
+
+bool Result::hasErrorOrWarning() const {
+    return std::any_of(findings.begin(), findings.end(),
+                       [](const Finding& f) { return f.severity != Severity::Note; });
+}
+
+int Result::count(Severity severity) const {
+    return static_cast<int>(std::count_if(findings.begin(), findings.end(),
+                                          [severity](const Finding& f) { return f.severity == severity; }));
+}
+
+Result reviewRules(const QList<Nmea::RuleAttributes>& rules, const BankImage& parameters) {
+    Result result;
+    result.inputBytes = parameters.u32(NbInput);
+    result.outputBytes = parameters.u32(NbOutput);
+    const quint8 enableBits = parameters.u8(SerialEnable);
+    QList<Finding> findings;
+    for (qsizetype i = 0; i < rules.size(); ++i) {
+        const Nmea::RuleAttributes& stored = rules[i];
+        const int number = static_cast<int>(i) + 1;
+        const RuleDecision decision = compileRule(stored, enableBits);
+        if (!decision.record) {
+            // Only what the rules window shows as a ticked rule with a sentence surprises anyone.
+            if (stored.Enable != u"N" && !trimText(stored.Sentence).isEmpty()) {
+                const Reason reason = leftOutReason(decision.rejection);
+                findings << finding(Severity::Error, Kind::LeftOut, {number}, reason,
+                                    leftOutMessage(number, reason, stored));
+            }
+            continue;
+        }
+        const CompiledRule compiled{number, *decision.record,
+                                    Nmea::fieldSize(decision.record->sentence, decision.record->field),
+                                    stored.Mnemonic};
+        result.compiled << compiled;
+        storedDiffers(compiled, decision, stored, findings);
+    }
+    layoutFindings(result, findings);
+    networkFindings(parameters, findings);
+    std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
+        if (a.severity != b.severity)
+            return a.severity < b.severity;
+        if (a.kind != b.kind)
+            return a.kind < b.kind;
+        return a.rules < b.rules;
+    });
+    result.findings = std::move(findings);
+    return result;
+}
+
+Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Access) {
+    Result result;
+    BankImage parameters;
+    CompileError error;
+    QList<Nmea::RuleAttributes> rules;
+    if (!compileParameterDocument(File_ParGen, parameters, &error) ||
+        !readRuleDocument(
+            File_NMEA_Access, [&rules](const Nmea::RuleAttributes& rule) { rules << rule; }, &error)) {
+        result.error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(error.file), error.message);
+        return result;
+    }
+    return reviewRules(rules, parameters);
+}
+
+Result reviewTable(const Nmea::RuleTable& table, const BankImage& parameters) {
+    QList<Nmea::RuleAttributes> rules;
+    const int saved = Nmea::savedRowCount(table);
+    rules.reserve(saved);
+    for (int row = 0; row < saved; ++row)
+        rules << Nmea::storedAttributes(table[row]);
+    return reviewRules(rules, parameters);
+}
+
+Result reviewTable(const Nmea::RuleTable& table, const ParGenSet& parameters) {
+    return reviewTable(table, compileParameterSet(parameters));
+}
+
+QString severityName(Severity severity) {
+    switch (severity) {
+    case Severity::Error:
+        return QStringLiteral("error");
+    case Severity::Warning:
+        return QStringLiteral("warning");
+    case Severity::Note:
+        return QStringLiteral("note");
+    }
+    return {};
+}
+
+QString kindName(Kind kind) {
+    switch (kind) {
+    case Kind::LeftOut:
+        return QStringLiteral("left-out");
+    case Kind::Overlap:
+        return QStringLiteral("overlap");
+    case Kind::BeyondDataArray:
+        return QStringLiteral("beyond-data-array");
+    case Kind::Unreachable:
+        return QStringLiteral("unreachable");
+    case Kind::StoredDiffers:
+        return QStringLiteral("stored-differs");
+    case Kind::Duplicate:
+        return QStringLiteral("duplicate");
+    case Kind::SwapNoEffect:
+        return QStringLiteral("swap-no-effect");
+    case Kind::MaskNotContiguous:
+        return QStringLiteral("mask-not-contiguous");
+    case Kind::AddressNotHost:
+        return QStringLiteral("address-not-host");
+    case Kind::GatewayOutsideSubnet:
+        return QStringLiteral("gateway-outside-subnet");
+    }
+    return {};
+}
+
+QString reasonName(Reason reason) {
+    switch (reason) {
+    case Reason::None:
+        return {};
+    case Reason::Enable:
+        return QStringLiteral("enable");
+    case Reason::Channel:
+        return QStringLiteral("channel");
+    case Reason::PortDisabled:
+        return QStringLiteral("port-disabled");
+    case Reason::Sentence:
+        return QStringLiteral("sentence");
+    case Reason::Unsupported:
+        return QStringLiteral("unsupported");
+    case Reason::Field:
+        return QStringLiteral("field");
+    case Reason::PostOperation:
+        return QStringLiteral("post-operation");
+    case Reason::Index:
+        return QStringLiteral("index");
+    case Reason::Position:
+        return QStringLiteral("position");
+    }
+    return {};
+}
+
+QMap<int, RuleFlag> flagsByRule(const QList<Finding>& findings) {
+    QMap<int, RuleFlag> flags;
+    for (const Finding& f : findings) {
+        for (int rule : f.rules) {
+            const bool fresh = !flags.contains(rule);
+            RuleFlag& flag = flags[rule];
+            if (fresh || f.severity < flag.severity)
+                flag.severity = f.severity;
+            flag.messages << f.message;
+        }
+    }
+    return flags;
+}
+
+} // namespace Review

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "core/image/BankCompiler.h"
+#include "core/image/BankImage.h"
+#include "core/nmea/AccessRules.h"
+#include "core/nmea/RulesCheck.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+struct ParGenSet;
+
+// The commissioning review: what a configuration will do in the device that its editors do not
+// show. It runs beside the editors' data checks and the compiler and changes neither; every
+// decision about which rules are compiled is the compiler's own (compileRule), so the review and
+// the image cannot disagree.
+namespace Review {
+
+enum class Severity { Error, Warning, Note };
+
+enum class Kind {
+    LeftOut,              // shown ticked, rejected by the compiler
+    Overlap,              // two compiled rules share bytes
+    BeyondDataArray,      // ends past the data array
+    Unreachable,          // ends past both EtherNet/IP arrays
+    StoredDiffers,        // compiled as something else than the stored text says
+    Duplicate,            // same channel, sentence, field and Index
+    SwapNoEffect,         // a swap wider than the field
+    MaskNotContiguous,    // the subnet mask's ones are not one run from the top
+    AddressNotHost,       // the address is 0.0.0.0, or its subnet's network or broadcast address
+    GatewayOutsideSubnet, // a gateway in use outside the address's subnet
+};
+
+enum class Reason {
+    None,
+    // left-out, in the order the compiler tests
+    Enable,
+    Channel,
+    PortDisabled,
+    Sentence,
+    Unsupported,
+    Field,
+    // stored-differs
+    PostOperation,
+    Index,
+    Position,
+};
+
+struct Finding {
+    Severity severity = Severity::Note;
+    Kind kind = Kind::LeftOut;
+    QList<int> rules; // rule numbers, ascending; empty for the network kinds
+    Reason reason = Reason::None;
+    QString message; // English: names the rules and says what to do
+    // The shared bytes of an overlap, else -1.
+    int firstByte = -1;
+    int lastByte = -1;
+};
+
+// One compiled rule with the bytes it fills.
+struct CompiledRule {
+    int rule = 0; // its number: the row in the rules window, the element child in the document
+    RuleRecord record;
+    int size = 0; // the field's Dimension
+    QString mnemonic;
+
+    int firstByte() const { return record.position; }
+    int endByte() const { return record.position + size; } // one past the last byte
+    int lastByte() const { return endByte() - 1; }
+};
+
+struct Result {
+    QString error;                // a document that cannot be read: nothing was reviewed
+    QList<Finding> findings;      // errors first, then warnings, then notes; by rule within a kind
+    QList<CompiledRule> compiled; // in image order
+    quint32 inputBytes = 0;       // EtherNet/IP array sizes as compiled
+    quint32 outputBytes = 0;
+
+    bool hasErrorOrWarning() const;
+    int count(Severity severity) const;
+};
+
+// The review of a configuration folder's documents, read as Compile_Bank reads them. Rules are
+// numbered by the element children of NMEA_Listener.
+Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Access);
+
+// The review of the rules window's current rows as saving and compiling them would give, against
+// a parameter block from compileParameterDocument or compileParameterSet. Rules are numbered by
+// row; rows below the first row without a sentence are not saved and not reviewed.
+Result reviewTable(const Nmea::RuleTable& table, const BankImage& parameters);
+Result reviewTable(const Nmea::RuleTable& table, const ParGenSet& parameters);
+
+// The review of candidate rules in document order against a parameter block.
+Result reviewRules(const QList<Nmea::RuleAttributes>& rules, const BankImage& parameters);
+
+// The names used in the command line's output and in JSON: "error", "left-out", "port-disabled".
+QString severityName(Severity severity);
+QString kindName(Kind kind);
+QString reasonName(Reason reason); // empty for Reason::None
+
+// For flagging rows: the most severe finding of each rule number and all its messages.
+struct RuleFlag {
+    Severity severity = Severity::Note;
+    QStringList messages;
+};
+QMap<int, RuleFlag> flagsByRule(const QList<Finding>& findings);
+
+} // namespace Review

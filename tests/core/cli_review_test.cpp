@@ -1,0 +1,213 @@
+#include "core/comm/ParGen.h"
+#include "core/image/BankCompiler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+QByteArray rules(const QByteArray& rows) {
+    return "<NMEA_0183><NMEA_Listener>" + rows + "</NMEA_Listener></NMEA_0183>";
+}
+
+QByteArray row(const char* channel, const char* sentence, const char* field, int position,
+               const char* mnemonic = "") {
+    return QStringLiteral(
+               "<row Enable=\"Y\" Serial_Channel=\"%1\" Sentence=\"%2\" Index=\"\" DataField=\"%3\" "
+               "PortOperation=\"None\" SwapAll=\"N\" Swap16=\"N\" Position=\"%4\" Mnemonic=\"%5\"/>")
+        .arg(QLatin1String(channel), QLatin1String(sentence), QLatin1String(field))
+        .arg(position)
+        .arg(QString::fromUtf8(mnemonic))
+        .toUtf8();
+}
+
+const char* const kHeading = "Heading, degrees True, Number [floating point]"; // 4 bytes
+const char* const kSatellites = "Number of satellites in use [decimal]";       // 1 byte
+
+class ReviewCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_root.isValid());
+        ParGenSet parameters;
+        add("Clean", parameters,
+            rules(row("RS232", "HDT", kHeading, 0, "Heading") + row("RS232", "GGA", kSatellites, 8)));
+        add("Notes", parameters, rules(row("RS232", "HDT", kHeading, 0) + row("RS232", "HDT", kHeading, 4)));
+
+        ParGenSet faulty;
+        faulty.RS485_2.Enable = false;
+        faulty.EtherNetIP_EN_GAT = true;
+        faulty.EtherNetIP_GAT = {"10", "0", "0", "1"};
+        add("Faulty", faulty,
+            rules(row("RS485 2", "HDT", kHeading, 0) + row("RS232", "HDT", kHeading, 2, "Heading") +
+                  row("RS232", "GGA", kSatellites, 4, "Sats")));
+
+        add("Broken", parameters, rules(""));
+        QFile broken(path("Broken/ParGen.xml"));
+        ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        broken.write("<Par_Gen><RS232_ENABLE>1</Par_Gen>");
+    }
+
+    void add(const char* folder, const ParGenSet& parameters, const QByteArray& rulesDocument) {
+        ASSERT_TRUE(QDir().mkpath(path(folder) + QStringLiteral("/bin")));
+        ASSERT_TRUE(ParGen::save(path(folder) + QStringLiteral("/ParGen.xml"), parameters));
+        QFile file(path(folder) + QStringLiteral("/NMEA_0183_Set_Access.xml"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(rulesDocument);
+    }
+
+    QString path(const char* relative) const { return m_root.filePath(QLatin1String(relative)); }
+
+    Outcome run(const QStringList& arguments) const {
+        QProcess process;
+        process.setWorkingDirectory(m_root.path());
+        process.start(QStringLiteral(TESSELLOR_BINARY_DIR "/tessellor-cli"), arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QTemporaryDir m_root;
+};
+
+TEST_F(ReviewCommandsTest, UsageAndExitCodes) {
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* out;
+        const char* err;
+    } cases[]{
+        {{"--help"}, 0, "review CONFIG_DIR [--json]", ""},
+        {{"--version"}, 0, "tessellor-cli 1.000 (SW73052)\n", ""},
+        {{"review", "--help"}, 0, "Usage: tessellor-cli review CONFIG_DIR [--json]", ""},
+        {{"map", "Clean", "-h"}, 0, "Usage: tessellor-cli map CONFIG_DIR [--format csv|json|st]", ""},
+
+        {{"review"}, 2, "", "review: missing CONFIG_DIR"},
+        {{"review", "Clean", "Notes"}, 2, "", "review: unexpected argument Notes"},
+        {{"review", "Clean", "--format", "st"}, 2, "", "review: unknown option --format"},
+        {{"map", "Clean", "--json"}, 2, "", "map: unknown option --json"},
+        {{"map", "Clean", "--format"}, 2, "", "map: --format needs csv, json or st"},
+        {{"map", "Clean", "--format", "xml"}, 2, "", "map: unknown format xml"},
+        {{"review", "Nowhere"}, 2, "", "no such configuration folder Nowhere"},
+        {{"map", "Nowhere"}, 2, "", "no such configuration folder Nowhere"},
+
+        {{"review", "Clean"}, 0, "", ""},
+        {{"review", "Notes"}, 0, "note duplicate 1,2: Rules 1 and 2 both read HDT", ""},
+        {{"review", "Faulty"}, 1, "", ""},
+        {{"review", "Broken"}, 1, "", "Broken/ParGen.xml: Opening and ending tag mismatch"},
+        {{"map", "Broken", "--format", "json"}, 1, "", "Broken/ParGen.xml: Opening and ending tag mismatch"},
+        {{"map", "Faulty", "--format=st"}, 1, "", "Rules 2 and 3 share byte 4 of the data array"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const Outcome result = run(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
+        EXPECT_TRUE(result.out.contains(QLatin1String(c.out))) << result.out.toStdString();
+        EXPECT_TRUE(result.err.contains(QLatin1String(c.err))) << result.err.toStdString();
+        if (c.exitCode != 0) {
+            EXPECT_TRUE(c.exitCode != 2 || result.out.isEmpty());
+            if (c.err[0])
+                EXPECT_EQ(result.err.count(u'\n'), 1);
+        }
+    }
+}
+
+TEST_F(ReviewCommandsTest, ReviewPrintsOneFindingALine) {
+    const Outcome result = run({"review", "Faulty"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(
+        result.out.toStdString(),
+        "error left-out 1: Rule 1 is shown enabled but left out of the image: its serial channel RS485 2 is "
+        "switched "
+        "off in the communication parameters. Switch the port on, or choose another channel.\n"
+        "error overlap 2,3: Rules 2 and 3 both write byte 4 of the data array. Move one of them.\n"
+        "warning gateway-outside-subnet: The gateway 10.0.0.1 is outside the subnet of the address "
+        "192.168.0.5 "
+        "with mask 255.255.255.0, so the device cannot reach it. Correct the gateway, or switch it off "
+        "in the "
+        "communication parameters.\n");
+    EXPECT_TRUE(result.err.isEmpty());
+    EXPECT_EQ(run({"review", "Clean"}).out, QString()); // nothing to report
+}
+
+TEST_F(ReviewCommandsTest, ReviewAsJson) {
+    Outcome result = run({"review", "--json", "Faulty"});
+    EXPECT_EQ(result.exitCode, 1);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(result.out.toUtf8(), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << result.out.toStdString();
+    const QJsonArray findings = document["findings"].toArray();
+    ASSERT_EQ(findings.size(), 3);
+    const QJsonObject leftOut = findings[0].toObject();
+    EXPECT_EQ(leftOut.keys(), (QStringList{"kind", "message", "reason", "rules", "severity"}));
+    EXPECT_EQ(leftOut["severity"], "error");
+    EXPECT_EQ(leftOut["kind"], "left-out");
+    EXPECT_EQ(leftOut["reason"], "port-disabled");
+    EXPECT_EQ(leftOut["rules"].toArray(), QJsonArray{1});
+    EXPECT_TRUE(findings[1].toObject()["reason"].isNull());
+    EXPECT_EQ(findings[1].toObject()["rules"].toArray(), (QJsonArray{2, 3}));
+    const QJsonObject gateway = findings[2].toObject();
+    EXPECT_EQ(gateway["kind"], "gateway-outside-subnet");
+    EXPECT_EQ(gateway["severity"], "warning");
+    EXPECT_EQ(gateway["rules"].toArray(), QJsonArray{});
+    EXPECT_TRUE(gateway["message"].toString().startsWith("The gateway 10.0.0.1"));
+
+    result = run({"review", "Clean", "--json"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(QJsonDocument::fromJson(result.out.toUtf8()),
+              QJsonDocument(QJsonObject{{"findings", QJsonArray{}}}));
+}
+
+TEST_F(ReviewCommandsTest, MapInEachFormat) {
+    Outcome result = run({"map", "Faulty"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out.toStdString(),
+              "rule,mnemonic,channel,sentence,field,index,post_operation,swaps,first_byte,size,last_byte\n"
+              "2,Heading,RS232,HDT,\"Heading, degrees True, Number [floating point]\",0,None,none,2,4,5\n"
+              "3,Sats,RS232,GGA,Number of satellites in use [decimal],0,None,none,4,1,4\n");
+
+    result = run({"map", "Faulty", "--format", "json"});
+    EXPECT_EQ(result.exitCode, 0);
+    const QJsonArray rules = QJsonDocument::fromJson(result.out.toUtf8())["rules"].toArray();
+    ASSERT_EQ(rules.size(), 2);
+    EXPECT_EQ(rules[0].toObject()["rule"].toInt(), 2);
+    EXPECT_EQ(rules[1].toObject()["lastByte"].toInt(), 4);
+
+    result = run({"map", "Clean", "--format", "st"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains("{attribute 'pack_mode' := '1'}\nTYPE T_Clean :\nSTRUCT\n"
+                                    "    Heading : UDINT; (* bytes 0 to 3, rule 1: HDT"))
+        << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains("    Gap_4 : ARRAY [0..3] OF BYTE; (* bytes 4 to 7, no rule *)\n"
+                                    "    Rule_2 : USINT; (* byte 8, rule 2: GGA"));
+}
+
+TEST_F(ReviewCommandsTest, DumpShowsEachRulesBytesAndTheChecksumAsTheUpdaterLogs) {
+    BankImage image;
+    ASSERT_TRUE(Compile_Bank(path("Clean/ParGen.xml"), path("Clean/NMEA_0183_Set_Access.xml"), image));
+    const quint32 checksum = image.u32(BankLayout::Checksum);
+    ASSERT_EQ(run({"compile", "Clean"}).exitCode, 0);
+    const Outcome result = run({"dump", "Clean/bin/bank.bin"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(
+        result.out.contains(QStringLiteral("0x7FC checksum: %1 (0x%2)\n")
+                                .arg(checksum)
+                                .arg(QString::number(checksum, 16).toUpper().rightJustified(8, u'0'))))
+        << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains("Index 0, Position 0, size 4, last byte 3\n"));
+    EXPECT_TRUE(result.out.contains("Index 0, Position 8, size 1, last byte 8\n"));
+}
+
+} // namespace
