@@ -2,7 +2,6 @@
 
 #include "core/comm/ParGen.h"
 #include "core/comm/SerialIndex.h"
-#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "gui/comm/CategoryPanelGroup.h"
 #include "gui/shell/MessageBox.h"
@@ -17,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShowEvent>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -26,7 +24,6 @@ namespace {
 
 constexpr int kClientWidth = 460;
 constexpr int kClientHeight = 700;
-constexpr int kTitleHeight = 69;
 constexpr int kButtonBandHeight = 40;
 
 constexpr int kLabelLeft = 14;
@@ -120,17 +117,9 @@ int panelHeight(const QWidget* lowest) {
 } // namespace
 
 TFParGen::TFParGen(ProgramState& state, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state) {
+    : DialogBase(parent, QSize(kClientWidth, kClientHeight)), m_state(state) {
     setObjectName(QStringLiteral("TFParGen"));
-    WindowLook::apply(this);
-    WindowLook::setFixedClientSize(this, kClientWidth, kClientHeight);
-
-    P_Title = new WindowLook::TitlePanel(this, kTitleHeight);
-    P_Title->setObjectName(QStringLiteral("P_Title"));
-    P_Title->setGeometry(0, 0, kClientWidth, kTitleHeight);
-    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+    P_Title = addTitlePanel();
 
     P_Button = new QWidget(this);
     P_Button->setObjectName(QStringLiteral("P_Button"));
@@ -149,7 +138,8 @@ TFParGen::TFParGen(ProgramState& state, QWidget* parent)
     CPG = new CategoryPanelGroup(this);
     CPG->setObjectName(QStringLiteral("CPG"));
     CPG->setFocusPolicy(Qt::NoFocus);
-    CPG->setGeometry(0, kTitleHeight, kClientWidth, kClientHeight - kTitleHeight - kButtonBandHeight);
+    CPG->setGeometry(0, WindowLook::TitleHeight, kClientWidth,
+                     kClientHeight - WindowLook::TitleHeight - kButtonBandHeight);
 
     CP_Ethernet_Connection = CPG->addPanel(QStringLiteral("CP_Ethernet_Connection"));
     buildEthernetConnection(CP_Ethernet_Connection->body());
@@ -406,12 +396,7 @@ void TFParGen::Btn_OKClick() {
     accept();
 }
 
-void TFParGen::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // Restoring a minimised window is no new opening.
-    if (event->spontaneous())
-        return;
-    WindowLook::centreOnScreen(this);
+void TFParGen::opened() {
     ParGenSet set;
     QString error;
     if (ParGen::load(m_state.File_ParGen, set, &error) == ParGen::LoadResult::Failed) {

@@ -2,7 +2,7 @@
 
 #include "gui/shell/LanguageAware.h"
 
-#include <QDialog>
+#include "gui/shell/WindowBase.h"
 
 #include <array>
 #include <vector>
@@ -34,7 +34,7 @@ struct SerialPortControls {
 // "Set Communication": edits the communication parameters of the open configuration. The fields
 // are the only copy of the set while the window is open: each opening reloads ParGen.xml and OK
 // rewrites it from the fields.
-class TFParGen : public QDialog, public LanguageAware {
+class TFParGen : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
     explicit TFParGen(ProgramState& state, QWidget* parent = nullptr);
@@ -81,7 +81,7 @@ public:
     std::array<SerialPortControls, 3> Serial;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void opened() override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -3,7 +3,6 @@
 #include "core/nmea/NmeaCatalog.h"
 #include "core/nmea/RulePositions.h"
 #include "core/nmea/RulesCheck.h"
-#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
@@ -38,7 +37,6 @@ constexpr int Columns = 11;
 constexpr int Rows = Nmea::RuleRows + 1;
 constexpr int ClientWidth = 1200;
 constexpr int ClientHeight = 337;
-constexpr int TitleHeight = 69;
 constexpr int ButtonPanelHeight = 40;
 
 struct ColumnLook {
@@ -69,18 +67,14 @@ constexpr int SlotRowsNotSaved = 1047;
 } // namespace
 
 TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* parent)
-    : QDialog(parent), m_state(state) {
+    : DialogBase(parent, QSize(ClientWidth, ClientHeight), Sizing::Fixed, Qt::Dialog), m_state(state) {
     setObjectName(QStringLiteral("FNMEA_0183_Set_Access2"));
-    WindowLook::apply(this);
-    WindowLook::setFixedClientSize(this, ClientWidth, ClientHeight);
-
-    P_Title = new WindowLook::TitlePanel(this, TitleHeight);
-    P_Title->setGeometry(0, 0, ClientWidth, TitleHeight);
-    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+    P_Title = addTitlePanel();
 
     ASG = new QTableWidget(this);
     ASG->setObjectName(QStringLiteral("ASG"));
-    ASG->setGeometry(0, TitleHeight, ClientWidth, ClientHeight - TitleHeight - ButtonPanelHeight);
+    ASG->setGeometry(0, WindowLook::TitleHeight, ClientWidth,
+                     ClientHeight - WindowLook::TitleHeight - ButtonPanelHeight);
     m_delegate = new TableCellDelegate(ASG);
     ASG->setItemDelegate(m_delegate);
     m_delegate->setPickLists([this](int col, int row) { return ASGGetEditorType(col, row); });
@@ -266,13 +260,7 @@ int TFNMEA_0183_Set_Access2::currentRule() const {
     return ASG->currentRow() + 1;
 }
 
-void TFNMEA_0183_Set_Access2::showEvent(QShowEvent* event) {
-    // The window system shows the window again when it is restored from minimised; that is no new
-    // opening, and reloading would throw away the rows being edited.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
+void TFNMEA_0183_Set_Access2::opened() {
     // Every showing starts from the reset table and the document on disk. A loaded table already
     // holds reset rows below its rules, so the table is filled once.
     Enable_Serial = 7;
@@ -281,8 +269,6 @@ void TFNMEA_0183_Set_Access2::showEvent(QShowEvent* event) {
     showRules(loaded.error.isEmpty() ? loaded.table : Nmea::RuleTable{});
     ASG->setCurrentCell(0, 0);
     ASG->scrollToTop();
-    WindowLook::centreOnScreen(this);
-    QDialog::showEvent(event);
     if (!loaded.error.isEmpty())
         MessageBox::error(this, loaded.error);
 }

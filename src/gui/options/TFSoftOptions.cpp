@@ -3,11 +3,10 @@
 #include "core/language/Language.h"
 #include "core/options/LanguageList.h"
 #include "core/options/VersionCheck.h"
-#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
+#include "gui/shell/MainWindowServices.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
-#include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/shell/WindowLook.h"
 #include "platform/HttpGet.h"
 #include "platform/UrlOpener.h"
@@ -19,11 +18,13 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTabWidget>
 
 namespace {
 
+constexpr int kClientWidth = 509;
+constexpr int kClientHeight = 373;
+constexpr int kButtonBandHeight = 40;
 constexpr int kFlagSize = 48;
 
 struct EntryPlace {
@@ -71,20 +72,14 @@ QPixmap flagPixmap(const QImage& bitmap) {
 
 } // namespace
 
-TFSoftOptions::TFSoftOptions(ProgramState& state, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state) {
-    WindowLook::apply(this);
-    WindowLook::setFixedClientSize(this, 509, 373);
-
-    P_Title = new WindowLook::TitlePanel(this);
-    P_Title->setGeometry(0, 0, 509, 69);
-    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+TFSoftOptions::TFSoftOptions(ProgramState& state, MainWindowServices& main, QWidget* parent)
+    : DialogBase(parent, QSize(kClientWidth, kClientHeight)), m_state(state), m_main(main) {
+    P_Title = addTitlePanel();
 
     PC_Options = new QTabWidget(this);
     PC_Options->setObjectName(QStringLiteral("PC_Options"));
-    PC_Options->setGeometry(0, 69, 509, 373 - 69 - 40);
+    PC_Options->setGeometry(0, WindowLook::TitleHeight, kClientWidth,
+                            kClientHeight - WindowLook::TitleHeight - kButtonBandHeight);
 
     TS_Language = page(PC_Options, "TS_Language");
     L_Sel_Lang = WindowLook::label(TS_Language, 12, 11);
@@ -136,7 +131,7 @@ TFSoftOptions::TFSoftOptions(ProgramState& state, QWidget* parent)
         connect(box, &QCheckBox::toggled, this, &TFSoftOptions::CB_En_ConClick);
 
     P_Button = new QWidget(this);
-    P_Button->setGeometry(0, 373 - 40, 509, 40);
+    P_Button->setGeometry(0, kClientHeight - kButtonBandHeight, kClientWidth, kButtonBandHeight);
     Btn_OK = WindowLook::button(P_Button, QRect(16, 6, 110, 28));
     Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
     Btn_OK->setIcon(Pictures::picture(Pictures::Kind::Ok, 16));
@@ -172,12 +167,7 @@ void TFSoftOptions::Set_Lang() {
         box->adjustSize();
 }
 
-void TFSoftOptions::showEvent(QShowEvent* event) {
-    // Restoring a minimised window is no new opening.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
+void TFSoftOptions::opened() {
     Language_In_Use = m_state.Language_Name;
     Create_Lang_List();
     Update_CheckBox();
@@ -188,8 +178,6 @@ void TFSoftOptions::showEvent(QShowEvent* event) {
     CB_Soft_Set_Jump_Table->setChecked(m_state.Enable_Jump_Field_Tables);
     CB_DoubleClick_Auto_Size->setChecked(m_state.Enable_Double_Click_Auto_Size);
     Update_CheckBox();
-    WindowLook::centreOnScreen(this);
-    QDialog::showEvent(event);
 }
 
 void TFSoftOptions::Create_Lang_List() {
@@ -256,14 +244,8 @@ void TFSoftOptions::LangClick(int entry) {
 
     Language_In_Use = chosen;
     // The new texts go on screen now; Language_Name, and the settings file, change only on OK.
-    const QString kept = m_state.Language_Name;
-    m_state.Language_Name = chosen;
-    Load_Language(m_state);
-    m_state.Language_Name = kept;
-    if (auto* main = qobject_cast<TFTesselloreFirmWare*>(parentWidget()))
-        main->Change_Language();
-    else
-        Set_Lang();
+    Load_Language(m_state, chosen);
+    m_main.Change_Language();
     WindowLook::setLabelText(L_Sel_Lang, m_state.msg(304) + Language_In_Use);
     showPageLabel(Show_Page);
 }

@@ -1,26 +1,18 @@
 #include "gui/shell/TFNew_Project.h"
 
 #include "core/shell/Configurations.h"
-#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
 
 #include <QLabel>
-#include <QShowEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
 TFNew_Project::TFNew_Project(ProgramState& state, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state) {
-    WindowLook::apply(this);
-    WindowLook::setFixedClientSize(this, 331, 162);
-    P_Title = new WindowLook::TitlePanel(this);
-    P_Title->setGeometry(0, 0, 331, 69);
-    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+    : DialogBase(parent, QSize(331, 162)), m_state(state) {
+    P_Title = addTitlePanel();
     Label1 = WindowLook::label(this, 16, 70);
     E_New_Proj = new QLineEdit(this);
     E_New_Proj->setObjectName(QStringLiteral("E_New_Proj"));
@@ -51,16 +43,9 @@ void TFNew_Project::Set_Lang() {
     Btn_Cancel->setToolTip(m_state.msg(110));
 }
 
-void TFNew_Project::showEvent(QShowEvent* event) {
-    // Restoring a minimised window is no new opening.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
+void TFNew_Project::opened() {
     E_New_Proj->clear();
     E_New_Proj->setFocus();
-    WindowLook::centreOnScreen(this);
-    QDialog::showEvent(event);
 }
 
 void TFNew_Project::Btn_OKClick() {

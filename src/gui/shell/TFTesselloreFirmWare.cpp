@@ -63,9 +63,7 @@ QPushButton* stepButton(QWidget* parent, int left, int top, Pictures::Kind kind,
 } // namespace
 
 TFTesselloreFirmWare::TFTesselloreFirmWare(ProgramState& state, const QString& programFolder)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state) {
+    : WindowBase(nullptr, QSize(694, 396), Sizing::Fixed, FixedMainWindowFlags), m_state(state) {
     // Built-in texts first: everything created below reads the catalog.
     m_state.Msg_Catalog.Build_Default_Texts();
     buildLayout();
@@ -98,9 +96,6 @@ TFTesselloreFirmWare::TFTesselloreFirmWare(ProgramState& state, const QString& p
 TFTesselloreFirmWare::~TFTesselloreFirmWare() = default;
 
 void TFTesselloreFirmWare::buildLayout() {
-    WindowLook::apply(this);
-    WindowLook::setFixedClientSize(this, 694, 396);
-
     L_SW_Code = greyLabel(this, 16, 8, false);
     L_SW_Code->setObjectName(QStringLiteral("L_SW_Code"));
     L_SW_Code->setFont(WindowLook::font(32));
@@ -171,10 +166,10 @@ void TFTesselloreFirmWare::buildLayout() {
 void TFTesselloreFirmWare::createWindows() {
     m_newProject = new TFNew_Project(m_state, this);
     m_openConf = new TFOpenConf(m_state, this);
-    m_softOptions = new TFSoftOptions(m_state, this);
+    m_softOptions = new TFSoftOptions(m_state, *this, this);
     m_about = new TFAbout(this);
     m_parGen = new TFParGen(m_state, this);
-    m_boot = new TFBoot(m_state, this);
+    m_boot = new TFBoot(m_state, *this, this);
     m_nmeaAccess = new TFNMEA_0183_Set_Access2(m_state, this);
 }
 
@@ -327,12 +322,6 @@ void TFTesselloreFirmWare::Save_Setting() {
 void TFTesselloreFirmWare::closeEvent(QCloseEvent* event) {
     Save_Setting();
     event->accept();
-}
-
-void TFTesselloreFirmWare::showEvent(QShowEvent* event) {
-    if (!event->spontaneous())
-        WindowLook::centreOnScreen(this);
-    QWidget::showEvent(event);
 }
 
 bool TFTesselloreFirmWare::eventFilter(QObject* watched, QEvent* event) {

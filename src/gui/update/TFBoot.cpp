@@ -5,9 +5,9 @@
 #include "core/shell/ProgramState.h"
 #include "core/update/UpdateAddress.h"
 #include "core/update/UpdaterParameters.h"
+#include "gui/shell/MainWindowServices.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
-#include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/shell/WindowLook.h"
 #include "platform/IcmpEcho.h"
 
@@ -24,10 +24,11 @@
 namespace {
 
 constexpr int ClientWidth = 449;
-constexpr int TitleHeight = 69;
 constexpr int AddressHeight = 49;
 constexpr int OptionsHeight = 72;
 constexpr int ButtonsHeight = 40;
+// The panels stack from the top; the window is as high as the four together.
+constexpr int ClientHeight = WindowLook::TitleHeight + AddressHeight + OptionsHeight + ButtonsHeight;
 
 const QByteArray PingData = QByteArrayLiteral("abcdefghijklmnopqrstuvwa");
 constexpr int PingTimeoutMs = 400;
@@ -50,14 +51,9 @@ QPushButton* pictureButton(QWidget* parent, const QRect& geometry, Pictures::Kin
 
 } // namespace
 
-TFBoot::TFBoot(ProgramState& state, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state) {
-    WindowLook::apply(this);
-
-    P_Title = new WindowLook::TitlePanel(this, TitleHeight);
-    P_Title->setObjectName(QStringLiteral("P_Title"));
+TFBoot::TFBoot(ProgramState& state, MainWindowServices& main, QWidget* parent)
+    : DialogBase(parent, QSize(ClientWidth, ClientHeight)), m_state(state), m_main(main) {
+    P_Title = addTitlePanel();
     L_SW_Code = P_Title->L_SW_Code;
     L_SW_Desc = P_Title->L_SW_Desc;
 
@@ -131,9 +127,8 @@ void TFBoot::FormShow() {
     Set_Lang();
     WindowLook::setLabelText(L_SW_Code, Product::SW_Code);
 
-    // The panels stack from the top; the window is as high as the four together.
     int top = 0;
-    const std::pair<QWidget*, int> panels[] = {{P_Title, TitleHeight},
+    const std::pair<QWidget*, int> panels[] = {{P_Title, WindowLook::TitleHeight},
                                                {P_IP_Address, AddressHeight},
                                                {P_Update_Options, OptionsHeight},
                                                {P_Buttons, ButtonsHeight}};
@@ -142,7 +137,6 @@ void TFBoot::FormShow() {
         widget->show();
         top += height;
     }
-    WindowLook::setFixedClientSize(this, ClientWidth, top);
 
     std::array<QString, 4> octets;
     if (!m_state.Last_IP_Address.isEmpty() && Split_IP_Address(m_state.Last_IP_Address, octets)) {
@@ -159,15 +153,8 @@ void TFBoot::FormShow() {
     }
 }
 
-void TFBoot::showEvent(QShowEvent* event) {
-    // Restoring a minimised window is no new opening.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
+void TFBoot::opened() {
     FormShow();
-    WindowLook::centreOnScreen(this);
-    QDialog::showEvent(event);
 }
 
 QString TFBoot::typedAddress() const {
@@ -306,6 +293,5 @@ void TFBoot::Btn_UpdateClick() {
                 QDir::toNativeSeparators(joinPath(m_state.Dir_Program, updaterParameterName())), error));
         return;
     }
-    if (auto* main = qobject_cast<TFTesselloreFirmWare*>(parentWidget()))
-        main->Start_Program(joinPath(m_state.Dir_Program, updaterProgramName()), QString(), false);
+    m_main.Start_Program(joinPath(m_state.Dir_Program, updaterProgramName()), QString(), false);
 }

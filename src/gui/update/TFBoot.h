@@ -2,7 +2,7 @@
 
 #include "gui/shell/LanguageAware.h"
 
-#include <QDialog>
+#include "gui/shell/WindowBase.h"
 #include <QList>
 
 class QCheckBox;
@@ -10,6 +10,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class MainWindowServices;
 struct ProgramState;
 namespace WindowLook {
 class TitlePanel;
@@ -17,10 +18,10 @@ class TitlePanel;
 
 // The device update window: the device's address, what to update, and Execute, which checks that
 // the device answers before it hands the job to the updater.
-class TFBoot : public QDialog, public LanguageAware {
+class TFBoot : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
-    explicit TFBoot(ProgramState& state, QWidget* parent = nullptr);
+    TFBoot(ProgramState& state, MainWindowServices& main, QWidget* parent = nullptr);
     void Set_Lang() override;
 
     // Prepares the window at every showing.
@@ -58,7 +59,7 @@ public slots:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void opened() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -68,6 +69,7 @@ private:
     bool KeyPress(QLineEdit* sender, const QString& key);
 
     ProgramState& m_state;
+    MainWindowServices& m_main;
     QList<QLineEdit*> m_octetFields;
     QLineEdit* m_selectOnRelease = nullptr; // the field that a click has just focused
     bool m_checking = false;
