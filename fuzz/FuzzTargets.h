@@ -72,7 +72,6 @@ inline const MessageCatalog& defaultCatalog() {
 inline void languageFile(const QByteArray& bytes) {
     MessageCatalog catalog = defaultCatalog();
     require(catalog.Load_Lng_File(writeScratch(QStringLiteral("Fuzz.lng"), bytes)), "a written file loads");
-    require(catalog.Msg_Catalog_Size == MessageCatalog::SlotCount, "a language file keeps the catalog size");
     // The texts must stay readable at every slot and one past either end.
     for (int slot = -1; slot <= MessageCatalog::SlotCount; ++slot)
         (void)catalog.text(slot).size();

@@ -1,5 +1,6 @@
 #include "core/shell/Configurations.h"
 
+#include "core/shell/ConfigurationFiles.h"
 #include "core/shell/Paths.h"
 #include "core/shell/TextRules.h"
 
@@ -35,7 +36,7 @@ CreateResult create(const QString& projectsDir, const QString& name) {
         return CreateResult::AlreadyExists;
     if (!QDir(projectsDir).mkdir(name))
         return CreateResult::NotValid;
-    QDir().mkpath(joinPath(folder, QStringLiteral("bin")));
+    QDir().mkpath(ConfigurationFiles(folder).binFolder());
     return CreateResult::Created;
 }
 

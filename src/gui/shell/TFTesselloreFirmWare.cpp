@@ -64,8 +64,6 @@ QPushButton* stepButton(QWidget* parent, int left, int top, Pictures::Kind kind,
 
 TFTesselloreFirmWare::TFTesselloreFirmWare(ProgramState& state, const QString& programFolder)
     : WindowBase(nullptr, QSize(694, 396), Sizing::Fixed, FixedMainWindowFlags), m_state(state) {
-    // Built-in texts first: everything created below reads the catalog.
-    m_state.Msg_Catalog.Build_Default_Texts();
     buildLayout();
 
     m_state.setProgramFolder(programFolder);
