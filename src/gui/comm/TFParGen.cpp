@@ -4,6 +4,7 @@
 #include "core/comm/SerialIndex.h"
 #include "core/shell/ProgramState.h"
 #include "gui/comm/CategoryPanelGroup.h"
+#include "gui/shell/AddressOctets.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
@@ -11,7 +12,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,8 +36,8 @@ constexpr int kCheckWidth = 415;
 constexpr int kGatewayCheckWidth = 175;
 constexpr int kHostNameTyping = 31;
 constexpr int kCheckHeight = 17;
-constexpr int kOctetLefts[4] = {191, 252, 313, 374};
-constexpr int kDotLefts[3] = {247, 308, 369};
+constexpr std::array<int, 4> kOctetLefts{191, 252, 313, 374};
+constexpr std::array<int, 3> kDotLefts{247, 308, 369};
 // Space left below a panel's lowest field.
 constexpr int kPanelBottomMargin = 12;
 
@@ -86,27 +86,14 @@ QComboBox* list(QWidget* body, const QString& name, int row, const char* const (
 }
 
 // Four octet fields named prefix1..prefix4 with a "." between them.
-std::array<QLineEdit*, 4> octets(QWidget* body, const QString& prefix, int row, int top) {
-    std::array<QLineEdit*, 4> result;
-    for (int i = 0; i < 4; ++i)
-        result[i] = edit(body, prefix + QString::number(i + 1), kOctetLefts[i], top, kOctetWidth);
-    for (int left : kDotLefts)
-        WindowLook::label(body, left, labelTop(row), QStringLiteral("."));
-    return result;
+AddressOctets* octets(QWidget* body, const QString& prefix, int row, int top) {
+    return new AddressOctets(body, prefix, {kOctetLefts, top, kOctetWidth, kDotLefts, labelTop(row)});
 }
 
-void setOctets(const std::array<QLineEdit*, 4>& fields, const std::array<QString, 4>& texts) {
-    for (int i = 0; i < 4; ++i)
-        fields[i]->setText(texts[i]);
-}
-
-std::array<QString, 4> octetTexts(const std::array<QLineEdit*, 4>& fields) {
-    return {fields[0]->text(), fields[1]->text(), fields[2]->text(), fields[3]->text()};
-}
-
-void setTips(const std::array<QLineEdit*, 4>& fields, const ProgramState& state, int firstSlot) {
-    for (int i = 0; i < 4; ++i)
-        fields[i]->setToolTip(state.msg(firstSlot + i));
+// The tooltips of four octet fields, one slot each from firstSlot on.
+std::array<QString, 4> octetTips(const ProgramState& state, int firstSlot) {
+    return {state.msg(firstSlot), state.msg(firstSlot + 1), state.msg(firstSlot + 2),
+            state.msg(firstSlot + 3)};
 }
 
 // The bottom edge of a panel's lowest field plus the header and the margin below it.
@@ -150,6 +137,15 @@ TFParGen::TFParGen(ProgramState& state, QWidget* parent)
         buildSerialPort(port, CP_Serial[port]->body());
     }
 
+    // The dot key walks on from one address to the next: DNS primary then secondary; address,
+    // mask, gateway. A field it reaches is scrolled into view.
+    m_priDns->chainTo(m_secDns);
+    m_ip->chainTo(m_sm);
+    m_sm->chainTo(m_gat);
+    for (AddressOctets* address : {m_priDns, m_secDns, m_ip, m_sm, m_gat})
+        connect(address, &AddressOctets::movedTo, CPG,
+                [this](QLineEdit* field) { CPG->ensureWidgetVisible(field); });
+
     // The enabling of the address fields follows the DHCP flag at once.
     for (QCheckBox* box : {CB_EthConn_En_DHCP_Cable, CB_EthConn_En_DHCP_WiFi, Serial[0].CB_Enable,
                            Serial[1].CB_Enable, Serial[2].CB_Enable})
@@ -159,8 +155,8 @@ TFParGen::TFParGen(ProgramState& state, QWidget* parent)
     Move_GroupBoxs();
     Set_Lang();
 
-    // The wheel scrolls the panel group wherever the pointer is over it, and the dot key walks
-    // the octet fields: both are seen before the control under the pointer or with the focus.
+    // The wheel scrolls the panel group wherever the pointer is over it: it is seen before the
+    // control under the pointer or with the focus.
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
 }
@@ -174,9 +170,11 @@ void TFParGen::buildEthernetConnection(QWidget* body) {
     CB_EthConn_En_DHCP_WiFi = check(body, QStringLiteral("CB_EthConn_En_DHCP_WiFi"), 3, kCheckWidth);
     CB_EthConn_Enable_DNS = check(body, QStringLiteral("CB_EthConn_Enable_DNS"), 4, kCheckWidth);
     L_EthConn_Primary_DNS = namedLabel(body, QStringLiteral("L_EthConn_Primary_DNS"), 5);
-    E_EthConn_Pri_DNS_IP = octets(body, QStringLiteral("E_EthConn_Pri_DNS_IP"), 5, fieldTop(5));
+    m_priDns = octets(body, QStringLiteral("E_EthConn_Pri_DNS_IP"), 5, fieldTop(5));
+    E_EthConn_Pri_DNS_IP = m_priDns->fields();
     L_EthConn_Secondary_DNS = namedLabel(body, QStringLiteral("L_EthConn_Secondary_DNS"), 6);
-    E_EthConn_Sec_DNS_IP = octets(body, QStringLiteral("E_EthConn_Sec_DNS_IP"), 6, fieldTop(6));
+    m_secDns = octets(body, QStringLiteral("E_EthConn_Sec_DNS_IP"), 6, fieldTop(6));
+    E_EthConn_Sec_DNS_IP = m_secDns->fields();
     // The values the fields hold until the first load succeeds.
     for (QLineEdit* field : E_EthConn_Pri_DNS_IP)
         field->setText(QStringLiteral("8"));
@@ -186,11 +184,14 @@ void TFParGen::buildEthernetConnection(QWidget* body) {
 
 void TFParGen::buildEtherNetIP(QWidget* body) {
     L_EtherNetIP_IP = namedLabel(body, QStringLiteral("L_EtherNetIP_IP"), 1);
-    E_EtherNetIP_IP = octets(body, QStringLiteral("E_EtherNetIP_IP"), 1, fieldTop(1));
+    m_ip = octets(body, QStringLiteral("E_EtherNetIP_IP"), 1, fieldTop(1));
+    E_EtherNetIP_IP = m_ip->fields();
     L_EtherNetIP_SM = namedLabel(body, QStringLiteral("L_EtherNetIP_SM"), 2);
-    E_EtherNetIP_SM = octets(body, QStringLiteral("E_EtherNetIP_SM"), 2, fieldTop(2));
+    m_sm = octets(body, QStringLiteral("E_EtherNetIP_SM"), 2, fieldTop(2));
+    E_EtherNetIP_SM = m_sm->fields();
     CB_EtherNetIP_GAT = check(body, QStringLiteral("CB_EtherNetIP_GAT"), 3, kGatewayCheckWidth);
-    E_EtherNetIP_GAT = octets(body, QStringLiteral("E_EtherNetIP_GAT"), 3, fieldTop(3) + 1);
+    m_gat = octets(body, QStringLiteral("E_EtherNetIP_GAT"), 3, fieldTop(3) + 1);
+    E_EtherNetIP_GAT = m_gat->fields();
     L_EtherNetIP_TunnelPort = namedLabel(body, QStringLiteral("L_EtherNetIP_TunnelPort"), 4);
     E_EtherNetIP_TunnelPort =
         edit(body, QStringLiteral("E_EtherNetIP_TunnelPort"), kFieldLeft, fieldTop(4), kWideWidth);
@@ -206,9 +207,8 @@ void TFParGen::buildEtherNetIP(QWidget* body) {
 
     const std::array<QString, 4> creation{QStringLiteral("192"), QStringLiteral("168"), QStringLiteral("0"),
                                           QStringLiteral("5")};
-    setOctets(E_EtherNetIP_IP, creation);
-    setOctets(E_EtherNetIP_SM, creation);
-    setOctets(E_EtherNetIP_GAT, creation);
+    for (AddressOctets* address : {m_ip, m_sm, m_gat})
+        address->setOctets(creation);
     E_EtherNetIP_NByte_In->setText(QStringLiteral("496"));
     E_EtherNetIP_NByte_Out->setText(QStringLiteral("496"));
 }
@@ -269,17 +269,17 @@ void TFParGen::Set_Lang() {
     CB_EthConn_Enable_DNS->setText(s.msg(1128));
     CB_EthConn_Enable_DNS->setToolTip(s.msg(1129));
     WindowLook::setLabelText(L_EthConn_Primary_DNS, s.msg(1130));
-    setTips(E_EthConn_Pri_DNS_IP, s, 1131);
+    m_priDns->setToolTips(octetTips(s, 1131));
     WindowLook::setLabelText(L_EthConn_Secondary_DNS, s.msg(1135));
-    setTips(E_EthConn_Sec_DNS_IP, s, 1136);
+    m_secDns->setToolTips(octetTips(s, 1136));
 
     WindowLook::setLabelText(L_EtherNetIP_IP, s.msg(1159));
-    setTips(E_EtherNetIP_IP, s, 1160);
+    m_ip->setToolTips(octetTips(s, 1160));
     WindowLook::setLabelText(L_EtherNetIP_SM, s.msg(1164));
-    setTips(E_EtherNetIP_SM, s, 1165);
+    m_sm->setToolTips(octetTips(s, 1165));
     CB_EtherNetIP_GAT->setText(s.msg(1169));
     CB_EtherNetIP_GAT->setToolTip(s.msg(1170));
-    setTips(E_EtherNetIP_GAT, s, 1171);
+    m_gat->setToolTips(octetTips(s, 1171));
     WindowLook::setLabelText(L_EtherNetIP_TunnelPort, s.msg(1175));
     E_EtherNetIP_TunnelPort->setToolTip(s.msg(1176));
     WindowLook::setLabelText(L_EtherNetIP_NByte_In, s.msg(1177));
@@ -320,10 +320,8 @@ void TFParGen::RePosition_Object_EtherNetIP() {
     CP_EtherNetIP->setExpandedHeight(panelHeight(E_EtherNetIP_NByte_Out));
     // The DHCP server gives address, mask and gateway; the fields keep their texts meanwhile.
     const bool manual = !CB_EthConn_En_DHCP_Cable->isChecked();
-    for (const auto* fields : {&E_EtherNetIP_IP, &E_EtherNetIP_SM, &E_EtherNetIP_GAT}) {
-        for (QLineEdit* field : *fields)
-            field->setEnabled(manual);
-    }
+    for (AddressOctets* address : {m_ip, m_sm, m_gat})
+        address->setEnabled(manual);
 }
 
 void TFParGen::RePosition_Object_Serial(int port) {
@@ -336,8 +334,8 @@ ParGenSet TFParGen::fieldsToSet() const {
     set.Eth_Conn_DHCP_Cable = CB_EthConn_En_DHCP_Cable->isChecked();
     set.Eth_Conn_DHCP_WiFi = CB_EthConn_En_DHCP_WiFi->isChecked();
     set.Eth_Conn_Enable_DNS = CB_EthConn_Enable_DNS->isChecked();
-    set.Eth_Conn_Primary_DNS = octetTexts(E_EthConn_Pri_DNS_IP);
-    set.Eth_Conn_Secondary_DNS = octetTexts(E_EthConn_Sec_DNS_IP);
+    set.Eth_Conn_Primary_DNS = m_priDns->octets();
+    set.Eth_Conn_Secondary_DNS = m_secDns->octets();
     for (SerialPortSet* port : {&set.RS232, &set.RS485_1, &set.RS485_2}) {
         const SerialPortControls& c = Serial[port - &set.RS232];
         port->Enable = c.CB_Enable->isChecked();
@@ -345,9 +343,9 @@ ParGenSet TFParGen::fieldsToSet() const {
         port->ParityIndex = c.CB_Parity->currentIndex();
         port->StopBitsIndex = c.CB_Stop_Bits->currentIndex();
     }
-    set.EtherNetIP_IP = octetTexts(E_EtherNetIP_IP);
-    set.EtherNetIP_SM = octetTexts(E_EtherNetIP_SM);
-    set.EtherNetIP_GAT = octetTexts(E_EtherNetIP_GAT);
+    set.EtherNetIP_IP = m_ip->octets();
+    set.EtherNetIP_SM = m_sm->octets();
+    set.EtherNetIP_GAT = m_gat->octets();
     set.EtherNetIP_EN_GAT = CB_EtherNetIP_GAT->isChecked();
     set.EtherNetIP_NB_Input = E_EtherNetIP_NByte_In->text();
     set.EtherNetIP_NB_Output = E_EtherNetIP_NByte_Out->text();
@@ -361,8 +359,8 @@ void TFParGen::setToFields(const ParGenSet& set) {
     CB_EthConn_En_DHCP_Cable->setChecked(set.Eth_Conn_DHCP_Cable);
     CB_EthConn_En_DHCP_WiFi->setChecked(false);
     CB_EthConn_Enable_DNS->setChecked(set.Eth_Conn_Enable_DNS);
-    setOctets(E_EthConn_Pri_DNS_IP, set.Eth_Conn_Primary_DNS);
-    setOctets(E_EthConn_Sec_DNS_IP, set.Eth_Conn_Secondary_DNS);
+    m_priDns->setOctets(set.Eth_Conn_Primary_DNS);
+    m_secDns->setOctets(set.Eth_Conn_Secondary_DNS);
     const SerialPortSet* ports[3] = {&set.RS232, &set.RS485_1, &set.RS485_2};
     for (int i = 0; i < 3; ++i) {
         Serial[i].CB_Enable->setChecked(ports[i]->Enable);
@@ -370,9 +368,9 @@ void TFParGen::setToFields(const ParGenSet& set) {
         Serial[i].CB_Parity->setCurrentIndex(ports[i]->ParityIndex);
         Serial[i].CB_Stop_Bits->setCurrentIndex(ports[i]->StopBitsIndex);
     }
-    setOctets(E_EtherNetIP_IP, set.EtherNetIP_IP);
-    setOctets(E_EtherNetIP_SM, set.EtherNetIP_SM);
-    setOctets(E_EtherNetIP_GAT, set.EtherNetIP_GAT);
+    m_ip->setOctets(set.EtherNetIP_IP);
+    m_sm->setOctets(set.EtherNetIP_SM);
+    m_gat->setOctets(set.EtherNetIP_GAT);
     CB_EtherNetIP_GAT->setChecked(set.EtherNetIP_EN_GAT);
     E_EtherNetIP_NByte_In->setText(set.EtherNetIP_NB_Input);
     E_EtherNetIP_NByte_Out->setText(set.EtherNetIP_NB_Output);
@@ -419,15 +417,6 @@ void TFParGen::changeEvent(QEvent* event) {
         move(x(), screenTop);
 }
 
-std::vector<std::vector<QLineEdit*>> TFParGen::octetChains() const {
-    std::vector<std::vector<QLineEdit*>> chains(2);
-    for (const auto* fields : {&E_EthConn_Pri_DNS_IP, &E_EthConn_Sec_DNS_IP})
-        chains[0].insert(chains[0].end(), fields->begin(), fields->end());
-    for (const auto* fields : {&E_EtherNetIP_IP, &E_EtherNetIP_SM, &E_EtherNetIP_GAT})
-        chains[1].insert(chains[1].end(), fields->begin(), fields->end());
-    return chains;
-}
-
 bool TFParGen::FormMouseWheel(QWheelEvent* event) {
     const QPoint inGroup = CPG->viewport()->mapFromGlobal(event->globalPosition().toPoint());
     if (!CPG->viewport()->rect().contains(inGroup))
@@ -445,20 +434,5 @@ bool TFParGen::FormMouseWheel(QWheelEvent* event) {
 bool TFParGen::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel)
         return FormMouseWheel(static_cast<QWheelEvent*>(event));
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->text() == QStringLiteral(".")) {
-        for (const std::vector<QLineEdit*>& chain : octetChains()) {
-            const auto field = std::find(chain.begin(), chain.end(), watched);
-            if (field == chain.end())
-                continue;
-            // The dot separates octets: it moves on to the next field and is never typed.
-            QLineEdit* next = field + 1 != chain.end() ? *(field + 1) : nullptr;
-            if (next && next->isVisible() && next->isEnabled()) {
-                next->setFocus(Qt::TabFocusReason);
-                next->selectAll();
-                CPG->ensureWidgetVisible(next);
-            }
-            return true;
-        }
-    }
     return QDialog::eventFilter(watched, event);
 }

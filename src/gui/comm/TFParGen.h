@@ -7,6 +7,7 @@
 #include <array>
 #include <vector>
 
+class AddressOctets;
 class CategoryPanel;
 class CategoryPanelGroup;
 class QCheckBox;
@@ -97,9 +98,12 @@ private:
 
     ParGenSet fieldsToSet() const;
     void setToFields(const ParGenSet& set);
-    // The octet fields the dot key walks: DNS primary then secondary; address, mask, gateway.
-    std::vector<std::vector<QLineEdit*>> octetChains() const;
     bool FormMouseWheel(QWheelEvent* event);
 
     ProgramState& m_state;
+    AddressOctets* m_priDns = nullptr;
+    AddressOctets* m_secDns = nullptr;
+    AddressOctets* m_ip = nullptr;
+    AddressOctets* m_sm = nullptr;
+    AddressOctets* m_gat = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "core/shell/ProgramState.h"
 #include "core/update/UpdateAddress.h"
 #include "core/update/UpdaterParameters.h"
+#include "gui/shell/AddressOctets.h"
 #include "gui/shell/MainWindowServices.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
@@ -16,7 +17,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -60,21 +60,18 @@ TFBoot::TFBoot(ProgramState& state, MainWindowServices& main, QWidget* parent)
     P_IP_Address = panel(this, "P_IP_Address");
     L_IP_Address = WindowLook::label(P_IP_Address, 16, 4);
     L_IP_Address->setObjectName(QStringLiteral("L_IP_Address"));
-    const int fieldLefts[] = {35, 91, 147, 203};
-    for (int i = 0; i < 4; ++i) {
-        auto* field = new QLineEdit(QStringLiteral("0"), P_IP_Address);
-        field->setObjectName(QStringLiteral("E_IP%1").arg(i + 1));
-        field->setGeometry(fieldLefts[i], 23, 41, 21);
-        field->installEventFilter(this);
-        m_octetFields.append(field);
-    }
-    E_IP1 = m_octetFields[0];
-    E_IP2 = m_octetFields[1];
-    E_IP3 = m_octetFields[2];
-    E_IP4 = m_octetFields[3];
-    Label2 = WindowLook::label(P_IP_Address, 83, 31, QStringLiteral("."));
-    Label3 = WindowLook::label(P_IP_Address, 139, 31, QStringLiteral("."));
-    Label4 = WindowLook::label(P_IP_Address, 193, 31, QStringLiteral("."));
+    m_address = new AddressOctets(P_IP_Address, QStringLiteral("E_IP"),
+                                  {{35, 91, 147, 203}, 23, 41, {83, 139, 193}, 31});
+    m_address->setSelectOnFocus(true);
+    m_address->setOctets(
+        {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")});
+    E_IP1 = m_address->fields()[0];
+    E_IP2 = m_address->fields()[1];
+    E_IP3 = m_address->fields()[2];
+    E_IP4 = m_address->fields()[3];
+    Label2 = m_address->dots()[0];
+    Label3 = m_address->dots()[1];
+    Label4 = m_address->dots()[2];
 
     P_Update_Options = panel(this, "P_Update_Options");
     L_Update_Option = WindowLook::label(P_Update_Options, 16, 4);
@@ -115,8 +112,7 @@ void TFBoot::Set_Lang() {
     CB_Update_Option_Read_Back->setText(m_state.msg(818));
     Btn_Cancel->setText(m_state.msg(819));
     Btn_Update->setText(m_state.msg(820));
-    for (int i = 0; i < 4; ++i)
-        m_octetFields[i]->setToolTip(m_state.msg(821 + i));
+    m_address->setToolTips({m_state.msg(821), m_state.msg(822), m_state.msg(823), m_state.msg(824)});
     CB_Update_Options->setToolTip(m_state.msg(832));
     CB_Update_Option_Read_Back->setToolTip(m_state.msg(833));
     Btn_Cancel->setToolTip(m_state.msg(834));
@@ -139,10 +135,8 @@ void TFBoot::FormShow() {
     }
 
     std::array<QString, 4> octets;
-    if (!m_state.Last_IP_Address.isEmpty() && Split_IP_Address(m_state.Last_IP_Address, octets)) {
-        for (int i = 0; i < 4; ++i)
-            m_octetFields[i]->setText(octets[i]);
-    }
+    if (!m_state.Last_IP_Address.isEmpty() && Split_IP_Address(m_state.Last_IP_Address, octets))
+        m_address->setOctets(octets);
     const int option = m_state.Update_Option_Index;
     CB_Update_Options->setCurrentIndex(option >= 0 && option < CB_Update_Options->count() ? option : 0);
     CB_Update_Option_Read_Back->setChecked(m_state.Update_Read_Back);
@@ -155,44 +149,6 @@ void TFBoot::FormShow() {
 
 void TFBoot::opened() {
     FormShow();
-}
-
-QString TFBoot::typedAddress() const {
-    return E_IP1->text() + u'.' + E_IP2->text() + u'.' + E_IP3->text() + u'.' + E_IP4->text();
-}
-
-bool TFBoot::eventFilter(QObject* watched, QEvent* event) {
-    auto* field = qobject_cast<QLineEdit*>(watched);
-    if (field && m_octetFields.contains(field)) {
-        if (event->type() == QEvent::KeyPress)
-            return KeyPress(field, static_cast<QKeyEvent*>(event)->text());
-        if (event->type() == QEvent::FocusIn) {
-            // Typing replaces the octet. A click places the cursor after taking the focus, so
-            // then the text is selected again once the button is released.
-            field->selectAll();
-            m_selectOnRelease =
-                static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason ? field : nullptr;
-        } else if (event->type() == QEvent::MouseButtonRelease && m_selectOnRelease == field) {
-            m_selectOnRelease = nullptr;
-            if (!field->hasSelectedText())
-                field->selectAll();
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-bool TFBoot::KeyPress(QLineEdit* sender, const QString& key) {
-    if (key != QLatin1String("."))
-        return false;
-    const qsizetype index = m_octetFields.indexOf(sender);
-    if (index >= 0 && index < 3) {
-        QLineEdit* next = m_octetFields[index + 1];
-        if (next->isEnabled() && next->isVisible()) {
-            next->setFocus(Qt::TabFocusReason);
-            next->selectAll();
-        }
-    }
-    return true;
 }
 
 void TFBoot::reject() {
@@ -214,7 +170,7 @@ bool TFBoot::Send_Ping() {
 
     // The fields hold octets, so the target is taken only as a dotted decimal address, never
     // looked up as a name, and the device checked is the one the updater is told about.
-    const std::optional<std::array<quint8, 4>> target = dottedDecimalAddress(typedAddress());
+    const std::optional<std::array<quint8, 4>> target = dottedDecimalAddress(m_address->text());
     if (!target)
         return false;
     Platform::IcmpEcho echo;
@@ -254,7 +210,7 @@ bool TFBoot::Send_Ping() {
 void TFBoot::Btn_UpdateClick() {
     if (m_checking)
         return;
-    const QString address = typedAddress();
+    const QString address = m_address->text();
 
     // Nothing can be changed or pressed again while the check runs, so the address and choices
     // that are remembered and written are the ones that were checked.

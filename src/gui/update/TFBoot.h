@@ -5,6 +5,7 @@
 #include "gui/shell/WindowBase.h"
 #include <QList>
 
+class AddressOctets;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -60,17 +61,10 @@ public slots:
 
 protected:
     void opened() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The address as typed: the four fields joined by dots.
-    QString typedAddress() const;
-    // The dot key moves on to the next octet field and is never typed.
-    bool KeyPress(QLineEdit* sender, const QString& key);
-
     ProgramState& m_state;
     MainWindowServices& m_main;
-    QList<QLineEdit*> m_octetFields;
-    QLineEdit* m_selectOnRelease = nullptr; // the field that a click has just focused
+    AddressOctets* m_address;
     bool m_checking = false;
 };
