@@ -2,6 +2,7 @@
 
 #include "core/comm/ParGen.h"
 #include "core/comm/SerialIndex.h"
+#include "core/language/TextSlots.h"
 #include "core/shell/ProgramState.h"
 #include "gui/comm/CategoryPanelGroup.h"
 #include "gui/shell/AddressOctets.h"
@@ -21,6 +22,8 @@
 #include <algorithm>
 
 namespace {
+
+namespace Text = TextSlot::ParGen;
 
 constexpr int kClientWidth = 460;
 constexpr int kClientHeight = 700;
@@ -49,10 +52,9 @@ int fieldTop(int row) {
     return 9 + 28 * (row - 1);
 }
 
-// Serial port panels: RS232, RS485 1, RS485 2. Each takes nine slots from its caption on: caption,
-// four texts, four tooltips.
+// Serial port panels: RS232, RS485 1, RS485 2, each with its caption, four texts and four tooltips.
 const char* const kPortNames[3] = {"RS232", "RS485_1", "RS485_2"};
-constexpr int kPortFirstSlot[3] = {427, 436, 445};
+constexpr TextRange kPortTexts[3] = {Text::RS232, Text::RS485_1, Text::RS485_2};
 
 QLabel* namedLabel(QWidget* body, const QString& name, int row) {
     QLabel* result = WindowLook::label(body, kLabelLeft, labelTop(row));
@@ -90,10 +92,9 @@ AddressOctets* octets(QWidget* body, const QString& prefix, int row, int top) {
     return new AddressOctets(body, prefix, {kOctetLefts, top, kOctetWidth, kDotLefts, labelTop(row)});
 }
 
-// The tooltips of four octet fields, one slot each from firstSlot on.
-std::array<QString, 4> octetTips(const ProgramState& state, int firstSlot) {
-    return {state.msg(firstSlot), state.msg(firstSlot + 1), state.msg(firstSlot + 2),
-            state.msg(firstSlot + 3)};
+// The tooltips of four octet fields.
+std::array<QString, 4> octetTips(const ProgramState& state, TextRange tips) {
+    return {state.msg(tips.at(0)), state.msg(tips.at(1)), state.msg(tips.at(2)), state.msg(tips.at(3))};
 }
 
 // The bottom edge of a panel's lowest field plus the header and the margin below it.
@@ -228,10 +229,11 @@ void TFParGen::buildSerialPort(int port, QWidget* body) {
 
 void TFParGen::Order_TAB_Panels() {
     // The numbered captions are set once: they keep the language the program started in.
-    CP_Ethernet_Connection->setCaption(QStringLiteral("1. ") + m_state.msg(1121));
-    CP_EtherNetIP->setCaption(QStringLiteral("2. ") + m_state.msg(1158));
+    CP_Ethernet_Connection->setCaption(QStringLiteral("1. ") + m_state.msg(Text::EthernetCaption));
+    CP_EtherNetIP->setCaption(QStringLiteral("2. ") + m_state.msg(Text::EtherNetIPCaption));
     for (int port = 0; port < 3; ++port)
-        CP_Serial[port]->setCaption(QStringLiteral("%1. ").arg(port + 3) + m_state.msg(kPortFirstSlot[port]));
+        CP_Serial[port]->setCaption(QStringLiteral("%1. ").arg(port + 3) +
+                                    m_state.msg(kPortTexts[port].at(TextSlot::PortCaption)));
     setKeyboardOrder();
 }
 
@@ -253,51 +255,51 @@ void TFParGen::setKeyboardOrder() {
 
 void TFParGen::Set_Lang() {
     const ProgramState& s = m_state;
-    setWindowTitle(s.msg(400));
-    WindowLook::setLabelText(P_Title->L_SW_Desc, s.msg(401));
-    Btn_OK->setText(s.msg(402));
-    Btn_Cancel->setText(s.msg(403));
-    Btn_OK->setToolTip(s.msg(404));
-    Btn_Cancel->setToolTip(s.msg(405));
+    setWindowTitle(s.msg(Text::Title));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, s.msg(Text::Description));
+    Btn_OK->setText(s.msg(Text::OkButton));
+    Btn_Cancel->setText(s.msg(Text::CancelButton));
+    Btn_OK->setToolTip(s.msg(Text::OkTip));
+    Btn_Cancel->setToolTip(s.msg(Text::CancelTip));
 
-    WindowLook::setLabelText(L_EthConn_Device_Name, s.msg(1122));
-    E_EthConn_Device_Name->setToolTip(s.msg(1123));
-    CB_EthConn_En_DHCP_Cable->setText(s.msg(1124));
-    CB_EthConn_En_DHCP_Cable->setToolTip(s.msg(1125));
-    CB_EthConn_En_DHCP_WiFi->setText(s.msg(1126));
-    CB_EthConn_En_DHCP_WiFi->setToolTip(s.msg(1127));
-    CB_EthConn_Enable_DNS->setText(s.msg(1128));
-    CB_EthConn_Enable_DNS->setToolTip(s.msg(1129));
-    WindowLook::setLabelText(L_EthConn_Primary_DNS, s.msg(1130));
-    m_priDns->setToolTips(octetTips(s, 1131));
-    WindowLook::setLabelText(L_EthConn_Secondary_DNS, s.msg(1135));
-    m_secDns->setToolTips(octetTips(s, 1136));
+    WindowLook::setLabelText(L_EthConn_Device_Name, s.msg(Text::DeviceName));
+    E_EthConn_Device_Name->setToolTip(s.msg(Text::DeviceNameTip));
+    CB_EthConn_En_DHCP_Cable->setText(s.msg(Text::DhcpCable));
+    CB_EthConn_En_DHCP_Cable->setToolTip(s.msg(Text::DhcpCableTip));
+    CB_EthConn_En_DHCP_WiFi->setText(s.msg(Text::DhcpWiFi));
+    CB_EthConn_En_DHCP_WiFi->setToolTip(s.msg(Text::DhcpWiFiTip));
+    CB_EthConn_Enable_DNS->setText(s.msg(Text::EnableDns));
+    CB_EthConn_Enable_DNS->setToolTip(s.msg(Text::EnableDnsTip));
+    WindowLook::setLabelText(L_EthConn_Primary_DNS, s.msg(Text::PrimaryDns));
+    m_priDns->setToolTips(octetTips(s, Text::PrimaryDnsTips));
+    WindowLook::setLabelText(L_EthConn_Secondary_DNS, s.msg(Text::SecondaryDns));
+    m_secDns->setToolTips(octetTips(s, Text::SecondaryDnsTips));
 
-    WindowLook::setLabelText(L_EtherNetIP_IP, s.msg(1159));
-    m_ip->setToolTips(octetTips(s, 1160));
-    WindowLook::setLabelText(L_EtherNetIP_SM, s.msg(1164));
-    m_sm->setToolTips(octetTips(s, 1165));
-    CB_EtherNetIP_GAT->setText(s.msg(1169));
-    CB_EtherNetIP_GAT->setToolTip(s.msg(1170));
-    m_gat->setToolTips(octetTips(s, 1171));
-    WindowLook::setLabelText(L_EtherNetIP_TunnelPort, s.msg(1175));
-    E_EtherNetIP_TunnelPort->setToolTip(s.msg(1176));
-    WindowLook::setLabelText(L_EtherNetIP_NByte_In, s.msg(1177));
-    E_EtherNetIP_NByte_In->setToolTip(s.msg(1178));
-    WindowLook::setLabelText(L_EtherNetIP_NByte_Out, s.msg(1179));
-    E_EtherNetIP_NByte_Out->setToolTip(s.msg(1180));
+    WindowLook::setLabelText(L_EtherNetIP_IP, s.msg(Text::Address));
+    m_ip->setToolTips(octetTips(s, Text::AddressTips));
+    WindowLook::setLabelText(L_EtherNetIP_SM, s.msg(Text::Mask));
+    m_sm->setToolTips(octetTips(s, Text::MaskTips));
+    CB_EtherNetIP_GAT->setText(s.msg(Text::Gateway));
+    CB_EtherNetIP_GAT->setToolTip(s.msg(Text::GatewayTip));
+    m_gat->setToolTips(octetTips(s, Text::GatewayTips));
+    WindowLook::setLabelText(L_EtherNetIP_TunnelPort, s.msg(Text::TunnelPort));
+    E_EtherNetIP_TunnelPort->setToolTip(s.msg(Text::TunnelPortTip));
+    WindowLook::setLabelText(L_EtherNetIP_NByte_In, s.msg(Text::BytesIn));
+    E_EtherNetIP_NByte_In->setToolTip(s.msg(Text::BytesInTip));
+    WindowLook::setLabelText(L_EtherNetIP_NByte_Out, s.msg(Text::BytesOut));
+    E_EtherNetIP_NByte_Out->setToolTip(s.msg(Text::BytesOutTip));
 
     for (int port = 0; port < 3; ++port) {
-        const int first = kPortFirstSlot[port];
+        const TextRange texts = kPortTexts[port];
         const SerialPortControls& c = Serial[port];
-        c.CB_Enable->setText(s.msg(first + 1));
-        WindowLook::setLabelText(c.L_Baud, s.msg(first + 2));
-        WindowLook::setLabelText(c.L_Parity, s.msg(first + 3));
-        WindowLook::setLabelText(c.L_Stop_Bits, s.msg(first + 4));
-        c.CB_Enable->setToolTip(s.msg(first + 5));
-        c.CB_Baud->setToolTip(s.msg(first + 6));
-        c.CB_Parity->setToolTip(s.msg(first + 7));
-        c.CB_Stop_Bits->setToolTip(s.msg(first + 8));
+        c.CB_Enable->setText(s.msg(texts.at(TextSlot::PortEnable)));
+        WindowLook::setLabelText(c.L_Baud, s.msg(texts.at(TextSlot::PortBaud)));
+        WindowLook::setLabelText(c.L_Parity, s.msg(texts.at(TextSlot::PortParity)));
+        WindowLook::setLabelText(c.L_Stop_Bits, s.msg(texts.at(TextSlot::PortStopBits)));
+        c.CB_Enable->setToolTip(s.msg(texts.at(TextSlot::PortEnableTip)));
+        c.CB_Baud->setToolTip(s.msg(texts.at(TextSlot::PortBaudTip)));
+        c.CB_Parity->setToolTip(s.msg(texts.at(TextSlot::PortParityTip)));
+        c.CB_Stop_Bits->setToolTip(s.msg(texts.at(TextSlot::PortStopBitsTip)));
     }
 }
 

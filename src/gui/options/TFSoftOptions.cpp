@@ -1,6 +1,7 @@
 #include "gui/options/TFSoftOptions.h"
 
 #include "core/language/Language.h"
+#include "core/language/TextSlots.h"
 #include "core/options/LanguageList.h"
 #include "core/options/VersionCheck.h"
 #include "core/shell/ProgramState.h"
@@ -21,6 +22,8 @@
 #include <QTabWidget>
 
 namespace {
+
+namespace Text = TextSlot::Options;
 
 constexpr int kClientWidth = 509;
 constexpr int kClientHeight = 373;
@@ -146,23 +149,23 @@ TFSoftOptions::TFSoftOptions(ProgramState& state, MainWindowServices& main, QWid
 }
 
 void TFSoftOptions::Set_Lang() {
-    setWindowTitle(m_state.msg(300));
-    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(301));
-    PC_Options->setTabText(PC_Options->indexOf(TS_Language), m_state.msg(302));
-    PC_Options->setTabText(PC_Options->indexOf(TS_Con_Options), m_state.msg(303));
-    PC_Options->setTabText(PC_Options->indexOf(TS_Soft_Settings), m_state.msg(319));
-    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(304));
-    WindowLook::setLabelText(L_Page_Lang,
-                             m_state.msg(305) + QStringLiteral("1") + m_state.msg(306) + QStringLiteral("1"));
-    Btn_Prev->setText(m_state.msg(307));
-    Btn_Next->setText(m_state.msg(308));
-    CB_En_Con->setText(m_state.msg(309));
-    CB_Update->setText(m_state.msg(310));
-    Btn_Check_Update->setText(m_state.msg(311));
-    Btn_OK->setText(m_state.msg(312));
-    Btn_Cancel->setText(m_state.msg(313));
-    CB_Soft_Set_Jump_Table->setText(m_state.msg(320));
-    CB_DoubleClick_Auto_Size->setText(m_state.msg(321));
+    setWindowTitle(m_state.msg(Text::Title));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(Text::Description));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Language), m_state.msg(Text::LanguageTab));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Con_Options), m_state.msg(Text::ConnectionTab));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Soft_Settings), m_state.msg(Text::SettingsTab));
+    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(Text::SelectedLanguage));
+    WindowLook::setLabelText(L_Page_Lang, m_state.msg(Text::PageBefore) + QStringLiteral("1") +
+                                              m_state.msg(Text::PageBetween) + QStringLiteral("1"));
+    Btn_Prev->setText(m_state.msg(Text::PreviousButton));
+    Btn_Next->setText(m_state.msg(Text::NextButton));
+    CB_En_Con->setText(m_state.msg(Text::EnableInternet));
+    CB_Update->setText(m_state.msg(Text::CheckAtStart));
+    Btn_Check_Update->setText(m_state.msg(Text::CheckUpdateButton));
+    Btn_OK->setText(m_state.msg(Text::OkButton));
+    Btn_Cancel->setText(m_state.msg(Text::CancelButton));
+    CB_Soft_Set_Jump_Table->setText(m_state.msg(Text::JumpInTables));
+    CB_DoubleClick_Auto_Size->setText(m_state.msg(Text::DoubleClickAutoSize));
     for (QCheckBox* box : {CB_En_Con, CB_Update, CB_Soft_Set_Jump_Table, CB_DoubleClick_Auto_Size})
         box->adjustSize();
 }
@@ -187,13 +190,14 @@ void TFSoftOptions::Create_Lang_List() {
 }
 
 void TFSoftOptions::showPageLabel(int page) {
-    WindowLook::setLabelText(L_Page_Lang, m_state.msg(305) + QString::number(page) + m_state.msg(306) +
+    WindowLook::setLabelText(L_Page_Lang, m_state.msg(Text::PageBefore) + QString::number(page) +
+                                              m_state.msg(Text::PageBetween) +
                                               QString::number(LanguageList::pageCount(SL_Languages.size())));
 }
 
 void TFSoftOptions::Update_Lang_Page(int page) {
     const int n = int(SL_Languages.size());
-    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(304) + Language_In_Use);
+    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(Text::SelectedLanguage) + Language_In_Use);
     showPageLabel(page);
     Btn_Prev->setVisible(page != 1);
     // Also hidden on the empty list, where there is no next page either.
@@ -237,8 +241,9 @@ void TFSoftOptions::LangClick(int entry) {
     if (entry < 1 || entry > LanguageList::EntriesPerPage || index >= SL_Languages.size())
         return;
     const QString chosen = LanguageList::languageName(SL_Languages[index]);
-    const QString question =
-        m_state.msg(316) + Language_In_Use + m_state.msg(317) + chosen + m_state.msg(318);
+    const QString question = m_state.msg(Text::ChangeLanguageFrom) + Language_In_Use +
+                             m_state.msg(Text::ChangeLanguageTo) + chosen +
+                             m_state.msg(Text::ChangeLanguageEnd);
     if (MessageBox::question(this, question) != MessageBox::Answer::Yes)
         return;
 
@@ -246,7 +251,7 @@ void TFSoftOptions::LangClick(int entry) {
     // The new texts go on screen now; Language_Name, and the settings file, change only on OK.
     Load_Language(m_state, chosen);
     m_main.Change_Language();
-    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(304) + Language_In_Use);
+    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(Text::SelectedLanguage) + Language_In_Use);
     showPageLabel(Show_Page);
 }
 
@@ -280,9 +285,10 @@ bool TFSoftOptions::Check_Version() {
 
 void TFSoftOptions::Btn_Check_UpdateClick() {
     if (Check_Version())
-        WindowLook::setLabelText(LL_Check_Update, VersionCheck::downloadLink(m_state.msg(314)));
+        WindowLook::setLabelText(LL_Check_Update,
+                                 VersionCheck::downloadLink(m_state.msg(Text::NewVersionLink)));
     else
-        WindowLook::setLabelText(LL_Check_Update, m_state.msg(315).toHtmlEscaped());
+        WindowLook::setLabelText(LL_Check_Update, m_state.msg(Text::NoUpdate).toHtmlEscaped());
     LL_Check_Update->show();
 }
 

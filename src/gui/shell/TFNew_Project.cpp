@@ -1,5 +1,6 @@
 #include "gui/shell/TFNew_Project.h"
 
+#include "core/language/TextSlots.h"
 #include "core/shell/Configurations.h"
 #include "core/shell/ProgramState.h"
 #include "gui/shell/MessageBox.h"
@@ -9,6 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+namespace {
+namespace Text = TextSlot::NewProject;
+}
 
 TFNew_Project::TFNew_Project(ProgramState& state, QWidget* parent)
     : DialogBase(parent, QSize(331, 162)), m_state(state) {
@@ -33,14 +38,14 @@ TFNew_Project::TFNew_Project(ProgramState& state, QWidget* parent)
 }
 
 void TFNew_Project::Set_Lang() {
-    setWindowTitle(m_state.msg(100));
-    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(101));
-    WindowLook::setLabelText(Label1, m_state.msg(102));
-    Btn_OK->setText(m_state.msg(103));
-    Btn_Cancel->setText(m_state.msg(104));
-    E_New_Proj->setToolTip(m_state.msg(108));
-    Btn_OK->setToolTip(m_state.msg(109));
-    Btn_Cancel->setToolTip(m_state.msg(110));
+    setWindowTitle(m_state.msg(Text::Title));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(Text::Description));
+    WindowLook::setLabelText(Label1, m_state.msg(Text::NameLabel));
+    Btn_OK->setText(m_state.msg(Text::OkButton));
+    Btn_Cancel->setText(m_state.msg(Text::CancelButton));
+    E_New_Proj->setToolTip(m_state.msg(Text::NameTip));
+    Btn_OK->setToolTip(m_state.msg(Text::OkTip));
+    Btn_Cancel->setToolTip(m_state.msg(Text::CancelTip));
 }
 
 void TFNew_Project::opened() {
@@ -52,13 +57,13 @@ void TFNew_Project::Btn_OKClick() {
     const QString name = E_New_Proj->text();
     switch (Configurations::create(m_state.Dir_Projects, name)) {
     case Configurations::CreateResult::EmptyName:
-        MessageBox::error(this, m_state.msg(107));
+        MessageBox::error(this, m_state.msg(Text::EmptyName));
         return;
     case Configurations::CreateResult::AlreadyExists:
-        MessageBox::error(this, m_state.msg(106));
+        MessageBox::error(this, m_state.msg(Text::AlreadyExists));
         return;
     case Configurations::CreateResult::NotValid:
-        MessageBox::error(this, m_state.msg(105));
+        MessageBox::error(this, m_state.msg(Text::NameNotValid));
         return;
     case Configurations::CreateResult::Created:
         break;

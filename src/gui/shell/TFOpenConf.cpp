@@ -1,5 +1,6 @@
 #include "gui/shell/TFOpenConf.h"
 
+#include "core/language/TextSlots.h"
 #include "core/shell/Configurations.h"
 #include "core/shell/ProgramState.h"
 #include "gui/shell/Pictures.h"
@@ -9,6 +10,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+
+namespace {
+namespace Text = TextSlot::OpenConf;
+}
 
 TFOpenConf::TFOpenConf(ProgramState& state, QWidget* parent)
     : DialogBase(parent, QSize(377, 351), Sizing::Resizable, Qt::Dialog), m_state(state) {
@@ -45,14 +50,14 @@ void TFOpenConf::resizeEvent(QResizeEvent* event) {
 }
 
 void TFOpenConf::Set_Lang() {
-    setWindowTitle(m_state.msg(200));
-    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(201));
-    WindowLook::setLabelText(Label1, m_state.msg(202));
-    Btn_OK->setText(m_state.msg(203));
-    Btn_Cancel->setText(m_state.msg(204));
-    ListBox1->setToolTip(m_state.msg(205));
-    Btn_OK->setToolTip(m_state.msg(206));
-    Btn_Cancel->setToolTip(m_state.msg(207));
+    setWindowTitle(m_state.msg(Text::Title));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(Text::Description));
+    WindowLook::setLabelText(Label1, m_state.msg(Text::ListLabel));
+    Btn_OK->setText(m_state.msg(Text::OkButton));
+    Btn_Cancel->setText(m_state.msg(Text::CancelButton));
+    ListBox1->setToolTip(m_state.msg(Text::ListTip));
+    Btn_OK->setToolTip(m_state.msg(Text::OkTip));
+    Btn_Cancel->setToolTip(m_state.msg(Text::CancelTip));
 }
 
 void TFOpenConf::Load_Existing_Configuration() {

@@ -1,5 +1,6 @@
 #include "gui/update/TFBoot.h"
 
+#include "core/language/TextSlots.h"
 #include "core/shell/Paths.h"
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
@@ -22,6 +23,8 @@
 #include <QPushButton>
 
 namespace {
+
+namespace Text = TextSlot::Boot;
 
 constexpr int ClientWidth = 449;
 constexpr int AddressHeight = 49;
@@ -102,21 +105,24 @@ TFBoot::TFBoot(ProgramState& state, MainWindowServices& main, QWidget* parent)
 }
 
 void TFBoot::Set_Lang() {
-    setWindowTitle(m_state.msg(802));
-    WindowLook::setLabelText(L_SW_Desc, m_state.msg(803));
-    WindowLook::setLabelText(L_IP_Address, m_state.msg(806));
-    WindowLook::setLabelText(L_Update_Option, m_state.msg(814));
+    setWindowTitle(m_state.msg(Text::Title));
+    WindowLook::setLabelText(L_SW_Desc, m_state.msg(Text::Description));
+    WindowLook::setLabelText(L_IP_Address, m_state.msg(Text::AddressLabel));
+    WindowLook::setLabelText(L_Update_Option, m_state.msg(Text::OptionsLabel));
     CB_Update_Options->clear();
-    CB_Update_Options->addItems({m_state.msg(815), m_state.msg(816), m_state.msg(817)});
+    CB_Update_Options->addItems({m_state.msg(Text::Options.at(UpdateFirmwareAndConfiguration)),
+                                 m_state.msg(Text::Options.at(UpdateFirmware)),
+                                 m_state.msg(Text::Options.at(UpdateConfiguration))});
     CB_Update_Options->setCurrentIndex(0);
-    CB_Update_Option_Read_Back->setText(m_state.msg(818));
-    Btn_Cancel->setText(m_state.msg(819));
-    Btn_Update->setText(m_state.msg(820));
-    m_address->setToolTips({m_state.msg(821), m_state.msg(822), m_state.msg(823), m_state.msg(824)});
-    CB_Update_Options->setToolTip(m_state.msg(832));
-    CB_Update_Option_Read_Back->setToolTip(m_state.msg(833));
-    Btn_Cancel->setToolTip(m_state.msg(834));
-    Btn_Update->setToolTip(m_state.msg(835));
+    CB_Update_Option_Read_Back->setText(m_state.msg(Text::ReadBack));
+    Btn_Cancel->setText(m_state.msg(Text::CancelButton));
+    Btn_Update->setText(m_state.msg(Text::UpdateButton));
+    m_address->setToolTips({m_state.msg(Text::AddressTips.at(0)), m_state.msg(Text::AddressTips.at(1)),
+                            m_state.msg(Text::AddressTips.at(2)), m_state.msg(Text::AddressTips.at(3))});
+    CB_Update_Options->setToolTip(m_state.msg(Text::OptionsTip));
+    CB_Update_Option_Read_Back->setToolTip(m_state.msg(Text::ReadBackTip));
+    Btn_Cancel->setToolTip(m_state.msg(Text::CancelTip));
+    Btn_Update->setToolTip(m_state.msg(Text::UpdateTip));
 }
 
 void TFBoot::FormShow() {
@@ -230,9 +236,9 @@ void TFBoot::Btn_UpdateClick() {
 
     if (!answered) {
         if (ping_res == 2)
-            MessageBox::warning(this, m_state.msg(836));
+            MessageBox::warning(this, m_state.msg(Text::DeviceNotFound));
         else
-            MessageBox::error(this, m_state.msg(837));
+            MessageBox::error(this, m_state.msg(Text::AddressNotValid));
         return;
     }
 
