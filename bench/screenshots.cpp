@@ -4,9 +4,9 @@
 //   tessellor_screenshots PROGRAM_FOLDER OUTPUT_FOLDER
 //
 // scripts/screenshots.sh lays out the folder with the sample configuration and runs this under xvfb.
-#include "core/shell/Paths.h"
 #include "core/shell/ProgramState.h"
-#include "core/shell/SafeSave.h"
+#include "core/util/Paths.h"
+#include "core/util/SafeSave.h"
 #include "gui/comm/CategoryPanelGroup.h"
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"

@@ -9,9 +9,9 @@
 
 #include "core/image/BankCompiler.h"
 #include "core/language/Language.h"
-#include "core/shell/Paths.h"
 #include "core/shell/ProgramState.h"
-#include "core/shell/SafeSave.h"
+#include "core/util/Paths.h"
+#include "core/util/SafeSave.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/options/TFSoftOptions.h"
 #include "gui/shell/TFTesselloreFirmWare.h"

@@ -18,7 +18,7 @@
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "core/shell/SettingsFile.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -7,7 +7,7 @@
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/shell/ConfigurationFiles.h"
-#include "core/shell/SafeSave.h"
+#include "core/util/SafeSave.h"
 
 #include <QDir>
 #include <QFile>

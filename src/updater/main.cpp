@@ -8,10 +8,10 @@
 // for byte), writes what it checked and found to Ethernet_Update.log beside itself, and exits 0 when
 // all holds and 1 otherwise. It never contacts a device.
 
-#include "core/shell/Paths.h"
-#include "core/shell/SafeSave.h"
 #include "core/update/UpdaterJobCheck.h"
 #include "core/update/UpdaterParameters.h"
+#include "core/util/Paths.h"
+#include "core/util/SafeSave.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -3,9 +3,9 @@
 #include "core/comm/SerialIndex.h"
 #include "core/language/MessageCatalog.h"
 #include "core/language/TextSlots.h"
-#include "core/shell/SafeSave.h"
-#include "core/shell/TextRules.h"
-#include "core/shell/XmlDocument.h"
+#include "core/util/SafeSave.h"
+#include "core/util/TextRules.h"
+#include "core/util/XmlDocument.h"
 
 #include <QDomDocument>
 #include <QFileInfo>

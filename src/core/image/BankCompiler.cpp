@@ -3,9 +3,9 @@
 #include "core/comm/SerialIndex.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/shell/ConfigurationFiles.h"
-#include "core/shell/SafeSave.h"
-#include "core/shell/TextRules.h"
-#include "core/shell/XmlDocument.h"
+#include "core/util/SafeSave.h"
+#include "core/util/TextRules.h"
+#include "core/util/XmlDocument.h"
 
 #include <QDir>
 #include <QDomDocument>

@@ -1,7 +1,7 @@
 #include "core/language/Language.h"
 
-#include "core/shell/Paths.h"
 #include "core/shell/ProgramState.h"
+#include "core/util/Paths.h"
 
 #include <QFileInfo>
 

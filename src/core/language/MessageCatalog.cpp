@@ -1,7 +1,7 @@
 #include "core/language/MessageCatalog.h"
 
 #include "core/language/BuiltinTexts.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 #include <QFile>
 #include <QRegularExpression>

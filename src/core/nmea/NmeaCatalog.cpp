@@ -2,7 +2,7 @@
 
 #include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalogData.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 #include <QList>
 

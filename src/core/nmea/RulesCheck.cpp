@@ -3,7 +3,7 @@
 #include "core/language/MessageCatalog.h"
 #include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 namespace Nmea {
 

@@ -1,6 +1,6 @@
 #include "core/shell/ConfigurationFiles.h"
 
-#include "core/shell/Paths.h"
+#include "core/util/Paths.h"
 
 QString ConfigurationFiles::parGen() const {
     return joinPath(folder, QStringLiteral("ParGen.xml"));

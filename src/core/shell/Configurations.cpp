@@ -1,8 +1,8 @@
 #include "core/shell/Configurations.h"
 
 #include "core/shell/ConfigurationFiles.h"
-#include "core/shell/Paths.h"
-#include "core/shell/TextRules.h"
+#include "core/util/Paths.h"
+#include "core/util/TextRules.h"
 
 #include <QDir>
 #include <QFileInfo>

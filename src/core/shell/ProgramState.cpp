@@ -1,7 +1,7 @@
 #include "core/shell/ProgramState.h"
 
 #include "core/shell/ConfigurationFiles.h"
-#include "core/shell/Paths.h"
+#include "core/util/Paths.h"
 
 void ProgramState::setProgramFolder(const QString& folder) {
     Dir_Program = folder;

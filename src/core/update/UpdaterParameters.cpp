@@ -1,11 +1,11 @@
 #include "core/update/UpdaterParameters.h"
 
 #include "core/shell/ConfigurationFiles.h"
-#include "core/shell/Paths.h"
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
-#include "core/shell/SafeSave.h"
-#include "core/shell/XmlDocument.h"
+#include "core/util/Paths.h"
+#include "core/util/SafeSave.h"
+#include "core/util/XmlDocument.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "gui/update/TFBoot.h"
 
 #include "core/language/TextSlots.h"
-#include "core/shell/Paths.h"
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "core/update/UpdateAddress.h"
 #include "core/update/UpdaterParameters.h"
+#include "core/util/Paths.h"
 #include "gui/shell/AddressOctets.h"
 #include "gui/shell/MainWindowServices.h"
 #include "gui/shell/MessageBox.h"
