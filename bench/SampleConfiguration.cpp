@@ -3,8 +3,8 @@
 #include "core/comm/ParGen.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/nmea/RulePositions.h"
-#include "core/shell/Paths.h"
-#include "core/shell/SafeSave.h"
+#include "core/util/Paths.h"
+#include "core/util/SafeSave.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,9 +5,9 @@
 //
 // scripts/screenshots.sh lays out the folder with the sample configuration and runs this under xvfb.
 #include "core/image/BankCompiler.h"
-#include "core/shell/Paths.h"
+#include "core/util/Paths.h"
 #include "core/shell/ProgramState.h"
-#include "core/shell/SafeSave.h"
+#include "core/util/SafeSave.h"
 #include "core/update/UpdaterJobCheck.h"
 #include "core/update/UpdaterParameters.h"
 #include "gui/comm/CategoryPanelGroup.h"

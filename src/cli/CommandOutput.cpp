@@ -1,6 +1,6 @@
 #include "CommandOutput.h"
 
-#include "core/shell/Paths.h"
+#include "core/util/Paths.h"
 
 #include <cstdio>
 

@@ -7,9 +7,10 @@
 #include "core/language/MessageCatalog.h"
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/RulesCheck.h"
-#include "core/shell/Paths.h"
+#include "core/shell/ConfigurationFiles.h"
+#include "core/util/Paths.h"
 #include "core/shell/ProductIdentity.h"
-#include "core/shell/SafeSave.h"
+#include "core/util/SafeSave.h"
 
 #include <QDir>
 #include <QFile>
@@ -148,11 +149,11 @@ QString onePositional(const Arguments& arguments, const char* name, QString& val
 }
 
 QString parGenPath(const QString& folder) {
-    return joinPath(folder, QStringLiteral("ParGen.xml"));
+    return ConfigurationFiles(folder).parGen();
 }
 
 QString rulesPath(const QString& folder) {
-    return joinPath(folder, QStringLiteral("NMEA_0183_Set_Access.xml"));
+    return ConfigurationFiles(folder).nmeaAccess();
 }
 
 int compile(const QString& folder, const QString& output) {
@@ -190,8 +191,7 @@ int dump(const QString& path) {
 }
 
 int check(const QString& folder) {
-    MessageCatalog catalog;
-    catalog.Build_Default_Texts(); // English, whatever language the configurator shows
+    const MessageCatalog catalog; // the built-in English, whatever language the configurator shows
 
     const auto report = [](const char* editor, const QString& problem) {
         out() << editor << ": " << (problem.isEmpty() ? QStringLiteral("OK") : problem) << '\n';

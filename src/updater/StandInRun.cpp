@@ -1,7 +1,7 @@
 #include "updater/StandInRun.h"
 
-#include "core/shell/Paths.h"
-#include "core/shell/SafeSave.h"
+#include "core/util/Paths.h"
+#include "core/util/SafeSave.h"
 #include "core/update/UpdaterJobCheck.h"
 #include "core/update/UpdaterParameters.h"
 #include "updater/TFStandInResult.h"

@@ -14,7 +14,7 @@ const QChar kPilcrow(0x00B6);
 
 TEST(MessageCatalog, BuiltInTextsFillSixteenHundredSlots) {
     MessageCatalog catalog;
-    EXPECT_EQ(catalog.Msg_Catalog_Size, 1600);
+    EXPECT_EQ(MessageCatalog::SlotCount, 1600);
     // Each window's block holds its texts without gaps from its first slot; 38 to 40 and 1047 are
     // this product's own messages, and so are 1280 and 1281. Every other slot holds one blank.
     const std::pair<int, int> withText[] = {{0, 40},      {100, 110},   {200, 207},   {300, 321},

@@ -1,5 +1,5 @@
 #include "core/nmea/NmeaCatalog.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 #include <gtest/gtest.h>
 

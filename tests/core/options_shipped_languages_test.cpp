@@ -2,7 +2,7 @@
 // blanks and placeholders the program joins and formats them with.
 #include "core/language/BuiltinTexts.h"
 #include "core/language/MessageCatalog.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 #include <QDir>
 #include <QFile>

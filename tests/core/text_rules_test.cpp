@@ -1,4 +1,4 @@
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 #include <gtest/gtest.h>
 

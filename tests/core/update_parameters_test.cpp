@@ -1,8 +1,8 @@
-#include "core/shell/Paths.h"
 #include "core/shell/ProgramState.h"
-#include "core/shell/XmlDocument.h"
 #include "core/update/UpdaterJobCheck.h"
 #include "core/update/UpdaterParameters.h"
+#include "core/util/Paths.h"
+#include "core/util/XmlDocument.h"
 
 #include <QDir>
 #include <QDomElement>

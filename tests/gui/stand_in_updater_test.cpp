@@ -1,6 +1,6 @@
 #include "core/image/BankCompiler.h"
-#include "core/shell/Paths.h"
-#include "core/shell/SafeSave.h"
+#include "core/util/Paths.h"
+#include "core/util/SafeSave.h"
 #include "core/update/UpdaterParameters.h"
 #include "updater/StandInRun.h"
 #include "updater/TFStandInResult.h"

@@ -1,6 +1,6 @@
 #include "ProgramFixture.h"
 
-#include "core/shell/Paths.h"
+#include "core/util/Paths.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "platform/UrlOpener.h"
 

@@ -2,9 +2,10 @@
 
 #include "core/comm/SerialIndex.h"
 #include "core/language/MessageCatalog.h"
-#include "core/shell/SafeSave.h"
-#include "core/shell/TextRules.h"
-#include "core/shell/XmlDocument.h"
+#include "core/language/TextSlots.h"
+#include "core/util/SafeSave.h"
+#include "core/util/TextRules.h"
+#include "core/util/XmlDocument.h"
 
 #include <QDomDocument>
 #include <QFileInfo>
@@ -185,11 +186,13 @@ bool inRange(const QString& text, int maximum) {
     return value >= 0 && value <= maximum;
 }
 
-// Slot of the first octet out of 0..255, counting from firstSlot.
-std::optional<int> firstBadOctet(const std::array<QString, 4>& octets, int firstSlot) {
+namespace Text = TextSlot::ParGen;
+
+// The message slot of the first octet out of 0..255, one slot per octet.
+std::optional<int> firstBadOctet(const std::array<QString, 4>& octets, TextRange messages) {
     for (int i = 0; i < 4; ++i) {
         if (!inRange(octets[i], 255))
-            return firstSlot + i;
+            return messages.at(i);
     }
     return std::nullopt;
 }
@@ -206,21 +209,21 @@ QString withLimit(const QString& text) {
 std::optional<QString> Controllo_Dati(const ParGenSet& set, const MessageCatalog& catalog) {
     std::optional<int> slot;
     if (set.Eth_Conn_Enable_DNS) {
-        slot = firstBadOctet(set.Eth_Conn_Primary_DNS, 1147);
+        slot = firstBadOctet(set.Eth_Conn_Primary_DNS, Text::PrimaryDnsErrors);
         if (!slot)
-            slot = firstBadOctet(set.Eth_Conn_Secondary_DNS, 1151);
+            slot = firstBadOctet(set.Eth_Conn_Secondary_DNS, Text::SecondaryDnsErrors);
     }
     if (!slot)
-        slot = firstBadOctet(set.EtherNetIP_IP, 1184);
+        slot = firstBadOctet(set.EtherNetIP_IP, Text::AddressErrors);
     if (!slot)
-        slot = firstBadOctet(set.EtherNetIP_SM, 1188);
+        slot = firstBadOctet(set.EtherNetIP_SM, Text::MaskErrors);
     if (!slot && set.EtherNetIP_EN_GAT)
-        slot = firstBadOctet(set.EtherNetIP_GAT, 1192);
+        slot = firstBadOctet(set.EtherNetIP_GAT, Text::GatewayErrors);
     if (slot)
         return catalog.text(*slot);
     if (!inRange(set.EtherNetIP_NB_Input, ParGen::MaxBytes))
-        return withLimit(catalog.text(1197));
+        return withLimit(catalog.text(Text::BytesInError));
     if (!inRange(set.EtherNetIP_NB_Output, ParGen::MaxBytes))
-        return withLimit(catalog.text(1198));
+        return withLimit(catalog.text(Text::BytesOutError));
     return std::nullopt;
 }

@@ -1,6 +1,6 @@
 #include "core/comm/SerialIndex.h"
 
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 const char* const kBaudRates[8] = {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
 const char* const kParities[3] = {"NONE", "ODD", "EVEN"};

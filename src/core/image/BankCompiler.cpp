@@ -3,10 +3,10 @@
 #include "core/comm/ParGen.h"
 #include "core/comm/SerialIndex.h"
 #include "core/nmea/NmeaCatalog.h"
-#include "core/shell/Paths.h"
-#include "core/shell/SafeSave.h"
-#include "core/shell/TextRules.h"
-#include "core/shell/XmlDocument.h"
+#include "core/shell/ConfigurationFiles.h"
+#include "core/util/SafeSave.h"
+#include "core/util/TextRules.h"
+#include "core/util/XmlDocument.h"
 
 #include <QDir>
 #include <QDomDocument>
@@ -316,15 +316,16 @@ bool Compile_Bank(const QString& File_ParGen, const QString& File_NMEA_Access, B
 }
 
 QString bankPath(const QString& Active_Conf_Dir) {
-    return joinPath(joinPath(Active_Conf_Dir, QStringLiteral("bin")), QStringLiteral("bank.bin"));
+    return ConfigurationFiles(Active_Conf_Dir).bank();
 }
 
 bool Save_Bank(const QString& Active_Conf_Dir, const BankImage& image, QString* error) {
-    const QString folder = joinPath(Active_Conf_Dir, QStringLiteral("bin"));
+    const ConfigurationFiles files(Active_Conf_Dir);
+    const QString folder = files.binFolder();
     if (!QFileInfo(folder).isDir()) {
         if (error)
             *error = QStringLiteral("The folder %1 does not exist").arg(QDir::toNativeSeparators(folder));
         return false;
     }
-    return saveFileAtomically(bankPath(Active_Conf_Dir), image.bytes(), error);
+    return saveFileAtomically(files.bank(), image.bytes(), error);
 }

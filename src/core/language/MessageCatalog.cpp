@@ -1,7 +1,7 @@
 #include "core/language/MessageCatalog.h"
 
 #include "core/language/BuiltinTexts.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -36,14 +36,16 @@ MessageCatalog::MessageCatalog() {
 }
 
 void MessageCatalog::Build_Default_Texts() {
-    m_texts.clear();
-    for (int i = 0; i < SlotCount; ++i)
-        m_texts.append(kBlank);
-    for (int i = 0; i < kBuiltinTextCount; ++i)
-        m_texts[kBuiltinTexts[i].slot] = QString::fromUtf8(kBuiltinTexts[i].text);
-    for (int i = 0; i < kHiddenTextCount; ++i)
-        m_texts[kHiddenTexts[i].slot] = QString::fromUtf8(kHiddenTexts[i].text);
-    Msg_Catalog_Size = SlotCount;
+    // The table is decoded once per run; every catalog shares that list until it changes a text.
+    static const QStringList builtIn = [] {
+        QStringList texts(SlotCount, kBlank);
+        for (int i = 0; i < kBuiltinTextCount; ++i)
+            texts[kBuiltinTexts[i].slot] = QString::fromUtf8(kBuiltinTexts[i].text);
+        for (int i = 0; i < kHiddenTextCount; ++i)
+            texts[kHiddenTexts[i].slot] = QString::fromUtf8(kHiddenTexts[i].text);
+        return texts;
+    }();
+    m_texts = builtIn;
 }
 
 QString MessageCatalog::text(int slot) const {
@@ -83,7 +85,7 @@ void applyLanguageLine(MessageCatalog& catalog, const QString& rawLine) {
     if (numberLength <= 0)
         return;
     const auto slot = parseIntText(trimText(line.mid(3, numberLength)));
-    if (!slot || *slot < 0 || *slot >= catalog.Msg_Catalog_Size)
+    if (!slot || *slot < 0 || *slot >= MessageCatalog::SlotCount)
         return;
     QString text = trimText(line.mid(equals + 1));
     if (text.isEmpty())

@@ -10,7 +10,7 @@ public:
 
     MessageCatalog();
 
-    // Empties the catalog and fills it with the built-in texts in slot order.
+    // Puts the built-in texts back in every slot; a slot without one holds one blank.
     void Build_Default_Texts();
     // Applies a language file over the current texts. Returns false when it cannot be read.
     bool Load_Lng_File(const QString& path);
@@ -18,8 +18,6 @@ public:
     // The text of slot n; one blank for a slot outside the catalog.
     QString text(int slot) const;
     void setText(int slot, const QString& text);
-
-    int Msg_Catalog_Size = 0;
 
 private:
     QStringList m_texts;

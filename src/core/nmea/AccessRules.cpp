@@ -1,9 +1,9 @@
 #include "core/nmea/AccessRules.h"
 
 #include "core/nmea/NmeaCatalog.h"
-#include "core/shell/SafeSave.h"
-#include "core/shell/TextRules.h"
-#include "core/shell/XmlDocument.h"
+#include "core/util/SafeSave.h"
+#include "core/util/TextRules.h"
+#include "core/util/XmlDocument.h"
 
 #include <QFileInfo>
 #include <QXmlStreamWriter>

@@ -1,7 +1,8 @@
 #include "core/nmea/NmeaCatalog.h"
 
+#include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalogData.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 #include <QList>
 
@@ -108,17 +109,17 @@ IndexRule indexRule(int sentence, int field) {
     switch (sentence) {
     case 10: // GSV: satellite data repeats per satellite, the sentence number per group
         if (field >= 3 && field <= 6)
-            return {true, 1, 36, 1044};
+            return {true, 1, 36, TextSlot::NmeaAccess::IndexTo36};
         if (field == 1)
-            return {true, 1, 9, 1045};
+            return {true, 1, 9, TextSlot::NmeaAccess::IndexTo9};
         return {};
     case 34: // XDR
-        return {true, 1, 10, 1042};
+        return {true, 1, 10, TextSlot::NmeaAccess::IndexTo10};
     case 35: // $PJELA
-        return {true, 1, 50, 1043};
+        return {true, 1, 50, TextSlot::NmeaAccess::IndexTo50};
     default:
         if (sentence >= 41 && sentence <= 47) // $VTHA0..$VTHA5, $VTHS0
-            return {true, 1, 32, 1046};
+            return {true, 1, 32, TextSlot::NmeaAccess::IndexTo32};
         return {};
     }
 }

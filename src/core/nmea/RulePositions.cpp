@@ -1,7 +1,7 @@
 #include "core/nmea/RulePositions.h"
 
 #include "core/nmea/NmeaCatalog.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 #include <algorithm>
 #include <limits>

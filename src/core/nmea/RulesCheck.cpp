@@ -1,8 +1,9 @@
 #include "core/nmea/RulesCheck.h"
 
 #include "core/language/MessageCatalog.h"
+#include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 namespace Nmea {
 
@@ -19,12 +20,12 @@ int refusal(const AccessRule& rule) {
             return index.messageSlot;
     }
     if (trimText(rule.DataField).isEmpty())
-        return 1036;
+        return TextSlot::NmeaAccess::FieldMissing;
     if (trimText(rule.PortOperation).isEmpty())
-        return 1037;
+        return TextSlot::NmeaAccess::PostOpeMissing;
     const qint32 position = intTextOr(rule.Position, -1);
     if (position < 0 || position >= DataArraySize)
-        return 1038;
+        return TextSlot::NmeaAccess::PositionOutside;
     return 0;
 }
 
@@ -40,8 +41,9 @@ std::optional<QString> Controllo_dati(const RuleTable& table, const MessageCatal
         const int slot = refusal(rule);
         if (slot == 0)
             continue;
-        QString message = catalog.text(1033) + QString::number(row) + catalog.text(slot);
-        if (slot == 1038)
+        QString message =
+            catalog.text(TextSlot::NmeaAccess::ErrorRow) + QString::number(row) + catalog.text(slot);
+        if (slot == TextSlot::NmeaAccess::PositionOutside)
             message += QString::number(DataArraySize);
         return message;
     }

@@ -1,6 +1,6 @@
 #include "core/options/LanguageList.h"
 
-#include "core/shell/Paths.h"
+#include "core/util/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>

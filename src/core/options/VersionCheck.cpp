@@ -1,7 +1,7 @@
 #include "core/options/VersionCheck.h"
 
 #include "core/shell/ProductIdentity.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 namespace VersionCheck {
 

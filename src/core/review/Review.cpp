@@ -2,7 +2,7 @@
 
 #include "core/comm/ParGen.h"
 #include "core/nmea/NmeaCatalog.h"
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 #include <QDir>
 #include <algorithm>

@@ -1,7 +1,8 @@
 #include "core/shell/Configurations.h"
 
-#include "core/shell/Paths.h"
-#include "core/shell/TextRules.h"
+#include "core/shell/ConfigurationFiles.h"
+#include "core/util/Paths.h"
+#include "core/util/TextRules.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,7 +36,7 @@ CreateResult create(const QString& projectsDir, const QString& name) {
         return CreateResult::AlreadyExists;
     if (!QDir(projectsDir).mkdir(name))
         return CreateResult::NotValid;
-    QDir().mkpath(joinPath(folder, QStringLiteral("bin")));
+    QDir().mkpath(ConfigurationFiles(folder).binFolder());
     return CreateResult::Created;
 }
 

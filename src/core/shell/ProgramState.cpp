@@ -1,6 +1,7 @@
 #include "core/shell/ProgramState.h"
 
-#include "core/shell/Paths.h"
+#include "core/shell/ConfigurationFiles.h"
+#include "core/util/Paths.h"
 
 void ProgramState::setProgramFolder(const QString& folder) {
     Dir_Program = folder;
@@ -10,8 +11,9 @@ void ProgramState::setProgramFolder(const QString& folder) {
 }
 
 void ProgramState::Set_Files() {
-    File_ParGen = joinPath(Active_Conf_Dir, QStringLiteral("ParGen.xml"));
-    File_NMEA_Access = joinPath(Active_Conf_Dir, QStringLiteral("NMEA_0183_Set_Access.xml"));
+    const ConfigurationFiles files(Active_Conf_Dir);
+    File_ParGen = files.parGen();
+    File_NMEA_Access = files.nmeaAccess();
 }
 
 void ProgramState::openConfiguration(const QString& name) {

@@ -1,9 +1,9 @@
 #include "core/shell/SettingsFile.h"
 
-#include "core/shell/Paths.h"
 #include "core/shell/ProgramState.h"
-#include "core/shell/SafeSave.h"
-#include "core/shell/XmlDocument.h"
+#include "core/util/Paths.h"
+#include "core/util/SafeSave.h"
+#include "core/util/XmlDocument.h"
 
 #include <QDomDocument>
 

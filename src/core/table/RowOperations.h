@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/language/TextSlots.h"
 #include "core/table/RowTable.h"
 
 #include <QList>
@@ -19,9 +20,9 @@ public:
     virtual bool ask(int slot) = 0;
 };
 
-inline constexpr int SlotOverwriteRow = 900;
-inline constexpr int SlotClipboardWidth = 901;
-inline constexpr int SlotNothingCopied = 902;
+inline constexpr int SlotOverwriteRow = TextSlot::Rows::OverwriteRow;
+inline constexpr int SlotClipboardWidth = TextSlot::Rows::ClipboardWidth;
+inline constexpr int SlotNothingCopied = TextSlot::Rows::NothingCopied;
 
 // Empties the text cells of row r; check box column 1 is ticked when enableDefault, others unticked.
 void clearRow(RowTable& table, int r, bool enableDefault);

@@ -1,6 +1,6 @@
 #include "core/update/UpdateAddress.h"
 
-#include "core/shell/TextRules.h"
+#include "core/util/TextRules.h"
 
 #include <QStringList>
 

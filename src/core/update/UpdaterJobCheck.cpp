@@ -1,8 +1,8 @@
 #include "core/update/UpdaterJobCheck.h"
 
 #include "core/image/BankImage.h"
-#include "core/shell/XmlDocument.h"
 #include "core/update/UpdateAddress.h"
+#include "core/util/XmlDocument.h"
 
 #include <QDomElement>
 #include <QFile>

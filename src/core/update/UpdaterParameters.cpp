@@ -1,9 +1,11 @@
 #include "core/update/UpdaterParameters.h"
 
-#include "core/shell/Paths.h"
+#include "core/shell/ConfigurationFiles.h"
+#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
-#include "core/shell/SafeSave.h"
-#include "core/shell/XmlDocument.h"
+#include "core/util/Paths.h"
+#include "core/util/SafeSave.h"
+#include "core/util/XmlDocument.h"
 
 namespace {
 
@@ -76,7 +78,7 @@ QDomDocument updaterParameterDocument(const QString& address, int optionIndex, b
     document.appendChild(root);
     appendTextElement(document, root, QStringLiteral("Version"), QStringLiteral("1000"));
     appendTextElement(document, root, QStringLiteral("Title"),
-                      QStringLiteral("Norvane - SW73052 Ethernet Update"));
+                      QStringLiteral("Norvane - %1 Ethernet Update").arg(Product::SW_Code));
     appendTextElement(document, root, QStringLiteral("IP_Address_Dev"), address);
     appendTextElement(document, root, QStringLiteral("Application_Port"), QStringLiteral("10000"));
     appendTextElement(document, root, QStringLiteral("Boot_Port"), QStringLiteral("2008"));
@@ -104,8 +106,7 @@ bool Compile_XML_Parameter(const ProgramState& state, const QString& address, in
         return false;
     }
     const QString firmwareFile = joinPath(state.Dir_Master, firmwareFileName());
-    const QString imageFile =
-        joinPath(joinPath(state.Active_Conf_Dir, QStringLiteral("bin")), QStringLiteral("bank.bin"));
+    const QString imageFile = ConfigurationFiles(state.Active_Conf_Dir).bank();
     const QDomDocument document =
         updaterParameterDocument(address, optionIndex, readBack, firmwareFile, imageFile);
     return saveFileAtomically(joinPath(state.Dir_Program, updaterParameterName()), documentBytes(document),

@@ -2,9 +2,10 @@
 
 #include "core/comm/ParGen.h"
 #include "core/comm/SerialIndex.h"
-#include "core/shell/ProductIdentity.h"
+#include "core/language/TextSlots.h"
 #include "core/shell/ProgramState.h"
 #include "gui/comm/CategoryPanelGroup.h"
+#include "gui/shell/AddressOctets.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
@@ -12,21 +13,20 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShowEvent>
 #include <QWheelEvent>
 
 #include <algorithm>
 
 namespace {
 
+namespace Text = TextSlot::ParGen;
+
 constexpr int kClientWidth = 460;
 constexpr int kClientHeight = 700;
-constexpr int kTitleHeight = 69;
 constexpr int kButtonBandHeight = 40;
 
 constexpr int kLabelLeft = 14;
@@ -38,10 +38,9 @@ constexpr int kListHeight = 22;
 constexpr int kCheckWidth = 415;
 constexpr int kGatewayCheckWidth = 175;
 constexpr int kHostNameTyping = 31;
-constexpr int kSlotDiscardParameterChanges = 1281;
 constexpr int kCheckHeight = 17;
-constexpr int kOctetLefts[4] = {191, 252, 313, 374};
-constexpr int kDotLefts[3] = {247, 308, 369};
+constexpr std::array<int, 4> kOctetLefts{191, 252, 313, 374};
+constexpr std::array<int, 3> kDotLefts{247, 308, 369};
 // Space left below a panel's lowest field.
 constexpr int kPanelBottomMargin = 12;
 
@@ -53,10 +52,9 @@ int fieldTop(int row) {
     return 9 + 28 * (row - 1);
 }
 
-// Serial port panels: RS232, RS485 1, RS485 2. Each takes nine slots from its caption on: caption,
-// four texts, four tooltips.
+// Serial port panels: RS232, RS485 1, RS485 2, each with its caption, four texts and four tooltips.
 const char* const kPortNames[3] = {"RS232", "RS485_1", "RS485_2"};
-constexpr int kPortFirstSlot[3] = {427, 436, 445};
+constexpr TextRange kPortTexts[3] = {Text::RS232, Text::RS485_1, Text::RS485_2};
 
 QLabel* namedLabel(QWidget* body, const QString& name, int row) {
     QLabel* result = WindowLook::label(body, kLabelLeft, labelTop(row));
@@ -90,27 +88,13 @@ QComboBox* list(QWidget* body, const QString& name, int row, const char* const (
 }
 
 // Four octet fields named prefix1..prefix4 with a "." between them.
-std::array<QLineEdit*, 4> octets(QWidget* body, const QString& prefix, int row, int top) {
-    std::array<QLineEdit*, 4> result;
-    for (int i = 0; i < 4; ++i)
-        result[i] = edit(body, prefix + QString::number(i + 1), kOctetLefts[i], top, kOctetWidth);
-    for (int left : kDotLefts)
-        WindowLook::label(body, left, labelTop(row), QStringLiteral("."));
-    return result;
+AddressOctets* octets(QWidget* body, const QString& prefix, int row, int top) {
+    return new AddressOctets(body, prefix, {kOctetLefts, top, kOctetWidth, kDotLefts, labelTop(row)});
 }
 
-void setOctets(const std::array<QLineEdit*, 4>& fields, const std::array<QString, 4>& texts) {
-    for (int i = 0; i < 4; ++i)
-        fields[i]->setText(texts[i]);
-}
-
-std::array<QString, 4> octetTexts(const std::array<QLineEdit*, 4>& fields) {
-    return {fields[0]->text(), fields[1]->text(), fields[2]->text(), fields[3]->text()};
-}
-
-void setTips(const std::array<QLineEdit*, 4>& fields, const ProgramState& state, int firstSlot) {
-    for (int i = 0; i < 4; ++i)
-        fields[i]->setToolTip(state.msg(firstSlot + i));
+// The tooltips of four octet fields.
+std::array<QString, 4> octetTips(const ProgramState& state, TextRange tips) {
+    return {state.msg(tips.at(0)), state.msg(tips.at(1)), state.msg(tips.at(2)), state.msg(tips.at(3))};
 }
 
 // The bottom edge of a panel's lowest field plus the header and the margin below it.
@@ -121,17 +105,9 @@ int panelHeight(const QWidget* lowest) {
 } // namespace
 
 TFParGen::TFParGen(ProgramState& state, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state) {
+    : DialogBase(parent, QSize(kClientWidth, kClientHeight)), m_state(state) {
     setObjectName(QStringLiteral("TFParGen"));
-    WindowLook::apply(this);
-    WindowLook::setFixedClientSize(this, kClientWidth, kClientHeight);
-
-    P_Title = new WindowLook::TitlePanel(this, kTitleHeight);
-    P_Title->setObjectName(QStringLiteral("P_Title"));
-    P_Title->setGeometry(0, 0, kClientWidth, kTitleHeight);
-    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+    P_Title = addTitlePanel();
 
     P_Button = new QWidget(this);
     P_Button->setObjectName(QStringLiteral("P_Button"));
@@ -150,7 +126,8 @@ TFParGen::TFParGen(ProgramState& state, QWidget* parent)
     CPG = new CategoryPanelGroup(this);
     CPG->setObjectName(QStringLiteral("CPG"));
     CPG->setFocusPolicy(Qt::NoFocus);
-    CPG->setGeometry(0, kTitleHeight, kClientWidth, kClientHeight - kTitleHeight - kButtonBandHeight);
+    CPG->setGeometry(0, WindowLook::TitleHeight, kClientWidth,
+                     kClientHeight - WindowLook::TitleHeight - kButtonBandHeight);
 
     CP_Ethernet_Connection = CPG->addPanel(QStringLiteral("CP_Ethernet_Connection"));
     buildEthernetConnection(CP_Ethernet_Connection->body());
@@ -161,6 +138,15 @@ TFParGen::TFParGen(ProgramState& state, QWidget* parent)
         buildSerialPort(port, CP_Serial[port]->body());
     }
 
+    // The dot key walks on from one address to the next: DNS primary then secondary; address,
+    // mask, gateway. A field it reaches is scrolled into view.
+    m_priDns->chainTo(m_secDns);
+    m_ip->chainTo(m_sm);
+    m_sm->chainTo(m_gat);
+    for (AddressOctets* address : {m_priDns, m_secDns, m_ip, m_sm, m_gat})
+        connect(address, &AddressOctets::movedTo, CPG,
+                [this](QLineEdit* field) { CPG->ensureWidgetVisible(field); });
+
     // The enabling of the address fields follows the DHCP flag at once.
     for (QCheckBox* box : {CB_EthConn_En_DHCP_Cable, CB_EthConn_En_DHCP_WiFi, Serial[0].CB_Enable,
                            Serial[1].CB_Enable, Serial[2].CB_Enable})
@@ -170,8 +156,8 @@ TFParGen::TFParGen(ProgramState& state, QWidget* parent)
     Move_GroupBoxs();
     Set_Lang();
 
-    // The wheel scrolls the panel group wherever the pointer is over it, and the dot key walks
-    // the octet fields: both are seen before the control under the pointer or with the focus.
+    // The wheel scrolls the panel group wherever the pointer is over it: it is seen before the
+    // control under the pointer or with the focus.
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
 }
@@ -185,9 +171,11 @@ void TFParGen::buildEthernetConnection(QWidget* body) {
     CB_EthConn_En_DHCP_WiFi = check(body, QStringLiteral("CB_EthConn_En_DHCP_WiFi"), 3, kCheckWidth);
     CB_EthConn_Enable_DNS = check(body, QStringLiteral("CB_EthConn_Enable_DNS"), 4, kCheckWidth);
     L_EthConn_Primary_DNS = namedLabel(body, QStringLiteral("L_EthConn_Primary_DNS"), 5);
-    E_EthConn_Pri_DNS_IP = octets(body, QStringLiteral("E_EthConn_Pri_DNS_IP"), 5, fieldTop(5));
+    m_priDns = octets(body, QStringLiteral("E_EthConn_Pri_DNS_IP"), 5, fieldTop(5));
+    E_EthConn_Pri_DNS_IP = m_priDns->fields();
     L_EthConn_Secondary_DNS = namedLabel(body, QStringLiteral("L_EthConn_Secondary_DNS"), 6);
-    E_EthConn_Sec_DNS_IP = octets(body, QStringLiteral("E_EthConn_Sec_DNS_IP"), 6, fieldTop(6));
+    m_secDns = octets(body, QStringLiteral("E_EthConn_Sec_DNS_IP"), 6, fieldTop(6));
+    E_EthConn_Sec_DNS_IP = m_secDns->fields();
     // The values the fields hold until the first load succeeds.
     for (QLineEdit* field : E_EthConn_Pri_DNS_IP)
         field->setText(QStringLiteral("8"));
@@ -197,11 +185,14 @@ void TFParGen::buildEthernetConnection(QWidget* body) {
 
 void TFParGen::buildEtherNetIP(QWidget* body) {
     L_EtherNetIP_IP = namedLabel(body, QStringLiteral("L_EtherNetIP_IP"), 1);
-    E_EtherNetIP_IP = octets(body, QStringLiteral("E_EtherNetIP_IP"), 1, fieldTop(1));
+    m_ip = octets(body, QStringLiteral("E_EtherNetIP_IP"), 1, fieldTop(1));
+    E_EtherNetIP_IP = m_ip->fields();
     L_EtherNetIP_SM = namedLabel(body, QStringLiteral("L_EtherNetIP_SM"), 2);
-    E_EtherNetIP_SM = octets(body, QStringLiteral("E_EtherNetIP_SM"), 2, fieldTop(2));
+    m_sm = octets(body, QStringLiteral("E_EtherNetIP_SM"), 2, fieldTop(2));
+    E_EtherNetIP_SM = m_sm->fields();
     CB_EtherNetIP_GAT = check(body, QStringLiteral("CB_EtherNetIP_GAT"), 3, kGatewayCheckWidth);
-    E_EtherNetIP_GAT = octets(body, QStringLiteral("E_EtherNetIP_GAT"), 3, fieldTop(3) + 1);
+    m_gat = octets(body, QStringLiteral("E_EtherNetIP_GAT"), 3, fieldTop(3) + 1);
+    E_EtherNetIP_GAT = m_gat->fields();
     L_EtherNetIP_TunnelPort = namedLabel(body, QStringLiteral("L_EtherNetIP_TunnelPort"), 4);
     E_EtherNetIP_TunnelPort =
         edit(body, QStringLiteral("E_EtherNetIP_TunnelPort"), kFieldLeft, fieldTop(4), kWideWidth);
@@ -217,9 +208,8 @@ void TFParGen::buildEtherNetIP(QWidget* body) {
 
     const std::array<QString, 4> creation{QStringLiteral("192"), QStringLiteral("168"), QStringLiteral("0"),
                                           QStringLiteral("5")};
-    setOctets(E_EtherNetIP_IP, creation);
-    setOctets(E_EtherNetIP_SM, creation);
-    setOctets(E_EtherNetIP_GAT, creation);
+    for (AddressOctets* address : {m_ip, m_sm, m_gat})
+        address->setOctets(creation);
     E_EtherNetIP_NByte_In->setText(QStringLiteral("496"));
     E_EtherNetIP_NByte_Out->setText(QStringLiteral("496"));
 }
@@ -239,10 +229,11 @@ void TFParGen::buildSerialPort(int port, QWidget* body) {
 
 void TFParGen::Order_TAB_Panels() {
     // The numbered captions are set once: they keep the language the program started in.
-    CP_Ethernet_Connection->setCaption(QStringLiteral("1. ") + m_state.msg(1121));
-    CP_EtherNetIP->setCaption(QStringLiteral("2. ") + m_state.msg(1158));
+    CP_Ethernet_Connection->setCaption(QStringLiteral("1. ") + m_state.msg(Text::EthernetCaption));
+    CP_EtherNetIP->setCaption(QStringLiteral("2. ") + m_state.msg(Text::EtherNetIPCaption));
     for (int port = 0; port < 3; ++port)
-        CP_Serial[port]->setCaption(QStringLiteral("%1. ").arg(port + 3) + m_state.msg(kPortFirstSlot[port]));
+        CP_Serial[port]->setCaption(QStringLiteral("%1. ").arg(port + 3) +
+                                    m_state.msg(kPortTexts[port].at(TextSlot::PortCaption)));
     setKeyboardOrder();
 }
 
@@ -264,51 +255,51 @@ void TFParGen::setKeyboardOrder() {
 
 void TFParGen::Set_Lang() {
     const ProgramState& s = m_state;
-    setWindowTitle(s.msg(400));
-    WindowLook::setLabelText(P_Title->L_SW_Desc, s.msg(401));
-    Btn_OK->setText(s.msg(402));
-    Btn_Cancel->setText(s.msg(403));
-    Btn_OK->setToolTip(s.msg(404));
-    Btn_Cancel->setToolTip(s.msg(405));
+    setWindowTitle(s.msg(Text::Title));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, s.msg(Text::Description));
+    Btn_OK->setText(s.msg(Text::OkButton));
+    Btn_Cancel->setText(s.msg(Text::CancelButton));
+    Btn_OK->setToolTip(s.msg(Text::OkTip));
+    Btn_Cancel->setToolTip(s.msg(Text::CancelTip));
 
-    WindowLook::setLabelText(L_EthConn_Device_Name, s.msg(1122));
-    E_EthConn_Device_Name->setToolTip(s.msg(1123));
-    CB_EthConn_En_DHCP_Cable->setText(s.msg(1124));
-    CB_EthConn_En_DHCP_Cable->setToolTip(s.msg(1125));
-    CB_EthConn_En_DHCP_WiFi->setText(s.msg(1126));
-    CB_EthConn_En_DHCP_WiFi->setToolTip(s.msg(1127));
-    CB_EthConn_Enable_DNS->setText(s.msg(1128));
-    CB_EthConn_Enable_DNS->setToolTip(s.msg(1129));
-    WindowLook::setLabelText(L_EthConn_Primary_DNS, s.msg(1130));
-    setTips(E_EthConn_Pri_DNS_IP, s, 1131);
-    WindowLook::setLabelText(L_EthConn_Secondary_DNS, s.msg(1135));
-    setTips(E_EthConn_Sec_DNS_IP, s, 1136);
+    WindowLook::setLabelText(L_EthConn_Device_Name, s.msg(Text::DeviceName));
+    E_EthConn_Device_Name->setToolTip(s.msg(Text::DeviceNameTip));
+    CB_EthConn_En_DHCP_Cable->setText(s.msg(Text::DhcpCable));
+    CB_EthConn_En_DHCP_Cable->setToolTip(s.msg(Text::DhcpCableTip));
+    CB_EthConn_En_DHCP_WiFi->setText(s.msg(Text::DhcpWiFi));
+    CB_EthConn_En_DHCP_WiFi->setToolTip(s.msg(Text::DhcpWiFiTip));
+    CB_EthConn_Enable_DNS->setText(s.msg(Text::EnableDns));
+    CB_EthConn_Enable_DNS->setToolTip(s.msg(Text::EnableDnsTip));
+    WindowLook::setLabelText(L_EthConn_Primary_DNS, s.msg(Text::PrimaryDns));
+    m_priDns->setToolTips(octetTips(s, Text::PrimaryDnsTips));
+    WindowLook::setLabelText(L_EthConn_Secondary_DNS, s.msg(Text::SecondaryDns));
+    m_secDns->setToolTips(octetTips(s, Text::SecondaryDnsTips));
 
-    WindowLook::setLabelText(L_EtherNetIP_IP, s.msg(1159));
-    setTips(E_EtherNetIP_IP, s, 1160);
-    WindowLook::setLabelText(L_EtherNetIP_SM, s.msg(1164));
-    setTips(E_EtherNetIP_SM, s, 1165);
-    CB_EtherNetIP_GAT->setText(s.msg(1169));
-    CB_EtherNetIP_GAT->setToolTip(s.msg(1170));
-    setTips(E_EtherNetIP_GAT, s, 1171);
-    WindowLook::setLabelText(L_EtherNetIP_TunnelPort, s.msg(1175));
-    E_EtherNetIP_TunnelPort->setToolTip(s.msg(1176));
-    WindowLook::setLabelText(L_EtherNetIP_NByte_In, s.msg(1177));
-    E_EtherNetIP_NByte_In->setToolTip(s.msg(1178));
-    WindowLook::setLabelText(L_EtherNetIP_NByte_Out, s.msg(1179));
-    E_EtherNetIP_NByte_Out->setToolTip(s.msg(1180));
+    WindowLook::setLabelText(L_EtherNetIP_IP, s.msg(Text::Address));
+    m_ip->setToolTips(octetTips(s, Text::AddressTips));
+    WindowLook::setLabelText(L_EtherNetIP_SM, s.msg(Text::Mask));
+    m_sm->setToolTips(octetTips(s, Text::MaskTips));
+    CB_EtherNetIP_GAT->setText(s.msg(Text::Gateway));
+    CB_EtherNetIP_GAT->setToolTip(s.msg(Text::GatewayTip));
+    m_gat->setToolTips(octetTips(s, Text::GatewayTips));
+    WindowLook::setLabelText(L_EtherNetIP_TunnelPort, s.msg(Text::TunnelPort));
+    E_EtherNetIP_TunnelPort->setToolTip(s.msg(Text::TunnelPortTip));
+    WindowLook::setLabelText(L_EtherNetIP_NByte_In, s.msg(Text::BytesIn));
+    E_EtherNetIP_NByte_In->setToolTip(s.msg(Text::BytesInTip));
+    WindowLook::setLabelText(L_EtherNetIP_NByte_Out, s.msg(Text::BytesOut));
+    E_EtherNetIP_NByte_Out->setToolTip(s.msg(Text::BytesOutTip));
 
     for (int port = 0; port < 3; ++port) {
-        const int first = kPortFirstSlot[port];
+        const TextRange texts = kPortTexts[port];
         const SerialPortControls& c = Serial[port];
-        c.CB_Enable->setText(s.msg(first + 1));
-        WindowLook::setLabelText(c.L_Baud, s.msg(first + 2));
-        WindowLook::setLabelText(c.L_Parity, s.msg(first + 3));
-        WindowLook::setLabelText(c.L_Stop_Bits, s.msg(first + 4));
-        c.CB_Enable->setToolTip(s.msg(first + 5));
-        c.CB_Baud->setToolTip(s.msg(first + 6));
-        c.CB_Parity->setToolTip(s.msg(first + 7));
-        c.CB_Stop_Bits->setToolTip(s.msg(first + 8));
+        c.CB_Enable->setText(s.msg(texts.at(TextSlot::PortEnable)));
+        WindowLook::setLabelText(c.L_Baud, s.msg(texts.at(TextSlot::PortBaud)));
+        WindowLook::setLabelText(c.L_Parity, s.msg(texts.at(TextSlot::PortParity)));
+        WindowLook::setLabelText(c.L_Stop_Bits, s.msg(texts.at(TextSlot::PortStopBits)));
+        c.CB_Enable->setToolTip(s.msg(texts.at(TextSlot::PortEnableTip)));
+        c.CB_Baud->setToolTip(s.msg(texts.at(TextSlot::PortBaudTip)));
+        c.CB_Parity->setToolTip(s.msg(texts.at(TextSlot::PortParityTip)));
+        c.CB_Stop_Bits->setToolTip(s.msg(texts.at(TextSlot::PortStopBitsTip)));
     }
 }
 
@@ -331,10 +322,8 @@ void TFParGen::RePosition_Object_EtherNetIP() {
     CP_EtherNetIP->setExpandedHeight(panelHeight(E_EtherNetIP_NByte_Out));
     // The DHCP server gives address, mask and gateway; the fields keep their texts meanwhile.
     const bool manual = !CB_EthConn_En_DHCP_Cable->isChecked();
-    for (const auto* fields : {&E_EtherNetIP_IP, &E_EtherNetIP_SM, &E_EtherNetIP_GAT}) {
-        for (QLineEdit* field : *fields)
-            field->setEnabled(manual);
-    }
+    for (AddressOctets* address : {m_ip, m_sm, m_gat})
+        address->setEnabled(manual);
 }
 
 void TFParGen::RePosition_Object_Serial(int port) {
@@ -347,8 +336,8 @@ ParGenSet TFParGen::fieldsToSet() const {
     set.Eth_Conn_DHCP_Cable = CB_EthConn_En_DHCP_Cable->isChecked();
     set.Eth_Conn_DHCP_WiFi = CB_EthConn_En_DHCP_WiFi->isChecked();
     set.Eth_Conn_Enable_DNS = CB_EthConn_Enable_DNS->isChecked();
-    set.Eth_Conn_Primary_DNS = octetTexts(E_EthConn_Pri_DNS_IP);
-    set.Eth_Conn_Secondary_DNS = octetTexts(E_EthConn_Sec_DNS_IP);
+    set.Eth_Conn_Primary_DNS = m_priDns->octets();
+    set.Eth_Conn_Secondary_DNS = m_secDns->octets();
     for (SerialPortSet* port : {&set.RS232, &set.RS485_1, &set.RS485_2}) {
         const SerialPortControls& c = Serial[port - &set.RS232];
         port->Enable = c.CB_Enable->isChecked();
@@ -356,9 +345,9 @@ ParGenSet TFParGen::fieldsToSet() const {
         port->ParityIndex = c.CB_Parity->currentIndex();
         port->StopBitsIndex = c.CB_Stop_Bits->currentIndex();
     }
-    set.EtherNetIP_IP = octetTexts(E_EtherNetIP_IP);
-    set.EtherNetIP_SM = octetTexts(E_EtherNetIP_SM);
-    set.EtherNetIP_GAT = octetTexts(E_EtherNetIP_GAT);
+    set.EtherNetIP_IP = m_ip->octets();
+    set.EtherNetIP_SM = m_sm->octets();
+    set.EtherNetIP_GAT = m_gat->octets();
     set.EtherNetIP_EN_GAT = CB_EtherNetIP_GAT->isChecked();
     set.EtherNetIP_NB_Input = E_EtherNetIP_NByte_In->text();
     set.EtherNetIP_NB_Output = E_EtherNetIP_NByte_Out->text();
@@ -372,8 +361,8 @@ void TFParGen::setToFields(const ParGenSet& set) {
     CB_EthConn_En_DHCP_Cable->setChecked(set.Eth_Conn_DHCP_Cable);
     CB_EthConn_En_DHCP_WiFi->setChecked(false);
     CB_EthConn_Enable_DNS->setChecked(set.Eth_Conn_Enable_DNS);
-    setOctets(E_EthConn_Pri_DNS_IP, set.Eth_Conn_Primary_DNS);
-    setOctets(E_EthConn_Sec_DNS_IP, set.Eth_Conn_Secondary_DNS);
+    m_priDns->setOctets(set.Eth_Conn_Primary_DNS);
+    m_secDns->setOctets(set.Eth_Conn_Secondary_DNS);
     const SerialPortSet* ports[3] = {&set.RS232, &set.RS485_1, &set.RS485_2};
     for (int i = 0; i < 3; ++i) {
         Serial[i].CB_Enable->setChecked(ports[i]->Enable);
@@ -381,9 +370,9 @@ void TFParGen::setToFields(const ParGenSet& set) {
         Serial[i].CB_Parity->setCurrentIndex(ports[i]->ParityIndex);
         Serial[i].CB_Stop_Bits->setCurrentIndex(ports[i]->StopBitsIndex);
     }
-    setOctets(E_EtherNetIP_IP, set.EtherNetIP_IP);
-    setOctets(E_EtherNetIP_SM, set.EtherNetIP_SM);
-    setOctets(E_EtherNetIP_GAT, set.EtherNetIP_GAT);
+    m_ip->setOctets(set.EtherNetIP_IP);
+    m_sm->setOctets(set.EtherNetIP_SM);
+    m_gat->setOctets(set.EtherNetIP_GAT);
     CB_EtherNetIP_GAT->setChecked(set.EtherNetIP_EN_GAT);
     E_EtherNetIP_NByte_In->setText(set.EtherNetIP_NB_Input);
     E_EtherNetIP_NByte_Out->setText(set.EtherNetIP_NB_Output);
@@ -407,12 +396,7 @@ void TFParGen::Btn_OKClick() {
     accept();
 }
 
-void TFParGen::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // Restoring a minimised window is no new opening.
-    if (event->spontaneous())
-        return;
-    WindowLook::centreOnScreen(this);
+void TFParGen::opened() {
     ParGenSet set;
     QString error;
     if (ParGen::load(m_state.File_ParGen, set, &error) == ParGen::LoadResult::Failed) {
@@ -432,7 +416,7 @@ bool TFParGen::hasUnsavedChanges() const {
 
 void TFParGen::reject() {
     if (hasUnsavedChanges() &&
-        MessageBox::question(this, m_state.msg(kSlotDiscardParameterChanges)) != MessageBox::Answer::Yes)
+        MessageBox::question(this, m_state.msg(Text::DiscardChanges)) != MessageBox::Answer::Yes)
         return;
     QDialog::reject();
 }
@@ -446,15 +430,6 @@ void TFParGen::changeEvent(QEvent* event) {
     const int screenTop = screen ? screen->geometry().top() : 0;
     if (frameGeometry().top() < screenTop)
         move(x(), screenTop);
-}
-
-std::vector<std::vector<QLineEdit*>> TFParGen::octetChains() const {
-    std::vector<std::vector<QLineEdit*>> chains(2);
-    for (const auto* fields : {&E_EthConn_Pri_DNS_IP, &E_EthConn_Sec_DNS_IP})
-        chains[0].insert(chains[0].end(), fields->begin(), fields->end());
-    for (const auto* fields : {&E_EtherNetIP_IP, &E_EtherNetIP_SM, &E_EtherNetIP_GAT})
-        chains[1].insert(chains[1].end(), fields->begin(), fields->end());
-    return chains;
 }
 
 bool TFParGen::FormMouseWheel(QWheelEvent* event) {
@@ -474,20 +449,5 @@ bool TFParGen::FormMouseWheel(QWheelEvent* event) {
 bool TFParGen::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel)
         return FormMouseWheel(static_cast<QWheelEvent*>(event));
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->text() == QStringLiteral(".")) {
-        for (const std::vector<QLineEdit*>& chain : octetChains()) {
-            const auto field = std::find(chain.begin(), chain.end(), watched);
-            if (field == chain.end())
-                continue;
-            // The dot separates octets: it moves on to the next field and is never typed.
-            QLineEdit* next = field + 1 != chain.end() ? *(field + 1) : nullptr;
-            if (next && next->isVisible() && next->isEnabled()) {
-                next->setFocus(Qt::TabFocusReason);
-                next->selectAll();
-                CPG->ensureWidgetVisible(next);
-            }
-            return true;
-        }
-    }
     return QDialog::eventFilter(watched, event);
 }

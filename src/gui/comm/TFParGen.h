@@ -2,13 +2,14 @@
 
 #include "gui/shell/LanguageAware.h"
 
-#include <QDialog>
+#include "gui/shell/WindowBase.h"
 
 #include "core/comm/ParGen.h"
 
 #include <array>
 #include <vector>
 
+class AddressOctets;
 class CategoryPanel;
 class CategoryPanelGroup;
 class QCheckBox;
@@ -35,7 +36,7 @@ struct SerialPortControls {
 // "Set Communication": edits the communication parameters of the open configuration. The fields
 // are the only copy of the set while the window is open: each opening reloads ParGen.xml and OK
 // rewrites it from the fields.
-class TFParGen : public QDialog, public LanguageAware {
+class TFParGen : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
     explicit TFParGen(ProgramState& state, QWidget* parent = nullptr);
@@ -86,7 +87,7 @@ public:
     std::array<SerialPortControls, 3> Serial;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void opened() override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -102,10 +103,13 @@ private:
 
     ParGenSet fieldsToSet() const;
     void setToFields(const ParGenSet& set);
-    // The octet fields the dot key walks: DNS primary then secondary; address, mask, gateway.
-    std::vector<std::vector<QLineEdit*>> octetChains() const;
     bool FormMouseWheel(QWheelEvent* event);
 
     ProgramState& m_state;
     ParGenSet m_loaded;
+    AddressOctets* m_priDns = nullptr;
+    AddressOctets* m_secDns = nullptr;
+    AddressOctets* m_ip = nullptr;
+    AddressOctets* m_sm = nullptr;
+    AddressOctets* m_gat = nullptr;
 };

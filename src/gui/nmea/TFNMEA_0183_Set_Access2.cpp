@@ -1,9 +1,9 @@
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 
+#include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/nmea/RulePositions.h"
 #include "core/nmea/RulesCheck.h"
-#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
@@ -22,6 +22,8 @@
 
 namespace {
 
+namespace Text = TextSlot::NmeaAccess;
+
 enum Column {
     ColEnable = 1,
     ColChannel = 2,
@@ -39,7 +41,6 @@ constexpr int Columns = 11;
 constexpr int Rows = Nmea::RuleRows + 1;
 constexpr int ClientWidth = 1200;
 constexpr int ClientHeight = 337;
-constexpr int TitleHeight = 69;
 constexpr int ButtonPanelHeight = 40;
 
 struct ColumnLook {
@@ -52,37 +53,30 @@ struct ColumnLook {
 
 // Columns 0 to 10: the row number, then the rule's cells.
 const ColumnLook kColumns[Columns] = {
-    {40, {}, 1014, 0, false},
-    {50, {255, 216, 176}, 1015, 1024, true},
-    {120, {168, 255, 168}, 1016, 1025, false},
-    {120, {224, 250, 254}, 1017, 1026, false},
-    {50, {224, 250, 254}, 1040, 1041, false},
-    {280, {224, 250, 254}, 1018, 1027, false},
-    {120, {255, 255, 168}, 1019, 1028, false},
-    {60, {255, 255, 168}, 1020, 1029, true},
-    {60, {255, 255, 168}, 1021, 1030, true},
-    {60, {252, 214, 244}, 1022, 1031, false},
-    {160, {255, 255, 255}, 1023, 1032, false},
+    {40, {}, Text::RowNumberHeader, 0, false},
+    {50, {255, 216, 176}, Text::EnableHeader, Text::EnableHint, true},
+    {120, {168, 255, 168}, Text::ChannelHeader, Text::ChannelHint, false},
+    {120, {224, 250, 254}, Text::SentenceHeader, Text::SentenceHint, false},
+    {50, {224, 250, 254}, Text::IndexHeader, Text::IndexHint, false},
+    {280, {224, 250, 254}, Text::FieldHeader, Text::FieldHint, false},
+    {120, {255, 255, 168}, Text::PostOpeHeader, Text::PostOpeHint, false},
+    {60, {255, 255, 168}, Text::SwapAllHeader, Text::SwapAllHint, true},
+    {60, {255, 255, 168}, Text::Swap16Header, Text::Swap16Hint, true},
+    {60, {252, 214, 244}, Text::PositionHeader, Text::PositionHint, false},
+    {160, {255, 255, 255}, Text::MnemonicHeader, Text::MnemonicHint, false},
 };
-
-constexpr int SlotRowsNotSaved = 1047;
-constexpr int SlotDiscardRuleChanges = 1280;
 
 } // namespace
 
 TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* parent)
-    : QDialog(parent), m_state(state) {
+    : DialogBase(parent, QSize(ClientWidth, ClientHeight), Sizing::Fixed, Qt::Dialog), m_state(state) {
     setObjectName(QStringLiteral("FNMEA_0183_Set_Access2"));
-    WindowLook::apply(this);
-    WindowLook::setFixedClientSize(this, ClientWidth, ClientHeight);
-
-    P_Title = new WindowLook::TitlePanel(this, TitleHeight);
-    P_Title->setGeometry(0, 0, ClientWidth, TitleHeight);
-    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+    P_Title = addTitlePanel();
 
     ASG = new QTableWidget(this);
     ASG->setObjectName(QStringLiteral("ASG"));
-    ASG->setGeometry(0, TitleHeight, ClientWidth, ClientHeight - TitleHeight - ButtonPanelHeight);
+    ASG->setGeometry(0, WindowLook::TitleHeight, ClientWidth,
+                     ClientHeight - WindowLook::TitleHeight - ButtonPanelHeight);
     m_delegate = new TableCellDelegate(ASG);
     ASG->setItemDelegate(m_delegate);
     m_delegate->setPickLists([this](int col, int row) { return ASGGetEditorType(col, row); });
@@ -179,13 +173,13 @@ void TFNMEA_0183_Set_Access2::Init_Table() {
 }
 
 void TFNMEA_0183_Set_Access2::Set_Lang() {
-    setWindowTitle(m_state.msg(1000));
-    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(1001));
+    setWindowTitle(m_state.msg(Text::Title));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(Text::Description));
     QPushButton* const buttons[] = {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow};
     for (int i = 0; i < 6; ++i) {
         QPushButton* b = buttons[i];
-        b->setText(m_state.msg(1002 + i));
-        b->setToolTip(m_state.msg(1008 + i));
+        b->setText(m_state.msg(Text::Buttons.at(i)));
+        b->setToolTip(m_state.msg(Text::ButtonTips.at(i)));
     }
     m_cornerText = m_state.msg(kColumns[0].headerSlot);
     if (m_corner)
@@ -268,13 +262,7 @@ int TFNMEA_0183_Set_Access2::currentRule() const {
     return ASG->currentRow() + 1;
 }
 
-void TFNMEA_0183_Set_Access2::showEvent(QShowEvent* event) {
-    // The window system shows the window again when it is restored from minimised; that is no new
-    // opening, and reloading would throw away the rows being edited.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
+void TFNMEA_0183_Set_Access2::opened() {
     // Every showing starts from the reset table and the document on disk. A loaded table already
     // holds reset rows below its rules, so the table is filled once.
     Enable_Serial = 7;
@@ -284,8 +272,6 @@ void TFNMEA_0183_Set_Access2::showEvent(QShowEvent* event) {
     m_loaded = rules();
     ASG->setCurrentCell(0, 0);
     ASG->scrollToTop();
-    WindowLook::centreOnScreen(this);
-    QDialog::showEvent(event);
     if (!loaded.error.isEmpty())
         MessageBox::error(this, loaded.error);
 }
@@ -339,7 +325,7 @@ void TFNMEA_0183_Set_Access2::Btn_OKClick() {
     const Nmea::RuleTable table = rules();
     // The list ends at the first row without a sentence; rules below it would vanish unasked.
     if (const int emptyRow = Nmea::firstRowEndingTheList(table)) {
-        QString question = m_state.msg(SlotRowsNotSaved);
+        QString question = m_state.msg(Text::RowsNotSaved);
         question.replace(QStringLiteral("%1"), QString::number(emptyRow));
         if (MessageBox::question(this, question) != MessageBox::Answer::Yes)
             return;
@@ -365,7 +351,7 @@ void TFNMEA_0183_Set_Access2::commitOpenTextEditor() {
 void TFNMEA_0183_Set_Access2::reject() {
     commitOpenTextEditor();
     if (hasUnsavedChanges() &&
-        MessageBox::question(this, m_state.msg(SlotDiscardRuleChanges)) != MessageBox::Answer::Yes)
+        MessageBox::question(this, m_state.msg(Text::DiscardChanges)) != MessageBox::Answer::Yes)
         return;
     QDialog::reject();
 }
@@ -374,7 +360,8 @@ void TFNMEA_0183_Set_Access2::Btn_DelRowClick() {
     const int row = currentRule();
     if (row < 1)
         return;
-    if (MessageBox::question(this, m_state.msg(1039) + QString::number(row)) != MessageBox::Answer::Yes)
+    if (MessageBox::question(this, m_state.msg(Text::DeleteRow) + QString::number(row)) !=
+        MessageBox::Answer::Yes)
         return;
     Delete_Row(ASG, row, true);
     deriveIndexEditableAll();

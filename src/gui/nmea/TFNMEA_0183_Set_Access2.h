@@ -3,7 +3,7 @@
 #include "core/nmea/AccessRules.h"
 #include "gui/shell/LanguageAware.h"
 
-#include <QDialog>
+#include "gui/shell/WindowBase.h"
 #include <QStringList>
 #include <optional>
 
@@ -18,7 +18,7 @@ class TitlePanel;
 
 // The NMEA 0183 access rules of the open configuration: 100 rule rows, loaded each time the window
 // opens and saved on OK once every enabled rule is complete.
-class TFNMEA_0183_Set_Access2 : public QDialog, public LanguageAware {
+class TFNMEA_0183_Set_Access2 : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
     explicit TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* parent = nullptr);
@@ -64,7 +64,7 @@ public:
     bool Do_Copy = false; // kept for the whole run: a row copied once can be pasted in any later showing
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void opened() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

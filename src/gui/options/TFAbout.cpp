@@ -7,18 +7,13 @@
 
 #include <QEvent>
 #include <QLabel>
-#include <QShowEvent>
 #include <QPushButton>
 
-TFAbout::TFAbout(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
-    WindowLook::apply(this);
+TFAbout::TFAbout(QWidget* parent) : DialogBase(parent, QSize(425, 148)) {
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, QColor(0x33, 0x33, 0x33));
     setPalette(palette);
     setWindowTitle(QStringLiteral("About..."));
-    WindowLook::setFixedClientSize(this, 425, 148);
 
     Image2 = new QLabel(this);
     Image2->setGeometry(32, 24, 81, 81);
@@ -31,7 +26,7 @@ TFAbout::TFAbout(QWidget* parent)
     Label1->adjustSize();
     Label2 = WindowLook::label(this, 128, 39, Product::SW_Desc);
     Label6 = WindowLook::label(this, 128, 62, QStringLiteral("Software Code : "));
-    Label9 = WindowLook::label(this, 240, 62, QStringLiteral("SW73052"));
+    Label9 = WindowLook::label(this, 240, 62, Product::SW_Code);
     Label3 = WindowLook::label(this, 128, 77, QStringLiteral("Version :"));
     Label10 = WindowLook::label(this, 240, 77, Product::SW_Version);
     Label8 = WindowLook::label(this, 128, 93, QStringLiteral("Document Code :"));
@@ -50,16 +45,9 @@ TFAbout::TFAbout(QWidget* parent)
     connect(LbButton1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TFAbout::showEvent(QShowEvent* event) {
-    // Restoring a minimised window is no new opening.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
+void TFAbout::opened() {
     Label2->setText(Product::SW_Desc);
     Label2->adjustSize();
-    WindowLook::centreOnScreen(this);
-    QDialog::showEvent(event);
 }
 
 void TFAbout::Label4Click() {

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QDialog>
+#include "gui/shell/WindowBase.h"
 
 class QLabel;
 class QPushButton;
 
 // Names the software, its code, version and manual; its texts stay English in every language.
-class TFAbout : public QDialog {
+class TFAbout : public DialogBase {
     Q_OBJECT
 public:
     explicit TFAbout(QWidget* parent = nullptr);
@@ -25,6 +25,6 @@ public:
     QPushButton* LbButton1;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void opened() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -1,13 +1,13 @@
 #include "gui/options/TFSoftOptions.h"
 
 #include "core/language/Language.h"
+#include "core/language/TextSlots.h"
 #include "core/options/LanguageList.h"
 #include "core/options/VersionCheck.h"
-#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
+#include "gui/shell/MainWindowServices.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
-#include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/shell/WindowLook.h"
 #include "platform/HttpGet.h"
 #include "platform/UrlOpener.h"
@@ -19,11 +19,15 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTabWidget>
 
 namespace {
 
+namespace Text = TextSlot::Options;
+
+constexpr int kClientWidth = 509;
+constexpr int kClientHeight = 373;
+constexpr int kButtonBandHeight = 40;
 constexpr int kFlagSize = 48;
 
 struct EntryPlace {
@@ -71,20 +75,14 @@ QPixmap flagPixmap(const QImage& bitmap) {
 
 } // namespace
 
-TFSoftOptions::TFSoftOptions(ProgramState& state, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state) {
-    WindowLook::apply(this);
-    WindowLook::setFixedClientSize(this, 509, 373);
-
-    P_Title = new WindowLook::TitlePanel(this);
-    P_Title->setGeometry(0, 0, 509, 69);
-    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+TFSoftOptions::TFSoftOptions(ProgramState& state, MainWindowServices& main, QWidget* parent)
+    : DialogBase(parent, QSize(kClientWidth, kClientHeight)), m_state(state), m_main(main) {
+    P_Title = addTitlePanel();
 
     PC_Options = new QTabWidget(this);
     PC_Options->setObjectName(QStringLiteral("PC_Options"));
-    PC_Options->setGeometry(0, 69, 509, 373 - 69 - 40);
+    PC_Options->setGeometry(0, WindowLook::TitleHeight, kClientWidth,
+                            kClientHeight - WindowLook::TitleHeight - kButtonBandHeight);
 
     TS_Language = page(PC_Options, "TS_Language");
     L_Sel_Lang = WindowLook::label(TS_Language, 12, 11);
@@ -136,7 +134,7 @@ TFSoftOptions::TFSoftOptions(ProgramState& state, QWidget* parent)
         connect(box, &QCheckBox::toggled, this, &TFSoftOptions::CB_En_ConClick);
 
     P_Button = new QWidget(this);
-    P_Button->setGeometry(0, 373 - 40, 509, 40);
+    P_Button->setGeometry(0, kClientHeight - kButtonBandHeight, kClientWidth, kButtonBandHeight);
     Btn_OK = WindowLook::button(P_Button, QRect(16, 6, 110, 28));
     Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
     Btn_OK->setIcon(Pictures::picture(Pictures::Kind::Ok, 16));
@@ -151,33 +149,28 @@ TFSoftOptions::TFSoftOptions(ProgramState& state, QWidget* parent)
 }
 
 void TFSoftOptions::Set_Lang() {
-    setWindowTitle(m_state.msg(300));
-    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(301));
-    PC_Options->setTabText(PC_Options->indexOf(TS_Language), m_state.msg(302));
-    PC_Options->setTabText(PC_Options->indexOf(TS_Con_Options), m_state.msg(303));
-    PC_Options->setTabText(PC_Options->indexOf(TS_Soft_Settings), m_state.msg(319));
-    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(304));
-    WindowLook::setLabelText(L_Page_Lang,
-                             m_state.msg(305) + QStringLiteral("1") + m_state.msg(306) + QStringLiteral("1"));
-    Btn_Prev->setText(m_state.msg(307));
-    Btn_Next->setText(m_state.msg(308));
-    CB_En_Con->setText(m_state.msg(309));
-    CB_Update->setText(m_state.msg(310));
-    Btn_Check_Update->setText(m_state.msg(311));
-    Btn_OK->setText(m_state.msg(312));
-    Btn_Cancel->setText(m_state.msg(313));
-    CB_Soft_Set_Jump_Table->setText(m_state.msg(320));
-    CB_DoubleClick_Auto_Size->setText(m_state.msg(321));
+    setWindowTitle(m_state.msg(Text::Title));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(Text::Description));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Language), m_state.msg(Text::LanguageTab));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Con_Options), m_state.msg(Text::ConnectionTab));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Soft_Settings), m_state.msg(Text::SettingsTab));
+    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(Text::SelectedLanguage));
+    WindowLook::setLabelText(L_Page_Lang, m_state.msg(Text::PageBefore) + QStringLiteral("1") +
+                                              m_state.msg(Text::PageBetween) + QStringLiteral("1"));
+    Btn_Prev->setText(m_state.msg(Text::PreviousButton));
+    Btn_Next->setText(m_state.msg(Text::NextButton));
+    CB_En_Con->setText(m_state.msg(Text::EnableInternet));
+    CB_Update->setText(m_state.msg(Text::CheckAtStart));
+    Btn_Check_Update->setText(m_state.msg(Text::CheckUpdateButton));
+    Btn_OK->setText(m_state.msg(Text::OkButton));
+    Btn_Cancel->setText(m_state.msg(Text::CancelButton));
+    CB_Soft_Set_Jump_Table->setText(m_state.msg(Text::JumpInTables));
+    CB_DoubleClick_Auto_Size->setText(m_state.msg(Text::DoubleClickAutoSize));
     for (QCheckBox* box : {CB_En_Con, CB_Update, CB_Soft_Set_Jump_Table, CB_DoubleClick_Auto_Size})
         box->adjustSize();
 }
 
-void TFSoftOptions::showEvent(QShowEvent* event) {
-    // Restoring a minimised window is no new opening.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
+void TFSoftOptions::opened() {
     Language_In_Use = m_state.Language_Name;
     Create_Lang_List();
     Update_CheckBox();
@@ -188,8 +181,6 @@ void TFSoftOptions::showEvent(QShowEvent* event) {
     CB_Soft_Set_Jump_Table->setChecked(m_state.Enable_Jump_Field_Tables);
     CB_DoubleClick_Auto_Size->setChecked(m_state.Enable_Double_Click_Auto_Size);
     Update_CheckBox();
-    WindowLook::centreOnScreen(this);
-    QDialog::showEvent(event);
 }
 
 void TFSoftOptions::Create_Lang_List() {
@@ -199,13 +190,14 @@ void TFSoftOptions::Create_Lang_List() {
 }
 
 void TFSoftOptions::showPageLabel(int page) {
-    WindowLook::setLabelText(L_Page_Lang, m_state.msg(305) + QString::number(page) + m_state.msg(306) +
+    WindowLook::setLabelText(L_Page_Lang, m_state.msg(Text::PageBefore) + QString::number(page) +
+                                              m_state.msg(Text::PageBetween) +
                                               QString::number(LanguageList::pageCount(SL_Languages.size())));
 }
 
 void TFSoftOptions::Update_Lang_Page(int page) {
     const int n = int(SL_Languages.size());
-    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(304) + Language_In_Use);
+    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(Text::SelectedLanguage) + Language_In_Use);
     showPageLabel(page);
     Btn_Prev->setVisible(page != 1);
     // Also hidden on the empty list, where there is no next page either.
@@ -249,22 +241,17 @@ void TFSoftOptions::LangClick(int entry) {
     if (entry < 1 || entry > LanguageList::EntriesPerPage || index >= SL_Languages.size())
         return;
     const QString chosen = LanguageList::languageName(SL_Languages[index]);
-    const QString question =
-        m_state.msg(316) + Language_In_Use + m_state.msg(317) + chosen + m_state.msg(318);
+    const QString question = m_state.msg(Text::ChangeLanguageFrom) + Language_In_Use +
+                             m_state.msg(Text::ChangeLanguageTo) + chosen +
+                             m_state.msg(Text::ChangeLanguageEnd);
     if (MessageBox::question(this, question) != MessageBox::Answer::Yes)
         return;
 
     Language_In_Use = chosen;
     // The new texts go on screen now; Language_Name, and the settings file, change only on OK.
-    const QString kept = m_state.Language_Name;
-    m_state.Language_Name = chosen;
-    Load_Language(m_state);
-    m_state.Language_Name = kept;
-    if (auto* main = qobject_cast<TFTesselloreFirmWare*>(parentWidget()))
-        main->Change_Language();
-    else
-        Set_Lang();
-    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(304) + Language_In_Use);
+    Load_Language(m_state, chosen);
+    m_main.Change_Language();
+    WindowLook::setLabelText(L_Sel_Lang, m_state.msg(Text::SelectedLanguage) + Language_In_Use);
     showPageLabel(Show_Page);
 }
 
@@ -298,9 +285,10 @@ bool TFSoftOptions::Check_Version() {
 
 void TFSoftOptions::Btn_Check_UpdateClick() {
     if (Check_Version())
-        WindowLook::setLabelText(LL_Check_Update, VersionCheck::downloadLink(m_state.msg(314)));
+        WindowLook::setLabelText(LL_Check_Update,
+                                 VersionCheck::downloadLink(m_state.msg(Text::NewVersionLink)));
     else
-        WindowLook::setLabelText(LL_Check_Update, m_state.msg(315).toHtmlEscaped());
+        WindowLook::setLabelText(LL_Check_Update, m_state.msg(Text::NoUpdate).toHtmlEscaped());
     LL_Check_Update->show();
 }
 

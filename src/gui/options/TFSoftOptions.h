@@ -2,7 +2,7 @@
 
 #include "gui/shell/LanguageAware.h"
 
-#include <QDialog>
+#include "gui/shell/WindowBase.h"
 #include <QList>
 #include <QStringList>
 
@@ -10,6 +10,7 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class MainWindowServices;
 struct ProgramState;
 namespace WindowLook {
 class TitlePanel;
@@ -17,10 +18,10 @@ class TitlePanel;
 
 // The program's own options: the language, the internet and update check, and two conveniences
 // of the table editors. A language picked here applies at once; the rest on OK.
-class TFSoftOptions : public QDialog, public LanguageAware {
+class TFSoftOptions : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
-    explicit TFSoftOptions(ProgramState& state, QWidget* parent = nullptr);
+    TFSoftOptions(ProgramState& state, MainWindowServices& main, QWidget* parent = nullptr);
     void Set_Lang() override;
 
     void Create_Lang_List();
@@ -63,7 +64,7 @@ public:
     QPushButton* Btn_Cancel;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void opened() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -71,4 +72,5 @@ private:
     void showFlag(QLabel* picture, const QString& languageName);
 
     ProgramState& m_state;
+    MainWindowServices& m_main;
 };

@@ -1,7 +1,7 @@
 #include "gui/shell/TFNew_Project.h"
 
+#include "core/language/TextSlots.h"
 #include "core/shell/Configurations.h"
-#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
@@ -12,15 +12,13 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+namespace {
+namespace Text = TextSlot::NewProject;
+}
+
 TFNew_Project::TFNew_Project(ProgramState& state, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state) {
-    WindowLook::apply(this);
-    WindowLook::setFixedClientSize(this, 331, 162);
-    P_Title = new WindowLook::TitlePanel(this);
-    P_Title->setGeometry(0, 0, 331, 69);
-    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+    : DialogBase(parent, QSize(331, 162)), m_state(state) {
+    P_Title = addTitlePanel();
     Label1 = WindowLook::label(this, 16, 70);
     E_New_Proj = new QLineEdit(this);
     E_New_Proj->setObjectName(QStringLiteral("E_New_Proj"));
@@ -41,26 +39,19 @@ TFNew_Project::TFNew_Project(ProgramState& state, QWidget* parent)
 }
 
 void TFNew_Project::Set_Lang() {
-    setWindowTitle(m_state.msg(100));
-    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(101));
-    WindowLook::setLabelText(Label1, m_state.msg(102));
-    Btn_OK->setText(m_state.msg(103));
-    Btn_Cancel->setText(m_state.msg(104));
-    E_New_Proj->setToolTip(m_state.msg(108));
-    Btn_OK->setToolTip(m_state.msg(109));
-    Btn_Cancel->setToolTip(m_state.msg(110));
+    setWindowTitle(m_state.msg(Text::Title));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(Text::Description));
+    WindowLook::setLabelText(Label1, m_state.msg(Text::NameLabel));
+    Btn_OK->setText(m_state.msg(Text::OkButton));
+    Btn_Cancel->setText(m_state.msg(Text::CancelButton));
+    E_New_Proj->setToolTip(m_state.msg(Text::NameTip));
+    Btn_OK->setToolTip(m_state.msg(Text::OkTip));
+    Btn_Cancel->setToolTip(m_state.msg(Text::CancelTip));
 }
 
-void TFNew_Project::showEvent(QShowEvent* event) {
-    // Restoring a minimised window is no new opening.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
+void TFNew_Project::opened() {
     E_New_Proj->clear();
     E_New_Proj->setFocus();
-    WindowLook::centreOnScreen(this);
-    QDialog::showEvent(event);
 }
 
 void TFNew_Project::Btn_OKClick() {
@@ -68,13 +59,13 @@ void TFNew_Project::Btn_OKClick() {
     int refusal = 0;
     switch (Configurations::create(m_state.Dir_Projects, name)) {
     case Configurations::CreateResult::EmptyName:
-        refusal = 107;
+        refusal = Text::EmptyName;
         break;
     case Configurations::CreateResult::AlreadyExists:
-        refusal = 106;
+        refusal = Text::AlreadyExists;
         break;
     case Configurations::CreateResult::NotValid:
-        refusal = 105;
+        refusal = Text::NameNotValid;
         break;
     case Configurations::CreateResult::Created:
         m_state.openConfiguration(name);

@@ -2,7 +2,7 @@
 
 #include "gui/shell/LanguageAware.h"
 
-#include <QDialog>
+#include "gui/shell/WindowBase.h"
 
 class QLabel;
 class QLineEdit;
@@ -13,7 +13,7 @@ class TitlePanel;
 }
 
 // Creates a configuration and makes it the active one.
-class TFNew_Project : public QDialog, public LanguageAware {
+class TFNew_Project : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
     explicit TFNew_Project(ProgramState& state, QWidget* parent = nullptr);
@@ -27,7 +27,7 @@ public:
     QPushButton* Btn_Cancel;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void opened() override;
 
 private:
     ProgramState& m_state;

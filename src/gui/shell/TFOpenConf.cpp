@@ -1,23 +1,24 @@
 #include "gui/shell/TFOpenConf.h"
 
+#include "core/language/TextSlots.h"
 #include "core/shell/Configurations.h"
-#include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
 
 #include <QDir>
 #include <QLabel>
-#include <QShowEvent>
 #include <QListWidget>
 #include <QPushButton>
 
-TFOpenConf::TFOpenConf(ProgramState& state, QWidget* parent) : QDialog(parent), m_state(state) {
-    WindowLook::apply(this);
-    resize(377, 351);
+namespace {
+namespace Text = TextSlot::OpenConf;
+}
+
+TFOpenConf::TFOpenConf(ProgramState& state, QWidget* parent)
+    : DialogBase(parent, QSize(377, 351), Sizing::Resizable, Qt::Dialog), m_state(state) {
     setMinimumSize(300, 220);
-    P_Title = new WindowLook::TitlePanel(this);
-    WindowLook::setLabelText(P_Title->L_SW_Code, Product::SW_Code);
+    P_Title = addTitlePanel();
     Label1 = WindowLook::label(this, 16, 70);
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
@@ -40,7 +41,7 @@ void TFOpenConf::resizeEvent(QResizeEvent* event) {
     // The list grows with the window; the buttons keep to its right edge.
     const int w = width();
     const int h = height();
-    P_Title->setGeometry(0, 0, w, 69);
+    P_Title->setGeometry(0, 0, w, WindowLook::TitleHeight);
     ListBox1->setGeometry(16, 94, w - 32, h - 94 - 40 - 8);
     P_Button->setGeometry(0, h - 40, w, 40);
     Btn_Cancel->move(w - 126, 6);
@@ -49,26 +50,21 @@ void TFOpenConf::resizeEvent(QResizeEvent* event) {
 }
 
 void TFOpenConf::Set_Lang() {
-    setWindowTitle(m_state.msg(200));
-    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(201));
-    WindowLook::setLabelText(Label1, m_state.msg(202));
-    Btn_OK->setText(m_state.msg(203));
-    Btn_Cancel->setText(m_state.msg(204));
-    ListBox1->setToolTip(m_state.msg(205));
-    Btn_OK->setToolTip(m_state.msg(206));
-    Btn_Cancel->setToolTip(m_state.msg(207));
+    setWindowTitle(m_state.msg(Text::Title));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(Text::Description));
+    WindowLook::setLabelText(Label1, m_state.msg(Text::ListLabel));
+    Btn_OK->setText(m_state.msg(Text::OkButton));
+    Btn_Cancel->setText(m_state.msg(Text::CancelButton));
+    ListBox1->setToolTip(m_state.msg(Text::ListTip));
+    Btn_OK->setToolTip(m_state.msg(Text::OkTip));
+    Btn_Cancel->setToolTip(m_state.msg(Text::CancelTip));
 }
 
 void TFOpenConf::Load_Existing_Configuration() {
     SL = Configurations::list(m_state.Dir_Projects);
 }
 
-void TFOpenConf::showEvent(QShowEvent* event) {
-    // Restoring a minimised window is no new opening.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
+void TFOpenConf::opened() {
     Load_Existing_Configuration();
     // Rebuilding the list selects nothing, so an empty list leaves Name_Conf as it was.
     ListBox1->clear();
@@ -83,6 +79,4 @@ void TFOpenConf::showEvent(QShowEvent* event) {
         ListBox1->setCurrentRow(found);
     else if (!SL.isEmpty())
         ListBox1->setCurrentRow(0);
-    WindowLook::centreOnScreen(this);
-    QDialog::showEvent(event);
 }

@@ -2,7 +2,7 @@
 
 #include "gui/shell/LanguageAware.h"
 
-#include <QDialog>
+#include "gui/shell/WindowBase.h"
 #include <QStringList>
 
 class QLabel;
@@ -14,7 +14,7 @@ class TitlePanel;
 }
 
 // Lists the existing configurations and returns the chosen one in Name_Conf.
-class TFOpenConf : public QDialog, public LanguageAware {
+class TFOpenConf : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
     explicit TFOpenConf(ProgramState& state, QWidget* parent = nullptr);
@@ -32,7 +32,7 @@ public:
     QPushButton* Btn_Cancel;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void opened() override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

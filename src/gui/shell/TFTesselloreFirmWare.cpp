@@ -2,6 +2,7 @@
 
 #include "core/image/BankCompiler.h"
 #include "core/language/Language.h"
+#include "core/language/TextSlots.h"
 #include "core/options/VersionCheck.h"
 #include "core/shell/Configurations.h"
 #include "core/shell/ProductIdentity.h"
@@ -30,6 +31,8 @@
 #include <QToolButton>
 
 namespace {
+
+namespace Text = TextSlot::Main;
 
 QLabel* greyLabel(QWidget* parent, int left, int top, bool bold) {
     QLabel* label = WindowLook::label(parent, left, top);
@@ -63,11 +66,7 @@ QPushButton* stepButton(QWidget* parent, int left, int top, Pictures::Kind kind,
 } // namespace
 
 TFTesselloreFirmWare::TFTesselloreFirmWare(ProgramState& state, const QString& programFolder)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state) {
-    // Built-in texts first: everything created below reads the catalog.
-    m_state.Msg_Catalog.Build_Default_Texts();
+    : WindowBase(nullptr, QSize(694, 396), Sizing::Fixed, FixedMainWindowFlags), m_state(state) {
     buildLayout();
 
     m_state.setProgramFolder(programFolder);
@@ -98,9 +97,6 @@ TFTesselloreFirmWare::TFTesselloreFirmWare(ProgramState& state, const QString& p
 TFTesselloreFirmWare::~TFTesselloreFirmWare() = default;
 
 void TFTesselloreFirmWare::buildLayout() {
-    WindowLook::apply(this);
-    WindowLook::setFixedClientSize(this, 694, 396);
-
     L_SW_Code = greyLabel(this, 16, 8, false);
     L_SW_Code->setObjectName(QStringLiteral("L_SW_Code"));
     L_SW_Code->setFont(WindowLook::font(32));
@@ -171,44 +167,44 @@ void TFTesselloreFirmWare::buildLayout() {
 void TFTesselloreFirmWare::createWindows() {
     m_newProject = new TFNew_Project(m_state, this);
     m_openConf = new TFOpenConf(m_state, this);
-    m_softOptions = new TFSoftOptions(m_state, this);
+    m_softOptions = new TFSoftOptions(m_state, *this, this);
     m_about = new TFAbout(this);
     m_parGen = new TFParGen(m_state, this);
-    m_boot = new TFBoot(m_state, this);
+    m_boot = new TFBoot(m_state, *this, this);
     m_nmeaAccess = new TFNMEA_0183_Set_Access2(m_state, this);
 }
 
 void TFTesselloreFirmWare::Set_Lang() {
-    WindowLook::setLabelText(L_Begin, m_state.msg(0));
+    WindowLook::setLabelText(L_Begin, m_state.msg(Text::Begin));
     for (int i = 0; i < L_Step.size(); ++i)
-        WindowLook::setLabelText(L_Step[i], m_state.msg(1 + i));
-    Btn_Info->setToolTip(m_state.msg(12));
-    Btn_Opz->setToolTip(m_state.msg(13));
-    Btn_Close->setToolTip(m_state.msg(14));
-    Btn_New->setText(m_state.msg(15));
-    Btn_Open->setText(m_state.msg(16));
-    Btn_CreateBin->setText(m_state.msg(17));
-    Btn_Prm_Gen->setText(m_state.msg(20));
-    Btn_NMEA0183_Access->setText(m_state.msg(21));
-    Btn_New->setToolTip(m_state.msg(22));
-    Btn_Open->setToolTip(m_state.msg(23));
-    Btn_Prm_Gen->setToolTip(m_state.msg(24));
-    Btn_NMEA0183_Access->setToolTip(m_state.msg(25));
-    Btn_CreateBin->setToolTip(m_state.msg(26));
+        WindowLook::setLabelText(L_Step[i], m_state.msg(Text::Steps.at(i)));
+    Btn_Info->setToolTip(m_state.msg(Text::InfoTip));
+    Btn_Opz->setToolTip(m_state.msg(Text::OptionsTip));
+    Btn_Close->setToolTip(m_state.msg(Text::CloseTip));
+    Btn_New->setText(m_state.msg(Text::NewButton));
+    Btn_Open->setText(m_state.msg(Text::OpenButton));
+    Btn_CreateBin->setText(m_state.msg(Text::UpdateButton));
+    Btn_Prm_Gen->setText(m_state.msg(Text::CommunicationButton));
+    Btn_NMEA0183_Access->setText(m_state.msg(Text::NmeaAccessButton));
+    Btn_New->setToolTip(m_state.msg(Text::NewTip));
+    Btn_Open->setToolTip(m_state.msg(Text::OpenTip));
+    Btn_Prm_Gen->setToolTip(m_state.msg(Text::CommunicationTip));
+    Btn_NMEA0183_Access->setToolTip(m_state.msg(Text::NmeaAccessTip));
+    Btn_CreateBin->setToolTip(m_state.msg(Text::UpdateTip));
     for (int i = 0; i < hiddenButtons.size(); ++i) {
-        hiddenButtons[i]->setText(m_state.msg(27 + i));
-        hiddenButtons[i]->setToolTip(m_state.msg(32 + i));
+        hiddenButtons[i]->setText(m_state.msg(Text::HiddenButtons.at(i)));
+        hiddenButtons[i]->setToolTip(m_state.msg(Text::HiddenButtonTips.at(i)));
     }
     showActiveConfiguration();
 }
 
 void TFTesselloreFirmWare::showActiveConfiguration() {
     if (m_state.Conf_Is_Open()) {
-        WindowLook::setLabelText(L_Name_Conf, m_state.msg(11));
+        WindowLook::setLabelText(L_Name_Conf, m_state.msg(Text::OpenConfiguration));
         WindowLook::setLabelText(L_Name_Conf_L2, m_state.Active_Conf_Name);
     } else {
-        WindowLook::setLabelText(L_Name_Conf, m_state.msg(9));
-        WindowLook::setLabelText(L_Name_Conf_L2, m_state.msg(10));
+        WindowLook::setLabelText(L_Name_Conf, m_state.msg(Text::NoConfiguration));
+        WindowLook::setLabelText(L_Name_Conf_L2, m_state.msg(Text::NoConfigurationHint));
     }
 }
 
@@ -237,7 +233,7 @@ void TFTesselloreFirmWare::Btn_Click(QObject* button) {
         }
     } else if (button == Btn_Prm_Gen || button == Btn_NMEA0183_Access || button == Btn_CreateBin) {
         if (!m_state.Conf_Is_Open()) {
-            MessageBox::error(this, m_state.msg(18));
+            MessageBox::error(this, m_state.msg(Text::ProjectNotValid));
             return;
         }
         if (button == Btn_Prm_Gen)
@@ -269,15 +265,17 @@ void TFTesselloreFirmWare::Update_Device() {
         const QString file = QDir::toNativeSeparators(compileError.file);
         MessageBox::error(this,
                           compileError.kind == CompileError::Kind::TooManyRules
-                              ? QStringLiteral("%1\n%2\n%3").arg(m_state.msg(39), file, compileError.message)
-                              : QStringLiteral("%1%2\n%3").arg(m_state.msg(40), file, compileError.message));
+                              ? QStringLiteral("%1\n%2\n%3")
+                                    .arg(m_state.msg(Text::TooManyRules), file, compileError.message)
+                              : QStringLiteral("%1%2\n%3")
+                                    .arg(m_state.msg(Text::DocumentNotReadable), file, compileError.message));
         return;
     }
     QString saveError;
     if (!Save_Bank(m_state.Active_Conf_Dir, image, &saveError)) {
         MessageBox::error(this,
                           QStringLiteral("%1%2\n%3")
-                              .arg(m_state.msg(38),
+                              .arg(m_state.msg(Text::ImageNotWritten),
                                    QDir::toNativeSeparators(bankPath(m_state.Active_Conf_Dir)), saveError));
         return;
     }
@@ -288,7 +286,7 @@ void TFTesselloreFirmWare::Update_Device() {
 void TFTesselloreFirmWare::Timer_UpdateTimer() {
     Timer_Update->stop();
     if (m_softOptions && m_softOptions->Check_Version()) {
-        WindowLook::setLabelText(LL_Update, VersionCheck::downloadLink(m_state.msg(19)));
+        WindowLook::setLabelText(LL_Update, VersionCheck::downloadLink(m_state.msg(Text::NewVersionLink)));
         LL_Update->show();
     } else {
         LL_Update->hide();
@@ -327,12 +325,6 @@ void TFTesselloreFirmWare::Save_Setting() {
 void TFTesselloreFirmWare::closeEvent(QCloseEvent* event) {
     Save_Setting();
     event->accept();
-}
-
-void TFTesselloreFirmWare::showEvent(QShowEvent* event) {
-    if (!event->spontaneous())
-        WindowLook::centreOnScreen(this);
-    QWidget::showEvent(event);
 }
 
 bool TFTesselloreFirmWare::eventFilter(QObject* watched, QEvent* event) {

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "gui/shell/LanguageAware.h"
+#include "gui/shell/MainWindowServices.h"
+#include "gui/shell/WindowBase.h"
 
 #include <QList>
-#include <QWidget>
 
 class QFrame;
 class QLabel;
@@ -20,7 +21,7 @@ class TFParGen;
 class TFSoftOptions;
 
 // The main window: product identity, the open configuration and one button per step of the work.
-class TFTesselloreFirmWare : public QWidget, public LanguageAware {
+class TFTesselloreFirmWare : public WindowBase<QWidget>, public LanguageAware, public MainWindowServices {
     Q_OBJECT
 public:
     // Runs the start-up: folders beside the program, settings, language, active configuration.
@@ -31,15 +32,14 @@ public:
     void createWindows();
 
     void Set_Lang() override;
-    void Change_Language();
+    void Change_Language() override;
     void Btn_Click(QObject* button);
     void Create_New_Project();
     void Open_Project();
     void Update_Device();
     void Timer_UpdateTimer();
     void Save_Setting();
-    // Starts a program and waits for it to end, at most 150 seconds.
-    void Start_Program(const QString& NomeSW, const QString& Parameter, bool tipo);
+    void Start_Program(const QString& NomeSW, const QString& Parameter, bool tipo) override;
     // Tests shorten the wait of Start_Program.
     void setStartProgramLimit(int milliseconds) { m_startProgramLimitMs = milliseconds; }
 
@@ -75,7 +75,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -17,6 +17,9 @@ inline const QColor Background(248, 247, 237);
 inline const QColor TitleGrey(128, 128, 128);
 inline const QColor Pressed(0xFF, 0x80, 0x00);
 
+// The height of the title band at the top of every window.
+inline constexpr int TitleHeight = 69;
+
 // Verdana where it exists, a close sans-serif otherwise.
 QFont font(int pixelSize = 11, bool bold = false);
 
@@ -35,7 +38,7 @@ QPushButton* button(QWidget* parent, const QRect& geometry);
 // The title band of a window: L_SW_Code (Verdana 32 grey) and L_SW_Desc (bold grey).
 class TitlePanel : public QWidget {
 public:
-    explicit TitlePanel(QWidget* parent, int height = 69);
+    explicit TitlePanel(QWidget* parent, int height = TitleHeight);
     QLabel* L_SW_Code;
     QLabel* L_SW_Desc;
 };

@@ -1,13 +1,15 @@
 #include "gui/update/TFBoot.h"
 
-#include "core/shell/Paths.h"
+#include "core/language/TextSlots.h"
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
 #include "core/update/UpdateAddress.h"
 #include "core/update/UpdaterParameters.h"
+#include "core/util/Paths.h"
+#include "gui/shell/AddressOctets.h"
+#include "gui/shell/MainWindowServices.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
-#include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/shell/WindowLook.h"
 #include "platform/IcmpEcho.h"
 
@@ -16,18 +18,20 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace {
 
+namespace Text = TextSlot::Boot;
+
 constexpr int ClientWidth = 449;
-constexpr int TitleHeight = 69;
 constexpr int AddressHeight = 49;
 constexpr int OptionsHeight = 72;
 constexpr int ButtonsHeight = 40;
+// The panels stack from the top; the window is as high as the four together.
+constexpr int ClientHeight = WindowLook::TitleHeight + AddressHeight + OptionsHeight + ButtonsHeight;
 
 const QByteArray PingData = QByteArrayLiteral("abcdefghijklmnopqrstuvwa");
 constexpr int PingTimeoutMs = 400;
@@ -50,35 +54,27 @@ QPushButton* pictureButton(QWidget* parent, const QRect& geometry, Pictures::Kin
 
 } // namespace
 
-TFBoot::TFBoot(ProgramState& state, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state) {
-    WindowLook::apply(this);
-
-    P_Title = new WindowLook::TitlePanel(this, TitleHeight);
-    P_Title->setObjectName(QStringLiteral("P_Title"));
+TFBoot::TFBoot(ProgramState& state, MainWindowServices& main, QWidget* parent)
+    : DialogBase(parent, QSize(ClientWidth, ClientHeight)), m_state(state), m_main(main) {
+    P_Title = addTitlePanel();
     L_SW_Code = P_Title->L_SW_Code;
     L_SW_Desc = P_Title->L_SW_Desc;
 
     P_IP_Address = panel(this, "P_IP_Address");
     L_IP_Address = WindowLook::label(P_IP_Address, 16, 4);
     L_IP_Address->setObjectName(QStringLiteral("L_IP_Address"));
-    const int fieldLefts[] = {35, 91, 147, 203};
-    for (int i = 0; i < 4; ++i) {
-        auto* field = new QLineEdit(QStringLiteral("0"), P_IP_Address);
-        field->setObjectName(QStringLiteral("E_IP%1").arg(i + 1));
-        field->setGeometry(fieldLefts[i], 23, 41, 21);
-        field->installEventFilter(this);
-        m_octetFields.append(field);
-    }
-    E_IP1 = m_octetFields[0];
-    E_IP2 = m_octetFields[1];
-    E_IP3 = m_octetFields[2];
-    E_IP4 = m_octetFields[3];
-    Label2 = WindowLook::label(P_IP_Address, 83, 31, QStringLiteral("."));
-    Label3 = WindowLook::label(P_IP_Address, 139, 31, QStringLiteral("."));
-    Label4 = WindowLook::label(P_IP_Address, 193, 31, QStringLiteral("."));
+    m_address = new AddressOctets(P_IP_Address, QStringLiteral("E_IP"),
+                                  {{35, 91, 147, 203}, 23, 41, {83, 139, 193}, 31});
+    m_address->setSelectOnFocus(true);
+    m_address->setOctets(
+        {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")});
+    E_IP1 = m_address->fields()[0];
+    E_IP2 = m_address->fields()[1];
+    E_IP3 = m_address->fields()[2];
+    E_IP4 = m_address->fields()[3];
+    Label2 = m_address->dots()[0];
+    Label3 = m_address->dots()[1];
+    Label4 = m_address->dots()[2];
 
     P_Update_Options = panel(this, "P_Update_Options");
     L_Update_Option = WindowLook::label(P_Update_Options, 16, 4);
@@ -109,31 +105,32 @@ TFBoot::TFBoot(ProgramState& state, QWidget* parent)
 }
 
 void TFBoot::Set_Lang() {
-    setWindowTitle(m_state.msg(802));
-    WindowLook::setLabelText(L_SW_Desc, m_state.msg(803));
-    WindowLook::setLabelText(L_IP_Address, m_state.msg(806));
-    WindowLook::setLabelText(L_Update_Option, m_state.msg(814));
+    setWindowTitle(m_state.msg(Text::Title));
+    WindowLook::setLabelText(L_SW_Desc, m_state.msg(Text::Description));
+    WindowLook::setLabelText(L_IP_Address, m_state.msg(Text::AddressLabel));
+    WindowLook::setLabelText(L_Update_Option, m_state.msg(Text::OptionsLabel));
     CB_Update_Options->clear();
-    CB_Update_Options->addItems({m_state.msg(815), m_state.msg(816), m_state.msg(817)});
+    CB_Update_Options->addItems({m_state.msg(Text::Options.at(UpdateFirmwareAndConfiguration)),
+                                 m_state.msg(Text::Options.at(UpdateFirmware)),
+                                 m_state.msg(Text::Options.at(UpdateConfiguration))});
     CB_Update_Options->setCurrentIndex(0);
-    CB_Update_Option_Read_Back->setText(m_state.msg(818));
-    Btn_Cancel->setText(m_state.msg(819));
-    Btn_Update->setText(m_state.msg(820));
-    for (int i = 0; i < 4; ++i)
-        m_octetFields[i]->setToolTip(m_state.msg(821 + i));
-    CB_Update_Options->setToolTip(m_state.msg(832));
-    CB_Update_Option_Read_Back->setToolTip(m_state.msg(833));
-    Btn_Cancel->setToolTip(m_state.msg(834));
-    Btn_Update->setToolTip(m_state.msg(835));
+    CB_Update_Option_Read_Back->setText(m_state.msg(Text::ReadBack));
+    Btn_Cancel->setText(m_state.msg(Text::CancelButton));
+    Btn_Update->setText(m_state.msg(Text::UpdateButton));
+    m_address->setToolTips({m_state.msg(Text::AddressTips.at(0)), m_state.msg(Text::AddressTips.at(1)),
+                            m_state.msg(Text::AddressTips.at(2)), m_state.msg(Text::AddressTips.at(3))});
+    CB_Update_Options->setToolTip(m_state.msg(Text::OptionsTip));
+    CB_Update_Option_Read_Back->setToolTip(m_state.msg(Text::ReadBackTip));
+    Btn_Cancel->setToolTip(m_state.msg(Text::CancelTip));
+    Btn_Update->setToolTip(m_state.msg(Text::UpdateTip));
 }
 
 void TFBoot::FormShow() {
     Set_Lang();
     WindowLook::setLabelText(L_SW_Code, Product::SW_Code);
 
-    // The panels stack from the top; the window is as high as the four together.
     int top = 0;
-    const std::pair<QWidget*, int> panels[] = {{P_Title, TitleHeight},
+    const std::pair<QWidget*, int> panels[] = {{P_Title, WindowLook::TitleHeight},
                                                {P_IP_Address, AddressHeight},
                                                {P_Update_Options, OptionsHeight},
                                                {P_Buttons, ButtonsHeight}};
@@ -142,13 +139,10 @@ void TFBoot::FormShow() {
         widget->show();
         top += height;
     }
-    WindowLook::setFixedClientSize(this, ClientWidth, top);
 
     std::array<QString, 4> octets;
-    if (!m_state.Last_IP_Address.isEmpty() && Split_IP_Address(m_state.Last_IP_Address, octets)) {
-        for (int i = 0; i < 4; ++i)
-            m_octetFields[i]->setText(octets[i]);
-    }
+    if (!m_state.Last_IP_Address.isEmpty() && Split_IP_Address(m_state.Last_IP_Address, octets))
+        m_address->setOctets(octets);
     const int option = m_state.Update_Option_Index;
     CB_Update_Options->setCurrentIndex(option >= 0 && option < CB_Update_Options->count() ? option : 0);
     CB_Update_Option_Read_Back->setChecked(m_state.Update_Read_Back);
@@ -159,53 +153,8 @@ void TFBoot::FormShow() {
     }
 }
 
-void TFBoot::showEvent(QShowEvent* event) {
-    // Restoring a minimised window is no new opening.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
+void TFBoot::opened() {
     FormShow();
-    WindowLook::centreOnScreen(this);
-    QDialog::showEvent(event);
-}
-
-QString TFBoot::typedAddress() const {
-    return E_IP1->text() + u'.' + E_IP2->text() + u'.' + E_IP3->text() + u'.' + E_IP4->text();
-}
-
-bool TFBoot::eventFilter(QObject* watched, QEvent* event) {
-    auto* field = qobject_cast<QLineEdit*>(watched);
-    if (field && m_octetFields.contains(field)) {
-        if (event->type() == QEvent::KeyPress)
-            return KeyPress(field, static_cast<QKeyEvent*>(event)->text());
-        if (event->type() == QEvent::FocusIn) {
-            // Typing replaces the octet. A click places the cursor after taking the focus, so
-            // then the text is selected again once the button is released.
-            field->selectAll();
-            m_selectOnRelease =
-                static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason ? field : nullptr;
-        } else if (event->type() == QEvent::MouseButtonRelease && m_selectOnRelease == field) {
-            m_selectOnRelease = nullptr;
-            if (!field->hasSelectedText())
-                field->selectAll();
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-bool TFBoot::KeyPress(QLineEdit* sender, const QString& key) {
-    if (key != QLatin1String("."))
-        return false;
-    const qsizetype index = m_octetFields.indexOf(sender);
-    if (index >= 0 && index < 3) {
-        QLineEdit* next = m_octetFields[index + 1];
-        if (next->isEnabled() && next->isVisible()) {
-            next->setFocus(Qt::TabFocusReason);
-            next->selectAll();
-        }
-    }
-    return true;
 }
 
 void TFBoot::reject() {
@@ -227,7 +176,7 @@ bool TFBoot::Send_Ping() {
 
     // The fields hold octets, so the target is taken only as a dotted decimal address, never
     // looked up as a name, and the device checked is the one the updater is told about.
-    const std::optional<std::array<quint8, 4>> target = dottedDecimalAddress(typedAddress());
+    const std::optional<std::array<quint8, 4>> target = dottedDecimalAddress(m_address->text());
     if (!target)
         return false;
     Platform::IcmpEcho echo;
@@ -267,7 +216,7 @@ bool TFBoot::Send_Ping() {
 void TFBoot::Btn_UpdateClick() {
     if (m_checking)
         return;
-    const QString address = typedAddress();
+    const QString address = m_address->text();
 
     // Nothing can be changed or pressed again while the check runs, so the address and choices
     // that are remembered and written are the ones that were checked.
@@ -287,9 +236,9 @@ void TFBoot::Btn_UpdateClick() {
 
     if (!answered) {
         if (ping_res == 2)
-            MessageBox::warning(this, m_state.msg(836));
+            MessageBox::warning(this, m_state.msg(Text::DeviceNotFound));
         else
-            MessageBox::error(this, m_state.msg(837));
+            MessageBox::error(this, m_state.msg(Text::AddressNotValid));
         return;
     }
 
@@ -306,6 +255,5 @@ void TFBoot::Btn_UpdateClick() {
                 QDir::toNativeSeparators(joinPath(m_state.Dir_Program, updaterParameterName())), error));
         return;
     }
-    if (auto* main = qobject_cast<TFTesselloreFirmWare*>(parentWidget()))
-        main->Start_Program(joinPath(m_state.Dir_Program, updaterProgramName()), QString(), false);
+    m_main.Start_Program(joinPath(m_state.Dir_Program, updaterProgramName()), QString(), false);
 }

@@ -2,14 +2,16 @@
 
 #include "gui/shell/LanguageAware.h"
 
-#include <QDialog>
+#include "gui/shell/WindowBase.h"
 #include <QList>
 
+class AddressOctets;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class MainWindowServices;
 struct ProgramState;
 namespace WindowLook {
 class TitlePanel;
@@ -17,10 +19,10 @@ class TitlePanel;
 
 // The device update window: the device's address, what to update, and Execute, which checks that
 // the device answers before it hands the job to the updater.
-class TFBoot : public QDialog, public LanguageAware {
+class TFBoot : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
-    explicit TFBoot(ProgramState& state, QWidget* parent = nullptr);
+    TFBoot(ProgramState& state, MainWindowServices& main, QWidget* parent = nullptr);
     void Set_Lang() override;
 
     // Prepares the window at every showing.
@@ -58,17 +60,11 @@ public slots:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void opened() override;
 
 private:
-    // The address as typed: the four fields joined by dots.
-    QString typedAddress() const;
-    // The dot key moves on to the next octet field and is never typed.
-    bool KeyPress(QLineEdit* sender, const QString& key);
-
     ProgramState& m_state;
-    QList<QLineEdit*> m_octetFields;
-    QLineEdit* m_selectOnRelease = nullptr; // the field that a click has just focused
+    MainWindowServices& m_main;
+    AddressOctets* m_address;
     bool m_checking = false;
 };

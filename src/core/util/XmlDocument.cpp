@@ -1,4 +1,4 @@
-#include "core/shell/XmlDocument.h"
+#include "core/util/XmlDocument.h"
 
 #include <QFile>
 #include <QXmlStreamReader>

@@ -1,4 +1,4 @@
-#include "core/shell/SafeSave.h"
+#include "core/util/SafeSave.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "core/shell/Paths.h"
+#include "core/util/Paths.h"
 
 #include <QDir>
 

@@ -1,0 +1,228 @@
+#pragma once
+
+// The catalog slots that the program's code shows, by window. A text that fills several slots in a
+// row (one per step, per octet, per button) is named by its first slot and its count. Each name
+// stands on its own line in one of two forms, "inline constexpr int Name = slot;" or
+// "inline constexpr TextRange Name{first, count};": a test reads this file to check that every
+// named slot has a built-in text and a text in each shipped language.
+
+struct TextRange {
+    int first;
+    int count;
+    constexpr int at(int index) const { return first + index; }
+};
+
+namespace TextSlot {
+
+// The main window.
+namespace Main {
+inline constexpr int Begin = 0;
+inline constexpr TextRange Steps{1, 8}; // L_Step_1 to L_Step_8
+inline constexpr int NoConfiguration = 9;
+inline constexpr int NoConfigurationHint = 10;
+inline constexpr int OpenConfiguration = 11;
+inline constexpr int InfoTip = 12;
+inline constexpr int OptionsTip = 13;
+inline constexpr int CloseTip = 14;
+inline constexpr int NewButton = 15;
+inline constexpr int OpenButton = 16;
+inline constexpr int UpdateButton = 17;
+inline constexpr int ProjectNotValid = 18;
+inline constexpr int NewVersionLink = 19;
+inline constexpr int CommunicationButton = 20;
+inline constexpr int NmeaAccessButton = 21;
+inline constexpr int NewTip = 22;
+inline constexpr int OpenTip = 23;
+inline constexpr int CommunicationTip = 24;
+inline constexpr int NmeaAccessTip = 25;
+inline constexpr int UpdateTip = 26;
+inline constexpr TextRange HiddenButtons{27, 5}; // editors of other products of the family
+inline constexpr TextRange HiddenButtonTips{32, 5};
+inline constexpr int ImageNotWritten = 38;
+inline constexpr int TooManyRules = 39;
+inline constexpr int DocumentNotReadable = 40;
+} // namespace Main
+
+// TFNew_Project.
+namespace NewProject {
+inline constexpr int Title = 100;
+inline constexpr int Description = 101;
+inline constexpr int NameLabel = 102;
+inline constexpr int OkButton = 103;
+inline constexpr int CancelButton = 104;
+inline constexpr int NameNotValid = 105;
+inline constexpr int AlreadyExists = 106;
+inline constexpr int EmptyName = 107;
+inline constexpr int NameTip = 108;
+inline constexpr int OkTip = 109;
+inline constexpr int CancelTip = 110;
+} // namespace NewProject
+
+// TFOpenConf.
+namespace OpenConf {
+inline constexpr int Title = 200;
+inline constexpr int Description = 201;
+inline constexpr int ListLabel = 202;
+inline constexpr int OkButton = 203;
+inline constexpr int CancelButton = 204;
+inline constexpr int ListTip = 205;
+inline constexpr int OkTip = 206;
+inline constexpr int CancelTip = 207;
+} // namespace OpenConf
+
+// TFSoftOptions.
+namespace Options {
+inline constexpr int Title = 300;
+inline constexpr int Description = 301;
+inline constexpr int LanguageTab = 302;
+inline constexpr int ConnectionTab = 303;
+inline constexpr int SelectedLanguage = 304;
+inline constexpr int PageBefore = 305; // "Page " 1 " / " 2
+inline constexpr int PageBetween = 306;
+inline constexpr int PreviousButton = 307;
+inline constexpr int NextButton = 308;
+inline constexpr int EnableInternet = 309;
+inline constexpr int CheckAtStart = 310;
+inline constexpr int CheckUpdateButton = 311;
+inline constexpr int OkButton = 312;
+inline constexpr int CancelButton = 313;
+inline constexpr int NewVersionLink = 314;
+inline constexpr int NoUpdate = 315;
+inline constexpr int ChangeLanguageFrom = 316; // question: 316 old 317 new 318
+inline constexpr int ChangeLanguageTo = 317;
+inline constexpr int ChangeLanguageEnd = 318;
+inline constexpr int SettingsTab = 319;
+inline constexpr int JumpInTables = 320;
+inline constexpr int DoubleClickAutoSize = 321;
+} // namespace Options
+
+// TFParGen and its data check.
+namespace ParGen {
+inline constexpr int Title = 400;
+inline constexpr int Description = 401;
+inline constexpr int OkButton = 402;
+inline constexpr int CancelButton = 403;
+inline constexpr int OkTip = 404;
+inline constexpr int CancelTip = 405;
+// A serial port panel's nine slots, in SerialPortText order.
+inline constexpr TextRange RS232{427, 9};
+inline constexpr TextRange RS485_1{436, 9};
+inline constexpr TextRange RS485_2{445, 9};
+inline constexpr int EthernetCaption = 1121;
+inline constexpr int DeviceName = 1122;
+inline constexpr int DeviceNameTip = 1123;
+inline constexpr int DhcpCable = 1124;
+inline constexpr int DhcpCableTip = 1125;
+inline constexpr int DhcpWiFi = 1126;
+inline constexpr int DhcpWiFiTip = 1127;
+inline constexpr int EnableDns = 1128;
+inline constexpr int EnableDnsTip = 1129;
+inline constexpr int PrimaryDns = 1130;
+inline constexpr TextRange PrimaryDnsTips{1131, 4};
+inline constexpr int SecondaryDns = 1135;
+inline constexpr TextRange SecondaryDnsTips{1136, 4};
+inline constexpr TextRange PrimaryDnsErrors{1147, 4};
+inline constexpr TextRange SecondaryDnsErrors{1151, 4};
+inline constexpr int EtherNetIPCaption = 1158;
+inline constexpr int Address = 1159;
+inline constexpr TextRange AddressTips{1160, 4};
+inline constexpr int Mask = 1164;
+inline constexpr TextRange MaskTips{1165, 4};
+inline constexpr int Gateway = 1169;
+inline constexpr int GatewayTip = 1170;
+inline constexpr TextRange GatewayTips{1171, 4};
+inline constexpr int TunnelPort = 1175;
+inline constexpr int TunnelPortTip = 1176;
+inline constexpr int BytesIn = 1177;
+inline constexpr int BytesInTip = 1178;
+inline constexpr int BytesOut = 1179;
+inline constexpr int BytesOutTip = 1180;
+inline constexpr TextRange AddressErrors{1184, 4};
+inline constexpr TextRange MaskErrors{1188, 4};
+inline constexpr TextRange GatewayErrors{1192, 4};
+inline constexpr int BytesInError = 1197;
+inline constexpr int BytesOutError = 1198;
+inline constexpr int DiscardChanges = 1281; // asked before unsaved parameters are dropped
+} // namespace ParGen
+
+// The place of each text in a serial port panel's range.
+enum SerialPortText : int {
+    PortCaption,
+    PortEnable,
+    PortBaud,
+    PortParity,
+    PortStopBits,
+    PortEnableTip,
+    PortBaudTip,
+    PortParityTip,
+    PortStopBitsTip,
+};
+
+// TFBoot.
+namespace Boot {
+inline constexpr int Title = 802;
+inline constexpr int Description = 803;
+inline constexpr int AddressLabel = 806;
+inline constexpr int OptionsLabel = 814;
+inline constexpr TextRange Options{815, 3}; // in UpdateOption order
+inline constexpr int ReadBack = 818;
+inline constexpr int CancelButton = 819;
+inline constexpr int UpdateButton = 820;
+inline constexpr TextRange AddressTips{821, 4};
+inline constexpr int OptionsTip = 832;
+inline constexpr int ReadBackTip = 833;
+inline constexpr int CancelTip = 834;
+inline constexpr int UpdateTip = 835;
+inline constexpr int DeviceNotFound = 836;
+inline constexpr int AddressNotValid = 837;
+} // namespace Boot
+
+// The row operations of the table editors.
+namespace Rows {
+inline constexpr int OverwriteRow = 900;
+inline constexpr int ClipboardWidth = 901;
+inline constexpr int NothingCopied = 902;
+} // namespace Rows
+
+// TFNMEA_0183_Set_Access2 and its data check.
+namespace NmeaAccess {
+inline constexpr int Title = 1000;
+inline constexpr int Description = 1001;
+inline constexpr TextRange Buttons{1002, 6}; // OK, Cancel, Delete, Insert, Copy, Paste
+inline constexpr TextRange ButtonTips{1008, 6};
+inline constexpr int RowNumberHeader = 1014;
+inline constexpr int EnableHeader = 1015;
+inline constexpr int ChannelHeader = 1016;
+inline constexpr int SentenceHeader = 1017;
+inline constexpr int FieldHeader = 1018;
+inline constexpr int PostOpeHeader = 1019;
+inline constexpr int SwapAllHeader = 1020;
+inline constexpr int Swap16Header = 1021;
+inline constexpr int PositionHeader = 1022;
+inline constexpr int MnemonicHeader = 1023;
+inline constexpr int EnableHint = 1024;
+inline constexpr int ChannelHint = 1025;
+inline constexpr int SentenceHint = 1026;
+inline constexpr int FieldHint = 1027;
+inline constexpr int PostOpeHint = 1028;
+inline constexpr int SwapAllHint = 1029;
+inline constexpr int Swap16Hint = 1030;
+inline constexpr int PositionHint = 1031;
+inline constexpr int MnemonicHint = 1032;
+inline constexpr int ErrorRow = 1033; // "Error row " n, then the reason
+inline constexpr int FieldMissing = 1036;
+inline constexpr int PostOpeMissing = 1037;
+inline constexpr int PositionOutside = 1038; // followed by the limit
+inline constexpr int DeleteRow = 1039;
+inline constexpr int IndexHeader = 1040;
+inline constexpr int IndexHint = 1041;
+inline constexpr int IndexTo10 = 1042;
+inline constexpr int IndexTo50 = 1043;
+inline constexpr int IndexTo36 = 1044;
+inline constexpr int IndexTo9 = 1045;
+inline constexpr int IndexTo32 = 1046;
+inline constexpr int RowsNotSaved = 1047;
+inline constexpr int DiscardChanges = 1280; // asked before unsaved rules are dropped
+} // namespace NmeaAccess
+
+} // namespace TextSlot

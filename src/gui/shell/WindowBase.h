@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/shell/ProductIdentity.h"
+#include "gui/shell/WindowLook.h"
+
+#include <QDialog>
+#include <QShowEvent>
+#include <QSize>
+
+// The frame of the program's fixed-size windows: title bar with system menu and close button, no
+// resizing, the thin dialog border on Windows.
+inline constexpr Qt::WindowFlags FixedFrameHints = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                   Qt::WindowCloseButtonHint |
+                                                   Qt::MSWindowsFixedSizeDialogHint;
+inline constexpr Qt::WindowFlags FixedDialogFlags = Qt::Dialog | FixedFrameHints;
+inline constexpr Qt::WindowFlags FixedMainWindowFlags = Qt::Window | FixedFrameHints;
+
+// What every window of the program shares: its frame, its client size, the title band, the look,
+// and opening at the centre of the screen.
+//
+// A window does its per-opening work in opened(). The window system shows a window again when it
+// is restored from minimised; that is no new opening, so opened() does not run then, and what the
+// user was editing stays as it was.
+template <class Widget> class WindowBase : public Widget {
+public:
+    enum class Sizing {
+        Fixed,     // the client area keeps the given size
+        Resizable, // the given size is the first one; the user may change it
+    };
+
+protected:
+    WindowBase(QWidget* parent, QSize clientSize, Sizing sizing = Sizing::Fixed,
+               Qt::WindowFlags flags = FixedDialogFlags)
+        : Widget(parent, flags), m_clientSize(clientSize) {
+        WindowLook::apply(this);
+        if (sizing == Sizing::Fixed)
+            WindowLook::setFixedClientSize(this, clientSize.width(), clientSize.height());
+        else
+            this->resize(clientSize);
+    }
+
+    // Runs at every real opening, once the window stands at the centre of the screen and before
+    // it is drawn.
+    virtual void opened() {}
+
+    // The title band across the top of the client area, with the product code in its first line.
+    WindowLook::TitlePanel* addTitlePanel() {
+        auto* panel = new WindowLook::TitlePanel(this);
+        panel->setObjectName(QStringLiteral("P_Title"));
+        panel->setGeometry(0, 0, m_clientSize.width(), WindowLook::TitleHeight);
+        WindowLook::setLabelText(panel->L_SW_Code, Product::SW_Code);
+        return panel;
+    }
+
+    void showEvent(QShowEvent* event) override {
+        if (!event->spontaneous()) {
+            WindowLook::centreOnScreen(this);
+            opened();
+        }
+        Widget::showEvent(event);
+    }
+
+private:
+    QSize m_clientSize;
+};
+
+// The base of every dialog window.
+using DialogBase = WindowBase<QDialog>;
