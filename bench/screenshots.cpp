@@ -5,11 +5,11 @@
 //
 // scripts/screenshots.sh lays out the folder with the sample configuration and runs this under xvfb.
 #include "core/image/BankCompiler.h"
-#include "core/util/Paths.h"
 #include "core/shell/ProgramState.h"
-#include "core/util/SafeSave.h"
 #include "core/update/UpdaterJobCheck.h"
 #include "core/update/UpdaterParameters.h"
+#include "core/util/Paths.h"
+#include "core/util/SafeSave.h"
 #include "gui/comm/CategoryPanelGroup.h"
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"

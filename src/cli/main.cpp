@@ -8,8 +8,8 @@
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/shell/ConfigurationFiles.h"
-#include "core/util/Paths.h"
 #include "core/shell/ProductIdentity.h"
+#include "core/util/Paths.h"
 #include "core/util/SafeSave.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "updater/StandInRun.h"
 
-#include "core/util/Paths.h"
-#include "core/util/SafeSave.h"
 #include "core/update/UpdaterJobCheck.h"
 #include "core/update/UpdaterParameters.h"
+#include "core/util/Paths.h"
+#include "core/util/SafeSave.h"
 #include "updater/TFStandInResult.h"
 
 #include <QDateTime>

@@ -118,8 +118,9 @@ TEST_F(ReviewCommandsTest, UsageAndExitCodes) {
         EXPECT_TRUE(result.err.contains(QLatin1String(c.err))) << result.err.toStdString();
         if (c.exitCode != 0) {
             EXPECT_TRUE(c.exitCode != 2 || result.out.isEmpty());
-            if (c.err[0])
+            if (c.err[0]) {
                 EXPECT_EQ(result.err.count(u'\n'), 1);
+            }
         }
     }
 }

@@ -1,7 +1,7 @@
 #include "core/image/BankCompiler.h"
+#include "core/update/UpdaterParameters.h"
 #include "core/util/Paths.h"
 #include "core/util/SafeSave.h"
-#include "core/update/UpdaterParameters.h"
 #include "updater/StandInRun.h"
 #include "updater/TFStandInResult.h"
 

@@ -2,7 +2,6 @@
 
 #include "core/util/Paths.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
-#include "platform/UrlOpener.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +9,10 @@
 
 void ProgramFixture::SetUp() {
     ASSERT_TRUE(m_folder.isValid());
-    Platform::setUrlHandler([this](const QString& url) { m_openedUrls.append(url); });
 }
 
 void ProgramFixture::TearDown() {
     m_main.reset();
-    Platform::setUrlHandler({});
 }
 
 void ProgramFixture::startProgram() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecordingMessageBoxes.h"
+#include "StandIns.h"
 #include "core/shell/ProgramState.h"
 
 #include <QString>
@@ -10,8 +10,8 @@
 
 class TFTesselloreFirmWare;
 
-// A fresh program folder with a running main window and every other window, message boxes
-// recorded and web addresses caught instead of opened.
+// A fresh program folder with a running main window and every other window, with the stand-ins of
+// StandIns in place: message boxes recorded, web addresses caught instead of opened.
 class ProgramFixture : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -28,6 +28,7 @@ protected:
     QTemporaryDir m_folder;
     ProgramState m_state;
     std::unique_ptr<TFTesselloreFirmWare> m_main;
-    RecordingMessageBoxes m_boxes;
-    QStringList m_openedUrls;
+    StandIns m_standIns;
+    RecordingMessageBoxes& m_boxes = m_standIns.boxes;
+    QStringList& m_openedUrls = m_standIns.openedUrls;
 };
