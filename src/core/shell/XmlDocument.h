@@ -8,7 +8,8 @@
 // whatever it is: a leading declaration or comment therefore hides every item.
 QDomNode firstNodeAsRoot(const QDomDocument& document);
 
-// Parses a file. On failure returns false with the parser's message and line in error.
+// Parses a file, keeping every text as it stands, blanks included. On failure returns false with
+// the parser's message and line in error.
 bool parseXmlFile(const QString& path, QDomDocument& document, QString* error);
 
 // The document as written: no declaration, nothing indented, UTF-8.
