@@ -98,6 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "<Conf_Settings><lastproj><projectname>  </projectname></lastproj><lastipadd><ipaddress> "
                    "<![CDATA[1.2.3.4]]>\n</ipaddress></lastipadd></Conf_Settings>",
                    " 1.2.3.4\n", "  ", false, false},
+        BrokenCase{"LeadingDoctypeHidesEverything", "<!DOCTYPE x>" + kFull, "192.168.2.205", "", false,
+                   false},
         BrokenCase{"NotWellFormed", "<Conf_Settings><lastipadd><ipaddress>1.2.3.4</lastipadd>",
                    "192.168.2.205", "", false, false},
         BrokenCase{"Empty", "", "192.168.2.205", "", false, false}),

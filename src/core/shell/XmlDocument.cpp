@@ -82,7 +82,12 @@ void restoreBlankTexts(const QByteArray& bytes, QDomDocument& document) {
 } // namespace
 
 QDomNode firstNodeAsRoot(const QDomDocument& document) {
-    return document.firstChild();
+    // The model keeps a document type declaration out of the list of nodes; it can only stand
+    // before the root element, so when that element leads the list the declaration came first.
+    const QDomNode first = document.firstChild();
+    if (!document.doctype().name().isEmpty() && first.isElement())
+        return document.doctype();
+    return first;
 }
 
 bool parseXmlFile(const QString& path, QDomDocument& document, QString* error) {

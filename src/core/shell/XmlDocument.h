@@ -5,7 +5,8 @@
 #include <QString>
 
 // Our documents carry no declaration and take the first node of the document as the root,
-// whatever it is: a leading declaration or comment therefore hides every item.
+// whatever it is: a leading declaration, document type declaration or comment therefore hides
+// every item.
 QDomNode firstNodeAsRoot(const QDomDocument& document);
 
 // Parses a file, keeping every text as it stands, blanks included. On failure returns false with
