@@ -7,6 +7,7 @@
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/shell/WindowLook.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -513,6 +514,24 @@ TEST_F(RulesWindowTest, HeaderDoubleClickFitsTheColumnOnlyWithTheOption) {
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, dataCell);
     QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, dataCell); // data rows: nothing
     EXPECT_EQ(table()->columnWidth(Position - 1), 60);
+}
+
+TEST_F(RulesWindowTest, CornerDoubleClickFitsTheRowNumberColumnOnlyWithTheOption) {
+    const QString title(12, 'W');
+    m_state.Msg_Catalog.setText(1014, title);
+    m_window->Set_Lang();
+    open();
+    QHeaderView* side = table()->verticalHeader();
+    auto* corner = table()->findChild<QAbstractButton*>();
+    ASSERT_NE(corner, nullptr);
+    const int text = corner->fontMetrics().horizontalAdvance(title);
+    m_state.Enable_Double_Click_Auto_Size = false;
+    QTest::mouseDClick(corner, Qt::LeftButton);
+    EXPECT_EQ(side->width(), 40);
+    m_state.Enable_Double_Click_Auto_Size = true;
+    QTest::mouseDClick(corner, Qt::LeftButton);
+    EXPECT_GE(side->width(), text);
+    EXPECT_LT(side->width(), text + 12);
 }
 
 TEST_F(RulesWindowTest, SavedRulesReloadUnchanged) {

@@ -185,9 +185,8 @@ void TFNMEA_0183_Set_Access2::Set_Lang() {
         b->setText(m_state.msg(1002 + i));
         b->setToolTip(m_state.msg(1008 + i));
     }
-    m_cornerText = m_state.msg(kColumns[0].headerSlot);
     if (m_corner)
-        m_corner->update();
+        m_corner->setText(m_state.msg(kColumns[0].headerSlot));
     Hint_Sentence.clear();
     for (int col = 1; col < Columns; ++col) {
         Hint_Sentence << m_state.msg(kColumns[col].hintSlot);
@@ -391,12 +390,14 @@ bool TFNMEA_0183_Set_Access2::eventFilter(QObject* watched, QEvent* event) {
         QStyleOptionHeader option;
         option.initFrom(m_corner);
         option.rect = m_corner->rect();
-        option.text = m_cornerText;
+        option.text = m_corner->text();
         option.textAlignment = Qt::AlignCenter;
         option.position = QStyleOptionHeader::OnlyOneSection;
         option.orientation = Qt::Horizontal;
         painter.drawControl(QStyle::CE_Header, option);
         return true;
     }
+    if (watched == m_corner && event->type() == QEvent::MouseButtonDblClick)
+        Auto_Size_Column(ASG, 0, 0, m_state);
     return QDialog::eventFilter(watched, event);
 }

@@ -3,6 +3,7 @@
 #include "core/shell/ProgramState.h"
 #include "gui/shell/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
@@ -70,6 +71,21 @@ private:
     QWidget* m_parent;
 };
 
+// Column 0 is the vertical header: the row numbers, under the corner button's title. Both are
+// drawn as header sections, with the header's margin on either side.
+void fitHeaderColumn(QTableWidget* table) {
+    QHeaderView* side = table->verticalHeader();
+    const int margin = 2 * table->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, table);
+    int width = 0;
+    if (const auto* corner = table->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly))
+        width = corner->fontMetrics().horizontalAdvance(corner->text()) + margin;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        const QString number = table->model()->headerData(r, Qt::Vertical).toString();
+        width = qMax(width, side->fontMetrics().horizontalAdvance(number) + margin);
+    }
+    side->setFixedWidth(width);
+}
+
 } // namespace
 
 void Delete_Row(QTableWidget* table, int r, bool enableDefault) {
@@ -105,8 +121,12 @@ bool Jump_Next_Cell(QTableWidget* table, const QKeyEvent* key, const ProgramStat
 }
 
 void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState& state) {
-    if (!state.Enable_Double_Click_Auto_Size || row != 0 || col < 1 || col > table->columnCount())
+    if (!state.Enable_Double_Click_Auto_Size || row != 0 || col < 0 || col > table->columnCount())
         return;
+    if (col == 0) {
+        fitHeaderColumn(table);
+        return;
+    }
     // The widest text, plus only the margins the cells and the header draw around it, so nothing is
     // cut off and nothing is added.
     const QStyle* style = table->style();
