@@ -330,6 +330,11 @@ TEST_F(RulesWindowTest, IndexCellIsEditableOnlyForIndexedSentences) {
     EXPECT_TRUE(indexEditable(2));
     EXPECT_TRUE(indexEditable(3));
     EXPECT_EQ(openEditor(Index, 1), nullptr);
+    // Typing there changes nothing: row 2's Index starts with the digit, and the row stays.
+    QTest::keyClicks(table(), QStringLiteral("3x"));
+    EXPECT_EQ(table()->currentRow(), 0);
+    EXPECT_EQ(table()->currentColumn(), Index - 1);
+    EXPECT_EQ(cell(Index, 1), "");
 }
 
 TEST_F(RulesWindowTest, DataCheckStopsAtTheFirstFailure) {

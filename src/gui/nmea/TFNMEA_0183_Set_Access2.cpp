@@ -383,8 +383,10 @@ void TFNMEA_0183_Set_Access2::Btn_PasteRowClick() {
 }
 
 bool TFNMEA_0183_Set_Access2::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ASG && event->type() == QEvent::KeyPress)
-        return Jump_Next_Cell(ASG, static_cast<QKeyEvent*>(event), m_state);
+    if (watched == ASG && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return Jump_Next_Cell(ASG, key, m_state) || dropTypingInReadOnlyCell(ASG, key);
+    }
     if (watched == m_corner && event->type() == QEvent::Paint) {
         QStylePainter painter(m_corner);
         QStyleOptionHeader option;

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QTableWidget>
 #include <QTimer>
+#include <algorithm>
 
 int TableWidgetRows::rowCount() const {
     return m_table->rowCount() + 1;
@@ -118,6 +119,18 @@ bool Jump_Next_Cell(QTableWidget* table, const QKeyEvent* key, const ProgramStat
     if (next)
         table->setCurrentCell(next->row - 1, next->col - 1);
     return true;
+}
+
+bool dropTypingInReadOnlyCell(QTableWidget* table, const QKeyEvent* key) {
+    // Space toggles check boxes, and keys with Ctrl, Alt or Meta are shortcuts, never a search.
+    if (key->key() == Qt::Key_Space ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    const QString text = key->text();
+    if (text.isEmpty() || !std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); }))
+        return false;
+    const QTableWidgetItem* item = table->currentItem();
+    return !item || !(item->flags() & Qt::ItemIsEditable);
 }
 
 void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState& state) {
