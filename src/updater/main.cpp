@@ -19,7 +19,7 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QString folder = QCoreApplication::applicationDirPath();
+    const QString folder = programFolderPath(QCoreApplication::applicationDirPath());
     const UpdaterJobReport report = checkUpdaterJob(joinPath(folder, updaterParameterName()));
 
     QStringList log;
