@@ -130,6 +130,17 @@ TEST_F(SettingsFileTest, SaveThenLoadKeepsNonAsciiNames) {
     EXPECT_EQ(loaded.Last_IP_Address, QString());
 }
 
+TEST_F(SettingsFileTest, NamesOfBlanksSurviveSaveAndLoad) {
+    for (const QString& name : {QStringLiteral("  "), QStringLiteral(" \r\n\t"), QStringLiteral("\r")}) {
+        m_state.Active_Conf_Name = name;
+        ASSERT_TRUE(SettingsFile::save(m_state));
+        ProgramState loaded;
+        loaded.setProgramFolder(m_dir.path());
+        SettingsFile::load(loaded);
+        EXPECT_EQ(loaded.Active_Conf_Name, name);
+    }
+}
+
 TEST_F(SettingsFileTest, ReadOnlyFileIsRefusedAndKeptWhole) {
     write(kFull);
     QFile::setPermissions(SettingsFile::path(m_state), QFileDevice::ReadOwner);

@@ -144,7 +144,9 @@ QDomElement appendTextElement(QDomDocument& document, QDomNode& parent, const QS
     QDomElement element = document.createElement(name);
     const QString value = xmlCharactersOnly(text);
     if (!value.isEmpty()) {
-        const bool blanksOnly = value.trimmed().isEmpty();
+        // A carriage return cannot stand in a CDATA section: the reader would take it for a line
+        // feed. A text node writes it as a character reference.
+        const bool blanksOnly = value.trimmed().isEmpty() && !value.contains(u'\r');
         element.appendChild(blanksOnly ? QDomNode(document.createCDATASection(value))
                                        : QDomNode(document.createTextNode(value)));
     }

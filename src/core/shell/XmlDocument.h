@@ -22,6 +22,6 @@ QString xmlCharactersOnly(const QString& text);
 
 // Appends <name>text</name> to parent and returns it. The text is written so that it reads back
 // as it was: characters XML cannot carry are dropped, and a text made only of blanks, which a
-// parser would drop, goes in a CDATA section.
+// parser would drop, goes in a CDATA section unless it holds a carriage return.
 QDomElement appendTextElement(QDomDocument& document, QDomNode& parent, const QString& name,
                               const QString& text);
