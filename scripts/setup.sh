@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config python3
     qt6-base-dev libgl-dev libcurl4-openssl-dev libgtest-dev
     xvfb xauth imagemagick fonts-dejavu-core iproute2 procps
+    g++-mingw-w64-x86-64-posix
 )
 
 missing=()

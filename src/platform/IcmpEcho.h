@@ -24,8 +24,8 @@ public:
     bool open(const std::array<quint8, 4>& address, QString* error);
     // Sends one echo request carrying data; timeoutMs is how long the request waits for its answer.
     bool send(const QByteArray& data, int timeoutMs, QString* error);
-    // Waits at most waitMs for the answer to one of this channel's requests. On Answer,
-    // bytesReceived is the size of the answer's data.
+    // Waits at most waitMs for the answer to the latest request, which counts only within the
+    // request's timeoutMs. On Answer, bytesReceived is the size of the answer's data.
     Wait wait(int waitMs, int* bytesReceived, QString* error);
 
     SocketKind socketKind() const;

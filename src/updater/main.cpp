@@ -9,6 +9,7 @@
 // a small window until OK (not with --no-window, on the offscreen platform or without a display), and
 // exits 0 when all holds and 1 otherwise. It never contacts a device.
 
+#include "core/util/Paths.h"
 #include "updater/StandInRun.h"
 
 #include <QApplication>
@@ -26,5 +27,5 @@ int main(int argc, char** argv) {
         app = std::make_unique<QApplication>(argc, argv);
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
-    return StandIn::run(QCoreApplication::applicationDirPath(), window);
+    return StandIn::run(programFolderPath(QCoreApplication::applicationDirPath()), window);
 }

@@ -175,6 +175,16 @@ TEST_F(ParGenFile, ReadsEachItemOnItsOwn) {
          [](const ParGenSet& s) { return s == ParGenSet(); }},
         {"so does a processing instruction", "<?pi x?><Par_Gen><EtherNetIP_IP1>1</EtherNetIP_IP1></Par_Gen>",
          [](const ParGenSet& s) { return s == ParGenSet(); }},
+        {"and a document type declaration",
+         "<!DOCTYPE Par_Gen><Par_Gen><EtherNetIP_IP1>1</EtherNetIP_IP1></Par_Gen>",
+         [](const ParGenSet& s) { return s == ParGenSet(); }},
+        {"texts of blanks stay as they are",
+         "<Par_Gen>\n <Eth_Conn_Device_Name>  </Eth_Conn_Device_Name>\n <EtherNetIP_IP1>\t</EtherNetIP_IP1>"
+         "<EtherNetIP_IP2> <!--c--> </EtherNetIP_IP2></Par_Gen>",
+         [](const ParGenSet& s) {
+             return s.Eth_Conn_Device_Name == "  " && s.EtherNetIP_IP[0] == "\t" &&
+                    s.EtherNetIP_IP[1] == "  ";
+         }},
     };
     for (const ReadCase& c : cases) {
         SCOPED_TRACE(c.name);

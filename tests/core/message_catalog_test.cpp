@@ -68,6 +68,9 @@ TEST(LanguageLine, FollowsTheEntryRules) {
         {"STR-1 = Minus", 0, "Begin"},
         {"STR 4 = Four", 4, "Four"},
         {"STRx = Letters", 0, "Begin"},
+        {"STR$C = Hex", 12, "twelve"},
+        {"STRx0C = Hex", 12, "twelve"},
+        {"STR0X0c = Hex", 12, "twelve"},
         {"STR24 Set", 24, "Set the main parameters of Protocols"},
         {"STR25 = a = b", 25, "a = b"},
     };

@@ -94,6 +94,12 @@ INSTANTIATE_TEST_SUITE_P(
                    false, false},
         BrokenCase{"LeadingDeclarationHidesEverything", "<?xml version=\"1.0\"?>" + kFull, "192.168.2.205",
                    "", false, false},
+        BrokenCase{"BlankTextsStandAsTheyAre",
+                   "<Conf_Settings><lastproj><projectname>  </projectname></lastproj><lastipadd><ipaddress> "
+                   "<![CDATA[1.2.3.4]]>\n</ipaddress></lastipadd></Conf_Settings>",
+                   " 1.2.3.4\n", "  ", false, false},
+        BrokenCase{"LeadingDoctypeHidesEverything", "<!DOCTYPE x>" + kFull, "192.168.2.205", "", false,
+                   false},
         BrokenCase{"NotWellFormed", "<Conf_Settings><lastipadd><ipaddress>1.2.3.4</lastipadd>",
                    "192.168.2.205", "", false, false},
         BrokenCase{"Empty", "", "192.168.2.205", "", false, false}),
@@ -122,6 +128,17 @@ TEST_F(SettingsFileTest, SaveThenLoadKeepsNonAsciiNames) {
     SettingsFile::load(loaded);
     EXPECT_EQ(loaded.Active_Conf_Name, m_state.Active_Conf_Name);
     EXPECT_EQ(loaded.Last_IP_Address, QString());
+}
+
+TEST_F(SettingsFileTest, NamesOfBlanksSurviveSaveAndLoad) {
+    for (const QString& name : {QStringLiteral("  "), QStringLiteral(" \r\n\t"), QStringLiteral("\r")}) {
+        m_state.Active_Conf_Name = name;
+        ASSERT_TRUE(SettingsFile::save(m_state));
+        ProgramState loaded;
+        loaded.setProgramFolder(m_dir.path());
+        SettingsFile::load(loaded);
+        EXPECT_EQ(loaded.Active_Conf_Name, name);
+    }
 }
 
 TEST_F(SettingsFileTest, ReadOnlyFileIsRefusedAndKeptWhole) {

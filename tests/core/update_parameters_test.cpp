@@ -183,4 +183,23 @@ TEST_F(UpdaterParametersTest, StandInCheckRefusesAnUnreadableParameterFile) {
     EXPECT_TRUE(empty.lines.contains(QStringLiteral("No operation to do")));
 }
 
+TEST(ProgramFolderPath, IsWrittenWithTheSeparatorNamesAreJoinedWith) {
+    struct Case {
+        const char* reported;
+        char separator;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"C:/Tools/Tessellor", '\\', "C:\\Tools\\Tessellor"},
+        {"//server/share/Tessellor", '\\', "\\\\server\\share\\Tessellor"},
+        {"/opt/tessellor", '/', "/opt/tessellor"},
+        {"/opt/a\\b", '/', "/opt/a\\b"}, // a backslash is part of a name there
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(programFolderPath(QString::fromLatin1(c.reported), QLatin1Char(c.separator)),
+                  QString::fromLatin1(c.expected))
+            << c.reported;
+    }
+}
+
 } // namespace

@@ -239,15 +239,27 @@ TEST_F(OptionsWindowTest, OkSetsTheUpdateTimerAndCancelLeavesIt) {
     EXPECT_TRUE(m_main->Timer_Update->isActive());
     EXPECT_EQ(m_main->Timer_Update->interval(), 60000);
 
+    // Confirming again leaves a running timer as it is: its minute does not start over. A precise
+    // timer, so that its remaining time is read to the millisecond.
+    m_main->Timer_Update->setTimerType(Qt::PreciseTimer);
+    m_main->Timer_Update->start();
+    const int remaining = m_main->Timer_Update->remainingTime();
+    QTest::qWait(20);
+    confirm(true, true, true);
+    EXPECT_LT(m_main->Timer_Update->remainingTime(), remaining);
+
     m_main->Timer_UpdateTimer();
     EXPECT_TRUE(m_main->Timer_Update->isActive());
     EXPECT_EQ(m_main->Timer_Update->interval(), 7200000);
-    confirm(true, true, true); // the first check comes a minute after confirming again
-    EXPECT_EQ(m_main->Timer_Update->interval(), 60000);
+    confirm(true, true, true);
+    EXPECT_EQ(m_main->Timer_Update->interval(), 7200000);
 
     confirm(true, false, true);
     EXPECT_FALSE(m_main->Timer_Update->isActive());
     EXPECT_TRUE(readFile(QStringLiteral("Tessellor.xml")).contains("<enable_update>0</enable_update>"));
+    confirm(true, true, true); // switched on again with the interval it has
+    EXPECT_TRUE(m_main->Timer_Update->isActive());
+    EXPECT_EQ(m_main->Timer_Update->interval(), 7200000);
 }
 
 TEST_F(OptionsWindowTest, NewerVersionOnTheServerShowsTheLinkInBothWindows) {

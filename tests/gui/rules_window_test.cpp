@@ -8,6 +8,7 @@
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/shell/WindowLook.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
@@ -333,6 +334,11 @@ TEST_F(RulesWindowTest, IndexCellIsEditableOnlyForIndexedSentences) {
     EXPECT_TRUE(indexEditable(2));
     EXPECT_TRUE(indexEditable(3));
     EXPECT_EQ(openEditor(Index, 1), nullptr);
+    // Typing there changes nothing: row 2's Index starts with the digit, and the row stays.
+    QTest::keyClicks(table(), QStringLiteral("3x"));
+    EXPECT_EQ(table()->currentRow(), 0);
+    EXPECT_EQ(table()->currentColumn(), Index - 1);
+    EXPECT_EQ(cell(Index, 1), "");
 }
 
 TEST_F(RulesWindowTest, DataCheckStopsAtTheFirstFailure) {
@@ -517,6 +523,24 @@ TEST_F(RulesWindowTest, HeaderDoubleClickFitsTheColumnOnlyWithTheOption) {
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, dataCell);
     QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, dataCell); // data rows: nothing
     EXPECT_EQ(table()->columnWidth(Position - 1), 60);
+}
+
+TEST_F(RulesWindowTest, CornerDoubleClickFitsTheRowNumberColumnOnlyWithTheOption) {
+    const QString title(12, 'W');
+    m_state.Msg_Catalog.setText(1014, title);
+    m_window->Set_Lang();
+    open();
+    QHeaderView* side = table()->verticalHeader();
+    auto* corner = table()->findChild<QAbstractButton*>();
+    ASSERT_NE(corner, nullptr);
+    const int text = corner->fontMetrics().horizontalAdvance(title);
+    m_state.Enable_Double_Click_Auto_Size = false;
+    QTest::mouseDClick(corner, Qt::LeftButton);
+    EXPECT_EQ(side->width(), 40);
+    m_state.Enable_Double_Click_Auto_Size = true;
+    QTest::mouseDClick(corner, Qt::LeftButton);
+    EXPECT_GE(side->width(), text);
+    EXPECT_LT(side->width(), text + 12);
 }
 
 TEST_F(RulesWindowTest, SavedRulesReloadUnchanged) {

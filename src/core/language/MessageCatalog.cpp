@@ -29,6 +29,13 @@ QString decodeCp1252(const QByteArray& bytes) {
     return result;
 }
 
+// Slot numbers are decimal: a line written with a hexadecimal number names no slot.
+std::optional<qint32> decimalSlot(const QString& text) {
+    if (text.contains(u'$') || text.contains(u'x', Qt::CaseInsensitive))
+        return std::nullopt;
+    return parseIntText(text);
+}
+
 } // namespace
 
 MessageCatalog::MessageCatalog() {
@@ -84,7 +91,7 @@ void applyLanguageLine(MessageCatalog& catalog, const QString& rawLine) {
     const qsizetype numberLength = equals - 4;
     if (numberLength <= 0)
         return;
-    const auto slot = parseIntText(trimText(line.mid(3, numberLength)));
+    const auto slot = decimalSlot(trimText(line.mid(3, numberLength)));
     if (!slot || *slot < 0 || *slot >= MessageCatalog::SlotCount)
         return;
     QString text = trimText(line.mid(equals + 1));

@@ -4,10 +4,10 @@
 #include "core/util/Paths.h"
 
 void ProgramState::setProgramFolder(const QString& folder) {
-    Dir_Program = folder;
-    Dir_Master = joinPath(folder, QStringLiteral("MASTER"));
-    Dir_Projects = joinPath(folder, QStringLiteral("PROJECTS"));
-    Dir_Language = joinPath(folder, QStringLiteral("LANGUAGE"));
+    Dir_Program = programFolderPath(folder);
+    Dir_Master = joinPath(Dir_Program, QStringLiteral("MASTER"));
+    Dir_Projects = joinPath(Dir_Program, QStringLiteral("PROJECTS"));
+    Dir_Language = joinPath(Dir_Program, QStringLiteral("LANGUAGE"));
 }
 
 void ProgramState::Set_Files() {

@@ -38,7 +38,7 @@ struct ProgramState {
     bool Conf_Is_Open() const { return !Active_Conf_Dir.isEmpty(); }
     QString msg(int slot) const { return Msg_Catalog.text(slot); }
 
-    // Sets the program folder and the three folders beside it.
+    // Sets the program folder, written with the platform's separator, and the three folders in it.
     void setProgramFolder(const QString& folder);
     // File_ParGen and File_NMEA_Access from Active_Conf_Dir.
     void Set_Files();

@@ -25,10 +25,69 @@ qint64 lineNestedTooDeep(const QByteArray& bytes) {
     return 0;
 }
 
+// The document model drops every text made only of blanks, but our readers take texts as they
+// stand ("  " as a project name is a name). Walks the bytes again beside the parsed tree and puts
+// each dropped text back in its place.
+void restoreBlankTexts(const QByteArray& bytes, QDomDocument& document) {
+    QXmlStreamReader reader(bytes);
+    reader.setNamespaceProcessing(false);
+    QDomNode parent = document;
+    QDomNode next = document.firstChild();
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartDocument:
+            // A declaration with a version stands in the tree as a processing instruction.
+            if (!reader.documentVersion().isEmpty())
+                next = next.nextSibling();
+            break;
+        case QXmlStreamReader::StartElement:
+            if (!next.isElement())
+                return;
+            parent = next;
+            next = parent.firstChild();
+            break;
+        case QXmlStreamReader::EndElement:
+            next = parent.nextSibling();
+            parent = parent.parentNode();
+            break;
+        case QXmlStreamReader::Characters:
+            if (reader.isWhitespace() || (!reader.isCDATA() && reader.text().trimmed().isEmpty())) {
+                // Blanks around the root belong to no element.
+                if (parent.isElement()) {
+                    const QString text = reader.text().toString();
+                    const QDomNode blanks = reader.isCDATA() ? QDomNode(document.createCDATASection(text))
+                                                             : QDomNode(document.createTextNode(text));
+                    // Before no node at all would mean at the front.
+                    if (next.isNull())
+                        parent.appendChild(blanks);
+                    else
+                        parent.insertBefore(blanks, next);
+                }
+            } else {
+                next = next.nextSibling();
+            }
+            break;
+        case QXmlStreamReader::Comment:
+        case QXmlStreamReader::ProcessingInstruction:
+        case QXmlStreamReader::EntityReference:
+            next = next.nextSibling();
+            break;
+        default:
+            // The document type declaration is kept beside the nodes, not among them.
+            break;
+        }
+    }
+}
+
 } // namespace
 
 QDomNode firstNodeAsRoot(const QDomDocument& document) {
-    return document.firstChild();
+    // The model keeps a document type declaration out of the list of nodes; it can only stand
+    // before the root element, so when that element leads the list the declaration came first.
+    const QDomNode first = document.firstChild();
+    if (!document.doctype().name().isEmpty() && first.isElement())
+        return document.doctype();
+    return first;
 }
 
 bool parseXmlFile(const QString& path, QDomDocument& document, QString* error) {
@@ -54,6 +113,7 @@ bool parseXmlFile(const QString& path, QDomDocument& document, QString* error) {
             *error = QStringLiteral("%1 (line %2, column %3)").arg(message).arg(line).arg(column);
         return false;
     }
+    restoreBlankTexts(bytes, document);
     return true;
 }
 
@@ -84,7 +144,9 @@ QDomElement appendTextElement(QDomDocument& document, QDomNode& parent, const QS
     QDomElement element = document.createElement(name);
     const QString value = xmlCharactersOnly(text);
     if (!value.isEmpty()) {
-        const bool blanksOnly = value.trimmed().isEmpty();
+        // A carriage return cannot stand in a CDATA section: the reader would take it for a line
+        // feed. A text node writes it as a character reference.
+        const bool blanksOnly = value.trimmed().isEmpty() && !value.contains(u'\r');
         element.appendChild(blanksOnly ? QDomNode(document.createCDATASection(value))
                                        : QDomNode(document.createTextNode(value)));
     }

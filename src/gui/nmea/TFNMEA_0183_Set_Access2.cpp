@@ -181,9 +181,8 @@ void TFNMEA_0183_Set_Access2::Set_Lang() {
         b->setText(m_state.msg(Text::Buttons.at(i)));
         b->setToolTip(m_state.msg(Text::ButtonTips.at(i)));
     }
-    m_cornerText = m_state.msg(kColumns[0].headerSlot);
     if (m_corner)
-        m_corner->update();
+        m_corner->setText(m_state.msg(kColumns[0].headerSlot));
     Hint_Sentence.clear();
     for (int col = 1; col < Columns; ++col) {
         Hint_Sentence << m_state.msg(kColumns[col].hintSlot);
@@ -392,19 +391,23 @@ void TFNMEA_0183_Set_Access2::Btn_PasteRowClick() {
 }
 
 bool TFNMEA_0183_Set_Access2::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ASG && event->type() == QEvent::KeyPress)
-        return Jump_Next_Cell(ASG, static_cast<QKeyEvent*>(event), m_state);
+    if (watched == ASG && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return Jump_Next_Cell(ASG, key, m_state) || dropTypingInReadOnlyCell(ASG, key);
+    }
     if (watched == m_corner && event->type() == QEvent::Paint) {
         QStylePainter painter(m_corner);
         QStyleOptionHeader option;
         option.initFrom(m_corner);
         option.rect = m_corner->rect();
-        option.text = m_cornerText;
+        option.text = m_corner->text();
         option.textAlignment = Qt::AlignCenter;
         option.position = QStyleOptionHeader::OnlyOneSection;
         option.orientation = Qt::Horizontal;
         painter.drawControl(QStyle::CE_Header, option);
         return true;
     }
+    if (watched == m_corner && event->type() == QEvent::MouseButtonDblClick)
+        Auto_Size_Column(ASG, 0, 0, m_state);
     return QDialog::eventFilter(watched, event);
 }

@@ -79,7 +79,7 @@ private:
 
     ProgramState& m_state;
     TableCellDelegate* m_delegate;
+    // Header cell of column 0; carries its title as the button's text.
     QAbstractButton* m_corner = nullptr;
-    QString m_cornerText;
     Nmea::RuleTable m_loaded{};
 };

@@ -308,11 +308,14 @@ void TFTesselloreFirmWare::Start_Program(const QString& NomeSW, const QString& P
 }
 
 void TFTesselloreFirmWare::setTimerFromOptions() {
-    // The first check comes a minute after start or after the options were confirmed.
-    if (m_state.Enable_Internet && m_state.Enable_Update)
-        Timer_Update->start(60000);
-    else
+    // A running timer keeps its time; one switched on runs with the interval it has: a minute until
+    // its first check, two hours from then on.
+    if (m_state.Enable_Internet && m_state.Enable_Update) {
+        if (!Timer_Update->isActive())
+            Timer_Update->start();
+    } else {
         Timer_Update->stop();
+    }
 }
 
 void TFTesselloreFirmWare::Save_Setting() {

@@ -3,6 +3,7 @@
 #include "core/shell/ProgramState.h"
 #include "gui/shell/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QTableWidget>
 #include <QTimer>
+#include <algorithm>
 
 #include <algorithm>
 #include <utility>
@@ -73,6 +75,21 @@ private:
     QWidget* m_parent;
 };
 
+// Column 0 is the vertical header: the row numbers, under the corner button's title. Both are
+// drawn as header sections, with the header's margin on either side.
+void fitHeaderColumn(QTableWidget* table) {
+    QHeaderView* side = table->verticalHeader();
+    const int margin = 2 * table->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, table);
+    int width = 0;
+    if (const auto* corner = table->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly))
+        width = corner->fontMetrics().horizontalAdvance(corner->text()) + margin;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        const QString number = table->model()->headerData(r, Qt::Vertical).toString();
+        width = qMax(width, side->fontMetrics().horizontalAdvance(number) + margin);
+    }
+    side->setFixedWidth(width);
+}
+
 } // namespace
 
 void Delete_Row(QTableWidget* table, int r, bool enableDefault) {
@@ -107,9 +124,25 @@ bool Jump_Next_Cell(QTableWidget* table, const QKeyEvent* key, const ProgramStat
     return true;
 }
 
+bool dropTypingInReadOnlyCell(QTableWidget* table, const QKeyEvent* key) {
+    // Space toggles check boxes, and keys with Ctrl, Alt or Meta are shortcuts, never a search.
+    if (key->key() == Qt::Key_Space ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    const QString text = key->text();
+    if (text.isEmpty() || !std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); }))
+        return false;
+    const QTableWidgetItem* item = table->currentItem();
+    return !item || !(item->flags() & Qt::ItemIsEditable);
+}
+
 void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState& state) {
-    if (!state.Enable_Double_Click_Auto_Size || row != 0 || col < 1 || col > table->columnCount())
+    if (!state.Enable_Double_Click_Auto_Size || row != 0 || col < 0 || col > table->columnCount())
         return;
+    if (col == 0) {
+        fitHeaderColumn(table);
+        return;
+    }
     // The widest text, plus only the margins the cells and the header draw around it, so nothing is
     // cut off and nothing is added.
     const QStyle* style = table->style();

@@ -45,15 +45,17 @@ struct IcmpEcho::Impl {
     SocketKind kind = SocketKind::None;
     sockaddr_in target{};
     quint16 identifier = 0;
-    quint16 firstSequence = 1;
     quint16 sequence = 0; // of the latest request
+    QElapsedTimer sentAt; // of the latest request
+    int timeoutMs = 0;    // of the latest request
 
     ~Impl() {
         if (fd >= 0)
             ::close(fd);
     }
 
-    // Is this packet an answer to one of our requests? Sets the size of its data.
+    // Is this packet the answer to our latest request? Sets the size of its data. An answer to an
+    // earlier request came after that request's time-out, when the device counted as silent.
     bool isOurAnswer(const char* packet, ssize_t size, const sockaddr_in& from, int* dataSize) const {
         const char* icmp = packet;
         if (kind == SocketKind::Raw) {
@@ -74,8 +76,7 @@ struct IcmpEcho::Impl {
         }
         if (static_cast<quint8>(icmp[0]) != EchoReply)
             return false;
-        const quint16 answered = readU16(icmp + 6);
-        if (static_cast<quint16>(answered - firstSequence) > static_cast<quint16>(sequence - firstSequence))
+        if (readU16(icmp + 6) != sequence)
             return false;
         *dataSize = static_cast<int>(size - HeaderSize);
         return true;
@@ -118,13 +119,11 @@ bool IcmpEcho::open(const std::array<quint8, 4>& address, QString* error) {
     std::memcpy(&d.target.sin_addr.s_addr, address.data(), 4);
     static quint16 channels = 0;
     d.identifier = static_cast<quint16>((::getpid() << 4) ^ ++channels);
-    d.firstSequence = static_cast<quint16>(channels << 8) | 1;
-    d.sequence = static_cast<quint16>(d.firstSequence - 1);
+    d.sequence = static_cast<quint16>(channels << 8);
     return true;
 }
 
-bool IcmpEcho::send(const QByteArray& data, int /*timeoutMs: the caller's wait bounds the answer*/,
-                    QString* error) {
+bool IcmpEcho::send(const QByteArray& data, int timeoutMs, QString* error) {
     Impl& d = *m_impl;
     if (d.fd < 0) {
         if (error)
@@ -149,6 +148,8 @@ bool IcmpEcho::send(const QByteArray& data, int /*timeoutMs: the caller's wait b
             *error = systemError("Cannot send the echo request");
         return false;
     }
+    d.sentAt.start();
+    d.timeoutMs = timeoutMs;
     return true;
 }
 
@@ -181,7 +182,8 @@ IcmpEcho::Wait IcmpEcho::wait(int waitMs, int* bytesReceived, QString* error) {
                     return Wait::Error;
                 }
                 int dataSize = 0;
-                if (d.isOurAnswer(packet, size, from, &dataSize)) {
+                // An answer after the request's time-out is as late as none.
+                if (d.isOurAnswer(packet, size, from, &dataSize) && !d.sentAt.hasExpired(d.timeoutMs)) {
                     *bytesReceived = dataSize;
                     return Wait::Answer;
                 }

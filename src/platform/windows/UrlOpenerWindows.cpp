@@ -1,7 +1,9 @@
 #include "platform/UrlOpener.h"
 
-#include <shellapi.h>
+// windows.h first: shellapi.h builds on its types.
 #include <windows.h>
+
+#include <shellapi.h>
 
 namespace Platform {
 
