@@ -97,7 +97,8 @@ QString channelOf(const QString& text) {
     return Get_Serial_Channel(cleaned);
 }
 
-// Where the group Index selects starts in this sentence, or -1 when this sentence does not carry it.
+// Where the group Index selects starts in this sentence, or -1 when this sentence does not carry
+// the whole group (a GSV signal ID after the last satellite is no satellite).
 qsizetype groupStart(Repeat repeat, const Fields& fields, int index) {
     if (repeat == Repeat::GsvSatellites) {
         // Satellite n is the ((n - 1) % 4 + 1)-th of sentence (n - 1) / 4 + 1 of the group.
@@ -105,10 +106,10 @@ qsizetype groupStart(Repeat repeat, const Fields& fields, int index) {
         if (!number || *number != (index - 1) / 4 + 1)
             return -1;
         const qsizetype start = 4 + 4 * ((index - 1) % 4);
-        return start < fields.size() ? start : -1;
+        return start + 4 <= fields.size() ? start : -1;
     }
     const qsizetype start = 1 + 4 * qsizetype(index - 1);
-    return start < fields.size() ? start : -1;
+    return start + 4 <= fields.size() ? start : -1;
 }
 
 } // namespace
@@ -180,8 +181,8 @@ QString displayText(QByteArrayView line) {
         if (c >= 0x20 && c <= 0x7E)
             text += QLatin1Char(c);
         else
-            text += QStringLiteral("\\x%1").arg(static_cast<uchar>(c), 2, 16, QLatin1Char('0')).toUpper().replace(
-                u"\\X", u"\\x");
+            text += QStringLiteral("\\x") + QLatin1Char("0123456789ABCDEF"[static_cast<uchar>(c) >> 4]) +
+                    QLatin1Char("0123456789ABCDEF"[static_cast<uchar>(c) & 15]);
     }
     return text;
 }
@@ -315,7 +316,7 @@ void Monitor::onSentence(QByteArrayView body, qint64 now) {
         }
         ++rule.hits;
         rule.lastAt = now;
-        if (rule.last != QLatin1StringView(text) || rule.changedAt < 0) {
+        if (rule.last != QLatin1String(text.data(), text.size()) || rule.changedAt < 0) {
             rule.last = QString::fromLatin1(text);
             rule.changedAt = now;
             const std::optional<double> number = rule.numeric ? parseNumber(text) : std::nullopt;

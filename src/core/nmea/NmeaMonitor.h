@@ -25,9 +25,9 @@ struct RuleFeed {
     QString field;         // catalog field text
     QString postOperation; // the label, "None" when none
     QString mnemonic;
-    int sentenceIndex = 0; // 1..58
-    int fieldIndex = 0;    // 0-based
-    std::optional<int> index; // the Index the converter reads for this field, when it reads one
+    int sentenceIndex = 0;     // 1..58
+    int fieldIndex = 0;        // 0-based
+    std::optional<int> index;  // the Index the converter reads for this field, when it reads one
     bool indexMissing = false; // the field needs an Index and the rule has none in range: never fed
     int position = 0;          // the bytes the value takes in the converter's data array:
     int size = 0;              // position .. position + size - 1

@@ -27,31 +27,59 @@ constexpr FieldSource groupTxt(int column) {
 }
 
 // ZDA,hhmmss.ss,dd,mm,yyyy,zh,zm
-const FieldSource kZDA[] = {num(1, P::Hours), num(1, P::Minutes), num(1, P::Seconds), num(1, P::Fraction),
-                            num(2),           num(3),             num(4),             num(5),
+const FieldSource kZDA[] = {num(1, P::Hours),
+                            num(1, P::Minutes),
+                            num(1, P::Seconds),
+                            num(1, P::Fraction),
+                            num(2),
+                            num(3),
+                            num(4),
+                            num(5),
                             num(6)};
 // DBT,x.x,f,x.x,M,x.x,F (also DBK, DBS)
 const FieldSource kDepthFeetMetresFathoms[] = {num(1), txt(2), num(3), txt(4), num(5), txt(6)};
 // DPT,depth,offset,range
 const FieldSource kDPT[] = {num(1), num(2), num(3)};
 // GGA,time,lat,N/S,lon,E/W,quality,satellites,HDOP,altitude,M,separation,M,age,station
-const FieldSource kGGA[] = {
-    num(1, P::Hours),   num(1, P::Minutes), num(1, P::Seconds), num(1, P::Fraction), num(2, P::Degrees),
-    txt(3),             num(2, P::AngleMinutes),                num(4, P::Degrees),  txt(5),
-    num(4, P::AngleMinutes),                num(6),             num(7),              num(8),
-    num(9),             txt(10),            num(11),            txt(12),             num(13),
-    num(14)};
+const FieldSource kGGA[] = {num(1, P::Hours),
+                            num(1, P::Minutes),
+                            num(1, P::Seconds),
+                            num(1, P::Fraction),
+                            num(2, P::Degrees),
+                            txt(3),
+                            num(2, P::AngleMinutes),
+                            num(4, P::Degrees),
+                            txt(5),
+                            num(4, P::AngleMinutes),
+                            num(6),
+                            num(7),
+                            num(8),
+                            num(9),
+                            txt(10),
+                            num(11),
+                            txt(12),
+                            num(13),
+                            num(14)};
 // GLL,lat,N/S,lon,E/W,time,status,mode
-const FieldSource kGLL[] = {num(1, P::AngleMinutes), num(1, P::Degrees), txt(2),
-                            num(3, P::AngleMinutes), num(3, P::Degrees), txt(4),
-                            num(5, P::Hours),        num(5, P::Minutes), num(5, P::Seconds),
-                            num(5, P::Fraction),     txt(6),             txt(7)};
+const FieldSource kGLL[] = {num(1, P::AngleMinutes),
+                            num(1, P::Degrees),
+                            txt(2),
+                            num(3, P::AngleMinutes),
+                            num(3, P::Degrees),
+                            txt(4),
+                            num(5, P::Hours),
+                            num(5, P::Minutes),
+                            num(5, P::Seconds),
+                            num(5, P::Fraction),
+                            txt(6),
+                            txt(7)};
 // GSA,M/A,1/2/3,12 satellite IDs,PDOP,HDOP,VDOP,system ID
 const FieldSource kGSA[] = {txt(1),  txt(2),  num(3),  num(4),  num(5),  num(6),  num(7),  num(8),  num(9),
                             num(10), num(11), num(12), num(13), num(14), num(15), num(16), num(17), num(18)};
 // GSV,sentences,number,satellites,{ID,elevation,azimuth,SNR} x 1..4,signal ID
-const FieldSource kGSV[] = {num(1),      num(2),      num(3),      groupNum(1),
-                            groupNum(2), groupNum(3), groupNum(4), {ColumnBase::AfterGroups, 1, P::Whole, FieldKind::Number}};
+const FieldSource kGSV[] = {
+    num(1),      num(2),      num(3),      groupNum(1),
+    groupNum(2), groupNum(3), groupNum(4), {ColumnBase::AfterGroups, 1, P::Whole, FieldKind::Number}};
 // HDG,heading,deviation,E/W,variation,E/W
 const FieldSource kHDG[] = {num(1), num(2), txt(3), num(4), txt(5)};
 // HDT,heading,T (also THS,heading,mode)
@@ -65,11 +93,26 @@ const FieldSource kFourPairs[] = {num(1), txt(2), num(3), txt(4), num(5), txt(6)
 // MWV,angle,R/T,speed,unit,status
 const FieldSource kMWV[] = {num(1), txt(2), num(3), txt(4), txt(5)};
 // RMC,time,status,lat,N/S,lon,E/W,SOG,COG,ddmmyy,variation,E/W,mode,navigational status
-const FieldSource kRMC[] = {
-    num(1, P::Hours),        num(1, P::Minutes), num(1, P::Seconds), num(1, P::Fraction),     txt(2),
-    num(3, P::Degrees),      txt(4),             num(3, P::AngleMinutes), num(5, P::Degrees), txt(6),
-    num(5, P::AngleMinutes), num(7),             num(8),             num(9, P::Day),          num(9, P::Month),
-    num(9, P::Year),         num(10),            txt(11),            txt(12),                 txt(13)};
+const FieldSource kRMC[] = {num(1, P::Hours),
+                            num(1, P::Minutes),
+                            num(1, P::Seconds),
+                            num(1, P::Fraction),
+                            txt(2),
+                            num(3, P::Degrees),
+                            txt(4),
+                            num(3, P::AngleMinutes),
+                            num(5, P::Degrees),
+                            txt(6),
+                            num(5, P::AngleMinutes),
+                            num(7),
+                            num(8),
+                            num(9, P::Day),
+                            num(9, P::Month),
+                            num(9, P::Year),
+                            num(10),
+                            txt(11),
+                            txt(12),
+                            txt(13)};
 // RSA,starboard,status,port,status
 const FieldSource kRSA[] = {num(1), txt(2), num(3), txt(4)};
 // VBW,water long,water trans,status,ground long,ground trans,status,stern water,status,stern ground,status
@@ -87,8 +130,10 @@ constexpr int countOf(const auto& array) {
     return static_cast<int>(sizeof(array) / sizeof(array[0]));
 }
 
-#define LAYOUT(name, revision, repeat, sources) {name, revision, repeat, sources, countOf(sources)}
-#define NOT_DECODED(name) {name, nullptr, Repeat::None, nullptr, 0}
+#define LAYOUT(name, revision, repeat, sources)                                                              \
+    { name, revision, repeat, sources, countOf(sources) }
+#define NOT_DECODED(name)                                                                                    \
+    { name, nullptr, Repeat::None, nullptr, 0 }
 
 // Entry i describes sentence index i + 1, as in the catalog.
 const SentenceLayout kLayouts[SentenceCount] = {

@@ -63,12 +63,13 @@ private:
     void keep(QByteArrayView bytes);
 
     std::array<char, MaxLine> m_buffer{};
-    int m_length = 0;         // bytes of the open line kept in m_buffer
-    bool m_overflow = false;  // the open line has more bytes than MaxLine
+    int m_length = 0;        // bytes of the open line kept in m_buffer
+    bool m_overflow = false; // the open line has more bytes than MaxLine
     ReaderCounts m_counts;
 };
 
-template <typename OnLine> void SentenceReader::endLine(QByteArrayView line, bool cut, bool truncated, OnLine& onLine) {
+template <typename OnLine>
+void SentenceReader::endLine(QByteArrayView line, bool cut, bool truncated, OnLine& onLine) {
     if (line.isEmpty() && !truncated)
         return; // the second half of CR LF, or blank lines between sentences
     const ReadLine judged = judge(line, cut, truncated);
