@@ -1,5 +1,6 @@
 // tessellor-cli: compiles, decodes and checks configurations without the windows, over the same
 // rules as the configurator. Exit codes: 0 success, 1 the work failed, 2 wrong usage.
+#include "ReplayCommand.h"
 #include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
 #include "core/image/ImageDump.h"
@@ -30,6 +31,7 @@ Commands:
   compile CONFIG_DIR [-o FILE]  compile a configuration folder into its image
   dump FILE                     print a configuration image decoded, one field a line
   check CONFIG_DIR              run the data checks of both editors on a configuration folder
+  replay CONFIG_DIR LOGFILE     show what every rule would receive from an NMEA 0183 log
 
 Run "tessellor-cli COMMAND --help" for one command.
 Exit codes: 0 success, 1 failure, 2 wrong usage.
@@ -218,6 +220,9 @@ int run(const QStringList& words) {
         out() << kGeneralHelp;
         return Success;
     }
+
+    if (command == u"replay")
+        return runReplay(words.mid(1));
 
     struct Command {
         const char* name;

@@ -90,13 +90,6 @@ int catalogSentence(QByteArrayView address) {
     return -1;
 }
 
-QString channelOf(const QString& text) {
-    const QString cleaned = upperAscii(trimText(text));
-    if (cleaned == u"RS485 1")
-        return QStringLiteral("RS485 / RS422");
-    return Get_Serial_Channel(cleaned);
-}
-
 // Where the group Index selects starts in this sentence, or -1 when this sentence does not carry
 // the whole group (a GSV signal ID after the last satellite is no satellite).
 qsizetype groupStart(Repeat repeat, const Fields& fields, int index) {
@@ -114,14 +107,21 @@ qsizetype groupStart(Repeat repeat, const Fields& fields, int index) {
 
 } // namespace
 
+QString channelNamed(const QString& text) {
+    const QString cleaned = upperAscii(trimText(text));
+    if (cleaned == u"RS485 1")
+        return QStringLiteral("RS485 / RS422");
+    return Get_Serial_Channel(cleaned);
+}
+
 std::vector<RuleFeed> rulesToFeed(const RuleTable& table, const QString& channel) {
-    const QString wanted = channel.isEmpty() ? QString() : channelOf(channel);
+    const QString wanted = channel.isEmpty() ? QString() : channelNamed(channel);
     std::vector<RuleFeed> feeds;
     for (int row = 0; row < RuleRows; ++row) {
         const AccessRule& rule = table[row];
         if (!rule.Enable)
             continue;
-        const QString ruleChannel = channelOf(rule.Serial_Channel);
+        const QString ruleChannel = channelNamed(rule.Serial_Channel);
         if (ruleChannel.isEmpty() || (!channel.isEmpty() && ruleChannel != wanted))
             continue;
         const int sentence = Find_Sentence(upperAscii(trimText(rule.Sentence)));

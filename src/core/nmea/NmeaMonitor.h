@@ -51,6 +51,10 @@ struct RecentLine {
     bool operator==(const RecentLine&) const = default;
 };
 
+// The channel a text names, as the rules store it: "RS232", "RS485 / RS422" (also written
+// "RS485 1") or "RS485 2", in any case and with blanks around; empty for anything else.
+QString channelNamed(const QString& text);
+
 // The rules of channel fed in table order: ticked, naming a supported sentence and one of its
 // fields. An empty channel takes the rules of every channel. "RS485 1" stands for "RS485 / RS422".
 std::vector<RuleFeed> rulesToFeed(const RuleTable& table, const QString& channel = {});
