@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
-    qt6-base-dev libgl-dev libcurl4-openssl-dev libgtest-dev
+    qt6-base-dev qt6-serialport-dev libgl-dev libcurl4-openssl-dev libgtest-dev
     xvfb xauth imagemagick fonts-dejavu-core iproute2 procps
 )
 
