@@ -111,6 +111,15 @@ TEST_F(NmeaSources, SerialPortReadsAPseudoTerminalWithTheChannelSettings) {
     EXPECT_EQ(listener.monitor.rules()[0].last, u"275.10");
     EXPECT_EQ(listener.monitor.counts().checksumErrors, 0);
 
+    // The port is taken while the first source holds it.
+    Platform::SerialNmeaSource second(QString::fromLocal8Bit(path), *line);
+    Listener busy(second);
+    second.start();
+    ASSERT_TRUE(waitFor([&] { return busy.starts == 1 || !busy.reasons.isEmpty(); }));
+    EXPECT_EQ(busy.starts, 0);
+    ASSERT_EQ(busy.reasons.size(), 1);
+    EXPECT_TRUE(busy.reasons[0].contains(u"lock")) << qPrintable(busy.reasons[0]);
+
     source.stop();
     EXPECT_FALSE(source.isRunning());
     close(master);
