@@ -92,8 +92,8 @@ void printJson(const Nmea::Monitor& monitor) {
         o << (first ? "" : ", ") << "{\"rule\": " << rule.rule
           << ", \"sentence\": " << jsonString(rule.sentence) << ", \"field\": " << jsonString(rule.field)
           << ", \"index\": " << (rule.index ? QString::number(*rule.index) : QStringLiteral("null"))
-          << ", \"hits\": " << rule.hits
-          << ", \"last\": " << (rule.hits > 0 ? jsonString(rule.last) : QStringLiteral("null"))
+          << ", \"hits\": " << rule.hits << ", \"last\": "
+          << (rule.hits > 0 && rule.decoded ? jsonString(rule.last) : QStringLiteral("null"))
           << ", \"value\": " << (rule.value ? number(*rule.value) : QStringLiteral("null")) << '}';
         first = false;
     }
