@@ -12,8 +12,8 @@ bool writeLog(const QString& path, int megabytes);
 
 struct Run {
     double ms = 0;
-    long peakGrowthKb = 0; // peak resident memory during the run above what was resident before
-    long long hits = 0;    // values the rules received (replay), lines read (floor)
+    long peakKb = 0;    // peak resident memory of the process during the run
+    long long hits = 0; // values the rules received (replay), lines read (floor)
 };
 
 // The log through the monitor in 1 MB reads, as tessellor-cli replay does, against 100 rules.
