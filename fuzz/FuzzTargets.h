@@ -12,6 +12,7 @@
 #include "core/language/MessageCatalog.h"
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/NmeaCatalog.h"
+#include "core/nmea/NmeaMonitor.h"
 #include "core/nmea/RulePositions.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/options/VersionCheck.h"
@@ -224,6 +225,92 @@ inline void versionCheck(const QByteArray& bytes) {
     (void)Conv_Version(QString::fromLatin1(bytes));
 }
 
+// Rules over decoded, indexed and undecoded sentences, for the monitor harness.
+inline const Nmea::RuleTable& monitorRules() {
+    static const Nmea::RuleTable table = [] {
+        Nmea::RuleTable t{};
+        const struct {
+            const char* sentence;
+            const char* field;
+            const char* index;
+            const char* postOperation;
+        } rules[] = {
+            {"GGA", "UTC of position, decimal-fraction of seconds [decimal]", "", ": 100"},
+            {"GGA", "Latitude, Degrees [decimal]", "", "None"},
+            {"RMC", "Date, Year [decimal]", "", "x 10"},
+            {"GSV", "Satellite ID number [decimal]", "7", "None"},
+            {"GSV", "Sentence number [decimal]", "2", "None"},
+            {"GSV", "Signal ID [decimal]", "", "None"},
+            {"XDR", "Measurement data [floating point]", "3", "x 10000"},
+            {"HDT", "Heading, degrees True, Number [floating point]", "", ": 10"},
+            {"$PJELA", "Alarm [character]", "4", "None"},
+        };
+        int row = 0;
+        for (const auto& r : rules) {
+            Nmea::AccessRule& rule = t[row++];
+            rule.Serial_Channel = QStringLiteral("RS232");
+            rule.Sentence = QString::fromLatin1(r.sentence);
+            rule.DataField = QString::fromLatin1(r.field);
+            rule.Index = QString::fromLatin1(r.index);
+            rule.PortOperation = QString::fromLatin1(r.postOperation);
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Bytes from the wire through the monitor. The first two bytes choose how the rest is cut into
+// chunks; whatever the cut, the counts must equal those of one whole feed, add up, and stay within
+// the monitor's bounds.
+inline void nmeaReader(const QByteArray& bytes) {
+    const quint32 seed = bytes.size() >= 2 ? quint8(bytes[0]) | quint32(quint8(bytes[1])) << 8 : 1;
+    const QByteArrayView wire = QByteArrayView(bytes).sliced(std::min<qsizetype>(2, bytes.size()));
+
+    Nmea::Monitor chunked(monitorRules(), QStringLiteral("RS232"));
+    chunked.setHistory(8);
+    quint32 state = seed | 1;
+    for (qsizetype at = 0; at < wire.size();) {
+        state = state * 1103515245u + 12345u;
+        const qsizetype length = std::min<qsizetype>(wire.size() - at, 1 + (state >> 16) % 97);
+        chunked.feed(wire.sliced(at, length), at);
+        at += length;
+    }
+    chunked.finish();
+
+    Nmea::Monitor whole(monitorRules(), QStringLiteral("RS232"));
+    whole.setHistory(8);
+    whole.feed(wire);
+    whole.finish();
+
+    const Nmea::ReaderCounts& c = chunked.counts();
+    require(c == whole.counts(), "the counts do not depend on how the bytes are cut");
+    require(c.lines == c.sentences + c.checksumErrors + c.badLines, "every line is counted once");
+    require(c.noChecksum <= c.sentences && c.longLines <= c.sentences, "sub-counts lie within the sentences");
+    require(chunked.unused() == whole.unused(), "the unused addresses do not depend on the cut");
+    require(chunked.unused().size() <= Nmea::Monitor::MaxAddresses, "the address table stays bounded");
+    qint64 unused = chunked.unusedOverflow();
+    for (const qint64 n : chunked.unused())
+        unused += n;
+    require(unused <= c.sentences, "only sentences are unused");
+
+    const QList<Nmea::RecentLine> lines = chunked.recentLines();
+    require(lines.size() <= chunked.history() && lines.size() == std::min<qint64>(c.lines, 8),
+            "the last lines are kept, no more");
+    require(lines == whole.recentLines(), "the last lines do not depend on the cut");
+    for (const Nmea::RecentLine& line : lines)
+        require(line.text.size() <= Nmea::SentenceReader::MaxLine, "a kept line is bounded");
+
+    for (size_t r = 0; r < chunked.rules().size(); ++r) {
+        const Nmea::RuleFeed& rule = chunked.rules()[r];
+        const Nmea::RuleFeed& again = whole.rules()[r];
+        require(rule.hits == again.hits && rule.last == again.last && rule.value == again.value,
+                "what a rule receives does not depend on the cut");
+        require(rule.hits <= c.sentences, "a rule is fed by sentences only");
+        require(!rule.value || (rule.numeric && !rule.last.isEmpty()), "a value comes from a number");
+        require(rule.last.size() <= Nmea::SentenceReader::MaxLine, "a value is bounded");
+    }
+}
+
 struct Target {
     const char* name;
     void (*run)(const QByteArray&);
@@ -233,7 +320,7 @@ struct Target {
 inline constexpr Target kTargets[] = {
     {"language", languageFile},    {"settings", settingsFile},        {"pargen", parGen},
     {"access_rules", accessRules}, {"image_compiler", imageCompiler}, {"image_dump", imageDump},
-    {"version", versionCheck},
+    {"version", versionCheck},     {"nmea_reader", nmeaReader},
 };
 
 } // namespace FuzzTargets

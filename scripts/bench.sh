@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release, build/bench) and prints a markdown table: each figure measured in
 # the same run as its floor, the least any program doing the same visible work must spend, with the
-# ratio and the goal. Options: --runs N (default 21). Runs headless (offscreen platform).
+# ratio and the goal. Options: --runs N (default 21), --replay-only (the NMEA replay alone). Runs
+# headless (offscreen platform).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

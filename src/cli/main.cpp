@@ -1,5 +1,6 @@
 // tessellor-cli: compiles, decodes and checks configurations without the windows, over the same
 // rules as the configurator. Exit codes: 0 success, 1 the work failed, 2 wrong usage.
+#include "ReplayCommand.h"
 #include "ReviewCommands.h"
 #include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
@@ -35,6 +36,7 @@ Commands:
   check CONFIG_DIR              run the data checks of both editors on a configuration folder
   review CONFIG_DIR [--json]    list what the device will not do as the editors show it
   map CONFIG_DIR [--format F]   print where the compiled rules sit in the data array (csv, json, st)
+  replay CONFIG_DIR LOGFILE     show what every rule would receive from an NMEA 0183 log
 
 Run "tessellor-cli COMMAND --help" for one command, "tessellor-cli --version" for the version.
 Exit codes: 0 success, 1 failure, 2 wrong usage.
@@ -231,6 +233,9 @@ int run(const QStringList& words) {
         return runReview(words.mid(1));
     if (command == u"map")
         return runMap(words.mid(1));
+
+    if (command == u"replay")
+        return runReplay(words.mid(1));
 
     struct Command {
         const char* name;

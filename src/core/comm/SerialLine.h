@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/comm/ParGen.h"
+
+#include <QString>
+
+#include <optional>
+
+// The line settings of one serial channel of a configuration, as a port opened to listen to the
+// same instruments as the converter must use them. The converter always frames 8 data bits.
+struct SerialLine {
+    enum class Parity { None, Odd, Even };
+
+    qint32 baudRate = 4800;
+    Parity parity = Parity::None;
+    int stopBits = 1; // 1 or 2
+    int dataBits = 8;
+
+    bool operator==(const SerialLine&) const = default;
+};
+
+// The settings of the channel named as the rules name it ("RS232", "RS485 / RS422" or "RS485 1",
+// "RS485 2"); none for any other name.
+std::optional<SerialLine> serialLineOf(const ParGenSet& set, const QString& channel);

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "core/nmea/AccessRules.h"
+#include "core/nmea/SentenceReader.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+// Listens to an NMEA 0183 stream as the converter would and keeps, for every rule of one serial
+// channel, what that rule would receive. Fed bytes in any chunks; nothing here waits or reads by
+// itself, so the same object serves a log replay, a serial port and a socket.
+namespace Nmea {
+
+// One rule as the monitor feeds it, and what it has received so far.
+struct RuleFeed {
+    int rule = 0; // 1..100
+    QString channel;
+    QString sentence;      // catalog name, e.g. "GGA" or "$PJELA"
+    QString field;         // catalog field text
+    QString postOperation; // the label, "None" when none
+    QString mnemonic;
+    int sentenceIndex = 0;     // 1..58
+    int fieldIndex = 0;        // 0-based
+    std::optional<int> index;  // the Index the converter reads for this field, when it reads one
+    bool indexMissing = false; // the field needs an Index and the rule has none in range: never fed
+    int position = 0;          // the bytes the value takes in the converter's data array:
+    int size = 0;              // position .. position + size - 1
+    bool decoded = false;      // false: the sentence is matched and counted, its fields not decoded
+    bool numeric = false;      // the field is a number: value is set from last
+
+    qint64 hits = 0;             // sentences that delivered this rule a value
+    QString last;                // the text taken from the last of them; empty when the field was empty
+    std::optional<double> value; // last after the post operation; none when empty or not a number
+    qint64 lastAt = -1;          // the time passed to feed() with the last value; -1 before any
+    qint64 changedAt = -1;       // the time last first differed from the text before it
+
+    bool operator==(const RuleFeed&) const = default;
+};
+
+struct RecentLine {
+    QByteArray text; // as received, up to SentenceReader::MaxLine bytes
+    LineKind kind = LineKind::Sentence;
+    bool truncated = false; // the line was longer than text
+
+    bool operator==(const RecentLine&) const = default;
+};
+
+// The channel a text names, as the rules store it: "RS232", "RS485 / RS422" (also written
+// "RS485 1") or "RS485 2", in any case and with blanks around; empty for anything else.
+QString channelNamed(const QString& text);
+
+// The rules of channel fed in table order: ticked, naming a supported sentence and one of its
+// fields. An empty channel takes the rules of every channel. "RS485 1" stands for "RS485 / RS422".
+std::vector<RuleFeed> rulesToFeed(const RuleTable& table, const QString& channel = {});
+
+// The value of a number after a post-operation label: ": 10" divides by 10, "x 10" multiplies;
+// "None" and unknown labels leave it.
+double applyPostOperation(double value, const QString& label);
+
+// A received line as printable text: bytes outside printable ASCII as "\xHH".
+QString displayText(QByteArrayView line);
+
+class Monitor {
+public:
+    static constexpr int DefaultHistory = 200;
+    // Distinct addresses remembered; sentences of further addresses feed rules as usual but their
+    // unused counts go into unusedOverflow(), so that noise cannot grow the table without end.
+    static constexpr int MaxAddresses = 1000;
+
+    explicit Monitor(const RuleTable& table, const QString& channel = {});
+
+    // Reads bytes; now is the caller's clock (for example milliseconds since the epoch), stored
+    // with each value.
+    void feed(QByteArrayView bytes, qint64 now = 0);
+    // Ends the line still open, as at the end of a log.
+    void finish(qint64 now = 0);
+    // Forgets everything received; the rules stay.
+    void clear();
+
+    const std::vector<RuleFeed>& rules() const { return m_rules; }
+    const ReaderCounts& counts() const { return m_reader.counts(); }
+    // Sentences whose address feeds no rule of the channel, by address.
+    QMap<QString, qint64> unused() const;
+    qint64 unusedOverflow() const { return m_unusedOverflow; }
+
+    // The last lines received, oldest first, at most history() of them.
+    QList<RecentLine> recentLines() const;
+    int history() const { return m_history; }
+    // Keeps the last lines lines (0 keeps none); forgets those kept.
+    void setHistory(int lines);
+
+    // Grows with every line read: a window refreshing on a timer redraws only when it moved.
+    quint64 revision() const { return m_revision; }
+
+private:
+    struct Address {
+        int sentence = -1; // catalog index, -1 outside the catalog
+        bool used = false; // some rule of the channel names that sentence
+        qint64 unusedCount = 0;
+    };
+
+    void onLine(const ReadLine& line, qint64 now);
+    void onSentence(QByteArrayView body, qint64 now);
+    Address* address(QByteArrayView name, Address& scratch);
+    void keepLine(const ReadLine& line);
+
+    SentenceReader m_reader;
+    std::vector<RuleFeed> m_rules;
+    std::vector<std::vector<int>> m_bySentence; // catalog index -> positions in m_rules
+    QHash<QByteArray, Address> m_addresses;
+    qint64 m_unusedOverflow = 0;
+    QList<RecentLine> m_lines; // a ring of m_history slots
+    int m_history = DefaultHistory;
+    int m_nextLine = 0;
+    qint64 m_linesKept = 0;
+    quint64 m_revision = 0;
+};
+
+} // namespace Nmea

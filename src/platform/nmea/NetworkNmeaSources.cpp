@@ -1,0 +1,108 @@
+#include "platform/nmea/NetworkNmeaSources.h"
+
+#include <QNetworkDatagram>
+#include <QTcpSocket>
+#include <QUdpSocket>
+
+namespace Platform {
+
+UdpNmeaSource::UdpNmeaSource(quint16 port, const QHostAddress& address, QObject* parent)
+    : NmeaSource(parent), m_port(port), m_address(address) {}
+
+UdpNmeaSource::~UdpNmeaSource() {
+    stop();
+}
+
+void UdpNmeaSource::start() {
+    stop();
+    m_socket = new QUdpSocket(this);
+    // Shared, so that another listener on the same port (a chart plotter on this computer) can stay.
+    if (!m_socket->bind(m_address, m_port,
+                        QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
+        const QString reason = m_socket->errorString();
+        stop();
+        reportFailed(reason);
+        return;
+    }
+    connect(m_socket, &QUdpSocket::readyRead, this, &UdpNmeaSource::readDatagrams);
+    reportStarted();
+}
+
+void UdpNmeaSource::readDatagrams() {
+    while (m_socket && m_socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_socket->receiveDatagram();
+        if (!datagram.data().isEmpty())
+            emit bytesReceived(datagram.data());
+    }
+}
+
+void UdpNmeaSource::stop() {
+    cancelReports();
+    if (!m_socket)
+        return;
+    m_socket->disconnect(this);
+    m_socket->close();
+    m_socket->deleteLater();
+    m_socket = nullptr;
+}
+
+bool UdpNmeaSource::isRunning() const {
+    return m_socket && m_socket->state() == QAbstractSocket::BoundState;
+}
+
+quint16 UdpNmeaSource::boundPort() const {
+    return isRunning() ? m_socket->localPort() : 0;
+}
+
+QString UdpNmeaSource::description() const {
+    return QStringLiteral("UDP port %1").arg(m_port);
+}
+
+TcpNmeaSource::TcpNmeaSource(const QString& host, quint16 port, QObject* parent)
+    : NmeaSource(parent), m_host(host), m_port(port) {}
+
+TcpNmeaSource::~TcpNmeaSource() {
+    stop();
+}
+
+void TcpNmeaSource::start() {
+    stop();
+    m_socket = new QTcpSocket(this);
+    connect(m_socket, &QTcpSocket::connected, this, [this] { emit started(); });
+    connect(m_socket, &QTcpSocket::readyRead, this, [this] { emit bytesReceived(m_socket->readAll()); });
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &TcpNmeaSource::onError);
+    // Name lookup and connection both run on the event loop.
+    m_socket->connectToHost(m_host, m_port, QIODevice::ReadOnly);
+}
+
+void TcpNmeaSource::onError() {
+    if (!m_socket)
+        return;
+    // What arrived before the far end closed still counts.
+    const QByteArray rest = m_socket->readAll();
+    if (!rest.isEmpty())
+        emit bytesReceived(rest);
+    const QString reason = m_socket->errorString();
+    stop();
+    emit failed(reason);
+}
+
+void TcpNmeaSource::stop() {
+    cancelReports();
+    if (!m_socket)
+        return;
+    m_socket->disconnect(this);
+    m_socket->abort();
+    m_socket->deleteLater();
+    m_socket = nullptr;
+}
+
+bool TcpNmeaSource::isRunning() const {
+    return m_socket && m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+QString TcpNmeaSource::description() const {
+    return QStringLiteral("TCP %1:%2").arg(m_host).arg(m_port);
+}
+
+} // namespace Platform

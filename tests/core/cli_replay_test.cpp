@@ -1,0 +1,143 @@
+// tessellor-cli replay, run as the built program on a configuration and logs written here.
+#include "NmeaSamples.h"
+
+#include "core/nmea/AccessRules.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+class ReplayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_root.isValid());
+        ASSERT_TRUE(QDir(m_root.path()).mkdir(QStringLiteral("Ship")));
+        const Nmea::RuleTable table = NmeaSamples::table({
+            {"HDT", "Heading, degrees True, Number [floating point]", "", "x 10", "RS232"},
+            {"GGA", "Latitude, Degrees [decimal]", "", "None", "RS232"},
+            {"GSV", "Satellite ID number [decimal]", "5", "None", "RS485 2"},
+            {"MTW", "Water temperature, Number [floating point]", "", "None", "RS232"},
+            {"HDT", "Heading, degrees True, Number [floating point]", "", "None", "RS232", false},
+        });
+        ASSERT_EQ(Nmea::saveAccessRules(path("Ship/NMEA_0183_Set_Access.xml"), table), QString());
+        write("ship.nmea", "$HEHDT,274.07,T*19\r\n"
+                           "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*68\r\n"
+                           "$GPGSV,3,2,11,14,25,170,00,16,57,208,39,18,67,296,40,19,40,246,00,1*69\r\n"
+                           "$HEHDT,274.07,T*18\r\n" // checksum fails
+                           "$GPZDA,160012.71,11,03,2026,-1,00*7D\r\n"
+                           "$HEHDT,275.50,T\r\n" // no checksum
+                           "\x01\x02 noise\r\n"
+                           "$GPZDA,160013.71,11,03,2026,-1,00*7C"); // no line end at the end
+    }
+
+    QString path(const char* relative) const { return m_root.filePath(QLatin1String(relative)); }
+
+    void write(const char* relative, const QByteArray& content) const {
+        QFile file(path(relative));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    Outcome run(const QStringList& arguments) const {
+        QProcess process;
+        process.setWorkingDirectory(m_root.path());
+        process.start(QStringLiteral(TESSELLOR_BINARY_DIR "/tessellor-cli"),
+                      QStringList{"replay"} + arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QTemporaryDir m_root;
+};
+
+TEST_F(ReplayTest, JsonHoldsCountsRulesAndUnusedAddresses) {
+    const Outcome outcome = run({"Ship", "ship.nmea", "--json"});
+    ASSERT_EQ(outcome.exitCode, 0) << qPrintable(outcome.err);
+    QJsonParseError error;
+    const QJsonObject o = QJsonDocument::fromJson(outcome.out, &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << outcome.out.constData();
+    EXPECT_EQ(o["lines"].toInt(), 8);
+    EXPECT_EQ(o["sentences"].toInt(), 6);
+    EXPECT_EQ(o["checksum_errors"].toInt(), 1);
+    EXPECT_EQ(o["no_checksum"].toInt(), 1);
+    EXPECT_EQ(o["bad_lines"].toInt(), 1);
+
+    const QJsonArray rules = o["rules"].toArray();
+    ASSERT_EQ(rules.size(), 4) << "every enabled rule without --channel";
+    const QJsonObject hdt = rules[0].toObject();
+    EXPECT_EQ(hdt["rule"].toInt(), 1);
+    EXPECT_EQ(hdt["sentence"].toString(), u"HDT");
+    EXPECT_EQ(hdt["field"].toString(), u"Heading, degrees True, Number [floating point]");
+    EXPECT_TRUE(hdt["index"].isNull());
+    EXPECT_EQ(hdt["hits"].toInt(), 2);
+    EXPECT_EQ(hdt["last"].toString(), u"275.50");
+    EXPECT_DOUBLE_EQ(hdt["value"].toDouble(), 2755);
+    EXPECT_EQ(rules[1].toObject()["last"].toString(), u"53");
+    const QJsonObject gsv = rules[2].toObject();
+    EXPECT_EQ(gsv["index"].toInt(), 5);
+    EXPECT_EQ(gsv["last"].toString(), u"14");
+    const QJsonObject mtw = rules[3].toObject();
+    EXPECT_EQ(mtw["hits"].toInt(), 0);
+    EXPECT_TRUE(mtw["last"].isNull());
+    EXPECT_TRUE(mtw["value"].isNull());
+
+    EXPECT_EQ(o["unused"].toObject(), (QJsonObject{{"GPZDA", 2}}));
+}
+
+TEST_F(ReplayTest, ChannelFeedsOnlyItsRules) {
+    const Outcome outcome = run({"Ship", "ship.nmea", "--channel", "RS485 2", "--json"});
+    ASSERT_EQ(outcome.exitCode, 0) << qPrintable(outcome.err);
+    const QJsonObject o = QJsonDocument::fromJson(outcome.out).object();
+    ASSERT_EQ(o["rules"].toArray().size(), 1);
+    EXPECT_EQ(o["rules"].toArray()[0].toObject()["rule"].toInt(), 3);
+    EXPECT_EQ(o["unused"].toObject(), (QJsonObject{{"GPZDA", 2}, {"HEHDT", 2}, {"GNGGA", 1}}));
+}
+
+TEST_F(ReplayTest, TextReportAndExitCodes) {
+    const Outcome text = run({"Ship", "ship.nmea"});
+    EXPECT_EQ(text.exitCode, 0);
+    const QString out = QString::fromUtf8(text.out);
+    EXPECT_TRUE(out.contains(u"Rule 1: HDT / Heading, degrees True, Number [floating point]; hits 2, last "
+                             u"\"275.50\", value 2755\n"))
+        << qPrintable(out);
+    EXPECT_TRUE(out.contains(u"Rule 4: MTW / Water temperature, Number [floating point]; hits 0\n"));
+    EXPECT_TRUE(out.contains(u"Lines: 8\nSentences: 6\nChecksum failures: 1\nLines without checksum: 1\n"));
+    EXPECT_TRUE(out.contains(u"Bad lines: 1\nFeeding no rule: GPZDA (2)\n"));
+
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* err;
+    } cases[]{
+        {{"--help"}, 0, ""},
+        {{"Ship"}, 2, "missing LOGFILE"},
+        {{"Ship", "ship.nmea", "extra"}, 2, "unexpected argument extra"},
+        {{"Ship", "ship.nmea", "--channel"}, 2, "--channel needs a channel name"},
+        {{"Ship", "ship.nmea", "--channel", "RS422"}, 2, "unknown channel RS422"},
+        {{"Ship", "ship.nmea", "--raw"}, 2, "unknown option --raw"},
+        {{"Nowhere", "ship.nmea"}, 2, "no such configuration folder Nowhere"},
+        {{"Ship", "missing.nmea"}, 1, "cannot read missing.nmea"},
+        {{"Ship", "Ship"}, 1, "cannot read Ship"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = run(c.arguments);
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << qPrintable(c.arguments.join(u' '));
+        EXPECT_TRUE(outcome.err.contains(QLatin1String(c.err))) << qPrintable(outcome.err);
+    }
+    EXPECT_TRUE(run({"--help"}).out.startsWith("Usage: tessellor-cli replay CONFIG_DIR LOGFILE"));
+}
+
+} // namespace
