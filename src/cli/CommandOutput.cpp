@@ -1,7 +1,5 @@
 #include "CommandOutput.h"
 
-#include "core/util/Paths.h"
-
 #include <cstdio>
 
 namespace Cli {
@@ -16,24 +14,23 @@ QTextStream& standardError() {
     return stream;
 }
 
-int usageError(const QString& message) {
-    standardError() << "tessellor-cli: " << message << " (see tessellor-cli --help)\n";
+int usageError(const QString& message, const QString& command) {
+    const QString prefix = command.isEmpty() ? QString() : command + QStringLiteral(": ");
+    const QString help = command.isEmpty() ? QString() : command + u' ';
+    standardError() << "tessellor-cli: " << prefix << message << " (see tessellor-cli " << help
+                    << "--help)\n";
     standardError().flush();
     return Usage;
 }
 
+QString oneLine(QString text) {
+    return text.replace(u'\n', QStringLiteral(": "));
+}
+
 int failure(const QString& message) {
-    standardError() << "tessellor-cli: " << QString(message).replace(u'\n', QStringLiteral(": ")) << '\n';
+    standardError() << "tessellor-cli: " << oneLine(message) << '\n';
     standardError().flush();
     return Failure;
-}
-
-QString parGenPath(const QString& folder) {
-    return joinPath(folder, QStringLiteral("ParGen.xml"));
-}
-
-QString rulesPath(const QString& folder) {
-    return joinPath(folder, QStringLiteral("NMEA_0183_Set_Access.xml"));
 }
 
 } // namespace Cli

@@ -13,13 +13,12 @@ constexpr int Usage = 2;
 QTextStream& standardOutput();
 QTextStream& standardError();
 
-// Writes "tessellor-cli: message (see tessellor-cli --help)" and returns Usage.
-int usageError(const QString& message);
+// Writes "tessellor-cli: message (see tessellor-cli --help)" and returns Usage. A command's own
+// usage errors name the command: "tessellor-cli: COMMAND: message (see tessellor-cli COMMAND --help)".
+int usageError(const QString& message, const QString& command = {});
+// Multi-line reasons (a parser message under a file name) are printed on one line.
+QString oneLine(QString text);
 // Writes "tessellor-cli: message" on one line and returns Failure.
 int failure(const QString& message);
-
-// Paths of the two documents in a configuration folder.
-QString parGenPath(const QString& folder);
-QString rulesPath(const QString& folder);
 
 } // namespace Cli

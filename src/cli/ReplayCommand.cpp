@@ -1,5 +1,7 @@
 #include "ReplayCommand.h"
 
+#include "CommandOutput.h"
+
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/NmeaMonitor.h"
 #include "core/util/Paths.h"
@@ -35,30 +37,9 @@ folder.
 
 namespace {
 
-constexpr int Success = 0;
-constexpr int Failure = 1;
-constexpr int Usage = 2;
+using namespace Cli;
+
 constexpr qint64 ChunkBytes = 1 << 20;
-
-QTextStream& out() {
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-QTextStream& err() {
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-int usageError(const QString& message) {
-    err() << "tessellor-cli: replay: " << message << " (see tessellor-cli replay --help)\n";
-    return Usage;
-}
-
-int failure(const QString& message) {
-    err() << "tessellor-cli: " << QString(message).replace(u'\n', QStringLiteral(": ")) << '\n';
-    return Failure;
-}
 
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
@@ -83,7 +64,7 @@ QString jsonString(const QString& text) {
 
 void printJson(const Nmea::Monitor& monitor) {
     const Nmea::ReaderCounts& c = monitor.counts();
-    QTextStream& o = out();
+    QTextStream& o = standardOutput();
     o << "{\"lines\": " << c.lines << ", \"sentences\": " << c.sentences
       << ", \"checksum_errors\": " << c.checksumErrors << ", \"no_checksum\": " << c.noChecksum
       << ", \"bad_lines\": " << c.badLines << ", \"rules\": [";
@@ -108,7 +89,7 @@ void printJson(const Nmea::Monitor& monitor) {
 }
 
 void printText(const Nmea::Monitor& monitor) {
-    QTextStream& o = out();
+    QTextStream& o = standardOutput();
     if (monitor.rules().empty())
         o << "No enabled rule to feed.\n";
     for (const Nmea::RuleFeed& rule : monitor.rules()) {
@@ -146,33 +127,36 @@ int runReplay(const QStringList& words) {
     for (qsizetype i = 0; i < words.size(); ++i) {
         const QString& word = words[i];
         if (word == u"-h" || word == u"--help") {
-            out() << kReplayHelp;
-            out().flush();
+            standardOutput() << kReplayHelp;
+            standardOutput().flush();
             return Success;
         }
         if (word == u"--json") {
             json = true;
         } else if (word == u"--channel") {
             if (i + 1 >= words.size() || words[i + 1].isEmpty())
-                return usageError(QStringLiteral("--channel needs a channel name"));
+                return usageError(QStringLiteral("--channel needs a channel name"), QStringLiteral("replay"));
             channel = words[++i];
         } else if (word.startsWith(u'-') && word.size() > 1) {
-            return usageError(QStringLiteral("unknown option %1").arg(word));
+            return usageError(QStringLiteral("unknown option %1").arg(word), QStringLiteral("replay"));
         } else {
             positional << word;
         }
     }
     if (positional.size() < 2)
         return usageError(positional.isEmpty() ? QStringLiteral("missing CONFIG_DIR")
-                                               : QStringLiteral("missing LOGFILE"));
+                                               : QStringLiteral("missing LOGFILE"),
+                          QStringLiteral("replay"));
     if (positional.size() > 2)
-        return usageError(QStringLiteral("unexpected argument %1").arg(positional[2]));
+        return usageError(QStringLiteral("unexpected argument %1").arg(positional[2]),
+                          QStringLiteral("replay"));
     const QString folder = positional[0];
     const QString logPath = positional[1];
     if (!QFileInfo(folder).isDir())
-        return usageError(QStringLiteral("no such configuration folder %1").arg(native(folder)));
+        return usageError(QStringLiteral("no such configuration folder %1").arg(native(folder)),
+                          QStringLiteral("replay"));
     if (!channel.isEmpty() && Nmea::channelNamed(channel).isEmpty())
-        return usageError(QStringLiteral("unknown channel %1").arg(channel));
+        return usageError(QStringLiteral("unknown channel %1").arg(channel), QStringLiteral("replay"));
 
     const Nmea::RulesLoad rules =
         Nmea::loadAccessRules(joinPath(folder, QStringLiteral("NMEA_0183_Set_Access.xml")));
@@ -201,6 +185,6 @@ int runReplay(const QStringList& words) {
         printJson(monitor);
     else
         printText(monitor);
-    out().flush();
+    standardOutput().flush();
     return Success;
 }

@@ -3,6 +3,7 @@
 #include "CommandOutput.h"
 #include "core/review/DataMap.h"
 #include "core/review/Review.h"
+#include "core/shell/ConfigurationFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -111,7 +112,8 @@ std::optional<Review::Result> reviewFolder(const QString& command, const QString
             QStringLiteral("no such configuration folder %1").arg(QDir::toNativeSeparators(options.folder)));
         return std::nullopt;
     }
-    Review::Result result = Review::reviewDocuments(parGenPath(options.folder), rulesPath(options.folder));
+    Review::Result result = Review::reviewDocuments(ConfigurationFiles(options.folder).parGen(),
+                                                    ConfigurationFiles(options.folder).nmeaAccess());
     if (!result.error.isEmpty()) {
         exitCode = failure(result.error);
         return std::nullopt;

@@ -1,5 +1,6 @@
 // tessellor-cli: compiles, decodes and checks configurations without the windows, over the same
 // rules as the configurator. Exit codes: 0 success, 1 the work failed, 2 wrong usage.
+#include "CommandOutput.h"
 #include "ReplayCommand.h"
 #include "ReviewCommands.h"
 #include "core/comm/ParGen.h"
@@ -22,9 +23,7 @@
 
 namespace {
 
-constexpr int Success = 0;
-constexpr int Failure = 1;
-constexpr int Usage = 2;
+using namespace Cli;
 
 const char* const kGeneralHelp = R"(Usage: tessellor-cli COMMAND [ARGUMENTS]
 
@@ -82,31 +81,6 @@ Exit codes: 0 both checks pass; 1 a check fails or a document cannot be read; 2 
 such folder.
 )";
 
-QTextStream& out() {
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-QTextStream& err() {
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-int usageError(const QString& message) {
-    err() << "tessellor-cli: " << message << " (see tessellor-cli --help)\n";
-    return Usage;
-}
-
-// Multi-line reasons (a parser message under a file name) are printed on one line.
-QString oneLine(QString text) {
-    return text.replace(u'\n', QStringLiteral(": "));
-}
-
-int failure(const QString& message) {
-    err() << "tessellor-cli: " << oneLine(message) << '\n';
-    return Failure;
-}
-
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
@@ -150,18 +124,11 @@ QString onePositional(const Arguments& arguments, const char* name, QString& val
     return {};
 }
 
-QString parGenPath(const QString& folder) {
-    return ConfigurationFiles(folder).parGen();
-}
-
-QString rulesPath(const QString& folder) {
-    return ConfigurationFiles(folder).nmeaAccess();
-}
-
 int compile(const QString& folder, const QString& output) {
     BankImage image;
     CompileError error;
-    if (!Compile_Bank(parGenPath(folder), rulesPath(folder), image, &error)) {
+    if (!Compile_Bank(ConfigurationFiles(folder).parGen(), ConfigurationFiles(folder).nmeaAccess(), image,
+                      &error)) {
         if (error.kind == CompileError::Kind::TooManyRules)
             return failure(QStringLiteral("%1: %2; the device takes at most %3, nothing was written")
                                .arg(native(error.file), error.message)
@@ -174,8 +141,8 @@ int compile(const QString& folder, const QString& output) {
                                         : saveFileAtomically(output, image.bytes(), &saveError);
     if (!saved)
         return failure(QStringLiteral("cannot write %1: %2").arg(native(target), saveError));
-    out() << "Wrote " << native(target) << ": rule count " << image.u32(BankLayout::RuleCount)
-          << ", checksum " << image.u32(BankLayout::Checksum) << '\n';
+    standardOutput() << "Wrote " << native(target) << ": rule count " << image.u32(BankLayout::RuleCount)
+                     << ", checksum " << image.u32(BankLayout::Checksum) << '\n';
     return Success;
 }
 
@@ -188,7 +155,7 @@ int dump(const QString& path) {
     if (!describeImage(file.readAll(), lines, &error))
         return failure(QStringLiteral("%1 is not a configuration image: %2").arg(native(path), error));
     for (const QString& line : lines)
-        out() << line << '\n';
+        standardOutput() << line << '\n';
     return Success;
 }
 
@@ -196,19 +163,19 @@ int check(const QString& folder) {
     const MessageCatalog catalog; // the built-in English, whatever language the configurator shows
 
     const auto report = [](const char* editor, const QString& problem) {
-        out() << editor << ": " << (problem.isEmpty() ? QStringLiteral("OK") : problem) << '\n';
+        standardOutput() << editor << ": " << (problem.isEmpty() ? QStringLiteral("OK") : problem) << '\n';
         return problem.isEmpty();
     };
 
     bool passed = true;
     ParGenSet set;
     QString loadError;
-    if (ParGen::load(parGenPath(folder), set, &loadError) == ParGen::LoadResult::Failed)
+    if (ParGen::load(ConfigurationFiles(folder).parGen(), set, &loadError) == ParGen::LoadResult::Failed)
         passed &= report("Communication parameters", oneLine(loadError));
     else
         passed &= report("Communication parameters", Controllo_Dati(set, catalog).value_or(QString()));
 
-    const Nmea::RulesLoad rules = Nmea::loadAccessRules(rulesPath(folder));
+    const Nmea::RulesLoad rules = Nmea::loadAccessRules(ConfigurationFiles(folder).nmeaAccess());
     if (!rules.error.isEmpty())
         passed &= report("NMEA 0183 access rules", oneLine(rules.error));
     else
@@ -222,11 +189,11 @@ int run(const QStringList& words) {
         return usageError(QStringLiteral("missing command"));
     const QString command = words[0];
     if (command == u"-h" || command == u"--help") {
-        out() << kGeneralHelp;
+        standardOutput() << kGeneralHelp;
         return Success;
     }
     if (command == u"--version") {
-        out() << "tessellor-cli " << Product::SW_Version << " (" << Product::SW_Code << ")\n";
+        standardOutput() << "tessellor-cli " << Product::SW_Version << " (" << Product::SW_Code << ")\n";
         return Success;
     }
     if (command == u"review")
@@ -259,7 +226,7 @@ int run(const QStringList& words) {
     Arguments arguments;
     QString problem = parseArguments(words.mid(1), found->acceptsOutput, arguments);
     if (arguments.help) {
-        out() << found->help;
+        standardOutput() << found->help;
         return Success;
     }
     QString target;
@@ -285,7 +252,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         words << QString::fromLocal8Bit(argv[i]);
     const int code = run(words);
-    out().flush();
-    err().flush();
+    standardOutput().flush();
+    standardError().flush();
     return code;
 }
