@@ -1,10 +1,10 @@
+#include "CliRun.h"
 #include "core/image/BankCompiler.h"
 #include "core/image/ImageDump.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -23,12 +23,6 @@ void writeAll(const QString& path, const QByteArray& content) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(content);
 }
-
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 // Folders of configurations under one temporary folder; arguments name them relative to it.
 class CompanionTest : public ::testing::Test {
@@ -72,15 +66,7 @@ protected:
 
     QString path(const char* relative) const { return m_root.filePath(QLatin1String(relative)); }
 
-    Outcome run(const QStringList& arguments) const {
-        QProcess process;
-        process.setWorkingDirectory(m_root.path());
-        process.start(QStringLiteral(TESSELLOR_BINARY_DIR "/tessellor-cli"), arguments);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
-    }
+    CliOutcome run(const QStringList& arguments) const { return runCli(m_root.path(), arguments); }
 
     QTemporaryDir m_root;
 };
@@ -130,7 +116,7 @@ TEST_F(CompanionTest, ExitCodesAndMessages) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
-        const Outcome result = run(c.arguments);
+        const CliOutcome result = run(c.arguments);
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
         EXPECT_TRUE(result.out.contains(QLatin1String(c.out))) << result.out.toStdString();
         EXPECT_TRUE(result.err.contains(QLatin1String(c.err))) << result.err.toStdString();
@@ -148,7 +134,7 @@ TEST_F(CompanionTest, CompileWritesTheImageOfUpdateDeviceAndDumpDecodesIt) {
     BankImage expected;
     ASSERT_TRUE(Compile_Bank(path("Ship/ParGen.xml"), path("Ship/NMEA_0183_Set_Access.xml"), expected));
 
-    Outcome result = run({"compile", "Ship"});
+    CliOutcome result = run({"compile", "Ship"});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(readAll(path("Ship/bin/bank.bin")), expected.bytes());
 

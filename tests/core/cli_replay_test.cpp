@@ -1,4 +1,5 @@
 // tessellor-cli replay, run as the built program on a configuration and logs written here.
+#include "CliRun.h"
 #include "NmeaSamples.h"
 
 #include "core/nmea/AccessRules.h"
@@ -7,17 +8,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Outcome {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
 
 class ReplayTest : public ::testing::Test {
 protected:
@@ -50,25 +44,19 @@ protected:
         file.write(content);
     }
 
-    Outcome run(const QStringList& arguments) const {
-        QProcess process;
-        process.setWorkingDirectory(m_root.path());
-        process.start(QStringLiteral(TESSELLOR_BINARY_DIR "/tessellor-cli"),
-                      QStringList{"replay"} + arguments);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    CliOutcome run(const QStringList& arguments) const {
+        return runCli(m_root.path(), QStringList{"replay"} + arguments);
     }
 
     QTemporaryDir m_root;
 };
 
 TEST_F(ReplayTest, JsonHoldsCountsRulesAndUnusedAddresses) {
-    const Outcome outcome = run({"Ship", "ship.nmea", "--json"});
+    const CliOutcome outcome = run({"Ship", "ship.nmea", "--json"});
     ASSERT_EQ(outcome.exitCode, 0) << qPrintable(outcome.err);
     QJsonParseError error;
-    const QJsonObject o = QJsonDocument::fromJson(outcome.out, &error).object();
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << outcome.out.constData();
+    const QJsonObject o = QJsonDocument::fromJson(outcome.out.toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << outcome.out.toStdString();
     EXPECT_EQ(o["lines"].toInt(), 8);
     EXPECT_EQ(o["sentences"].toInt(), 6);
     EXPECT_EQ(o["checksum_errors"].toInt(), 1);
@@ -98,18 +86,18 @@ TEST_F(ReplayTest, JsonHoldsCountsRulesAndUnusedAddresses) {
 }
 
 TEST_F(ReplayTest, ChannelFeedsOnlyItsRules) {
-    const Outcome outcome = run({"Ship", "ship.nmea", "--channel", "RS485 2", "--json"});
+    const CliOutcome outcome = run({"Ship", "ship.nmea", "--channel", "RS485 2", "--json"});
     ASSERT_EQ(outcome.exitCode, 0) << qPrintable(outcome.err);
-    const QJsonObject o = QJsonDocument::fromJson(outcome.out).object();
+    const QJsonObject o = QJsonDocument::fromJson(outcome.out.toUtf8()).object();
     ASSERT_EQ(o["rules"].toArray().size(), 1);
     EXPECT_EQ(o["rules"].toArray()[0].toObject()["rule"].toInt(), 3);
     EXPECT_EQ(o["unused"].toObject(), (QJsonObject{{"GPZDA", 2}, {"HEHDT", 2}, {"GNGGA", 1}}));
 }
 
 TEST_F(ReplayTest, TextReportAndExitCodes) {
-    const Outcome text = run({"Ship", "ship.nmea"});
+    const CliOutcome text = run({"Ship", "ship.nmea"});
     EXPECT_EQ(text.exitCode, 0);
-    const QString out = QString::fromUtf8(text.out);
+    const QString out = text.out;
     EXPECT_TRUE(out.contains(u"Rule 1: HDT / Heading, degrees True, Number [floating point]; hits 2, last "
                              u"\"275.50\", value 2755\n"))
         << qPrintable(out);
@@ -133,7 +121,7 @@ TEST_F(ReplayTest, TextReportAndExitCodes) {
         {{"Ship", "Ship"}, 1, "cannot read Ship"},
     };
     for (const auto& c : cases) {
-        const Outcome outcome = run(c.arguments);
+        const CliOutcome outcome = run(c.arguments);
         EXPECT_EQ(outcome.exitCode, c.exitCode) << qPrintable(c.arguments.join(u' '));
         EXPECT_TRUE(outcome.err.contains(QLatin1String(c.err))) << qPrintable(outcome.err);
     }

@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
 
@@ -6,17 +7,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 QByteArray rules(const QByteArray& rows) {
     return "<NMEA_0183><NMEA_Listener>" + rows + "</NMEA_Listener></NMEA_0183>";
@@ -69,15 +63,7 @@ protected:
 
     QString path(const char* relative) const { return m_root.filePath(QLatin1String(relative)); }
 
-    Outcome run(const QStringList& arguments) const {
-        QProcess process;
-        process.setWorkingDirectory(m_root.path());
-        process.start(QStringLiteral(TESSELLOR_BINARY_DIR "/tessellor-cli"), arguments);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
-    }
+    CliOutcome run(const QStringList& arguments) const { return runCli(m_root.path(), arguments); }
 
     QTemporaryDir m_root;
 };
@@ -112,7 +98,7 @@ TEST_F(ReviewCommandsTest, UsageAndExitCodes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
-        const Outcome result = run(c.arguments);
+        const CliOutcome result = run(c.arguments);
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
         EXPECT_TRUE(result.out.contains(QLatin1String(c.out))) << result.out.toStdString();
         EXPECT_TRUE(result.err.contains(QLatin1String(c.err))) << result.err.toStdString();
@@ -126,7 +112,7 @@ TEST_F(ReviewCommandsTest, UsageAndExitCodes) {
 }
 
 TEST_F(ReviewCommandsTest, ReviewPrintsOneFindingALine) {
-    const Outcome result = run({"review", "Faulty"});
+    const CliOutcome result = run({"review", "Faulty"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(
         result.out.toStdString(),
@@ -144,7 +130,7 @@ TEST_F(ReviewCommandsTest, ReviewPrintsOneFindingALine) {
 }
 
 TEST_F(ReviewCommandsTest, ReviewAsJson) {
-    Outcome result = run({"review", "--json", "Faulty"});
+    CliOutcome result = run({"review", "--json", "Faulty"});
     EXPECT_EQ(result.exitCode, 1);
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(result.out.toUtf8(), &error);
@@ -172,7 +158,7 @@ TEST_F(ReviewCommandsTest, ReviewAsJson) {
 }
 
 TEST_F(ReviewCommandsTest, MapInEachFormat) {
-    Outcome result = run({"map", "Faulty"});
+    CliOutcome result = run({"map", "Faulty"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(result.out.toStdString(),
               "rule,mnemonic,channel,sentence,field,index,post_operation,swaps,first_byte,size,last_byte\n"
@@ -200,7 +186,7 @@ TEST_F(ReviewCommandsTest, DumpShowsEachRulesBytesAndTheChecksumAsTheUpdaterLogs
     ASSERT_TRUE(Compile_Bank(path("Clean/ParGen.xml"), path("Clean/NMEA_0183_Set_Access.xml"), image));
     const quint32 checksum = image.u32(BankLayout::Checksum);
     ASSERT_EQ(run({"compile", "Clean"}).exitCode, 0);
-    const Outcome result = run({"dump", "Clean/bin/bank.bin"});
+    const CliOutcome result = run({"dump", "Clean/bin/bank.bin"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_TRUE(
         result.out.contains(QStringLiteral("0x7FC checksum: %1 (0x%2)\n")
