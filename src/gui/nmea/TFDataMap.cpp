@@ -1,0 +1,295 @@
+#include "gui/nmea/TFDataMap.h"
+
+#include "core/language/TextSlots.h"
+#include "core/nmea/RulesCheck.h"
+#include "core/shell/ProgramState.h"
+#include "gui/shell/Pictures.h"
+#include "gui/shell/WindowLook.h"
+
+#include <QHelpEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QToolTip>
+#include <algorithm>
+
+namespace {
+
+namespace Text = TextSlot::ReviewWindows;
+
+constexpr int Rows = (Nmea::DataArraySize + DataMapView::BytesPerRow - 1) / DataMapView::BytesPerRow;
+constexpr int ClientWidth = 1040;
+constexpr int ClientHeight = 620;
+constexpr int LegendHeight = 30;
+constexpr int ButtonPanelHeight = 40;
+
+const QColor kFree(255, 255, 255);
+const QColor kGrid(200, 200, 200);
+
+// A swatch of colour before a legend text.
+QString swatch(const QColor& colour, const QString& text) {
+    return QStringLiteral("<span style=\"background-color:%1\">&nbsp;&nbsp;&nbsp;&nbsp;</span>&nbsp;%2")
+        .arg(colour.name(), text.toHtmlEscaped());
+}
+
+} // namespace
+
+DataMapView::DataMapView(const ProgramState& state, QWidget* parent)
+    : QWidget(parent), m_state(state), m_owners(Nmea::DataArraySize) {
+    setMouseTracking(true);
+    setFixedSize(sizeHint());
+}
+
+QSize DataMapView::sizeHint() const {
+    return {OffsetWidth + BytesPerRow * CellWidth + 1, HeaderHeight + Rows * CellHeight + 1};
+}
+
+QColor DataMapView::ruleColour(int order) {
+    // Light colours that the rule numbers stay readable on, the neighbours of a rule far apart on
+    // the colour wheel; red is kept for shared bytes.
+    static const QColor kColours[] = {
+        {255, 216, 176}, {168, 224, 255}, {190, 240, 170}, {255, 240, 150}, {220, 200, 255}, {170, 240, 230},
+        {255, 200, 230}, {215, 230, 160}, {200, 215, 240}, {255, 225, 200}, {200, 250, 200}, {240, 220, 180},
+    };
+    return kColours[order % std::size(kColours)];
+}
+
+void DataMapView::setReview(const Review::Result& review) {
+    m_rules = review.compiled;
+    m_input = review.inputBytes;
+    m_output = review.outputBytes;
+    for (QList<int>& owners : m_owners)
+        owners.clear();
+    for (int i = 0; i < m_rules.size(); ++i) {
+        const Review::CompiledRule& rule = m_rules[i];
+        const int end = std::min(rule.endByte(), Nmea::DataArraySize);
+        for (int byte = std::max(rule.firstByte(), 0); byte < end; ++byte)
+            m_owners[byte] << i;
+    }
+    update();
+}
+
+QRect DataMapView::byteRect(int byte) const {
+    return {OffsetWidth + (byte % BytesPerRow) * CellWidth, HeaderHeight + (byte / BytesPerRow) * CellHeight,
+            CellWidth, CellHeight};
+}
+
+int DataMapView::byteAt(const QPoint& point) const {
+    const int x = point.x() - OffsetWidth;
+    const int y = point.y() - HeaderHeight;
+    if (x < 0 || y < 0 || x >= BytesPerRow * CellWidth)
+        return -1;
+    const int byte = (y / CellHeight) * BytesPerRow + x / CellWidth;
+    return byte < Nmea::DataArraySize ? byte : -1;
+}
+
+QList<int> DataMapView::rulesAt(int byte) const {
+    QList<int> numbers;
+    if (byte >= 0 && byte < Nmea::DataArraySize) {
+        for (int i : m_owners[byte])
+            numbers << m_rules[i].rule;
+    }
+    return numbers;
+}
+
+QColor DataMapView::byteColour(int byte) const {
+    const QList<int>& owners = m_owners[byte];
+    if (owners.isEmpty())
+        return kFree;
+    return owners.size() > 1 ? Shared : ruleColour(owners.first());
+}
+
+QString DataMapView::byteToolTip(int byte) const {
+    if (byte < 0 || byte >= Nmea::DataArraySize)
+        return {};
+    QStringList lines{m_state.msg(Text::MapByte).arg(byte)};
+    const QList<int>& owners = m_owners[byte];
+    if (owners.isEmpty())
+        lines << m_state.msg(Text::MapByteFree);
+    for (int i : owners) {
+        const Review::CompiledRule& rule = m_rules[i];
+        const QString name = rule.mnemonic.trimmed().isEmpty()
+                                 ? QString()
+                                 : QStringLiteral("\"%1\"").arg(rule.mnemonic.trimmed());
+        lines << m_state.msg(Text::MapByteOfRule)
+                     .arg(rule.rule)
+                     .arg(name)
+                     .arg(rule.firstByte())
+                     .arg(rule.lastByte())
+                     .simplified();
+    }
+    if (owners.size() > 1)
+        lines << m_state.msg(Text::MapByteShared);
+    if (quint32(byte) >= std::max(m_input, m_output))
+        lines << m_state.msg(Text::MapBeyondArrays);
+    return lines.join(u'\n');
+}
+
+QRect DataMapView::arrayEndMarker(int arrayBytes) const {
+    if (arrayBytes < 0 || arrayBytes >= Nmea::DataArraySize)
+        return {};
+    const QRect cell = byteRect(arrayBytes);
+    return {cell.left() - 1, cell.top(), 3, cell.height()};
+}
+
+void DataMapView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), palette().window());
+    QFont small = WindowLook::font(9);
+    painter.setFont(small);
+    const QFontMetrics metrics(small);
+
+    // Offsets within a row above, the first byte of each row at the left.
+    painter.setPen(WindowLook::TitleGrey);
+    for (int col = 0; col < BytesPerRow; ++col)
+        painter.drawText(QRect(OffsetWidth + col * CellWidth, 0, CellWidth, HeaderHeight), Qt::AlignCenter,
+                         QStringLiteral("+%1").arg(col));
+    const int firstRow = std::max(0, (event->rect().top() - HeaderHeight) / CellHeight);
+    const int lastRow = std::min(Rows - 1, (event->rect().bottom() - HeaderHeight) / CellHeight);
+    for (int row = firstRow; row <= lastRow; ++row)
+        painter.drawText(QRect(0, HeaderHeight + row * CellHeight, OffsetWidth - 6, CellHeight),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::number(row * BytesPerRow));
+
+    const quint32 reach = std::max(m_input, m_output);
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const int first = row * BytesPerRow;
+        const int end = std::min(first + BytesPerRow, Nmea::DataArraySize);
+        for (int byte = first; byte < end; ++byte) {
+            const QRect cell = byteRect(byte);
+            painter.fillRect(cell, byteColour(byte));
+            if (quint32(byte) >= reach)
+                painter.fillRect(cell, QBrush(Beyond, Qt::BDiagPattern));
+            painter.setPen(kGrid);
+            painter.drawRect(cell.adjusted(0, 0, -1, -1));
+        }
+        // Each run of one rule's bytes in this row carries its number and mnemonic.
+        painter.setPen(Qt::black);
+        for (int byte = first; byte < end;) {
+            const QList<int>& owners = m_owners[byte];
+            int runEnd = byte + 1;
+            while (runEnd < end && m_owners[runEnd] == owners)
+                ++runEnd;
+            if (owners.size() == 1) {
+                const Review::CompiledRule& rule = m_rules[owners.first()];
+                const QRect run = byteRect(byte).united(byteRect(runEnd - 1)).adjusted(2, 0, -2, 0);
+                const QString label =
+                    QStringLiteral("%1 %2").arg(rule.rule).arg(rule.mnemonic.simplified()).trimmed();
+                painter.drawText(run, Qt::AlignCenter,
+                                 metrics.elidedText(label, Qt::ElideRight, run.width()));
+            }
+            byte = runEnd;
+        }
+    }
+
+    // The ends of the two EtherNet/IP arrays; equal ends stand side by side.
+    const bool same = m_input == m_output;
+    const auto marker = [&](quint32 bytes, const QColor& colour, int shift) {
+        QRect line = arrayEndMarker(int(std::min<quint32>(bytes, Nmea::DataArraySize)));
+        if (line.isNull())
+            return;
+        line.translate(shift, 0);
+        painter.fillRect(line.adjusted(0, -2, 0, 2), colour);
+    };
+    marker(m_input, InputMarker, same ? -2 : 0);
+    marker(m_output, OutputMarker, same ? 2 : 0);
+}
+
+bool DataMapView::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int byte = byteAt(help->pos());
+        if (byte < 0)
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), byteToolTip(byte), this, byteRect(byte));
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+TFDataMap::TFDataMap(const ProgramState& state, QWidget* parent)
+    : DialogBase(parent, QSize(ClientWidth, ClientHeight), Sizing::Resizable,
+                 Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                     Qt::WindowCloseButtonHint),
+      m_state(state) {
+    setObjectName(QStringLiteral("FDataMap"));
+    setMinimumSize(520, 300);
+    P_Title = addTitlePanel();
+
+    const auto legend = [this](int left, const char* name) {
+        QLabel* label = WindowLook::label(this, left, WindowLook::TitleHeight + 8);
+        label->setObjectName(QLatin1String(name));
+        label->setTextFormat(Qt::RichText);
+        return label;
+    };
+    L_Summary = legend(16, "L_Summary");
+    L_Input = legend(250, "L_Input");
+    L_Output = legend(450, "L_Output");
+    L_Shared = legend(650, "L_Shared");
+    L_Beyond = legend(16, "L_Beyond");
+    L_Summary->setTextFormat(Qt::PlainText);
+
+    SB_Map = new QScrollArea(this);
+    SB_Map->setObjectName(QStringLiteral("SB_Map"));
+    SB_Map->setFrameShape(QFrame::NoFrame);
+    Map = new DataMapView(m_state, SB_Map);
+    Map->setObjectName(QStringLiteral("Map"));
+    SB_Map->setWidget(Map);
+
+    P_Button = new QWidget(this);
+    P_Button->setObjectName(QStringLiteral("P_Button"));
+    Btn_Close = WindowLook::button(P_Button, QRect(18, 6, 110, 28));
+    Btn_Close->setObjectName(QStringLiteral("Btn_Close"));
+    Btn_Close->setIcon(Pictures::picture(Pictures::Kind::Close, 16));
+    Btn_Close->setAutoDefault(false);
+    connect(Btn_Close, &QPushButton::clicked, this, &QDialog::close);
+
+    Set_Lang();
+}
+
+void TFDataMap::Set_Lang() {
+    setWindowTitle(m_state.msg(Text::MapTitle));
+    WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(Text::MapDescription));
+    Btn_Close->setText(m_state.msg(Text::MapCloseButton));
+    Btn_Close->setToolTip(m_state.msg(Text::MapCloseTip));
+    WindowLook::setLabelText(L_Shared, swatch(DataMapView::Shared, m_state.msg(Text::MapShared)));
+    showCounts();
+}
+
+void TFDataMap::showCounts() {
+    int used = 0;
+    for (int byte = 0; byte < Nmea::DataArraySize; ++byte)
+        used += Map->rulesAt(byte).isEmpty() ? 0 : 1;
+    WindowLook::setLabelText(L_Summary,
+                             m_state.msg(Text::MapRuleCount).arg(m_review.compiled.size()).arg(used));
+    WindowLook::setLabelText(
+        L_Input, swatch(DataMapView::InputMarker, m_state.msg(Text::MapInputSize).arg(m_review.inputBytes)));
+    WindowLook::setLabelText(L_Output, swatch(DataMapView::OutputMarker,
+                                              m_state.msg(Text::MapOutputSize).arg(m_review.outputBytes)));
+    WindowLook::setLabelText(L_Beyond, swatch(DataMapView::Beyond, m_state.msg(Text::MapBeyondArrays)));
+    // The legend runs left to right as wide as its texts are in the language shown.
+    int left = 16;
+    for (QLabel* label : {L_Summary, L_Input, L_Output, L_Shared, L_Beyond}) {
+        label->adjustSize();
+        label->move(left, label->y());
+        left += label->sizeHint().width() + 24;
+    }
+}
+
+void TFDataMap::showReview(const Review::Result& review) {
+    m_review = review;
+    Map->setReview(review);
+    showCounts();
+}
+
+void TFDataMap::resizeEvent(QResizeEvent* event) {
+    DialogBase::resizeEvent(event);
+    const int w = width();
+    const int h = height();
+    const int top = WindowLook::TitleHeight + LegendHeight;
+    P_Title->setGeometry(0, 0, w, WindowLook::TitleHeight);
+    SB_Map->setGeometry(0, top, w, h - top - ButtonPanelHeight);
+    P_Button->setGeometry(0, h - ButtonPanelHeight, w, ButtonPanelHeight);
+}
