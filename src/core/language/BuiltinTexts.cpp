@@ -276,7 +276,7 @@ const BuiltinText kBuiltinTexts[] = {
     {1200, "Data Map"},
     {1201, "Show where the rules put their values in the data array"},
     {1202, "Review: no findings"},
-    {1203, "Review: %1 errors, %2 warnings, %3 notes"},
+    {1203, "Review: errors %1, warnings %2, notes %3"},
     {1204, "Error"},
     {1205, "Warning"},
     {1206, "Note"},

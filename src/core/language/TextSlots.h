@@ -231,7 +231,7 @@ namespace ReviewWindows {
 inline constexpr int DataMapButton = 1200;
 inline constexpr int DataMapTip = 1201;
 inline constexpr int NoFindings = 1202;
-inline constexpr int FindingCounts = 1203;      // %1 errors, %2 warnings, %3 notes
+inline constexpr int FindingCounts = 1203;      // errors %1, warnings %2, notes %3
 inline constexpr TextRange Severities{1204, 3}; // in Review::Severity order: error, warning, note
 inline constexpr int FindingsTip = 1207;
 inline constexpr int MapTitle = 1210;

@@ -1,6 +1,7 @@
 #include "gui/nmea/TFDataMap.h"
 
 #include "core/language/TextSlots.h"
+#include "core/nmea/NmeaCatalog.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/shell/ProgramState.h"
 #include "gui/shell/Pictures.h"
@@ -27,6 +28,11 @@ constexpr int ButtonPanelHeight = 40;
 
 const QColor kFree(255, 255, 255);
 const QColor kGrid(200, 200, 200);
+
+// Qt compares two empty lists by a memcmp of null pointers; the sizes settle that case.
+bool sameRules(const QList<int>& a, const QList<int>& b) {
+    return a.size() == b.size() && (a.isEmpty() || a == b);
+}
 
 // A swatch of colour before a legend text.
 QString swatch(const QColor& colour, const QString& text) {
@@ -110,15 +116,15 @@ QString DataMapView::byteToolTip(int byte) const {
         lines << m_state.msg(Text::MapByteFree);
     for (int i : owners) {
         const Review::CompiledRule& rule = m_rules[i];
-        const QString name = rule.mnemonic.trimmed().isEmpty()
-                                 ? QString()
-                                 : QStringLiteral("\"%1\"").arg(rule.mnemonic.trimmed());
+        // A rule without a mnemonic is named by its sentence.
+        const QString mnemonic = rule.mnemonic.simplified();
+        const QString name = mnemonic.isEmpty() ? Nmea::sentenceName(rule.record.sentence)
+                                                : QStringLiteral("\"%1\"").arg(mnemonic);
         lines << m_state.msg(Text::MapByteOfRule)
                      .arg(rule.rule)
                      .arg(name)
                      .arg(rule.firstByte())
-                     .arg(rule.lastByte())
-                     .simplified();
+                     .arg(rule.lastByte());
     }
     if (owners.size() > 1)
         lines << m_state.msg(Text::MapByteShared);
@@ -169,7 +175,7 @@ void DataMapView::paintEvent(QPaintEvent* event) {
         for (int byte = first; byte < end;) {
             const QList<int>& owners = m_owners[byte];
             int runEnd = byte + 1;
-            while (runEnd < end && m_owners[runEnd] == owners)
+            while (runEnd < end && sameRules(m_owners[runEnd], owners))
                 ++runEnd;
             if (owners.size() == 1) {
                 const Review::CompiledRule& rule = m_rules[owners.first()];

@@ -482,9 +482,14 @@ void TFNMEA_0183_Set_Access2::resizeEvent(QResizeEvent* event) {
 }
 
 void TFNMEA_0183_Set_Access2::hideEvent(QHideEvent* event) {
-    // The map shows this window's rows; it has nothing to show once the window is closed.
-    if (m_dataMap && !event->spontaneous())
-        m_dataMap->hide();
+    if (!event->spontaneous()) {
+        // The map shows this window's rows; it has nothing to show once the window is closed.
+        if (m_dataMap)
+            m_dataMap->hide();
+        // Every opening starts at the opening size, as the window always did.
+        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+        resize(ClientWidth, ClientHeight);
+    }
     DialogBase::hideEvent(event);
 }
 
