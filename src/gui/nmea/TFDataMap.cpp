@@ -53,13 +53,11 @@ QSize DataMapView::sizeHint() const {
 }
 
 QColor DataMapView::ruleColour(int order) {
-    // Light colours that the rule numbers stay readable on, the neighbours of a rule far apart on
-    // the colour wheel; red is kept for shared bytes.
-    static const QColor kColours[] = {
-        {255, 216, 176}, {168, 224, 255}, {190, 240, 170}, {255, 240, 150}, {220, 200, 255}, {170, 240, 230},
-        {255, 200, 230}, {215, 230, 160}, {200, 215, 240}, {255, 225, 200}, {200, 250, 200}, {240, 220, 180},
-    };
-    return kColours[order % std::size(kColours)];
+    // Light colours that the labels stay readable on. The golden angle puts the hues of rules next
+    // to each other far apart; the reds either side of 0 are kept for shared bytes.
+    constexpr int FirstHue = 30;
+    constexpr int HueSpan = 300;
+    return QColor::fromHsv(FirstHue + (order * 137) % HueSpan, 80, 255);
 }
 
 void DataMapView::setReview(const Review::Result& review) {

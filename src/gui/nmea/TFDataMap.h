@@ -28,7 +28,7 @@ public:
     static constexpr int OffsetWidth = 48; // the first byte of each row, at the left
     static constexpr int HeaderHeight = 18;
     static inline const QColor Shared{220, 30, 30};
-    static inline const QColor Beyond{150, 150, 150};
+    static inline const QColor Beyond{170, 170, 170};
     static inline const QColor InputMarker{0, 90, 200};
     static inline const QColor OutputMarker{0, 150, 60};
 
