@@ -57,7 +57,7 @@ QColor DataMapView::ruleColour(int order) {
     // to each other far apart; the reds either side of 0 are kept for shared bytes.
     constexpr int FirstHue = 30;
     constexpr int HueSpan = 300;
-    return QColor::fromHsv(FirstHue + (order * 137) % HueSpan, 80, 255);
+    return QColor(QColor::fromHsv(FirstHue + (order * 137) % HueSpan, 80, 255).rgb());
 }
 
 void DataMapView::setReview(const Review::Result& review) {

@@ -137,7 +137,9 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     L_ReviewMark->setGeometry(SummaryLeft, 12, 16, 16);
     L_Review = new QLabel(P_Button);
     L_Review->setObjectName(QStringLiteral("L_Review"));
-    L_Review->setGeometry(SummaryLeft + 22, 6, ClientWidth - SummaryLeft - 30, 28);
+    // Two lines where a language's counts do not fit in one.
+    L_Review->setGeometry(SummaryLeft + 22, 2, ClientWidth - SummaryLeft - 30, 36);
+    L_Review->setWordWrap(true);
 
     // Every change of a cell, a tick or a row reaches the model; a burst of them (a row deleted,
     // a table loaded) is reviewed once, when its events are done.
