@@ -132,6 +132,12 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     connect(Btn_PasteRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_PasteRowClick);
     connect(Btn_DataMap, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_DataMapClick);
 
+    for (Review::Severity severity :
+         {Review::Severity::Error, Review::Severity::Warning, Review::Severity::Note}) {
+        m_rowMarks[int(severity)] = QIcon(ReviewMarks::picture(severity, 12));
+        m_summaryMarks[int(severity)] = ReviewMarks::picture(severity, 16);
+    }
+    m_noFindingsMark = Pictures::picture(Pictures::Kind::Ok, 16);
     L_ReviewMark = new QLabel(P_Button);
     L_ReviewMark->setObjectName(QStringLiteral("L_ReviewMark"));
     L_ReviewMark->setGeometry(SummaryLeft, 12, 16, 16);
@@ -223,7 +229,9 @@ void TFNMEA_0183_Set_Access2::Set_Lang() {
     Btn_DataMap->setToolTip(m_state.msg(ReviewText::DataMapTip));
     if (m_dataMap)
         m_dataMap->Set_Lang();
-    showReview();
+    // A hidden window shows its review in the new language when it opens.
+    if (isVisible())
+        showReview();
     m_cornerText = m_state.msg(kColumns[0].headerSlot);
     if (m_corner)
         m_corner->update();
@@ -428,7 +436,7 @@ void TFNMEA_0183_Set_Access2::showReview() {
             continue;
         m_rowFlags[row - 1] = shown;
         if (shown) {
-            number->setIcon(ReviewMarks::picture(flag->severity));
+            number->setIcon(m_rowMarks[int(flag->severity)]);
             number->setBackground(ReviewMarks::colour(flag->severity));
         } else {
             number->setIcon(QIcon());
@@ -443,11 +451,11 @@ void TFNMEA_0183_Set_Access2::showReview() {
     const int warnings = m_review.count(Review::Severity::Warning);
     const int notes = m_review.count(Review::Severity::Note);
     if (m_review.findings.isEmpty()) {
-        L_ReviewMark->setPixmap(Pictures::picture(Pictures::Kind::Ok, 16));
+        L_ReviewMark->setPixmap(m_noFindingsMark);
         L_Review->setText(m_state.msg(ReviewText::NoFindings));
     } else {
         const Review::Severity worst = m_review.findings.first().severity;
-        L_ReviewMark->setPixmap(ReviewMarks::picture(worst, 16));
+        L_ReviewMark->setPixmap(m_summaryMarks[int(worst)]);
         L_Review->setText(m_state.msg(ReviewText::FindingCounts).arg(errors).arg(warnings).arg(notes));
     }
     QStringList hint{m_state.msg(ReviewText::FindingsTip)};

@@ -6,6 +6,8 @@
 #include "gui/shell/LanguageAware.h"
 #include "gui/shell/WindowBase.h"
 
+#include <QIcon>
+#include <QPixmap>
 #include <QStringList>
 #include <array>
 #include <optional>
@@ -115,4 +117,8 @@ private:
     // The flag each row number shows: 0 none, else 1 + its severity; only changes are drawn.
     std::array<int, Nmea::RuleRows> m_rowFlags{};
     TFDataMap* m_dataMap = nullptr; // made when first opened
+    // The marks by severity, drawn once: the row numbers' and the summary's.
+    std::array<QIcon, 3> m_rowMarks;
+    std::array<QPixmap, 3> m_summaryMarks;
+    QPixmap m_noFindingsMark;
 };
