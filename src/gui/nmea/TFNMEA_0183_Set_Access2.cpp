@@ -132,12 +132,6 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     connect(Btn_PasteRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_PasteRowClick);
     connect(Btn_DataMap, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_DataMapClick);
 
-    for (Review::Severity severity :
-         {Review::Severity::Error, Review::Severity::Warning, Review::Severity::Note}) {
-        m_rowMarks[int(severity)] = QIcon(ReviewMarks::picture(severity, 12));
-        m_summaryMarks[int(severity)] = ReviewMarks::picture(severity, 16);
-    }
-    m_noFindingsMark = Pictures::picture(Pictures::Kind::Ok, 16);
     L_ReviewMark = new QLabel(P_Button);
     L_ReviewMark->setObjectName(QStringLiteral("L_ReviewMark"));
     L_ReviewMark->setGeometry(SummaryLeft, 12, 16, 16);
@@ -425,6 +419,15 @@ void TFNMEA_0183_Set_Access2::reviewNow() {
 }
 
 void TFNMEA_0183_Set_Access2::showReview() {
+    // The marks are drawn at the first review, not at start-up.
+    if (m_noFindingsMark.isNull()) {
+        for (Review::Severity severity :
+             {Review::Severity::Error, Review::Severity::Warning, Review::Severity::Note}) {
+            m_rowMarks[int(severity)] = QIcon(ReviewMarks::picture(severity, 12));
+            m_summaryMarks[int(severity)] = ReviewMarks::picture(severity, 16);
+        }
+        m_noFindingsMark = Pictures::picture(Pictures::Kind::Ok, 16);
+    }
     const QMap<int, Review::RuleFlag> flags = Review::flagsByRule(m_review.findings);
     for (int row = 1; row <= Nmea::RuleRows; ++row) {
         const auto flag = flags.constFind(row);
