@@ -143,10 +143,13 @@ TEST_F(ReviewWindowsTest, RowFlagsFollowEveryKindOfChange) {
     storeParameters(parameters);
     AccessRule swapOnOneByte = rule("GGA", 0, "30");
     swapOnOneByte.SwapAll = true;
-    // Rules 1 and 2 share bytes 2 and 3; rule 4's swap does nothing.
-    storeRules({rule("GGA", 6, "0"), rule("GGA", 6, "2"), rule("GGA", 7, "20"), swapOnOneByte});
+    AccessRule indexNotANumber = rule("XDR", 0, "40");
+    indexNotANumber.Index = QStringLiteral("two");
+    // Rules 1 and 2 share bytes 2 and 3; rule 4's swap does nothing; rule 5's Index is compiled as 0.
+    storeRules(
+        {rule("GGA", 6, "0"), rule("GGA", 6, "2"), rule("GGA", 7, "20"), swapOnOneByte, indexNotANumber});
     open();
-    EXPECT_EQ(flags(), "1E 2E 4N");
+    EXPECT_EQ(flags(), "1E 2E 4N 5W");
     EXPECT_TRUE(number(1)->toolTip().contains("Rules 1 and 2 both write bytes 2 to 3"))
         << number(1)->toolTip().toStdString();
     EXPECT_TRUE(number(4)->toolTip().contains("Swap All changes nothing"))
@@ -155,23 +158,23 @@ TEST_F(ReviewWindowsTest, RowFlagsFollowEveryKindOfChange) {
 
     // A typed Position parts the overlap; the two rules still read the same field (a note).
     type(Position, 2, "4");
-    EXPECT_EQ(flags(), "1N 2N 4N");
+    EXPECT_EQ(flags(), "1N 2N 4N 5W");
     // A check box: rule 2 no longer compiled.
     clickCheck(Enable, 2);
-    EXPECT_EQ(flags(), "4N");
+    EXPECT_EQ(flags(), "4N 5W");
     // A pick: rule 3 moves to the port that is off in the saved parameters.
     pick(Channel, 3, "RS485 2");
-    EXPECT_EQ(flags(), "3E 4N");
+    EXPECT_EQ(flags(), "3E 4N 5W");
     EXPECT_TRUE(number(3)->toolTip().contains("switched off")) << number(3)->toolTip().toStdString();
 
     // Delete and insert move the flags with their rows; rows below an empty row are not saved.
     clickOnRow(m_window->Btn_DelRow, 1);
-    EXPECT_EQ(flags(), "2E 3N");
+    EXPECT_EQ(flags(), "2E 3N 4W");
     clickOnRow(m_window->Btn_InsRow, 1);
     EXPECT_EQ(flags(), "");
     clickOnRow(m_window->Btn_DelRow, 1);
-    EXPECT_EQ(flags(), "2E 3N");
-    // Paste: a copy of rule 3 on row 4 writes the same bytes.
+    EXPECT_EQ(flags(), "2E 3N 4W");
+    // Paste: a copy of rule 3 over rule 4 writes the same bytes.
     clickOnRow(m_window->Btn_CopyRow, 3);
     clickOnRow(m_window->Btn_PasteRow, 4);
     EXPECT_EQ(flags(), "2E 3E 4E");
@@ -181,7 +184,7 @@ TEST_F(ReviewWindowsTest, RowFlagsFollowEveryKindOfChange) {
     m_boxes.setNextAnswer(MessageBox::Answer::Yes);
     close();
     open();
-    EXPECT_EQ(flags(), "1E 2E 4N");
+    EXPECT_EQ(flags(), "1E 2E 4N 5W");
 }
 
 TEST_F(ReviewWindowsTest, FlagsUseTheParametersSavedBeforeTheWindowOpened) {
