@@ -23,7 +23,9 @@ namespace Text = TextSlot::ReviewWindows;
 constexpr int Rows = (Nmea::DataArraySize + DataMapView::BytesPerRow - 1) / DataMapView::BytesPerRow;
 constexpr int ClientWidth = 1040;
 constexpr int ClientHeight = 620;
-constexpr int LegendHeight = 30;
+constexpr int LegendMargin = 16;
+constexpr int LegendGap = 8;   // above the first line of the legend
+constexpr int LegendLine = 22; // a line of the legend with the gap below it
 constexpr int ButtonPanelHeight = 40;
 
 const QColor kFree(255, 255, 255);
@@ -222,17 +224,18 @@ TFDataMap::TFDataMap(const ProgramState& state, QWidget* parent)
     setMinimumSize(520, 300);
     P_Title = addTitlePanel();
 
-    const auto legend = [this](int left, const char* name) {
-        QLabel* label = WindowLook::label(this, left, WindowLook::TitleHeight + 8);
+    // Placed by layOut once their texts are known.
+    const auto legend = [this](const char* name) {
+        auto* label = new QLabel(this);
         label->setObjectName(QLatin1String(name));
         label->setTextFormat(Qt::RichText);
         return label;
     };
-    L_Summary = legend(16, "L_Summary");
-    L_Input = legend(250, "L_Input");
-    L_Output = legend(450, "L_Output");
-    L_Shared = legend(650, "L_Shared");
-    L_Beyond = legend(16, "L_Beyond");
+    L_Summary = legend("L_Summary");
+    L_Input = legend("L_Input");
+    L_Output = legend("L_Output");
+    L_Shared = legend("L_Shared");
+    L_Beyond = legend("L_Beyond");
     L_Summary->setTextFormat(Qt::PlainText);
 
     SB_Map = new QScrollArea(this);
@@ -273,13 +276,7 @@ void TFDataMap::showCounts() {
     WindowLook::setLabelText(L_Output, swatch(DataMapView::OutputMarker,
                                               m_state.msg(Text::MapOutputSize).arg(m_review.outputBytes)));
     WindowLook::setLabelText(L_Beyond, swatch(DataMapView::Beyond, m_state.msg(Text::MapBeyondArrays)));
-    // The legend runs left to right as wide as its texts are in the language shown.
-    int left = 16;
-    for (QLabel* label : {L_Summary, L_Input, L_Output, L_Shared, L_Beyond}) {
-        label->adjustSize();
-        label->move(left, label->y());
-        left += label->sizeHint().width() + 24;
-    }
+    layOut();
 }
 
 void TFDataMap::showReview(const Review::Result& review) {
@@ -290,10 +287,27 @@ void TFDataMap::showReview(const Review::Result& review) {
 
 void TFDataMap::resizeEvent(QResizeEvent* event) {
     DialogBase::resizeEvent(event);
+    layOut();
+}
+
+void TFDataMap::layOut() {
     const int w = width();
     const int h = height();
-    const int top = WindowLook::TitleHeight + LegendHeight;
     P_Title->setGeometry(0, 0, w, WindowLook::TitleHeight);
-    SB_Map->setGeometry(0, top, w, h - top - ButtonPanelHeight);
+    // The legend runs left to right as wide as its texts are in the language shown, on a second
+    // line where the window is too narrow for them.
+    int left = LegendMargin;
+    int top = WindowLook::TitleHeight + LegendGap;
+    for (QLabel* label : {L_Summary, L_Input, L_Output, L_Shared, L_Beyond}) {
+        label->adjustSize();
+        if (left > LegendMargin && left + label->width() > w - LegendMargin) {
+            left = LegendMargin;
+            top += LegendLine;
+        }
+        label->move(left, top);
+        left += label->width() + 24;
+    }
+    const int mapTop = top + LegendLine;
+    SB_Map->setGeometry(0, mapTop, w, h - mapTop - ButtonPanelHeight);
     P_Button->setGeometry(0, h - ButtonPanelHeight, w, ButtonPanelHeight);
 }

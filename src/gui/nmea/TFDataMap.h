@@ -91,6 +91,8 @@ protected:
 
 private:
     void showCounts();
+    // The legend's lines, the map below them and the button row at the bottom.
+    void layOut();
 
     const ProgramState& m_state;
     Review::Result m_review;
