@@ -265,6 +265,7 @@ TEST_F(ReviewWindowsTest, DataMapDrawsTheRowsAsTheyStandAndNamesTheRuleOfEachByt
     ASSERT_TRUE(map->isVisible());
     QApplication::processEvents();
     EXPECT_EQ(map->windowTitle(), "Data Map");
+    EXPECT_EQ(map->L_Summary->text(), "3 rules compiled, 7 bytes in use");
     EXPECT_TRUE(map->L_Input->text().contains("Number Bytes Input: 40"));
     EXPECT_TRUE(map->L_Output->text().contains("Number Bytes Output: 8"));
 

@@ -100,6 +100,11 @@ QList<int> DataMapView::rulesAt(int byte) const {
     return numbers;
 }
 
+int DataMapView::bytesInUse() const {
+    return int(
+        std::count_if(m_owners.begin(), m_owners.end(), [](const QList<int>& o) { return !o.isEmpty(); }));
+}
+
 QColor DataMapView::byteColour(int byte) const {
     const QList<int>& owners = m_owners[byte];
     if (owners.isEmpty())
@@ -266,11 +271,8 @@ void TFDataMap::Set_Lang() {
 }
 
 void TFDataMap::showCounts() {
-    int used = 0;
-    for (int byte = 0; byte < Nmea::DataArraySize; ++byte)
-        used += Map->rulesAt(byte).isEmpty() ? 0 : 1;
-    WindowLook::setLabelText(L_Summary,
-                             m_state.msg(Text::MapRuleCount).arg(m_review.compiled.size()).arg(used));
+    WindowLook::setLabelText(
+        L_Summary, m_state.msg(Text::MapRuleCount).arg(m_review.compiled.size()).arg(Map->bytesInUse()));
     WindowLook::setLabelText(
         L_Input, swatch(DataMapView::InputMarker, m_state.msg(Text::MapInputSize).arg(m_review.inputBytes)));
     WindowLook::setLabelText(L_Output, swatch(DataMapView::OutputMarker,

@@ -43,6 +43,7 @@ public:
     QString byteToolTip(int byte) const;
     // The compiled rules filling byte, in image order.
     QList<int> rulesAt(int byte) const;
+    int bytesInUse() const;
     // The x where a marker stands: at the left edge of the first byte past the array.
     QRect arrayEndMarker(int arrayBytes) const;
     quint32 inputBytes() const { return m_input; }
