@@ -12,9 +12,11 @@
 #include "core/util/SafeSave.h"
 #include "gui/comm/CategoryPanelGroup.h"
 #include "gui/comm/TFParGen.h"
+#include "gui/nmea/TFDataMap.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/options/TFAbout.h"
 #include "gui/options/TFSoftOptions.h"
+#include "gui/review/TFReviewFindings.h"
 #include "gui/shell/TFNew_Project.h"
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
@@ -26,6 +28,7 @@
 #include <QDir>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 
 #include <cstdio>
@@ -113,8 +116,23 @@ int main(int argc, char* argv[]) {
     });
     parGen->hide();
 
-    shot(mainWindow.nmeaAccessWindow(), QStringLiteral("rules"));
-    mainWindow.nmeaAccessWindow()->hide();
+    TFNMEA_0183_Set_Access2* rules = mainWindow.nmeaAccessWindow();
+    shot(rules, QStringLiteral("rules"));
+    // The review at work: the wind angle of row 9 ticked and moved onto bytes of rules 6 and 7.
+    shot(rules, QStringLiteral("rules_review"), [rules] {
+        rules->ASG->item(8, 0)->setCheckState(Qt::Checked);
+        rules->ASG->item(8, 8)->setText(QStringLiteral("19"));
+    });
+    rules->Btn_DataMapClick();
+    TFDataMap* dataMap = rules->dataMapWindow();
+    shot(dataMap, QStringLiteral("data_map"));
+    dataMap->hide();
+    // What Update Device shows first when the review finds an error.
+    TFReviewFindings findings(state, &mainWindow);
+    findings.showFindings(rules->review().findings);
+    shot(&findings, QStringLiteral("review_findings"));
+    findings.hide();
+    rules->hide();
 
     mainWindow.bootWindow()->Form_Type = 1;
     shot(mainWindow.bootWindow(), QStringLiteral("update"));

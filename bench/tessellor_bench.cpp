@@ -329,6 +329,59 @@ public:
         m_reviewFindings = int(findings);
     }
 
+    // One edit in the open rules window as the user makes it: a tick of rule 50 changed, the rows
+    // read back, reviewed and their flags brought up to date, against the same plain-table fill.
+    void reviewInWindow() {
+        TFNMEA_0183_Set_Access2* window = m_main->nmeaAccessWindow();
+        window->show();
+        m_app.processEvents();
+        QTableWidgetItem* tick = window->ASG->item(49, 0);
+        const Nmea::RuleTable table = window->rules();
+        constexpr int kRepeats = 10;
+        std::vector<double> program, floor;
+        for (int i = 0; i < m_runs + 1; ++i) {
+            Clock::time_point start = Clock::now();
+            for (int k = 0; k < kRepeats; ++k) {
+                tick->setCheckState(tick->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+                window->reviewNow();
+            }
+            const double programMs = msSince(start, Clock::now()) / kRepeats;
+
+            std::vector<std::unique_ptr<QTableWidget>> plains;
+            for (int k = 0; k < kRepeats; ++k)
+                plains.push_back(std::make_unique<QTableWidget>(101, 11));
+            start = Clock::now();
+            for (const auto& plain : plains) {
+                for (int row = 1; row <= 100; ++row) {
+                    const Nmea::AccessRule& r = table[row - 1];
+                    const QString yes = QStringLiteral("Y"), no = QStringLiteral("N");
+                    const QString cells[11] = {QString::number(row),
+                                               r.Enable ? yes : no,
+                                               r.Serial_Channel,
+                                               r.Sentence,
+                                               r.Index,
+                                               r.DataField,
+                                               r.PortOperation,
+                                               r.SwapAll ? yes : no,
+                                               r.Swap16 ? yes : no,
+                                               r.Position,
+                                               r.Mnemonic};
+                    for (int col = 0; col < 11; ++col)
+                        plain->setItem(row, col, new QTableWidgetItem(cells[col]));
+                }
+            }
+            const double floorMs = msSince(start, Clock::now()) / kRepeats;
+            if (i == 0)
+                continue;
+            program.push_back(programMs);
+            floor.push_back(floorMs);
+        }
+        m_figures.push_back(
+            {"Rules window: one edit reviewed and flagged", median(program), median(floor), "ms", 0.5});
+        window->hide();
+        m_app.processEvents();
+    }
+
     // Compile_Bank plus Save_Bank against writing the image's 3584 bytes into the same folder.
     void compileAndSave() {
         const QString binFolder = joinPath(m_state.Active_Conf_Dir, QStringLiteral("bin"));
@@ -549,6 +602,7 @@ int main(int argc, char* argv[]) {
     bench.rulesWindow();
     std::fprintf(stderr, "review...\n");
     bench.review();
+    bench.reviewInWindow();
     std::fprintf(stderr, "compile and save...\n");
     bench.compileAndSave();
     std::fprintf(stderr, "language switch...\n");

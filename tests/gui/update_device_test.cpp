@@ -1,5 +1,7 @@
 #include "ProgramFixture.h"
+#include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
+#include "gui/review/TFReviewFindings.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/update/TFBoot.h"
 
@@ -7,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -133,6 +136,95 @@ TEST_F(UpdateDeviceTest, RefusesTheStepWhenNoSoundImageCanBeWritten) {
         EXPECT_EQ(readFile(bank), before);
         QFile::setPermissions(programPath(bank), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
+}
+
+// A configuration with an error the compiler keeps quiet about: the review's findings come first.
+class UpdateDeviceReviewTest : public UpdateDeviceTest {
+protected:
+    enum class Answer { Back, Proceed };
+    struct Outcome {
+        bool findingsShown = false;
+        QStringList findings; // "severity|rules|message" per row of the window
+        bool updateOpened = false;
+    };
+
+    // Presses Update Device and answers the findings window, if it opens, with answer.
+    Outcome pressUpdateDevice(Answer answer) {
+        Outcome outcome;
+        QTimer watcher;
+        watcher.setInterval(5);
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            TFReviewFindings* findings = m_main->reviewFindingsWindow();
+            if (findings && modal == findings) {
+                outcome.findingsShown = true;
+                const QTableWidget* rows = findings->SG_Findings;
+                for (int row = 0; row < rows->rowCount(); ++row)
+                    outcome.findings << QStringLiteral("%1|%2|%3")
+                                            .arg(rows->item(row, 0)->text(), rows->item(row, 1)->text(),
+                                                 rows->item(row, 2)->text());
+                QTest::mouseClick(answer == Answer::Back ? findings->Btn_Back : findings->Btn_Proceed,
+                                  Qt::LeftButton);
+            } else if (modal == m_main->bootWindow()) {
+                outcome.updateOpened = true;
+                m_main->bootWindow()->reject();
+            }
+        });
+        watcher.start();
+        QTest::mouseClick(m_main->Btn_CreateBin, Qt::LeftButton);
+        QApplication::processEvents();
+        watcher.stop();
+        return outcome;
+    }
+
+    void store(const ParGenSet& parameters, const QByteArray& rules) {
+        ASSERT_TRUE(ParGen::save(m_state.File_ParGen, parameters));
+        writeFile(kConfiguration + QStringLiteral("NMEA_0183_Set_Access.xml"), rules);
+    }
+    static QByteArray rulesOn(const char* channel, const char* swapAll = "N") {
+        return QByteArray("<NMEA_0183><NMEA_Listener><row Enable=\"Y\" Serial_Channel=\"") + channel +
+               "\" Sentence=\"GGA\" DataField=\"UTC of position, Hours [decimal]\" SwapAll=\"" + swapAll +
+               "\" Position=\"1\"/></NMEA_Listener></NMEA_0183>";
+    }
+};
+
+TEST_F(UpdateDeviceReviewTest, AnErrorShowsTheFindingsWithAWayBackAndAWayOn) {
+    ParGenSet parameters;
+    parameters.RS485_2.Enable = false;
+    parameters.EtherNetIP_EN_GAT = true;
+    parameters.EtherNetIP_GAT = {"10", "0", "0", "1"};
+    store(parameters, rulesOn("RS485 2"));
+
+    const Outcome back = pressUpdateDevice(Answer::Back);
+    EXPECT_TRUE(back.findingsShown);
+    EXPECT_FALSE(back.updateOpened);
+    EXPECT_TRUE(m_boxes.shown().empty());
+    // Errors, then warnings; a finding of the network names no rule.
+    ASSERT_EQ(back.findings.size(), 2);
+    EXPECT_TRUE(back.findings[0].startsWith("Error|1|Rule 1 is shown enabled but left out"))
+        << back.findings[0].toStdString();
+    EXPECT_TRUE(back.findings[1].startsWith("Warning||The gateway 10.0.0.1 is outside the subnet"))
+        << back.findings[1].toStdString();
+    // The image is written either way; only the update window sends anything.
+    EXPECT_EQ(readFile(kConfiguration + QStringLiteral("bin/bank.bin")).size(), 3584);
+
+    const Outcome on = pressUpdateDevice(Answer::Proceed);
+    EXPECT_TRUE(on.findingsShown);
+    EXPECT_TRUE(on.updateOpened);
+    EXPECT_EQ(m_main->bootWindow()->Form_Type, 1);
+    EXPECT_TRUE(m_boxes.shown().empty());
+}
+
+TEST_F(UpdateDeviceReviewTest, WarningsAndNotesAloneGoStraightToTheUpdate) {
+    ParGenSet parameters;
+    parameters.EtherNetIP_EN_GAT = true;
+    parameters.EtherNetIP_GAT = {"10", "0", "0", "1"}; // a warning
+    store(parameters, rulesOn("RS232", "Y"));          // Swap All on one byte: a note
+
+    const Outcome outcome = pressUpdateDevice(Answer::Back);
+    EXPECT_FALSE(outcome.findingsShown);
+    EXPECT_TRUE(outcome.updateOpened);
+    EXPECT_EQ(m_main->reviewFindingsWindow(), nullptr);
 }
 
 } // namespace

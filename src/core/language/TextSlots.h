@@ -225,4 +225,36 @@ inline constexpr int RowsNotSaved = 1047;
 inline constexpr int DiscardChanges = 1280; // asked before unsaved rules are dropped
 } // namespace NmeaAccess
 
+// The commissioning review: the flags and buttons of the rules window, the data map and the
+// findings shown before a device update.
+namespace ReviewWindows {
+inline constexpr int DataMapButton = 1200;
+inline constexpr int DataMapTip = 1201;
+inline constexpr int NoFindings = 1202;
+inline constexpr int FindingCounts = 1203;      // errors %1, warnings %2, notes %3
+inline constexpr TextRange Severities{1204, 3}; // in Review::Severity order: error, warning, note
+inline constexpr int FindingsTip = 1207;
+inline constexpr int MapTitle = 1208;
+inline constexpr int MapDescription = 1209;
+inline constexpr int MapCloseButton = 1210;
+inline constexpr int MapCloseTip = 1211;
+inline constexpr int MapInputSize = 1212;  // %1 bytes
+inline constexpr int MapOutputSize = 1213; // %1 bytes
+inline constexpr int MapShared = 1214;
+inline constexpr int MapBeyondArrays = 1215;
+inline constexpr int MapByte = 1216; // %1: the byte
+inline constexpr int MapByteFree = 1217;
+inline constexpr int MapByteOfRule = 1218; // %1 rule, %2 name, %3 first byte, %4 last byte
+inline constexpr int MapByteShared = 1219;
+inline constexpr int MapRuleCount = 1220; // %1 compiled rules, %2 bytes in use
+inline constexpr int FindingsTitle = 1221;
+inline constexpr int FindingsDescription = 1222;
+inline constexpr int FindingsIntro = 1223;
+inline constexpr int BackButton = 1224;
+inline constexpr int BackTip = 1225;
+inline constexpr int ProceedButton = 1226;
+inline constexpr int ProceedTip = 1227;
+inline constexpr TextRange FindingsHeaders{1228, 3}; // Severity, Rules, Message
+} // namespace ReviewWindows
+
 } // namespace TextSlot

@@ -1,10 +1,13 @@
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 
+#include "core/image/BankCompiler.h"
 #include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/nmea/RulePositions.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/shell/ProgramState.h"
+#include "gui/nmea/TFDataMap.h"
+#include "gui/review/ReviewMarks.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
@@ -13,16 +16,22 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
 #include <QTableWidget>
+#include <QTimer>
+#include <algorithm>
 
 namespace {
 
 namespace Text = TextSlot::NmeaAccess;
+namespace ReviewText = TextSlot::ReviewWindows;
 
 enum Column {
     ColEnable = 1,
@@ -42,6 +51,17 @@ constexpr int Rows = Nmea::RuleRows + 1;
 constexpr int ClientWidth = 1200;
 constexpr int ClientHeight = 337;
 constexpr int ButtonPanelHeight = 40;
+constexpr int MinimumHeight = WindowLook::TitleHeight + ButtonPanelHeight + 24 + 3 * 22 + 4;
+
+// The button row: OK at 18, the others 118 apart from Cancel at 134, all 110 wide.
+constexpr int ButtonWidth = 110;
+constexpr int buttonLeft(int place) {
+    return place == 0 ? 18 : 134 + 118 * (place - 1);
+}
+constexpr int LayoutButtons = 6;
+// Data Map, then one free place; the review's summary follows.
+constexpr int SummaryPlace = LayoutButtons + 2;
+constexpr int SummaryLeft = buttonLeft(SummaryPlace);
 
 struct ColumnLook {
     int width;
@@ -69,8 +89,13 @@ const ColumnLook kColumns[Columns] = {
 } // namespace
 
 TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* parent)
-    : DialogBase(parent, QSize(ClientWidth, ClientHeight), Sizing::Fixed, Qt::Dialog), m_state(state) {
+    : DialogBase(parent, QSize(ClientWidth, ClientHeight), Sizing::Resizable,
+                 Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                     Qt::WindowCloseButtonHint),
+      m_state(state) {
     setObjectName(QStringLiteral("FNMEA_0183_Set_Access2"));
+    // Narrower, the button row would cut its buttons; lower, the table would show no rows.
+    setMinimumSize(SummaryLeft, MinimumHeight);
     P_Title = addTitlePanel();
 
     ASG = new QTableWidget(this);
@@ -90,26 +115,39 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     P_Button = new QWidget(this);
     P_Button->setObjectName(QStringLiteral("P_Button"));
     P_Button->setGeometry(0, ClientHeight - ButtonPanelHeight, ClientWidth, ButtonPanelHeight);
-    const auto button = [this](int left, const char* name) {
-        QPushButton* b = WindowLook::button(P_Button, QRect(left, 6, 110, 28));
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    Btn_OK = button(18, "Btn_OK");
+    Btn_OK = addButton("Btn_OK");
     Btn_OK->setIcon(Pictures::picture(Pictures::Kind::Ok, 16));
-    Btn_Cancel = button(134, "Btn_Cancel");
+    Btn_Cancel = addButton("Btn_Cancel");
     Btn_Cancel->setIcon(Pictures::picture(Pictures::Kind::Cancel, 16));
-    Btn_DelRow = button(252, "Btn_DelRow");
-    Btn_InsRow = button(370, "Btn_InsRow");
-    Btn_CopyRow = button(488, "Btn_CopyRow");
-    Btn_PasteRow = button(606, "Btn_PasteRow");
+    Btn_DelRow = addButton("Btn_DelRow");
+    Btn_InsRow = addButton("Btn_InsRow");
+    Btn_CopyRow = addButton("Btn_CopyRow");
+    Btn_PasteRow = addButton("Btn_PasteRow");
+    Btn_DataMap = addButton("Btn_DataMap");
     connect(Btn_OK, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(Btn_DelRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_DelRowClick);
     connect(Btn_InsRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_InsRowClick);
     connect(Btn_CopyRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_CopyRowClick);
     connect(Btn_PasteRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_PasteRowClick);
+    connect(Btn_DataMap, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_DataMapClick);
+
+    L_ReviewMark = new QLabel(P_Button);
+    L_ReviewMark->setObjectName(QStringLiteral("L_ReviewMark"));
+    L_ReviewMark->setGeometry(SummaryLeft, 12, 16, 16);
+    L_Review = new QLabel(P_Button);
+    L_Review->setObjectName(QStringLiteral("L_Review"));
+    // Two lines where a language's counts do not fit in one.
+    L_Review->setGeometry(SummaryLeft + 22, 2, ClientWidth - SummaryLeft - 30, 36);
+    L_Review->setWordWrap(true);
+
+    // Every change of a cell, a tick or a row reaches the model; a burst of them (a row deleted,
+    // a table loaded) is reviewed once, when its events are done.
+    m_reviewTimer = new QTimer(this);
+    m_reviewTimer->setSingleShot(true);
+    m_reviewTimer->setInterval(0);
+    connect(m_reviewTimer, &QTimer::timeout, this, &TFNMEA_0183_Set_Access2::reviewNow);
+    connect(ASG->model(), &QAbstractItemModel::dataChanged, m_reviewTimer, qOverload<>(&QTimer::start));
 
     PostOpe_SL = Nmea::postOperationLabels();
     SerialChannel_SL = Nmea::SerialChannel_SL(Enable_Serial);
@@ -181,6 +219,13 @@ void TFNMEA_0183_Set_Access2::Set_Lang() {
         b->setText(m_state.msg(Text::Buttons.at(i)));
         b->setToolTip(m_state.msg(Text::ButtonTips.at(i)));
     }
+    Btn_DataMap->setText(m_state.msg(ReviewText::DataMapButton));
+    Btn_DataMap->setToolTip(m_state.msg(ReviewText::DataMapTip));
+    if (m_dataMap)
+        m_dataMap->Set_Lang();
+    // A hidden window shows its review in the new language when it opens.
+    if (isVisible())
+        showReview();
     if (m_corner)
         m_corner->setText(m_state.msg(kColumns[0].headerSlot));
     Hint_Sentence.clear();
@@ -269,6 +314,10 @@ void TFNMEA_0183_Set_Access2::opened() {
     const Nmea::RulesLoad loaded = Nmea::loadAccessRules(m_state.File_NMEA_Access);
     showRules(loaded.error.isEmpty() ? loaded.table : Nmea::RuleTable{});
     m_loaded = rules();
+    // The parameters as the compiler reads them; a document it cannot read leaves the initial
+    // values, and Update Device says what is wrong with it.
+    compileParameterDocument(m_state.File_ParGen, m_parameters);
+    reviewNow();
     ASG->setCurrentCell(0, 0);
     ASG->scrollToTop();
     if (!loaded.error.isEmpty())
@@ -353,6 +402,107 @@ void TFNMEA_0183_Set_Access2::reject() {
         MessageBox::question(this, m_state.msg(Text::DiscardChanges)) != MessageBox::Answer::Yes)
         return;
     QDialog::reject();
+}
+
+QPushButton* TFNMEA_0183_Set_Access2::addButton(const char* name) {
+    QPushButton* b = WindowLook::button(P_Button, QRect(buttonLeft(m_nextButton++), 6, ButtonWidth, 28));
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+void TFNMEA_0183_Set_Access2::reviewNow() {
+    m_reviewTimer->stop();
+    m_review = Review::reviewTable(rules(), m_parameters);
+    showReview();
+}
+
+void TFNMEA_0183_Set_Access2::showReview() {
+    // The marks are drawn at the first review, not at start-up.
+    if (m_noFindingsMark.isNull()) {
+        for (Review::Severity severity :
+             {Review::Severity::Error, Review::Severity::Warning, Review::Severity::Note}) {
+            m_rowMarks[int(severity)] = QIcon(ReviewMarks::picture(severity, 12));
+            m_summaryMarks[int(severity)] = ReviewMarks::picture(severity, 16);
+        }
+        m_noFindingsMark = Pictures::picture(Pictures::Kind::Ok, 16);
+    }
+    const QMap<int, Review::RuleFlag> flags = Review::flagsByRule(m_review.findings);
+    for (int row = 1; row <= Nmea::RuleRows; ++row) {
+        const auto flag = flags.constFind(row);
+        const int shown = flag == flags.cend() ? 0 : 1 + int(flag->severity);
+        QTableWidgetItem* number = ASG->verticalHeaderItem(row - 1);
+        const QString hint = shown ? flag->messages.join(u'\n') : QString();
+        // Only rows whose flag changed are touched: a header change repaints the whole header.
+        if (shown == m_rowFlags[row - 1] && number->toolTip() == hint)
+            continue;
+        m_rowFlags[row - 1] = shown;
+        if (shown) {
+            number->setIcon(m_rowMarks[int(flag->severity)]);
+            number->setBackground(ReviewMarks::colour(flag->severity));
+        } else {
+            number->setIcon(QIcon());
+            number->setBackground(QBrush());
+        }
+        number->setToolTip(hint);
+    }
+
+    // The summary counts every finding, and its hint lists them all: those of the communication
+    // parameters belong to no row.
+    const int errors = m_review.count(Review::Severity::Error);
+    const int warnings = m_review.count(Review::Severity::Warning);
+    const int notes = m_review.count(Review::Severity::Note);
+    if (m_review.findings.isEmpty()) {
+        L_ReviewMark->setPixmap(m_noFindingsMark);
+        L_Review->setText(m_state.msg(ReviewText::NoFindings));
+    } else {
+        const Review::Severity worst = m_review.findings.first().severity;
+        L_ReviewMark->setPixmap(m_summaryMarks[int(worst)]);
+        L_Review->setText(m_state.msg(ReviewText::FindingCounts).arg(errors).arg(warnings).arg(notes));
+    }
+    QStringList hint{m_state.msg(ReviewText::FindingsTip)};
+    for (const Review::Finding& f : m_review.findings)
+        hint << QStringLiteral("%1: %2").arg(m_state.msg(ReviewMarks::nameSlot(f.severity)), f.message);
+    L_Review->setToolTip(hint.join(u'\n'));
+    L_ReviewMark->setToolTip(L_Review->toolTip());
+
+    if (m_dataMap && m_dataMap->isVisible())
+        m_dataMap->showReview(m_review);
+}
+
+void TFNMEA_0183_Set_Access2::Btn_DataMapClick() {
+    if (!m_dataMap)
+        m_dataMap = new TFDataMap(m_state, this);
+    // A cell being typed into counts as it stands.
+    commitOpenTextEditor();
+    reviewNow();
+    m_dataMap->showReview(m_review);
+    m_dataMap->show();
+    m_dataMap->raise();
+    m_dataMap->activateWindow();
+}
+
+void TFNMEA_0183_Set_Access2::resizeEvent(QResizeEvent* event) {
+    DialogBase::resizeEvent(event);
+    // The table takes the space between the title and the button row; the buttons keep their places.
+    const int w = width();
+    const int h = height();
+    P_Title->setGeometry(0, 0, w, WindowLook::TitleHeight);
+    ASG->setGeometry(0, WindowLook::TitleHeight, w, h - WindowLook::TitleHeight - ButtonPanelHeight);
+    P_Button->setGeometry(0, h - ButtonPanelHeight, w, ButtonPanelHeight);
+    L_Review->resize(std::max(0, w - SummaryLeft - 30), L_Review->height());
+}
+
+void TFNMEA_0183_Set_Access2::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous()) {
+        // The map shows this window's rows; it has nothing to show once the window is closed.
+        if (m_dataMap)
+            m_dataMap->hide();
+        // Every opening starts at the opening size, as the window always did.
+        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+        resize(ClientWidth, ClientHeight);
+    }
+    DialogBase::hideEvent(event);
 }
 
 void TFNMEA_0183_Set_Access2::Btn_DelRowClick() {

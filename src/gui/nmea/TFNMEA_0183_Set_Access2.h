@@ -1,14 +1,22 @@
 #pragma once
 
+#include "core/image/BankImage.h"
 #include "core/nmea/AccessRules.h"
+#include "core/review/Review.h"
 #include "gui/shell/LanguageAware.h"
-
 #include "gui/shell/WindowBase.h"
+
+#include <QIcon>
+#include <QPixmap>
 #include <QStringList>
+#include <array>
 #include <optional>
 
 class QAbstractButton;
+class QLabel;
 class QPushButton;
+class QTimer;
+class TFDataMap;
 class QTableWidget;
 class TableCellDelegate;
 struct ProgramState;
@@ -17,7 +25,8 @@ class TitlePanel;
 }
 
 // The NMEA 0183 access rules of the open configuration: 100 rule rows, loaded each time the window
-// opens and saved on OK once every enabled rule is complete.
+// opens and saved on OK once every enabled rule is complete. While the user edits, the commissioning
+// review of the rows as they stand flags the rows it has findings for in the row-number column.
 class TFNMEA_0183_Set_Access2 : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
@@ -47,6 +56,18 @@ public:
     // Cancel, Escape and the close box: asks before throwing away unsaved rules.
     void reject() override;
 
+    // A button in the next free place of the button row, right of those already there. The six
+    // buttons of the layout and Data Map come first; the place after Data Map is free for the
+    // next one (the monitor's), and the review's summary stands right of that place.
+    QPushButton* addButton(const char* name);
+    // Opens the data map of the rows as they stand, or brings it forward.
+    void Btn_DataMapClick();
+    // The review of the rows as they stand, against the communication parameters saved when the
+    // window opened; brought up to date after every change, once the change's events are done.
+    const Review::Result& review() const { return m_review; }
+    void reviewNow();
+    TFDataMap* dataMapWindow() const { return m_dataMap; }
+
     WindowLook::TitlePanel* P_Title;
     QTableWidget* ASG;
     QWidget* P_Button;
@@ -56,6 +77,9 @@ public:
     QPushButton* Btn_InsRow;
     QPushButton* Btn_CopyRow;
     QPushButton* Btn_PasteRow;
+    QPushButton* Btn_DataMap;
+    QLabel* L_ReviewMark;
+    QLabel* L_Review;
 
     int Enable_Serial = 7;
     QStringList SerialChannel_SL;
@@ -66,6 +90,8 @@ public:
 protected:
     void opened() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // Index cells are editable exactly when the row's sentence takes an Index.
@@ -76,10 +102,23 @@ private:
     void setCell(int col, int row, const QString& text);
     // A cell being typed into counts as changed before it is left.
     void commitOpenTextEditor();
+    void showReview();
 
     ProgramState& m_state;
     TableCellDelegate* m_delegate;
     // Header cell of column 0; carries its title as the button's text.
     QAbstractButton* m_corner = nullptr;
     Nmea::RuleTable m_loaded{};
+
+    int m_nextButton = 0;   // the next free place of the button row
+    BankImage m_parameters; // as saved when the window opened
+    Review::Result m_review;
+    QTimer* m_reviewTimer;
+    // The flag each row number shows: 0 none, else 1 + its severity; only changes are drawn.
+    std::array<int, Nmea::RuleRows> m_rowFlags{};
+    TFDataMap* m_dataMap = nullptr; // made when first opened
+    // The marks by severity, drawn once: the row numbers' and the summary's.
+    std::array<QIcon, 3> m_rowMarks;
+    std::array<QPixmap, 3> m_summaryMarks;
+    QPixmap m_noFindingsMark;
 };

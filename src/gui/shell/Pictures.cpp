@@ -115,6 +115,23 @@ void drawInfo(QPainter& p, double s) {
     p.drawRoundedRect(QRectF(s * 0.43, s * 0.42, s * 0.14, s * 0.34), s * 0.04, s * 0.04);
 }
 
+// A white exclamation mark on a red disc or an orange triangle.
+void drawAlert(QPainter& p, double s, bool error) {
+    p.setPen(Qt::NoPen);
+    if (error) {
+        p.setBrush(kRed);
+        p.drawEllipse(QRectF(s * 0.06, s * 0.06, s * 0.88, s * 0.88));
+    } else {
+        p.setBrush(kOrange);
+        p.drawPolygon(QPolygonF(
+            {QPointF(s * 0.5, s * 0.04), QPointF(s * 0.97, s * 0.92), QPointF(s * 0.03, s * 0.92)}));
+    }
+    p.setBrush(Qt::white);
+    const double top = error ? 0.2 : 0.3;
+    p.drawRoundedRect(QRectF(s * 0.42, s * top, s * 0.16, s * (0.58 - top)), s * 0.05, s * 0.05);
+    p.drawEllipse(QPointF(s * 0.5, s * 0.73), s * 0.085, s * 0.085);
+}
+
 void drawTriangle(QPainter& p, double s, bool down) {
     p.setPen(Qt::NoPen);
     p.setBrush(kGrey);
@@ -198,6 +215,15 @@ QPixmap picture(Kind kind, int size) {
         break;
     case Kind::Product:
         drawProduct(p, s);
+        break;
+    case Kind::ReviewError:
+        drawAlert(p, s, true);
+        break;
+    case Kind::ReviewWarning:
+        drawAlert(p, s, false);
+        break;
+    case Kind::ReviewNote:
+        drawInfo(p, s);
         break;
     }
     return result;

@@ -20,6 +20,10 @@ enum class Kind {
     PanelExpanded,
     PanelCollapsed,
     Product,
+    // The review's marks: an error, a warning, a note.
+    ReviewError,
+    ReviewWarning,
+    ReviewNote,
 };
 
 QPixmap picture(Kind kind, int size);

@@ -4,6 +4,7 @@
 #include "core/language/Language.h"
 #include "core/language/TextSlots.h"
 #include "core/options/VersionCheck.h"
+#include "core/review/Review.h"
 #include "core/shell/Configurations.h"
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
@@ -12,6 +13,7 @@
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/options/TFAbout.h"
 #include "gui/options/TFSoftOptions.h"
+#include "gui/review/TFReviewFindings.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/TFNew_Project.h"
@@ -209,8 +211,8 @@ void TFTesselloreFirmWare::showActiveConfiguration() {
 }
 
 void TFTesselloreFirmWare::Change_Language() {
-    const QList<LanguageAware*> windows{this,     m_newProject, m_openConf,  m_softOptions,
-                                        m_parGen, m_boot,       m_nmeaAccess};
+    const QList<LanguageAware*> windows{this,     m_newProject, m_openConf,   m_softOptions,
+                                        m_parGen, m_boot,       m_nmeaAccess, m_reviewFindings};
     for (LanguageAware* window : windows) {
         if (window)
             window->Set_Lang();
@@ -278,6 +280,16 @@ void TFTesselloreFirmWare::Update_Device() {
                               .arg(m_state.msg(Text::ImageNotWritten),
                                    QDir::toNativeSeparators(bankPath(m_state.Active_Conf_Dir)), saveError));
         return;
+    }
+    // An error means the device would not do what the windows show: the user sees the findings
+    // first and chooses. Warnings and notes alone leave the step as it was.
+    const Review::Result review = Review::reviewDocuments(m_state.File_ParGen, m_state.File_NMEA_Access);
+    if (review.count(Review::Severity::Error) > 0) {
+        if (!m_reviewFindings)
+            m_reviewFindings = new TFReviewFindings(m_state, this);
+        m_reviewFindings->showFindings(review.findings);
+        if (m_reviewFindings->exec() != QDialog::Accepted)
+            return;
     }
     m_boot->Form_Type = 1;
     m_boot->exec();

@@ -18,6 +18,7 @@ class TFNMEA_0183_Set_Access2;
 class TFNew_Project;
 class TFOpenConf;
 class TFParGen;
+class TFReviewFindings;
 class TFSoftOptions;
 
 // The main window: product identity, the open configuration and one button per step of the work.
@@ -51,6 +52,8 @@ public:
     TFParGen* parGenWindow() const { return m_parGen; }
     TFBoot* bootWindow() const { return m_boot; }
     TFNMEA_0183_Set_Access2* nmeaAccessWindow() const { return m_nmeaAccess; }
+    // Made when Update Device first finds an error in the configuration.
+    TFReviewFindings* reviewFindingsWindow() const { return m_reviewFindings; }
 
     QLabel* L_SW_Code;
     QLabel* L_SW_Desc;
@@ -90,5 +93,6 @@ private:
     TFParGen* m_parGen = nullptr;
     TFBoot* m_boot = nullptr;
     TFNMEA_0183_Set_Access2* m_nmeaAccess = nullptr;
+    TFReviewFindings* m_reviewFindings = nullptr;
     int m_startProgramLimitMs = 150000;
 };

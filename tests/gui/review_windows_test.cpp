@@ -1,0 +1,319 @@
+// The commissioning review in the rules window: row flags that follow every change, the window
+// that grows, and the data map of the rows as they stand.
+#include "ProgramFixture.h"
+#include "core/comm/ParGen.h"
+#include "core/nmea/AccessRules.h"
+#include "core/nmea/NmeaCatalog.h"
+#include "gui/nmea/TFDataMap.h"
+#include "gui/nmea/TFNMEA_0183_Set_Access2.h"
+#include "gui/review/ReviewMarks.h"
+#include "gui/shell/TFTesselloreFirmWare.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolTip>
+
+namespace {
+
+using Nmea::AccessRule;
+using Review::Severity;
+
+enum { Enable = 1, Channel, Sentence, Index, Field, PostOpe, SwapAll, Swap16, Position, Mnemonic };
+
+AccessRule rule(const char* sentence, int field, const char* position, const char* mnemonic = "",
+                const char* channel = "RS232") {
+    AccessRule r;
+    r.Enable = true;
+    r.Serial_Channel = QLatin1String(channel);
+    r.Sentence = QLatin1String(sentence);
+    r.DataField = Nmea::fieldText(Nmea::Find_Sentence(r.Sentence), field);
+    r.PortOperation = QStringLiteral("None");
+    r.Position = QLatin1String(position);
+    r.Mnemonic = QString::fromUtf8(mnemonic);
+    return r;
+}
+
+class ReviewWindowsTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        startProgram();
+        openConfiguration(QStringLiteral("Ship"));
+        m_window = m_main->nmeaAccessWindow();
+    }
+    void TearDown() override {
+        m_window->hide();
+        ProgramFixture::TearDown();
+    }
+
+    void storeRules(const std::vector<AccessRule>& rows) {
+        Nmea::RuleTable table{};
+        std::copy(rows.begin(), rows.end(), table.begin());
+        ASSERT_TRUE(Nmea::saveAccessRules(m_state.File_NMEA_Access, table).isEmpty());
+    }
+    void storeParameters(const ParGenSet& set) { ASSERT_TRUE(ParGen::save(m_state.File_ParGen, set)); }
+    void open() {
+        m_window->show();
+        QApplication::processEvents();
+    }
+    void close() {
+        QTest::mouseClick(m_window->Btn_Cancel, Qt::LeftButton);
+        ASSERT_FALSE(m_window->isVisible());
+    }
+
+    QTableWidget* table() const { return m_window->ASG; }
+    QTableWidgetItem* item(int col, int row) const { return table()->item(row - 1, col - 1); }
+    QTableWidgetItem* number(int row) const { return table()->verticalHeaderItem(row - 1); }
+
+    // The flagged rows as "row severity" pairs, read from the row-number column as drawn:
+    // "1E 2E 4N" (E error, W warning, N note).
+    QString flags() const {
+        QStringList flagged;
+        for (int row = 1; row <= Nmea::RuleRows; ++row) {
+            const QTableWidgetItem* n = number(row);
+            if (n->icon().isNull()) {
+                EXPECT_TRUE(n->toolTip().isEmpty()) << "row " << row;
+                continue;
+            }
+            const QColor colour = n->background().color();
+            const char* letter = colour == ReviewMarks::colour(Severity::Error)     ? "E"
+                                 : colour == ReviewMarks::colour(Severity::Warning) ? "W"
+                                 : colour == ReviewMarks::colour(Severity::Note)    ? "N"
+                                                                                    : "?";
+            EXPECT_FALSE(n->toolTip().isEmpty()) << "row " << row;
+            flagged << QString::number(row) + QLatin1String(letter);
+        }
+        return flagged.join(u' ');
+    }
+
+    QWidget* openEditor(int col, int row) {
+        while (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+        table()->setCurrentCell(row - 1, col - 1);
+        table()->scrollToItem(item(col, row));
+        QTest::keyClick(table(), Qt::Key_F2);
+        return table()->indexWidget(table()->model()->index(row - 1, col - 1));
+    }
+    void pick(int col, int row, const QString& text) {
+        auto* combo = qobject_cast<QComboBox*>(openEditor(col, row));
+        ASSERT_TRUE(combo);
+        const int entry = combo->findText(text, Qt::MatchExactly);
+        ASSERT_GE(entry, 0) << text.toStdString();
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        list->setCurrentIndex(list->model()->index(entry, 0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    void type(int col, int row, const QString& text) {
+        auto* edit = qobject_cast<QLineEdit*>(openEditor(col, row));
+        ASSERT_TRUE(edit);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    void clickCheck(int col, int row) {
+        table()->scrollToItem(item(col, row));
+        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
+                          table()->visualItemRect(item(col, row)).center());
+        QApplication::processEvents();
+    }
+    void clickOnRow(QPushButton* button, int row) {
+        table()->setCurrentCell(row - 1, Mnemonic - 1);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+
+    TFNMEA_0183_Set_Access2* m_window = nullptr;
+};
+
+TEST_F(ReviewWindowsTest, RowFlagsFollowEveryKindOfChange) {
+    ParGenSet parameters;
+    parameters.RS485_2.Enable = false;
+    storeParameters(parameters);
+    AccessRule swapOnOneByte = rule("GGA", 0, "30");
+    swapOnOneByte.SwapAll = true;
+    AccessRule indexNotANumber = rule("XDR", 0, "40");
+    indexNotANumber.Index = QStringLiteral("two");
+    // Rules 1 and 2 share bytes 2 and 3; rule 4's swap does nothing; rule 5's Index is compiled as 0.
+    storeRules(
+        {rule("GGA", 6, "0"), rule("GGA", 6, "2"), rule("GGA", 7, "20"), swapOnOneByte, indexNotANumber});
+    open();
+    EXPECT_EQ(flags(), "1E 2E 4N 5W");
+    EXPECT_TRUE(number(1)->toolTip().contains("Rules 1 and 2 both write bytes 2 to 3"))
+        << number(1)->toolTip().toStdString();
+    EXPECT_TRUE(number(4)->toolTip().contains("Swap All changes nothing"))
+        << number(4)->toolTip().toStdString();
+    EXPECT_EQ(number(1)->text(), "1"); // the row number stays
+
+    // A typed Position parts the overlap; the two rules still read the same field (a note).
+    type(Position, 2, "4");
+    EXPECT_EQ(flags(), "1N 2N 4N 5W");
+    // A check box: rule 2 no longer compiled.
+    clickCheck(Enable, 2);
+    EXPECT_EQ(flags(), "4N 5W");
+    // A pick: rule 3 moves to the port that is off in the saved parameters.
+    pick(Channel, 3, "RS485 2");
+    EXPECT_EQ(flags(), "3E 4N 5W");
+    EXPECT_TRUE(number(3)->toolTip().contains("switched off")) << number(3)->toolTip().toStdString();
+
+    // Delete and insert move the flags with their rows; rows below an empty row are not saved.
+    clickOnRow(m_window->Btn_DelRow, 1);
+    EXPECT_EQ(flags(), "2E 3N 4W");
+    clickOnRow(m_window->Btn_InsRow, 1);
+    EXPECT_EQ(flags(), "");
+    clickOnRow(m_window->Btn_DelRow, 1);
+    EXPECT_EQ(flags(), "2E 3N 4W");
+    // Paste: a copy of rule 3 over rule 4 writes the same bytes.
+    clickOnRow(m_window->Btn_CopyRow, 3);
+    clickOnRow(m_window->Btn_PasteRow, 4);
+    EXPECT_EQ(flags(), "2E 3E 4E");
+    EXPECT_EQ(m_window->review().count(Severity::Error), 2);
+
+    // Cancel drops the edits: the next opening flags the document as saved.
+    m_boxes.setNextAnswer(MessageBox::Answer::Yes);
+    close();
+    open();
+    EXPECT_EQ(flags(), "1E 2E 4N 5W");
+}
+
+TEST_F(ReviewWindowsTest, FlagsUseTheParametersSavedBeforeTheWindowOpened) {
+    storeParameters(ParGenSet{});
+    storeRules({rule("GGA", 6, "0", "", "RS485 2"), rule("GGA", 0, "4")});
+    open();
+    EXPECT_EQ(flags(), "");
+    EXPECT_EQ(m_window->L_Review->text(), "Review: no findings");
+    close();
+
+    ParGenSet parameters;
+    parameters.RS485_2.Enable = false;
+    // The broadcast address of its subnet: a finding of no row, shown in the summary.
+    parameters.EtherNetIP_IP = {"192", "168", "0", "255"};
+    storeParameters(parameters);
+    open();
+    EXPECT_EQ(flags(), "1E");
+    EXPECT_TRUE(number(1)->toolTip().contains("RS485 2 is switched off in the communication parameters"))
+        << number(1)->toolTip().toStdString();
+    EXPECT_EQ(m_window->L_Review->text(), "Review: errors 2, warnings 0, notes 0");
+    const QString summary = m_window->L_Review->toolTip();
+    EXPECT_TRUE(summary.contains("Error: The IP address 192.168.0.255 is the broadcast address"))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.contains("Error: Rule 1 is shown enabled but left out")) << summary.toStdString();
+    close();
+
+    parameters.RS485_2.Enable = true;
+    parameters.EtherNetIP_IP = {"192", "168", "0", "5"};
+    storeParameters(parameters);
+    open();
+    EXPECT_EQ(flags(), "");
+}
+
+TEST_F(ReviewWindowsTest, TheWindowGrowsWithTheTableAndKeepsItsButtonsAtTheBottom) {
+    open();
+    EXPECT_TRUE(m_window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(m_window->size(), QSize(1200, 337));
+    EXPECT_EQ(table()->geometry(), QRect(0, 69, 1200, 228));
+    EXPECT_EQ(m_window->P_Button->geometry(), QRect(0, 297, 1200, 40));
+    QList<QRect> buttons;
+    for (QPushButton* b : {m_window->Btn_OK, m_window->Btn_Cancel, m_window->Btn_DelRow, m_window->Btn_InsRow,
+                           m_window->Btn_CopyRow, m_window->Btn_PasteRow})
+        buttons << b->geometry();
+    EXPECT_EQ(buttons.last(), QRect(606, 6, 110, 28));
+    // The new button follows the six, and one place stays free before the summary.
+    EXPECT_EQ(m_window->Btn_DataMap->geometry(), QRect(724, 6, 110, 28));
+    EXPECT_GE(m_window->L_ReviewMark->x(), 842 + 110);
+
+    m_window->resize(1500, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(table()->geometry(), QRect(0, 69, 1500, 591));
+    EXPECT_EQ(m_window->P_Title->width(), 1500);
+    EXPECT_EQ(m_window->P_Button->geometry(), QRect(0, 660, 1500, 40));
+    EXPECT_EQ(m_window->Btn_PasteRow->geometry(), buttons.last());
+    EXPECT_EQ(m_window->Btn_OK->geometry(), buttons.first());
+    EXPECT_GT(table()->rowAt(table()->viewport()->height() - 1), 9); // more rows than 9 in sight
+
+    // The next opening is at the opening size again.
+    close();
+    open();
+    EXPECT_EQ(m_window->size(), QSize(1200, 337));
+    EXPECT_EQ(table()->geometry(), QRect(0, 69, 1200, 228));
+}
+
+TEST_F(ReviewWindowsTest, DataMapDrawsTheRowsAsTheyStandAndNamesTheRuleOfEachByte) {
+    ParGenSet parameters;
+    parameters.EtherNetIP_NB_Input = QStringLiteral("40");
+    parameters.EtherNetIP_NB_Output = QStringLiteral("8");
+    storeParameters(parameters);
+    // Rule 1 fills 0..3, rule 2 fills 2..5 (shared 2..3), rule 3 the single byte 33.
+    storeRules(
+        {rule("GGA", 6, "0", "Satellites"), rule("GGA", 6, "2", "Copy"), rule("GGA", 0, "33", "Hours")});
+    open();
+    EXPECT_EQ(m_window->dataMapWindow(), nullptr); // made when first asked for
+    QTest::mouseClick(m_window->Btn_DataMap, Qt::LeftButton);
+    TFDataMap* map = m_window->dataMapWindow();
+    ASSERT_NE(map, nullptr);
+    ASSERT_TRUE(map->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(map->windowTitle(), "Data Map");
+    EXPECT_EQ(map->L_Summary->text(), "3 rules compiled, 7 bytes in use");
+    EXPECT_TRUE(map->L_Input->text().contains("Number Bytes Input: 40"));
+    EXPECT_TRUE(map->L_Output->text().contains("Number Bytes Output: 8"));
+
+    DataMapView* view = map->Map;
+    const auto drawn = [view](int byte) {
+        const QImage image = view->grab().toImage();
+        return image.pixelColor(view->byteRect(byte).topLeft() + QPoint(3, 3));
+    };
+    EXPECT_EQ(drawn(0), DataMapView::ruleColour(0));
+    EXPECT_EQ(drawn(2), DataMapView::Shared);
+    EXPECT_EQ(drawn(3), DataMapView::Shared);
+    EXPECT_EQ(drawn(5), DataMapView::ruleColour(1));
+    EXPECT_EQ(drawn(33), DataMapView::ruleColour(2));
+    EXPECT_EQ(drawn(6), QColor(Qt::white));
+    EXPECT_NE(DataMapView::ruleColour(0), DataMapView::ruleColour(1));
+    // The end of each array is marked at the left of its first byte past the end.
+    const auto marker = [&](int bytes) {
+        const QImage image = view->grab().toImage();
+        return image.pixelColor(view->arrayEndMarker(bytes).center());
+    };
+    EXPECT_EQ(marker(8), DataMapView::OutputMarker);
+    EXPECT_EQ(marker(40), DataMapView::InputMarker);
+
+    // Hovering names the rule, or both rules of a shared byte.
+    const auto hover = [view](int byte) {
+        const QPoint at = view->byteRect(byte).center();
+        QHelpEvent help(QEvent::ToolTip, at, view->mapToGlobal(at));
+        QApplication::sendEvent(view, &help);
+        return QToolTip::text();
+    };
+    EXPECT_EQ(hover(0), "Byte 0\nRule 1 \"Satellites\": bytes 0 to 3");
+    EXPECT_EQ(hover(3), "Byte 3\nRule 1 \"Satellites\": bytes 0 to 3\nRule 2 \"Copy\": bytes 2 to 5\n"
+                        "The rules overwrite each other here");
+    EXPECT_EQ(hover(41), "Byte 41\nNot used by any rule\nBeyond both EtherNet/IP arrays");
+    QToolTip::hideText();
+
+    // The map follows the table, saved or not: rule 2 moved clear of rule 1, rule 3 unticked.
+    type(Position, 2, "4");
+    clickCheck(Enable, 3);
+    EXPECT_EQ(drawn(2), DataMapView::ruleColour(0));
+    EXPECT_EQ(drawn(4), DataMapView::ruleColour(1));
+    EXPECT_EQ(drawn(33), QColor(Qt::white));
+    EXPECT_EQ(view->rulesAt(3), QList<int>{1});
+
+    // Closing the rules window takes the map with it.
+    m_boxes.setNextAnswer(MessageBox::Answer::Yes);
+    close();
+    EXPECT_FALSE(map->isVisible());
+}
+
+} // namespace
