@@ -56,6 +56,44 @@ Outcome referenceRules(const QString& path, QList<Nmea::RuleAttributes>& rules) 
     return Outcome::Read;
 }
 
+// A row of the rules window as the reference reads it: each attribute on its own, a missing one
+// taking its default.
+Nmea::AccessRule referenceRow(const QDomElement& row) {
+    const auto attribute = [&row](const char* name, const QString& missing, auto filter) {
+        const QString key = QString::fromLatin1(name);
+        return row.hasAttribute(key) ? filter(row.attribute(key)) : missing;
+    };
+    const auto asIs = [](const QString& value) { return value; };
+    Nmea::AccessRule rule;
+    rule.Enable = !row.hasAttribute("Enable") || row.attribute("Enable") != "N";
+    rule.Serial_Channel = attribute("Serial_Channel", QStringLiteral("RS232"), Nmea::Get_Serial_Channel);
+    rule.Sentence = attribute("Sentence", QString(), Nmea::Get_Sentence);
+    rule.Index = attribute("Index", QString(), asIs);
+    rule.DataField = attribute("DataField", QString(), [&rule](const QString& value) {
+        return Nmea::Get_DataField(rule.Sentence, value);
+    });
+    rule.PortOperation = attribute("PortOperation", QStringLiteral("None"), Nmea::Get_PostOperatin);
+    rule.SwapAll = row.attribute("SwapAll") == "Y";
+    rule.Swap16 = row.attribute("Swap16") == "Y";
+    rule.Position = attribute("Position", QString(), asIs);
+    rule.Mnemonic = attribute("Mnemonic", QString(), asIs);
+    return rule;
+}
+
+// The rules window's table as the reference reads it.
+Nmea::RuleTable referenceTable(const QString& path) {
+    Nmea::RuleTable table{};
+    QDomDocument document;
+    if (!parseXmlFile(path, document, nullptr))
+        return table;
+    const QDomElement listener = firstNodeAsRoot(document).firstChildElement(QStringLiteral("NMEA_Listener"));
+    int row = 0;
+    for (QDomElement element = listener.firstChildElement(); !element.isNull() && row < Nmea::RuleRows;
+         element = element.nextSiblingElement())
+        table[row++] = referenceRow(element);
+    return table;
+}
+
 bool sameRule(const Nmea::RuleAttributes& a, const Nmea::RuleAttributes& b) {
     return a.Enable == b.Enable && a.Serial_Channel == b.Serial_Channel && a.Sentence == b.Sentence &&
            a.Index == b.Index && a.DataField == b.DataField && a.PortOperation == b.PortOperation &&
@@ -89,6 +127,12 @@ void compareReadings(const QByteArray& bytes) {
 
     QList<Nmea::RuleAttributes> expectedRules;
     const Outcome expectedRead = referenceRules(rulesPath, expectedRules);
+    if (!rules.isEmpty()) {
+        const Nmea::RulesLoad loaded = Nmea::loadAccessRules(rulesPath);
+        require(loaded.error.isEmpty() == (expectedRead == Outcome::Read), "the rules window refuses alike");
+        require(loaded.table == referenceTable(rulesPath), "the rules window reads the same rows");
+    }
+
     QList<Nmea::RuleAttributes> read;
     error = CompileError();
     const bool rulesRead = readRuleDocument(

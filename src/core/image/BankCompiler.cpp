@@ -337,38 +337,29 @@ BankImage compileParameterSet(const ParGenSet& set) {
 
 bool readRuleDocument(const QString& File_NMEA_Access,
                       const std::function<void(const Nmea::RuleAttributes&)>& visit, CompileError* error) {
-    XmlRootReader reader;
-    const Opened opened = openDocument(File_NMEA_Access, reader, error);
-    if (opened != Opened::Yes)
-        return opened == Opened::Missing;
-    // Within the root, the first child named NMEA_Listener; a node in it that is not an element has
-    // no attributes, so it fails the Enable test and is no rule.
-    enum class Listener { NotYet, Inside, Done } listener = Listener::NotYet;
-    while (reader.next()) {
-        if (reader.token() == XmlRootReader::Token::Text || listener == Listener::Done)
-            continue;
-        const bool start = reader.token() == XmlRootReader::Token::StartElement;
-        if (reader.depth() == 2 && listener == Listener::NotYet && start &&
-            reader.name() == u"NMEA_Listener") {
-            listener = Listener::Inside;
-        } else if (reader.depth() == 2 && listener == Listener::Inside && !start) {
-            listener = Listener::Done;
-        } else if (reader.depth() == 3 && listener == Listener::Inside && start) {
-            const auto text = [&reader](const char* name) { return reader.attribute(QLatin1String(name)); };
+    if (!QFileInfo::exists(File_NMEA_Access))
+        return true;
+    // A node in NMEA_Listener that is not an element has no attributes, so it fails the Enable test
+    // and is no rule.
+    QString message;
+    const Nmea::RowsRead read = Nmea::readRuleRows(
+        File_NMEA_Access,
+        [&visit](const XmlRootReader& row) {
+            const auto text = [&row](const char* name) { return row.attribute(QLatin1StringView(name)); };
             visit(Nmea::RuleAttributes{text("Enable"), text("Serial_Channel"), text("Sentence"),
                                        text("Index"), text("DataField"), text("PortOperation"),
                                        text("SwapAll"), text("Swap16"), text("Position"), text("Mnemonic")});
-        }
-    }
-    if (!readWhole(reader, File_NMEA_Access, error))
-        return false;
-    if (listener == Listener::NotYet) {
-        if (error)
-            *error = CompileError{CompileError::Kind::Document, File_NMEA_Access,
-                                  QStringLiteral("The element NMEA_Listener is missing"), 0};
-        return false;
-    }
-    return true;
+        },
+        &message);
+    if (read == Nmea::RowsRead::Read)
+        return true;
+    if (error)
+        *error = CompileError{CompileError::Kind::Document, File_NMEA_Access,
+                              read == Nmea::RowsRead::NoListener
+                                  ? QStringLiteral("The element NMEA_Listener is missing")
+                                  : message,
+                              0};
+    return false;
 }
 
 bool Compile_Bank(const QString& File_ParGen, const QString& File_NMEA_Access, BankImage& image,

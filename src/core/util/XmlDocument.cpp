@@ -122,6 +122,10 @@ QString XmlRootReader::attribute(QLatin1StringView name) const {
     return m_reader.attributes().value(name).toString();
 }
 
+bool XmlRootReader::hasAttribute(QLatin1StringView name) const {
+    return m_reader.attributes().hasAttribute(name);
+}
+
 bool parseXmlFile(const QString& path, QDomDocument& document, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -34,6 +34,7 @@ public:
     QStringView name() const { return m_reader.qualifiedName(); }
     // An attribute of the current start element; a missing one reads as empty.
     QString attribute(QLatin1StringView name) const;
+    bool hasAttribute(QLatin1StringView name) const;
     QStringView text() const { return m_reader.text(); }
 
 private:
