@@ -395,6 +395,8 @@ TEST(ImageCompiler, RefusesDocumentsItCannotUse) {
          CompileError::Kind::Document, false, "line"},
         {"rules not well-formed after the last rule", parGen(), rules({gga()}) + "<!--",
          CompileError::Kind::Document, true, "line"},
+        {"a document type after the rules root", parGen(), rules({gga()}) + "<!DOCTYPE NMEA_0183>",
+         CompileError::Kind::Document, true, "line"},
         {"a declaration before the rules root", parGen(), "<?xml version=\"1.0\"?>" + rules({gga()}),
          CompileError::Kind::Document, true, "NMEA_Listener"},
         {"a document type before the rules root", parGen(), "<!DOCTYPE NMEA_0183>" + rules({gga()}),

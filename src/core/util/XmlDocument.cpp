@@ -63,6 +63,14 @@ bool XmlRootReader::next() {
                 firstNode(false);
             break;
         case QXmlStreamReader::DTD:
+            // The reader lets a document type stand after an element, or twice; the model does not.
+            if (m_sawFirstNode && (m_rootIsElement || m_sawDocumentType)) {
+                m_error = QStringLiteral("Unexpected token (line %1, column %2)")
+                              .arg(m_reader.lineNumber())
+                              .arg(m_reader.columnNumber());
+                return false;
+            }
+            m_sawDocumentType = true;
             firstNode(false);
             break;
         case QXmlStreamReader::Comment:

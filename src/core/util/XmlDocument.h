@@ -45,6 +45,7 @@ private:
     int m_open = 0;  // elements open
     bool m_sawFirstNode = false;
     bool m_rootIsElement = false;
+    bool m_sawDocumentType = false;
     QString m_error;
 };
 
