@@ -381,19 +381,29 @@ public:
     void largeDocument(int rowCount, const char* name, const char* peakName) {
         QTemporaryDir folder;
         const QString rulesPath = folder.filePath(QStringLiteral("NMEA_0183_Set_Access.xml"));
+        const QString sampleRules = m_state.File_NMEA_Access;
         {
-            QByteArray document = Nmea::accessRulesDocument(Sample::rules(Nmea::RuleRows));
-            const qsizetype listenerEnd = document.indexOf("</NMEA_Listener>");
-            const qsizetype lastRow = document.lastIndexOf("<row ", listenerEnd);
-            QByteArray disabled = document.mid(lastRow, listenerEnd - lastRow);
-            disabled.replace("Enable=\"Y\"", "Enable=\"N\"");
-            document.insert(listenerEnd, disabled.repeated(rowCount - Nmea::RuleRows));
+            // Written in pieces, so that making the document does not raise the peak measured below.
+            const QByteArray sample = Nmea::accessRulesDocument(Sample::rules(Nmea::RuleRows));
+            const qsizetype listenerEnd = sample.indexOf("</NMEA_Listener>");
+            const QByteArray filler =
+                QByteArray(
+                    "<row Enable=\"N\" Serial_Channel=\"RS232\" Sentence=\"GGA\" Index=\"\" DataField=\"\" "
+                    "PortOperation=\"None\" SwapAll=\"N\" Swap16=\"N\" Position=\"0\" Mnemonic=\"\"/>")
+                    .repeated(100);
             QFile file(rulesPath);
-            if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size())
+            bool written =
+                file.open(QIODevice::WriteOnly) && file.write(sample.left(listenerEnd)) == listenerEnd;
+            for (int rows = Nmea::RuleRows; rows < rowCount && written; rows += 100)
+                written = file.write(filler) == filler.size();
+            written = written && file.write(sample.mid(listenerEnd)) == sample.size() - listenerEnd;
+            if (!written)
                 std::fprintf(stderr, "cannot write the large rules document\n");
-            m_largeSizes
-                << QStringLiteral("%1 rows %2 MB").arg(rowCount).arg(document.size() / 1e6, 0, 'f', 1);
+            m_largeSizes << QStringLiteral("%1 rows %2 MB").arg(rowCount).arg(file.size() / 1e6, 0, 'f', 1);
         }
+        BankImage sampleImage;
+        Compile_Bank(m_state.File_ParGen, sampleRules, sampleImage);
+        const quint32 sampleRuleCount = sampleImage.u32(BankLayout::RuleCount);
         const long peakBefore = peakResidentKb();
         std::vector<double> program, floor;
         const int runs = std::max(3, m_runs / 3);
