@@ -1,4 +1,4 @@
-// Starts as the program starts (main window, then every other window), shows the main window and
+// Starts as the program starts (the main window alone; the others are built when opened), shows it and
 // prints the moment of its first painted frame, the peak resident memory then and when main began.
 #include "FrameClock.h"
 
@@ -14,7 +14,6 @@ int main(int argc, char* argv[]) {
         argc > 1 ? QString::fromLocal8Bit(argv[1]) : QCoreApplication::applicationDirPath();
     ProgramState state;
     TFTesselloreFirmWare mainWindow(state, folder);
-    mainWindow.createWindows();
     app.watch(&mainWindow);
     mainWindow.show();
     if (!app.waitForFrame())

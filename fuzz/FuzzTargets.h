@@ -22,9 +22,12 @@
 #include "core/shell/ProgramState.h"
 #include "core/shell/SettingsFile.h"
 #include "core/util/TextRules.h"
+#include "core/util/XmlDocument.h"
 
 #include <QByteArray>
+#include <QDomDocument>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -198,6 +201,147 @@ inline void imageCompiler(const QByteArray& bytes) {
     require(describeImage(image.bytes(), lines), "a compiled image reads back");
 }
 
+enum class ReferenceOutcome { Read, Missing, NotParsed, NoListener };
+
+// The parameter block as the reference reads it: the first child element of the root of each name.
+inline ReferenceOutcome referenceParameters(const QString& path, BankImage& image) {
+    compileParameterDocument(scratchFolder() + QStringLiteral("/none"), image); // the initial block
+    if (!QFileInfo::exists(path))
+        return ReferenceOutcome::Missing;
+    QDomDocument document;
+    if (!parseXmlFile(path, document, nullptr))
+        return ReferenceOutcome::NotParsed;
+    const QDomNode root = firstNodeAsRoot(document);
+    compileParameters(
+        [&root](const char* key) {
+            const QDomElement element = root.firstChildElement(QLatin1String(key));
+            return element.isNull() ? QString() : element.text();
+        },
+        image);
+    return ReferenceOutcome::Read;
+}
+
+// The candidate rules as the reference reads them: the element children of the first
+// NMEA_Listener of the root.
+inline ReferenceOutcome referenceRules(const QString& path, QList<Nmea::RuleAttributes>& rules) {
+    if (!QFileInfo::exists(path))
+        return ReferenceOutcome::Missing;
+    QDomDocument document;
+    if (!parseXmlFile(path, document, nullptr))
+        return ReferenceOutcome::NotParsed;
+    const QDomElement listener = firstNodeAsRoot(document).firstChildElement(QStringLiteral("NMEA_Listener"));
+    if (listener.isNull())
+        return ReferenceOutcome::NoListener;
+    for (QDomElement row = listener.firstChildElement(); !row.isNull(); row = row.nextSiblingElement()) {
+        const auto text = [&row](const char* name) { return row.attribute(QLatin1String(name)); };
+        rules << Nmea::RuleAttributes{text("Enable"),  text("Serial_Channel"), text("Sentence"),
+                                      text("Index"),   text("DataField"),      text("PortOperation"),
+                                      text("SwapAll"), text("Swap16"),         text("Position"),
+                                      text("Mnemonic")};
+    }
+    return ReferenceOutcome::Read;
+}
+
+// A row of the rules window as the reference reads it: each attribute on its own, a missing one
+// taking its default.
+inline Nmea::AccessRule referenceRow(const QDomElement& row) {
+    const auto attribute = [&row](const char* name, const QString& missing, auto filter) {
+        const QString key = QString::fromLatin1(name);
+        return row.hasAttribute(key) ? filter(row.attribute(key)) : missing;
+    };
+    const auto asIs = [](const QString& value) { return value; };
+    Nmea::AccessRule rule;
+    rule.Enable = !row.hasAttribute("Enable") || row.attribute("Enable") != "N";
+    rule.Serial_Channel = attribute("Serial_Channel", QStringLiteral("RS232"), Nmea::Get_Serial_Channel);
+    rule.Sentence = attribute("Sentence", QString(), Nmea::Get_Sentence);
+    rule.Index = attribute("Index", QString(), asIs);
+    rule.DataField = attribute("DataField", QString(), [&rule](const QString& value) {
+        return Nmea::Get_DataField(rule.Sentence, value);
+    });
+    rule.PortOperation = attribute("PortOperation", QStringLiteral("None"), Nmea::Get_PostOperatin);
+    rule.SwapAll = row.attribute("SwapAll") == "Y";
+    rule.Swap16 = row.attribute("Swap16") == "Y";
+    rule.Position = attribute("Position", QString(), asIs);
+    rule.Mnemonic = attribute("Mnemonic", QString(), asIs);
+    return rule;
+}
+
+// The rules window's table as the reference reads it.
+inline Nmea::RuleTable referenceTable(const QString& path) {
+    Nmea::RuleTable table{};
+    QDomDocument document;
+    if (!parseXmlFile(path, document, nullptr))
+        return table;
+    const QDomElement listener = firstNodeAsRoot(document).firstChildElement(QStringLiteral("NMEA_Listener"));
+    int row = 0;
+    for (QDomElement element = listener.firstChildElement(); !element.isNull() && row < Nmea::RuleRows;
+         element = element.nextSiblingElement())
+        table[row++] = referenceRow(element);
+    return table;
+}
+
+inline bool sameRuleAttributes(const Nmea::RuleAttributes& a, const Nmea::RuleAttributes& b) {
+    return a.Enable == b.Enable && a.Serial_Channel == b.Serial_Channel && a.Sentence == b.Sentence &&
+           a.Index == b.Index && a.DataField == b.DataField && a.PortOperation == b.PortOperation &&
+           a.SwapAll == b.SwapAll && a.Swap16 == b.Swap16 && a.Position == b.Position &&
+           a.Mnemonic == b.Mnemonic;
+}
+
+// The compiler's and the rules window's streaming reading against a reference built on the
+// document model, which keeps the whole document: the same documents must give the same parameter
+// block, the same candidate rules in the same order, the same rows in the rules window and the
+// same refusals. The input is laid out as for imageCompiler.
+inline void compilerReading(const QByteArray& bytes) {
+    const qsizetype at = bytes.indexOf(kDocumentSeparator);
+    const QByteArray parGen = at < 0 ? QByteArray() : bytes.left(at);
+    const QByteArray rules = at < 0 ? bytes : bytes.mid(at + kDocumentSeparator.size());
+    const auto place = [](const QString& name, const QByteArray& content) {
+        if (content.isEmpty()) {
+            removeScratch(name);
+            return scratchFolder() + u'/' + name;
+        }
+        return writeScratch(name, content);
+    };
+    const QString parGenPath = place(QStringLiteral("ParGen.xml"), parGen);
+    const QString rulesPath = place(QStringLiteral("NMEA_0183_Set_Access.xml"), rules);
+
+    BankImage expected;
+    const ReferenceOutcome expectedParameters = referenceParameters(parGenPath, expected);
+    BankImage image;
+    CompileError error;
+    const bool parametersRead = compileParameterDocument(parGenPath, image, &error);
+    require(parametersRead == (expectedParameters != ReferenceOutcome::NotParsed),
+            "the parameter documents refused agree");
+    if (parametersRead)
+        require(image.bytes() == expected.bytes(), "the parameter blocks agree");
+
+    QList<Nmea::RuleAttributes> expectedRules;
+    const ReferenceOutcome expectedRead = referenceRules(rulesPath, expectedRules);
+    if (!rules.isEmpty()) {
+        const Nmea::RulesLoad loaded = Nmea::loadAccessRules(rulesPath);
+        require(loaded.error.isEmpty() == (expectedRead == ReferenceOutcome::Read),
+                "the rules window refuses alike");
+        require(loaded.table == referenceTable(rulesPath), "the rules window reads the same rows");
+    }
+
+    QList<Nmea::RuleAttributes> read;
+    error = CompileError();
+    const bool rulesRead = readRuleDocument(
+        rulesPath, [&read](const Nmea::RuleAttributes& rule) { read << rule; }, &error);
+    require(rulesRead ==
+                (expectedRead == ReferenceOutcome::Read || expectedRead == ReferenceOutcome::Missing),
+            "the rule documents refused agree");
+    if (!rulesRead) {
+        require(error.message.contains(QLatin1String("NMEA_Listener is missing")) ==
+                    (expectedRead == ReferenceOutcome::NoListener),
+                "a missing NMEA_Listener is told apart from a document that is not well-formed");
+        return;
+    }
+    require(read.size() == expectedRules.size(), "the same number of candidate rules");
+    for (qsizetype k = 0; k < read.size(); ++k)
+        require(sameRuleAttributes(read[k], expectedRules[k]), "the same candidate rules in the same order");
+}
+
 // The decoder behind the dump command. Inputs of any other size are refused before anything is
 // read, so every input also goes through as an image: cut or padded to size, checksum made right.
 inline void imageDump(const QByteArray& bytes) {
@@ -318,9 +462,15 @@ struct Target {
 
 // The harness names: fuzz/NAME_fuzzer.cpp, fuzz/corpus/NAME, tests/data/fuzz-regressions/NAME.
 inline constexpr Target kTargets[] = {
-    {"language", languageFile},    {"settings", settingsFile},        {"pargen", parGen},
-    {"access_rules", accessRules}, {"image_compiler", imageCompiler}, {"image_dump", imageDump},
-    {"version", versionCheck},     {"nmea_reader", nmeaReader},
+    {"language", languageFile},
+    {"settings", settingsFile},
+    {"pargen", parGen},
+    {"access_rules", accessRules},
+    {"image_compiler", imageCompiler},
+    {"image_dump", imageDump},
+    {"version", versionCheck},
+    {"compiler_reading", compilerReading},
+    {"nmea_reader", nmeaReader},
 };
 
 } // namespace FuzzTargets

@@ -9,7 +9,7 @@ int main(int, char* argv[]) {
     QApplication app(argumentCount, argv);
     ProgramState state;
     TFTesselloreFirmWare mainWindow(state, QCoreApplication::applicationDirPath());
-    mainWindow.createWindows();
+    // The other windows are built when first opened: the first frame waits for none of them.
     mainWindow.show();
     return app.exec();
 }

@@ -126,6 +126,11 @@ std::vector<Case> compilerCases() {
     std::vector<Row> manyRules(BankLayout::MaxRules, gga());
     for (int i = 0; i < 5; ++i)
         manyRules.push_back(gga({{"Enable", QStringLiteral("N")}}));
+    const QByteArray enabledRS232 = "<Par_Gen><RS232_ENABLE>1</RS232_ENABLE></Par_Gen>";
+    const std::vector<Bytes> hiddenItems{{0x03C, {0x80, 0x25, 0x00, 0x00}}, {0x267, {0x00}}};
+    const QByteArray ruleRow =
+        "row Enable=\"Y\" Serial_Channel=\"RS232\" Sentence=\"GGA\" "
+        "DataField=\"Number of satellites in use [decimal]\" Swap16=\"Y\" Position=\"10\"";
 
     return {
         {"new configuration without documents",
@@ -282,6 +287,36 @@ std::vector<Case> compilerCases() {
              {gga(), gga({{"Sentence", QStringLiteral("RMB")}}), gga({{"Position", QStringLiteral("30")}})}),
          {},
          {kSatellites, satellitesWith(0, 30)}},
+        // How the documents are read: the first node is the root whatever its name or kind.
+        {"the first item of a name counts, with all the text inside it",
+         "<Conf><RS232_ENABLE>1</RS232_ENABLE><RS232_BAUDRATE> 1<b>92</b><![CDATA[00]]></RS232_BAUDRATE>"
+         "<RS232_BAUDRATE>300</RS232_BAUDRATE><x><RS232_ENABLE>0</RS232_ENABLE></x></Conf><!--end-->",
+         std::nullopt,
+         {{0x03C, {0x00, 0x4B, 0x00, 0x00}}, {0x267, {0x01}}},
+         {}},
+        {"a declaration before the root hides every item",
+         "<?xml version=\"1.0\"?>" + enabledRS232,
+         std::nullopt,
+         hiddenItems,
+         {}},
+        {"a document type before the root hides every item",
+         "<!DOCTYPE Par_Gen>" + enabledRS232,
+         std::nullopt,
+         hiddenItems,
+         {}},
+        {"a processing instruction before the root hides every item",
+         "<?note x?>" + enabledRS232,
+         std::nullopt,
+         hiddenItems,
+         {}},
+        {"only the elements in the first NMEA_Listener are rules",
+         parGen(),
+         "<Rules><NMEA_Listener><!--a note-->text<" + ruleRow + "><" + ruleRow +
+             "/></row><?pi?></NMEA_Listener>"
+             "<NMEA_Listener><" +
+             ruleRow + "/></NMEA_Listener></Rules>",
+         {},
+         {kSatellites}},
         {"128 active rules fill the table",
          parGen(),
          rules(manyRules),
@@ -356,6 +391,20 @@ TEST(ImageCompiler, RefusesDocumentsItCannotUse) {
          CompileError::Kind::Document, true, "NMEA_Listener"},
         {"a comment before the rules root", parGen(), "<!--note--><NMEA_0183><NMEA_Listener/></NMEA_0183>",
          CompileError::Kind::Document, true, "NMEA_Listener"},
+        {"ParGen.xml not well-formed after its items", parGen() + "<x>", rules({gga()}),
+         CompileError::Kind::Document, false, "line"},
+        {"rules not well-formed after the last rule", parGen(), rules({gga()}) + "<!--",
+         CompileError::Kind::Document, true, "line"},
+        {"a document type after the rules root", parGen(), rules({gga()}) + "<!DOCTYPE NMEA_0183>",
+         CompileError::Kind::Document, true, "line"},
+        {"a declaration before the rules root", parGen(), "<?xml version=\"1.0\"?>" + rules({gga()}),
+         CompileError::Kind::Document, true, "NMEA_Listener"},
+        {"a document type before the rules root", parGen(), "<!DOCTYPE NMEA_0183>" + rules({gga()}),
+         CompileError::Kind::Document, true, "NMEA_Listener"},
+        {"rules nested deeper than 256 levels", parGen(),
+         "<NMEA_0183><NMEA_Listener/>" + QByteArray("<a>").repeated(300) + QByteArray("</a>").repeated(300) +
+             "</NMEA_0183>",
+         CompileError::Kind::Document, true, "256"},
         {"129 active rules", parGen(), rules(tooMany), CompileError::Kind::TooManyRules, true, "129"},
     };
     for (const Refusal& r : refusals) {

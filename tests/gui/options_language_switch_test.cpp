@@ -191,6 +191,31 @@ TEST_F(ShippedLanguagesTest, EveryWindowSwitchesToItalianoAndDeutschAndBack) {
     EXPECT_EQ(m_state.Language_Name, QStringLiteral("English"));
 }
 
+// The program builds a window when it is first opened: one built after a switch, or after a switch
+// and back, shows exactly what a window built at start and switched along shows.
+TEST_F(ShippedLanguagesTest, WindowsBuiltOnFirstUseShowWhatWindowsBuiltAtStartShow) {
+    for (const QStringList& switches : {QStringList{QStringLiteral("Deutsch")},
+                                        QStringList{QStringLiteral("Italiano"), QStringLiteral("English")}}) {
+        SCOPED_TRACE(switches.join(u' ').toStdString());
+        startProgram();
+        for (const QString& language : switches)
+            switchTo(language);
+        std::vector<std::map<QString, QString>> builtAtStart;
+        for (QWidget* window : windows())
+            builtAtStart.push_back(shownTexts(window));
+
+        m_main.reset();
+        m_state = ProgramState();
+        m_main = std::make_unique<TFTesselloreFirmWare>(m_state, m_folder.path());
+        for (const QString& language : switches)
+            switchTo(language);
+        const QList<QWidget*> builtNow = windows();
+        for (int w = 0; w < builtNow.size(); ++w)
+            EXPECT_EQ(shownTexts(builtNow[w]), builtAtStart[size_t(w)])
+                << builtNow[w]->metaObject()->className();
+    }
+}
+
 TEST_F(ShippedLanguagesTest, TranslatedTextsFitTheirControlsAsTheEnglishOnesDo) {
     startProgram();
     openConfiguration(QStringLiteral("Fit"));

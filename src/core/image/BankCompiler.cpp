@@ -9,8 +9,11 @@
 #include "core/util/XmlDocument.h"
 
 #include <QDir>
-#include <QDomDocument>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -80,19 +83,46 @@ std::optional<SerialSettings> serialPort(const ParGenItems& items, const SerialP
                           static_cast<quint8>(StopBits_to_Index(items.text(keys.stopBits)) + 1)};
 }
 
-enum class Parsed { Yes, Missing, Failed };
+// A missing document takes the defaults; one that exists but cannot be opened stops the compile.
+enum class Opened { Yes, Missing, Failed };
 
-// A missing document takes the defaults; one that exists but cannot be parsed stops the compile.
-Parsed parseDocument(const QString& path, QDomDocument& document, CompileError* error) {
+Opened openDocument(const QString& path, XmlRootReader& reader, CompileError* error) {
     if (!QFileInfo::exists(path))
-        return Parsed::Missing;
+        return Opened::Missing;
     QString message;
-    if (!parseXmlFile(path, document, &message)) {
+    if (!reader.open(path, &message)) {
         if (error)
             *error = CompileError{CompileError::Kind::Document, path, message, 0};
-        return Parsed::Failed;
+        return Opened::Failed;
     }
-    return Parsed::Yes;
+    return Opened::Yes;
+}
+
+// Reads to the end, as a document that is not well-formed anywhere cannot be used.
+bool readWhole(XmlRootReader& reader, const QString& path, CompileError* error) {
+    QString message;
+    if (reader.finished(&message))
+        return true;
+    if (error)
+        *error = CompileError{CompileError::Kind::Document, path, message, 0};
+    return false;
+}
+
+// The items the compiler reads, found once by letting it read a document in which every item is
+// "1", which turns every port and the gateway on.
+const QSet<QString>& parameterKeys() {
+    static const QSet<QString> keys = [] {
+        QSet<QString> read;
+        BankImage image;
+        compileParameters(
+            [&read](const char* key) {
+                read.insert(QString::fromLatin1(key));
+                return QStringLiteral("1");
+            },
+            image);
+        return read;
+    }();
+    return keys;
 }
 
 void fixedParameters(BankImage& image) {
@@ -249,15 +279,39 @@ bool compileParameterDocument(const QString& File_ParGen, BankImage& image, Comp
     initialValues(image);
     // Written whether or not the document exists.
     fixedParameters(image);
-    QDomDocument document;
-    const Parsed parsed = parseDocument(File_ParGen, document, error);
-    if (parsed != Parsed::Yes)
-        return parsed == Parsed::Missing;
-    const QDomNode root = firstNodeAsRoot(document);
+    XmlRootReader reader;
+    const Opened opened = openDocument(File_ParGen, reader, error);
+    if (opened != Opened::Yes)
+        return opened == Opened::Missing;
+    // The first child of the root of each name counts; its text is all the text inside it.
+    const QSet<QString>& keys = parameterKeys();
+    QHash<QString, QString> items;
+    QString* item = nullptr;
+    while (reader.next()) {
+        switch (reader.token()) {
+        case XmlRootReader::Token::StartElement:
+            if (reader.depth() == 2) {
+                const QString name = reader.name().toString();
+                item = keys.contains(name) && !items.contains(name) ? &items[name] : nullptr;
+            }
+            break;
+        case XmlRootReader::Token::EndElement:
+            if (reader.depth() == 2)
+                item = nullptr;
+            break;
+        case XmlRootReader::Token::Text:
+            if (item)
+                item->append(reader.text());
+            break;
+        }
+    }
+    if (!readWhole(reader, File_ParGen, error))
+        return false;
     compileParameters(
-        [&root](const char* key) {
-            const QDomElement element = root.firstChildElement(QLatin1String(key));
-            return element.isNull() ? QString() : element.text();
+        [&items](const char* key) {
+            const auto found = items.constFind(QLatin1String(key));
+            // A present item reads as a text, never null, even when empty.
+            return found == items.cend() ? QString() : found->isNull() ? QString(u""_s) : *found;
         },
         image);
     return true;
@@ -283,25 +337,29 @@ BankImage compileParameterSet(const ParGenSet& set) {
 
 bool readRuleDocument(const QString& File_NMEA_Access,
                       const std::function<void(const Nmea::RuleAttributes&)>& visit, CompileError* error) {
-    QDomDocument document;
-    const Parsed parsed = parseDocument(File_NMEA_Access, document, error);
-    if (parsed != Parsed::Yes)
-        return parsed == Parsed::Missing;
-    const QDomElement listener = firstNodeAsRoot(document).firstChildElement(QStringLiteral("NMEA_Listener"));
-    if (listener.isNull()) {
-        if (error)
-            *error = CompileError{CompileError::Kind::Document, File_NMEA_Access,
-                                  QStringLiteral("The element NMEA_Listener is missing"), 0};
-        return false;
-    }
-    // A node that is not an element has no attributes, so it is no rule.
-    for (QDomElement row = listener.firstChildElement(); !row.isNull(); row = row.nextSiblingElement()) {
-        const auto text = [&row](const char* name) { return row.attribute(QLatin1String(name)); };
-        visit(Nmea::RuleAttributes{text("Enable"), text("Serial_Channel"), text("Sentence"), text("Index"),
-                                   text("DataField"), text("PortOperation"), text("SwapAll"), text("Swap16"),
-                                   text("Position"), text("Mnemonic")});
-    }
-    return true;
+    if (!QFileInfo::exists(File_NMEA_Access))
+        return true;
+    // A node in NMEA_Listener that is not an element has no attributes, so it fails the Enable test
+    // and is no rule.
+    QString message;
+    const Nmea::RowsRead read = Nmea::readRuleRows(
+        File_NMEA_Access,
+        [&visit](const XmlRootReader& row) {
+            const auto text = [&row](const char* name) { return row.attribute(QLatin1StringView(name)); };
+            visit(Nmea::RuleAttributes{text("Enable"), text("Serial_Channel"), text("Sentence"),
+                                       text("Index"), text("DataField"), text("PortOperation"),
+                                       text("SwapAll"), text("Swap16"), text("Position"), text("Mnemonic")});
+        },
+        &message);
+    if (read == Nmea::RowsRead::Read)
+        return true;
+    if (error)
+        *error = CompileError{CompileError::Kind::Document, File_NMEA_Access,
+                              read == Nmea::RowsRead::NoListener
+                                  ? QStringLiteral("The element NMEA_Listener is missing")
+                                  : message,
+                              0};
+    return false;
 }
 
 bool Compile_Bank(const QString& File_ParGen, const QString& File_NMEA_Access, BankImage& image,

@@ -22,23 +22,23 @@ bool endsTheList(const AccessRule& rule) {
     return trimText(rule.Sentence).isEmpty();
 }
 
-void readRule(const QDomElement& row, AccessRule& rule) {
+void readRule(const XmlRootReader& row, AccessRule& rule) {
     // Each attribute on its own: a missing one takes its default, the others are still read.
     const auto attribute = [&row](const char* name, const QString& missing, auto filter) {
-        const QString key = QString::fromLatin1(name);
+        const QLatin1StringView key(name);
         return row.hasAttribute(key) ? filter(row.attribute(key)) : missing;
     };
     const auto asIs = [](const QString& value) { return value; };
 
-    rule.Enable = !row.hasAttribute("Enable") || row.attribute("Enable") != "N";
+    rule.Enable = row.attribute(QLatin1StringView("Enable")) != u"N";
     rule.Serial_Channel = attribute("Serial_Channel", QStringLiteral("RS232"), Get_Serial_Channel);
     rule.Sentence = attribute("Sentence", QString(), Get_Sentence);
     rule.Index = attribute("Index", QString(), asIs);
     rule.DataField = attribute("DataField", QString(),
                                [&rule](const QString& value) { return Get_DataField(rule.Sentence, value); });
     rule.PortOperation = attribute("PortOperation", QStringLiteral("None"), Get_PostOperatin);
-    rule.SwapAll = row.attribute("SwapAll") == "Y";
-    rule.Swap16 = row.attribute("Swap16") == "Y";
+    rule.SwapAll = row.attribute(QLatin1StringView("SwapAll")) == u"Y";
+    rule.Swap16 = row.attribute(QLatin1StringView("Swap16")) == u"Y";
     rule.Position = attribute("Position", QString(), asIs);
     rule.Mnemonic = attribute("Mnemonic", QString(), asIs);
 }
@@ -96,29 +96,48 @@ RulesLoad loadAccessRules(const QString& path) {
     if (!QFileInfo::exists(path))
         return result;
 
-    QDomDocument document;
-    QString parserError;
-    if (!parseXmlFile(path, document, &parserError)) {
-        result.error =
-            QStringLiteral("The NMEA 0183 access rules \"%1\" cannot be read: %2").arg(path, parserError);
-        return result;
-    }
-    const QDomElement listener = firstNodeAsRoot(document).firstChildElement(QStringLiteral("NMEA_Listener"));
-    if (listener.isNull()) {
-        result.error =
-            QStringLiteral(
-                "The NMEA 0183 access rules \"%1\" cannot be read: the document has no NMEA_Listener "
-                "element")
-                .arg(path);
-        return result;
-    }
     // Only elements are rules: a comment or stray text between them would otherwise become a
     // blank row that ends the list, and the next save would drop every rule below it.
     int row = 0;
-    for (QDomElement element = listener.firstChildElement(); !element.isNull() && row < RuleRows;
-         element = element.nextSiblingElement())
-        readRule(element, result.table[row++]);
+    QString why;
+    const RowsRead read = readRuleRows(
+        path,
+        [&result, &row](const XmlRootReader& element) {
+            if (row < RuleRows)
+                readRule(element, result.table[row++]);
+        },
+        &why);
+    if (read != RowsRead::Read) {
+        result = RulesLoad();
+        result.error = QStringLiteral("The NMEA 0183 access rules \"%1\" cannot be read: %2")
+                           .arg(path, read == RowsRead::NoListener
+                                          ? QStringLiteral("the document has no NMEA_Listener element")
+                                          : why);
+    }
     return result;
+}
+
+RowsRead readRuleRows(const QString& path, const std::function<void(const XmlRootReader&)>& row,
+                      QString* error) {
+    XmlRootReader reader;
+    if (!reader.open(path, error))
+        return RowsRead::NotParsed;
+    // Within the root, the first child named NMEA_Listener.
+    enum class Listener { NotYet, Inside, Done } listener = Listener::NotYet;
+    while (reader.next()) {
+        if (reader.token() == XmlRootReader::Token::Text || listener == Listener::Done)
+            continue;
+        const bool start = reader.token() == XmlRootReader::Token::StartElement;
+        if (reader.depth() == 2 && listener == Listener::NotYet && start && reader.name() == u"NMEA_Listener")
+            listener = Listener::Inside;
+        else if (reader.depth() == 2 && listener == Listener::Inside && !start)
+            listener = Listener::Done;
+        else if (reader.depth() == 3 && listener == Listener::Inside && start)
+            row(reader);
+    }
+    if (!reader.finished(error))
+        return RowsRead::NotParsed;
+    return listener == Listener::NotYet ? RowsRead::NoListener : RowsRead::Read;
 }
 
 QByteArray accessRulesDocument(const RuleTable& table) {

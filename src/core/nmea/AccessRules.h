@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/util/XmlDocument.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 
 // The NMEA 0183 access rules as the rules window edits them and NMEA_0183_Set_Access.xml
 // stores them.
@@ -67,8 +70,17 @@ struct RulesLoad {
     QString error;     // empty unless the document could not be loaded; the table is then reset
 };
 
+enum class RowsRead { Read, NotParsed, NoListener };
+
+// Reads a rules document in one pass and hands each element child of the first NMEA_Listener of
+// the root to row, in document order. The document is read to its end, since one that is not
+// well-formed anywhere cannot be used; rows already handed over are then to be dropped. On
+// NotParsed, error holds the parser's message and line.
+RowsRead readRuleRows(const QString& path, const std::function<void(const XmlRootReader&)>& row,
+                      QString* error);
+
 // Reads NMEA_0183_Set_Access.xml. A missing file is an empty rule list, not an error. Rows past
-// the hundredth are not read.
+// the hundredth are not kept.
 RulesLoad loadAccessRules(const QString& path);
 
 // The document exactly as saved: rules up to the first row without a sentence.

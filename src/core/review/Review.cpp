@@ -5,7 +5,9 @@
 #include "core/util/TextRules.h"
 
 #include <QDir>
+#include <QHash>
 #include <algorithm>
+#include <numeric>
 
 namespace Review {
 
@@ -156,28 +158,52 @@ void layoutFindings(const Result& result, QList<Finding>& findings) {
                                     .arg(swapNames(useless))
                                     .arg(c.size));
     }
-    for (qsizetype i = 0; i < result.compiled.size(); ++i) {
-        const CompiledRule& a = result.compiled[i];
-        for (qsizetype j = i + 1; j < result.compiled.size(); ++j) {
-            const CompiledRule& b = result.compiled[j];
+    // Pairs are found by sorting rather than by trying every pair, so that a long document costs
+    // in proportion to its rules and to the pairs found.
+    const QList<CompiledRule>& compiled = result.compiled;
+    QList<qsizetype> byStart(compiled.size());
+    std::iota(byStart.begin(), byStart.end(), 0);
+    std::stable_sort(byStart.begin(), byStart.end(), [&compiled](qsizetype a, qsizetype b) {
+        return compiled[a].firstByte() < compiled[b].firstByte();
+    });
+    QList<qsizetype> open; // rules whose bytes may still reach the next rule's first byte
+    for (const qsizetype k : byStart) {
+        const CompiledRule& c = compiled[k];
+        open.removeIf([&](qsizetype o) { return compiled[o].endByte() <= c.firstByte(); });
+        for (const qsizetype o : open) {
+            const CompiledRule& a = compiled[std::min(o, k)];
+            const CompiledRule& b = compiled[std::max(o, k)];
             const int first = std::max(a.firstByte(), b.firstByte());
             const int end = std::min(a.endByte(), b.endByte());
-            if (first < end) {
-                Finding overlap =
-                    finding(Severity::Error, Kind::Overlap, {a.rule, b.rule}, Reason::None,
-                            QStringLiteral("Rules %1 and %2 both write %3 of the data array. Move one "
-                                           "of them.")
-                                .arg(a.rule)
-                                .arg(b.rule)
-                                .arg(byteRange(first, end - 1)));
-                overlap.firstByte = first;
-                overlap.lastByte = end - 1;
-                findings << overlap;
-            }
-            const RuleRecord& x = a.record;
-            const RuleRecord& y = b.record;
-            if (x.channel == y.channel && x.sentence == y.sentence && x.field == y.field &&
-                x.index == y.index)
+            if (first >= end)
+                continue;
+            Finding overlap =
+                finding(Severity::Error, Kind::Overlap, {a.rule, b.rule}, Reason::None,
+                        QStringLiteral("Rules %1 and %2 both write %3 of the data array. Move one "
+                                       "of them.")
+                            .arg(a.rule)
+                            .arg(b.rule)
+                            .arg(byteRange(first, end - 1)));
+            overlap.firstByte = first;
+            overlap.lastByte = end - 1;
+            findings << overlap;
+        }
+        if (c.size > 0)
+            open << k;
+    }
+
+    QHash<quint64, QList<qsizetype>> sameSource;
+    for (qsizetype k = 0; k < compiled.size(); ++k) {
+        const RuleRecord& x = compiled[k].record;
+        sameSource[quint64(x.channel) << 40 | quint64(x.sentence) << 24 | quint64(x.field) << 8 | x.index]
+            << k;
+    }
+    for (const QList<qsizetype>& group : std::as_const(sameSource)) {
+        for (qsizetype i = 0; i < group.size(); ++i) {
+            for (qsizetype j = i + 1; j < group.size(); ++j) {
+                const CompiledRule& a = compiled[group[i]];
+                const CompiledRule& b = compiled[group[j]];
+                const RuleRecord& x = a.record;
                 findings << finding(
                     Severity::Note, Kind::Duplicate, {a.rule, b.rule}, Reason::None,
                     QStringLiteral("Rules %1 and %2 both read %3 %4 on %5%6. Delete one of them "
@@ -187,6 +213,7 @@ void layoutFindings(const Result& result, QList<Finding>& findings) {
                         .arg(Nmea::sentenceName(x.sentence), quoted(Nmea::fieldText(x.sentence, x.field)),
                              channelText(x.channel),
                              x.index ? QStringLiteral(", Index %1").arg(x.index) : QString()));
+            }
         }
     }
 }
@@ -259,33 +286,35 @@ int Result::count(Severity severity) const {
                                           [severity](const Finding& f) { return f.severity == severity; }));
 }
 
-Result reviewRules(const QList<Nmea::RuleAttributes>& rules, const BankImage& parameters) {
-    Result result;
-    result.inputBytes = parameters.u32(NbInput);
-    result.outputBytes = parameters.u32(NbOutput);
-    const quint8 enableBits = parameters.u8(SerialEnable);
-    QList<Finding> findings;
-    for (qsizetype i = 0; i < rules.size(); ++i) {
-        const Nmea::RuleAttributes& stored = rules[i];
-        const int number = static_cast<int>(i) + 1;
-        const RuleDecision decision = compileRule(stored, enableBits);
-        if (!decision.record) {
-            // Only what the rules window shows as a ticked rule with a sentence surprises anyone.
-            if (stored.Enable != u"N" && !trimText(stored.Sentence).isEmpty()) {
-                const Reason reason = leftOutReason(decision.rejection);
-                findings << finding(Severity::Error, Kind::LeftOut, {number}, reason,
-                                    leftOutMessage(number, reason, stored));
-            }
-            continue;
+RuleReview::RuleReview(const BankImage& parameters) : m_parameters(parameters) {
+    m_result.inputBytes = parameters.u32(NbInput);
+    m_result.outputBytes = parameters.u32(NbOutput);
+}
+
+void RuleReview::add(const Nmea::RuleAttributes& stored) {
+    const int number = ++m_rules;
+    const RuleDecision decision = compileRule(stored, m_parameters.u8(SerialEnable));
+    if (!decision.record) {
+        // Only what the rules window shows as a ticked rule with a sentence surprises anyone.
+        if (stored.Enable != u"N" && !trimText(stored.Sentence).isEmpty()) {
+            const Reason reason = leftOutReason(decision.rejection);
+            m_findings << finding(Severity::Error, Kind::LeftOut, {number}, reason,
+                                  leftOutMessage(number, reason, stored));
         }
-        const CompiledRule compiled{number, *decision.record,
-                                    Nmea::fieldSize(decision.record->sentence, decision.record->field),
-                                    stored.Mnemonic};
-        result.compiled << compiled;
-        storedDiffers(compiled, decision, stored, findings);
+        return;
     }
+    const CompiledRule compiled{number, *decision.record,
+                                Nmea::fieldSize(decision.record->sentence, decision.record->field),
+                                stored.Mnemonic};
+    m_result.compiled << compiled;
+    storedDiffers(compiled, decision, stored, m_findings);
+}
+
+Result RuleReview::finish() {
+    Result result = std::move(m_result);
+    QList<Finding> findings = std::move(m_findings);
     layoutFindings(result, findings);
-    networkFindings(parameters, findings);
+    networkFindings(m_parameters, findings);
     std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
         if (a.severity != b.severity)
             return a.severity < b.severity;
@@ -297,18 +326,30 @@ Result reviewRules(const QList<Nmea::RuleAttributes>& rules, const BankImage& pa
     return result;
 }
 
+Result reviewRules(const QList<Nmea::RuleAttributes>& rules, const BankImage& parameters) {
+    RuleReview review(parameters);
+    for (const Nmea::RuleAttributes& stored : rules)
+        review.add(stored);
+    return review.finish();
+}
+
 Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Access) {
-    Result result;
     BankImage parameters;
     CompileError error;
-    QList<Nmea::RuleAttributes> rules;
-    if (!compileParameterDocument(File_ParGen, parameters, &error) ||
-        !readRuleDocument(
-            File_NMEA_Access, [&rules](const Nmea::RuleAttributes& rule) { rules << rule; }, &error)) {
+    if (!compileParameterDocument(File_ParGen, parameters, &error)) {
+        Result result;
         result.error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(error.file), error.message);
         return result;
     }
-    return reviewRules(rules, parameters);
+    // Each rule is decided as it is read: the document's rows are never held.
+    RuleReview review(parameters);
+    if (!readRuleDocument(
+            File_NMEA_Access, [&review](const Nmea::RuleAttributes& rule) { review.add(rule); }, &error)) {
+        Result result;
+        result.error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(error.file), error.message);
+        return result;
+    }
+    return review.finish();
 }
 
 Result reviewTable(const Nmea::RuleTable& table, const BankImage& parameters) {

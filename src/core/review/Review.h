@@ -95,6 +95,20 @@ Result reviewTable(const Nmea::RuleTable& table, const ParGenSet& parameters);
 // The review of candidate rules in document order against a parameter block.
 Result reviewRules(const QList<Nmea::RuleAttributes>& rules, const BankImage& parameters);
 
+// The same, one rule at a time as the rules are read, holding only what the result keeps.
+class RuleReview {
+public:
+    explicit RuleReview(const BankImage& parameters);
+    void add(const Nmea::RuleAttributes& stored); // the next candidate rule
+    Result finish();
+
+private:
+    BankImage m_parameters;
+    Result m_result;
+    QList<Finding> m_findings;
+    int m_rules = 0;
+};
+
 // The names used in the command line's output and in JSON: "error", "left-out", "port-disabled".
 QString severityName(Severity severity);
 QString kindName(Kind kind);

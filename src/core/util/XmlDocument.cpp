@@ -82,12 +82,110 @@ void restoreBlankTexts(const QByteArray& bytes, QDomDocument& document) {
 } // namespace
 
 QDomNode firstNodeAsRoot(const QDomDocument& document) {
-    // The model keeps a document type declaration out of the list of nodes; it can only stand
-    // before the root element, so when that element leads the list the declaration came first.
-    const QDomNode first = document.firstChild();
-    if (!document.doctype().name().isEmpty() && first.isElement())
-        return document.doctype();
-    return first;
+    // The model keeps a document type apart from the other nodes, though it stands first.
+    const QDomDocumentType type = document.doctype();
+    if (!type.name().isEmpty())
+        return type;
+    return document.firstChild();
+}
+
+bool XmlRootReader::open(const QString& path, QString* error) {
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = m_file.errorString();
+        return false;
+    }
+    m_reader.setDevice(&m_file);
+    // As the document model reads: a prefix is part of the name, not a namespace.
+    m_reader.setNamespaceProcessing(false);
+    return true;
+}
+
+bool XmlRootReader::next() {
+    const auto firstNode = [this](bool isElement) {
+        if (!m_sawFirstNode) {
+            m_sawFirstNode = true;
+            m_rootIsElement = isElement;
+        }
+    };
+    while (!m_reader.atEnd()) {
+        switch (m_reader.readNext()) {
+        case QXmlStreamReader::StartDocument:
+            // The model makes a declaration a node of its own.
+            if (!m_reader.documentVersion().isEmpty())
+                firstNode(false);
+            break;
+        case QXmlStreamReader::DTD:
+            // The reader lets a document type stand after an element, or twice; the model does not.
+            if (m_sawFirstNode && (m_rootIsElement || m_sawDocumentType)) {
+                m_error = QStringLiteral("Unexpected token (line %1, column %2)")
+                              .arg(m_reader.lineNumber())
+                              .arg(m_reader.columnNumber());
+                return false;
+            }
+            m_sawDocumentType = true;
+            firstNode(false);
+            break;
+        case QXmlStreamReader::Comment:
+        case QXmlStreamReader::ProcessingInstruction:
+            if (m_open == 0)
+                firstNode(false);
+            break;
+        case QXmlStreamReader::StartElement:
+            if (++m_open > kMaxDepth) {
+                m_error = QStringLiteral("elements nested more than %1 levels deep (line %2)")
+                              .arg(kMaxDepth)
+                              .arg(m_reader.lineNumber());
+                return false;
+            }
+            firstNode(true);
+            if (!m_rootIsElement)
+                break;
+            m_token = Token::StartElement;
+            m_depth = m_open;
+            return true;
+        case QXmlStreamReader::EndElement:
+            m_depth = m_open--;
+            if (!m_rootIsElement)
+                break;
+            m_token = Token::EndElement;
+            return true;
+        case QXmlStreamReader::Characters:
+            // Texts are taken as they stand, those made only of blanks included, as parseXmlFile
+            // keeps them; blanks around the root belong to no element.
+            if (!m_rootIsElement || m_open == 0)
+                break;
+            m_token = Token::Text;
+            m_depth = m_open;
+            return true;
+        case QXmlStreamReader::Invalid:
+            m_error = QStringLiteral("%1 (line %2, column %3)")
+                          .arg(m_reader.errorString())
+                          .arg(m_reader.lineNumber())
+                          .arg(m_reader.columnNumber());
+            return false;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+bool XmlRootReader::finished(QString* error) const {
+    if (m_error.isEmpty())
+        return true;
+    if (error)
+        *error = m_error;
+    return false;
+}
+
+QString XmlRootReader::attribute(QLatin1StringView name) const {
+    return m_reader.attributes().value(name).toString();
+}
+
+bool XmlRootReader::hasAttribute(QLatin1StringView name) const {
+    return m_reader.attributes().hasAttribute(name);
 }
 
 bool parseXmlFile(const QString& path, QDomDocument& document, QString* error) {

@@ -32,6 +32,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <type_traits>
+#include <utility>
+
 namespace {
 
 namespace Text = TextSlot::Main;
@@ -91,6 +94,7 @@ TFTesselloreFirmWare::TFTesselloreFirmWare(ProgramState& state, const QString& p
     m_state.Active_Conf_Dir = Configurations::existingFolder(m_state.Dir_Projects, m_state.Active_Conf_Name);
 
     Set_Lang();
+    m_startCatalog = m_state.Msg_Catalog;
     m_state.Set_Files();
     m_state.Row_Clipboard.clear();
     m_state.Row_Clipboard_Checks.clear();
@@ -167,13 +171,58 @@ void TFTesselloreFirmWare::buildLayout() {
 }
 
 void TFTesselloreFirmWare::createWindows() {
-    m_newProject = new TFNew_Project(m_state, this);
-    m_openConf = new TFOpenConf(m_state, this);
-    m_softOptions = new TFSoftOptions(m_state, *this, this);
-    m_about = new TFAbout(this);
-    m_parGen = new TFParGen(m_state, this);
-    m_boot = new TFBoot(m_state, *this, this);
-    m_nmeaAccess = new TFNMEA_0183_Set_Access2(m_state, this);
+    newProjectWindow();
+    openConfWindow();
+    softOptionsWindow();
+    aboutWindow();
+    parGenWindow();
+    bootWindow();
+    nmeaAccessWindow();
+}
+
+// The windows are built only when first used, so that the first frame waits for none of them. A
+// window is built as if at start, with the texts of the language of program start (some, like the
+// numbered panel captions of the parameters window, keep those), then switched to the current
+// language as Change_Language would have switched it.
+template <typename Window, typename Make> Window* TFTesselloreFirmWare::built(Window*& window, Make make) {
+    if (window)
+        return window;
+    std::swap(m_state.Msg_Catalog, m_startCatalog);
+    window = make();
+    std::swap(m_state.Msg_Catalog, m_startCatalog);
+    if constexpr (std::is_base_of_v<LanguageAware, Window>) {
+        if (m_languageChanged)
+            window->Set_Lang();
+    }
+    return window;
+}
+
+TFNew_Project* TFTesselloreFirmWare::newProjectWindow() {
+    return built(m_newProject, [this] { return new TFNew_Project(m_state, this); });
+}
+
+TFOpenConf* TFTesselloreFirmWare::openConfWindow() {
+    return built(m_openConf, [this] { return new TFOpenConf(m_state, this); });
+}
+
+TFSoftOptions* TFTesselloreFirmWare::softOptionsWindow() {
+    return built(m_softOptions, [this] { return new TFSoftOptions(m_state, *this, this); });
+}
+
+TFAbout* TFTesselloreFirmWare::aboutWindow() {
+    return built(m_about, [this] { return new TFAbout(this); });
+}
+
+TFParGen* TFTesselloreFirmWare::parGenWindow() {
+    return built(m_parGen, [this] { return new TFParGen(m_state, this); });
+}
+
+TFBoot* TFTesselloreFirmWare::bootWindow() {
+    return built(m_boot, [this] { return new TFBoot(m_state, *this, this); });
+}
+
+TFNMEA_0183_Set_Access2* TFTesselloreFirmWare::nmeaAccessWindow() {
+    return built(m_nmeaAccess, [this] { return new TFNMEA_0183_Set_Access2(m_state, this); });
 }
 
 void TFTesselloreFirmWare::Set_Lang() {
@@ -211,6 +260,8 @@ void TFTesselloreFirmWare::showActiveConfiguration() {
 }
 
 void TFTesselloreFirmWare::Change_Language() {
+    // A window not built yet takes the new texts when it is built.
+    m_languageChanged = true;
     const QList<LanguageAware*> windows{this,     m_newProject, m_openConf,   m_softOptions,
                                         m_parGen, m_boot,       m_nmeaAccess, m_reviewFindings};
     for (LanguageAware* window : windows) {
@@ -227,9 +278,9 @@ void TFTesselloreFirmWare::Btn_Click(QObject* button) {
     } else if (button == Btn_Close) {
         close();
     } else if (button == Btn_Info) {
-        m_about->exec();
+        aboutWindow()->exec();
     } else if (button == Btn_Opz) {
-        if (m_softOptions->exec() == QDialog::Accepted) {
+        if (softOptionsWindow()->exec() == QDialog::Accepted) {
             Save_Setting();
             setTimerFromOptions();
         }
@@ -239,21 +290,21 @@ void TFTesselloreFirmWare::Btn_Click(QObject* button) {
             return;
         }
         if (button == Btn_Prm_Gen)
-            m_parGen->exec();
+            parGenWindow()->exec();
         else if (button == Btn_NMEA0183_Access)
-            m_nmeaAccess->exec();
+            nmeaAccessWindow()->exec();
         else
             Update_Device();
     }
 }
 
 void TFTesselloreFirmWare::Create_New_Project() {
-    if (m_newProject->exec() == QDialog::Accepted)
+    if (newProjectWindow()->exec() == QDialog::Accepted)
         showActiveConfiguration();
 }
 
 void TFTesselloreFirmWare::Open_Project() {
-    if (m_openConf->exec() != QDialog::Accepted)
+    if (openConfWindow()->exec() != QDialog::Accepted)
         return;
     m_state.openConfiguration(m_openConf->Name_Conf);
     showActiveConfiguration();
@@ -291,13 +342,13 @@ void TFTesselloreFirmWare::Update_Device() {
         if (m_reviewFindings->exec() != QDialog::Accepted)
             return;
     }
-    m_boot->Form_Type = 1;
+    bootWindow()->Form_Type = 1;
     m_boot->exec();
 }
 
 void TFTesselloreFirmWare::Timer_UpdateTimer() {
     Timer_Update->stop();
-    if (m_softOptions && m_softOptions->Check_Version()) {
+    if (softOptionsWindow()->Check_Version()) {
         WindowLook::setLabelText(LL_Update, VersionCheck::downloadLink(m_state.msg(Text::NewVersionLink)));
         LL_Update->show();
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/language/MessageCatalog.h"
 #include "gui/shell/LanguageAware.h"
 #include "gui/shell/MainWindowServices.h"
 #include "gui/shell/WindowBase.h"
@@ -29,7 +30,8 @@ public:
     TFTesselloreFirmWare(ProgramState& state, const QString& programFolder);
     ~TFTesselloreFirmWare() override;
 
-    // Creates the other windows, once and hidden, in the program's order.
+    // Creates the other windows not made yet, hidden, in the program's order. The program does
+    // without: each window is made when first used, showing the current language then.
     void createWindows();
 
     void Set_Lang() override;
@@ -45,13 +47,14 @@ public:
     void setStartProgramLimit(int milliseconds) { m_startProgramLimitMs = milliseconds; }
 
     ProgramState& state() { return m_state; }
-    TFNew_Project* newProjectWindow() const { return m_newProject; }
-    TFOpenConf* openConfWindow() const { return m_openConf; }
-    TFSoftOptions* softOptionsWindow() const { return m_softOptions; }
-    TFAbout* aboutWindow() const { return m_about; }
-    TFParGen* parGenWindow() const { return m_parGen; }
-    TFBoot* bootWindow() const { return m_boot; }
-    TFNMEA_0183_Set_Access2* nmeaAccessWindow() const { return m_nmeaAccess; }
+    // Each makes its window on first use.
+    TFNew_Project* newProjectWindow();
+    TFOpenConf* openConfWindow();
+    TFSoftOptions* softOptionsWindow();
+    TFAbout* aboutWindow();
+    TFParGen* parGenWindow();
+    TFBoot* bootWindow();
+    TFNMEA_0183_Set_Access2* nmeaAccessWindow();
     // Made when Update Device first finds an error in the configuration.
     TFReviewFindings* reviewFindingsWindow() const { return m_reviewFindings; }
 
@@ -84,6 +87,7 @@ private:
     void buildLayout();
     void showActiveConfiguration();
     void setTimerFromOptions();
+    template <typename Window, typename Make> Window* built(Window*& window, Make make);
 
     ProgramState& m_state;
     TFNew_Project* m_newProject = nullptr;
@@ -95,4 +99,7 @@ private:
     TFNMEA_0183_Set_Access2* m_nmeaAccess = nullptr;
     TFReviewFindings* m_reviewFindings = nullptr;
     int m_startProgramLimitMs = 150000;
+    // The texts the windows were built with when all were built at start.
+    MessageCatalog m_startCatalog;
+    bool m_languageChanged = false;
 };

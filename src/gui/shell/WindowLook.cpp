@@ -101,6 +101,10 @@ QObject* fitOnShow() {
 } // namespace
 
 void setLabelText(QLabel* label, const QString& text) {
+    // A label already fitted to the same text stays as it is; the size hint is kept by the label
+    // until its text changes, so asking costs nothing.
+    if (label->text() == text && label->size() == label->sizeHint())
+        return;
     label->setText(text);
     if (label->isVisible()) {
         label->removeEventFilter(fitOnShow());
