@@ -1,10 +1,12 @@
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 
+#include "core/comm/ParGen.h"
 #include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/nmea/RulePositions.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/shell/ProgramState.h"
+#include "gui/nmea/TFNmeaMonitor.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
@@ -110,6 +112,9 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     connect(Btn_InsRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_InsRowClick);
     connect(Btn_CopyRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_CopyRowClick);
     connect(Btn_PasteRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_PasteRowClick);
+    Btn_Monitor = button(842, "Btn_Monitor");
+    connect(Btn_Monitor, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_MonitorClick);
+    m_monitor = new TFNmeaMonitor(m_state, this);
 
     PostOpe_SL = Nmea::postOperationLabels();
     SerialChannel_SL = Nmea::SerialChannel_SL(Enable_Serial);
@@ -181,6 +186,9 @@ void TFNMEA_0183_Set_Access2::Set_Lang() {
         b->setText(m_state.msg(Text::Buttons.at(i)));
         b->setToolTip(m_state.msg(Text::ButtonTips.at(i)));
     }
+    Btn_Monitor->setText(m_state.msg(TextSlot::NmeaMonitor::OpenButton));
+    Btn_Monitor->setToolTip(m_state.msg(TextSlot::NmeaMonitor::OpenTip));
+    m_monitor->Set_Lang();
     if (m_corner)
         m_corner->setText(m_state.msg(kColumns[0].headerSlot));
     Hint_Sentence.clear();
@@ -388,6 +396,19 @@ void TFNMEA_0183_Set_Access2::Btn_PasteRowClick() {
         return;
     Paste_Row(ASG, row, Do_Copy, m_state, this);
     deriveIndexEditable(row);
+}
+
+void TFNMEA_0183_Set_Access2::Btn_MonitorClick() {
+    commitOpenTextEditor();
+    // The monitor opens whatever the parameters document holds: a missing or broken one gives the
+    // default line settings, which the user can change there.
+    ParGenSet parameters;
+    ParGen::load(m_state.File_ParGen, parameters);
+    m_monitor->setConfiguration(rules(), parameters);
+    m_monitor->setWindowModality(Qt::ApplicationModal);
+    m_monitor->show();
+    m_monitor->raise();
+    m_monitor->activateWindow();
 }
 
 bool TFNMEA_0183_Set_Access2::eventFilter(QObject* watched, QEvent* event) {

@@ -11,6 +11,7 @@ class QAbstractButton;
 class QPushButton;
 class QTableWidget;
 class TableCellDelegate;
+class TFNmeaMonitor;
 struct ProgramState;
 namespace WindowLook {
 class TitlePanel;
@@ -37,6 +38,9 @@ public:
     void Btn_InsRowClick();
     void Btn_CopyRowClick();
     void Btn_PasteRowClick();
+    // Opens the monitor over the rows as they stand, saved or not.
+    void Btn_MonitorClick();
+    TFNmeaMonitor* monitorWindow() const { return m_monitor; }
 
     // The table as rules, and back.
     Nmea::RuleTable rules() const;
@@ -56,6 +60,7 @@ public:
     QPushButton* Btn_InsRow;
     QPushButton* Btn_CopyRow;
     QPushButton* Btn_PasteRow;
+    QPushButton* Btn_Monitor;
 
     int Enable_Serial = 7;
     QStringList SerialChannel_SL;
@@ -82,4 +87,5 @@ private:
     // Header cell of column 0; carries its title as the button's text.
     QAbstractButton* m_corner = nullptr;
     Nmea::RuleTable m_loaded{};
+    TFNmeaMonitor* m_monitor;
 };
