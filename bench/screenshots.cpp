@@ -13,6 +13,7 @@
 #include "gui/comm/CategoryPanelGroup.h"
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
+#include "gui/nmea/TFNmeaMonitor.h"
 #include "gui/options/TFAbout.h"
 #include "gui/options/TFSoftOptions.h"
 #include "gui/shell/TFNew_Project.h"
@@ -24,6 +25,9 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
@@ -113,8 +117,22 @@ int main(int argc, char* argv[]) {
     });
     parGen->hide();
 
-    shot(mainWindow.nmeaAccessWindow(), QStringLiteral("rules"));
-    mainWindow.nmeaAccessWindow()->hide();
+    TFNMEA_0183_Set_Access2* rules = mainWindow.nmeaAccessWindow();
+    shot(rules, QStringLiteral("rules"));
+    // The monitor over the rules, once the sample watch log beside the program has been replayed.
+    rules->Btn_MonitorClick();
+    TFNmeaMonitor* monitor = rules->monitorWindow();
+    shot(monitor, QStringLiteral("monitor"), [&] {
+        monitor->E_LogFile->setText(joinPath(programFolder, QStringLiteral("watch.nmea")));
+        monitor->Btn_StartClick();
+        QElapsedTimer wait;
+        wait.start();
+        while (monitor->Btn_Stop->isEnabled() && wait.elapsed() < 5000)
+            QTest::qWait(20);
+        monitor->refresh();
+    });
+    monitor->hide();
+    rules->hide();
 
     mainWindow.bootWindow()->Form_Type = 1;
     shot(mainWindow.bootWindow(), QStringLiteral("update"));

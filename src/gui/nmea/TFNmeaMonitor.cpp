@@ -257,6 +257,9 @@ void TFNmeaMonitor::buildLayout() {
         ASG_Rules->setHorizontalHeaderItem(col, new QTableWidgetItem);
         ASG_Rules->setColumnWidth(col, kRuleColumnWidths[col]);
     }
+    // The raw text takes what the window gives beyond the columns' widths.
+    ASG_Rules->horizontalHeader()->setStretchLastSection(false);
+    ASG_Rules->horizontalHeader()->setSectionResizeMode(ColLast, QHeaderView::Stretch);
 
     auto* lower = new QWidget(split);
     auto* lowerLayout = new QHBoxLayout(lower);
