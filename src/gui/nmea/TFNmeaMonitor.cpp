@@ -34,7 +34,7 @@ namespace {
 
 namespace Text = TextSlot::NmeaMonitor;
 
-constexpr int ClientWidth = 1120;
+constexpr int ClientWidth = 1160;
 constexpr int ClientHeight = 760;
 const QColor ChangedColour(255, 200, 120);
 const QColor BadLineColour(200, 0, 0);
@@ -488,18 +488,23 @@ void TFNmeaMonitor::onBytes(const QByteArray& bytes) {
     m_monitor->feed(bytes, now());
 }
 
+void TFNmeaMonitor::dropEndedSource() {
+    // The source has stopped itself; it goes once the signal that told so has returned.
+    if (!m_source)
+        return;
+    m_source->disconnect(this);
+    m_source.release()->deleteLater();
+}
+
 void TFNmeaMonitor::onFailed(const QString& reason) {
-    // The source has stopped itself; it goes once its signal has returned.
-    if (m_source)
-        m_source.release()->deleteLater();
+    dropEndedSource();
     showStatus(Text::SourceFailed, reason, true);
     updateButtons();
     refresh();
 }
 
 void TFNmeaMonitor::onFinished() {
-    if (m_source)
-        m_source.release()->deleteLater();
+    dropEndedSource();
     m_monitor->finish(now());
     if (PB_Replay->isVisible())
         PB_Replay->setValue(PB_Replay->maximum());

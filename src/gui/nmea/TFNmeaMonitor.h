@@ -121,6 +121,7 @@ private:
     void onFinished();
     void onProgress(qint64 done, qint64 total);
     void stopSource();
+    void dropEndedSource();
     void showStatus(int slot, const QString& detail = {}, bool error = false);
     void fillRuleRows();
     void refreshRules(qint64 now);
