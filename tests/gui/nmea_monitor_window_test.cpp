@@ -73,17 +73,19 @@ protected:
         m_rulesWindow = m_main->nmeaAccessWindow();
         m_rulesWindow->show();
         QApplication::processEvents();
-        m_monitor = m_rulesWindow->monitorWindow();
+        EXPECT_EQ(m_rulesWindow->monitorWindow(), nullptr) << "made when first opened";
     }
     void TearDown() override {
-        m_monitor->hide();
+        if (m_monitor)
+            m_monitor->hide();
         m_rulesWindow->hide();
         ProgramFixture::TearDown();
     }
 
     void openMonitor() {
         QTest::mouseClick(m_rulesWindow->Btn_Monitor, Qt::LeftButton);
-        ASSERT_TRUE(m_monitor->isVisible());
+        m_monitor = m_rulesWindow->monitorWindow();
+        ASSERT_TRUE(m_monitor && m_monitor->isVisible());
         m_monitor->setClock([this] { return m_now; });
     }
     QString writeLog(const QByteArray& content) {

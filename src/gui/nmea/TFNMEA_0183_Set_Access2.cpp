@@ -114,7 +114,6 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     connect(Btn_PasteRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_PasteRowClick);
     Btn_Monitor = button(842, "Btn_Monitor");
     connect(Btn_Monitor, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_MonitorClick);
-    m_monitor = new TFNmeaMonitor(m_state, this);
 
     PostOpe_SL = Nmea::postOperationLabels();
     SerialChannel_SL = Nmea::SerialChannel_SL(Enable_Serial);
@@ -188,7 +187,8 @@ void TFNMEA_0183_Set_Access2::Set_Lang() {
     }
     Btn_Monitor->setText(m_state.msg(TextSlot::NmeaMonitor::OpenButton));
     Btn_Monitor->setToolTip(m_state.msg(TextSlot::NmeaMonitor::OpenTip));
-    m_monitor->Set_Lang();
+    if (m_monitor)
+        m_monitor->Set_Lang();
     if (m_corner)
         m_corner->setText(m_state.msg(kColumns[0].headerSlot));
     Hint_Sentence.clear();
@@ -404,6 +404,10 @@ void TFNMEA_0183_Set_Access2::Btn_MonitorClick() {
     // default line settings, which the user can change there.
     ParGenSet parameters;
     ParGen::load(m_state.File_ParGen, parameters);
+    // Made at its first opening, so that the program's start and a language change pay nothing
+    // for a window that may never be used.
+    if (!m_monitor)
+        m_monitor = new TFNmeaMonitor(m_state, this);
     m_monitor->setConfiguration(rules(), parameters);
     m_monitor->setWindowModality(Qt::ApplicationModal);
     m_monitor->show();

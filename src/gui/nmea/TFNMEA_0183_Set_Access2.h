@@ -40,6 +40,7 @@ public:
     void Btn_PasteRowClick();
     // Opens the monitor over the rows as they stand, saved or not.
     void Btn_MonitorClick();
+    // Null until the Monitor button is first pressed.
     TFNmeaMonitor* monitorWindow() const { return m_monitor; }
 
     // The table as rules, and back.
@@ -87,5 +88,5 @@ private:
     // Header cell of column 0; carries its title as the button's text.
     QAbstractButton* m_corner = nullptr;
     Nmea::RuleTable m_loaded{};
-    TFNmeaMonitor* m_monitor;
+    TFNmeaMonitor* m_monitor = nullptr;
 };
