@@ -14,6 +14,7 @@
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFDataMap.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
+#include "gui/nmea/TFNmeaMonitor.h"
 #include "gui/options/TFAbout.h"
 #include "gui/options/TFSoftOptions.h"
 #include "gui/review/TFReviewFindings.h"
@@ -26,6 +27,9 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -118,6 +122,19 @@ int main(int argc, char* argv[]) {
 
     TFNMEA_0183_Set_Access2* rules = mainWindow.nmeaAccessWindow();
     shot(rules, QStringLiteral("rules"));
+    // The monitor over the rules, once the sample watch log beside the program has been replayed.
+    rules->Btn_MonitorClick();
+    TFNmeaMonitor* monitor = rules->monitorWindow();
+    shot(monitor, QStringLiteral("monitor"), [&] {
+        monitor->E_LogFile->setText(joinPath(programFolder, QStringLiteral("watch.nmea")));
+        monitor->Btn_StartClick();
+        QElapsedTimer wait;
+        wait.start();
+        while (monitor->Btn_Stop->isEnabled() && wait.elapsed() < 5000)
+            QTest::qWait(20);
+        monitor->refresh();
+    });
+    monitor->hide();
     // The review at work: the wind angle of row 9 ticked and moved onto bytes of rules 6 and 7.
     shot(rules, QStringLiteral("rules_review"), [rules] {
         rules->ASG->item(8, 0)->setCheckState(Qt::Checked);

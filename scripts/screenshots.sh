@@ -13,7 +13,7 @@ folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 mkdir -p "$folder/MASTER" "$folder/PROJECTS/Sample/bin"
 cp -r data/LANGUAGE "$folder/"
-cp bench/sample/Tessellor.xml "$folder/"
+cp bench/sample/Tessellor.xml bench/sample/watch.nmea "$folder/"
 cp bench/sample/ParGen.xml bench/sample/NMEA_0183_Set_Access.xml "$folder/PROJECTS/Sample/"
 
 # A screen large enough for the widest window, in true colour.

@@ -257,4 +257,36 @@ inline constexpr int ProceedTip = 1227;
 inline constexpr TextRange FindingsHeaders{1228, 3}; // Severity, Rules, Message
 } // namespace ReviewWindows
 
+// TFNmeaMonitor, and the rules window's button that opens it.
+namespace NmeaMonitor {
+inline constexpr int Title = 1240;
+inline constexpr int Description = 1241;
+inline constexpr int SourceLabel = 1242;
+inline constexpr TextRange SourceKinds{1243, 4}; // log file, serial port, UDP, TCP client
+inline constexpr int BrowseButton = 1247;
+inline constexpr int PortLabel = 1248;
+inline constexpr int HostLabel = 1249;
+inline constexpr TextRange Buttons{1250, 3}; // Start, Stop, Clear
+inline constexpr TextRange ButtonTips{1253, 3};
+inline constexpr int RuleHeader = 1256;
+inline constexpr int BytesHeader = 1257;
+inline constexpr int HitsHeader = 1258;
+inline constexpr int LastHeader = 1259;
+inline constexpr int ValueHeader = 1260;
+inline constexpr int SinceHeader = 1261;
+inline constexpr int UnusedTitle = 1262;
+inline constexpr int CountHeader = 1263;
+inline constexpr TextRange Counters{1264, 6}; // in ReaderCounts order
+inline constexpr int RecentTitle = 1270;
+inline constexpr int Listening = 1271; // followed by the source's description
+inline constexpr int Stopped = 1272;
+inline constexpr int LogEnded = 1273;
+inline constexpr int SourceFailed = 1274; // followed by the system's reason
+inline constexpr int NotDecoded = 1275;
+inline constexpr int OpenButton = 1276;
+inline constexpr int OpenTip = 1277;
+inline constexpr int NoLogFile = 1278;
+inline constexpr int OtherAddresses = 1279;
+} // namespace NmeaMonitor
+
 } // namespace TextSlot

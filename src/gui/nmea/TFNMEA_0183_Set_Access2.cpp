@@ -1,5 +1,6 @@
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 
+#include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
 #include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
@@ -7,6 +8,7 @@
 #include "core/nmea/RulesCheck.h"
 #include "core/shell/ProgramState.h"
 #include "gui/nmea/TFDataMap.h"
+#include "gui/nmea/TFNmeaMonitor.h"
 #include "gui/review/ReviewMarks.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
@@ -124,6 +126,7 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     Btn_CopyRow = addButton("Btn_CopyRow");
     Btn_PasteRow = addButton("Btn_PasteRow");
     Btn_DataMap = addButton("Btn_DataMap");
+    Btn_Monitor = addButton("Btn_Monitor");
     connect(Btn_OK, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(Btn_DelRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_DelRowClick);
@@ -131,6 +134,7 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     connect(Btn_CopyRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_CopyRowClick);
     connect(Btn_PasteRow, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_PasteRowClick);
     connect(Btn_DataMap, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_DataMapClick);
+    connect(Btn_Monitor, &QPushButton::clicked, this, &TFNMEA_0183_Set_Access2::Btn_MonitorClick);
 
     L_ReviewMark = new QLabel(P_Button);
     L_ReviewMark->setObjectName(QStringLiteral("L_ReviewMark"));
@@ -226,6 +230,10 @@ void TFNMEA_0183_Set_Access2::Set_Lang() {
     // A hidden window shows its review in the new language when it opens.
     if (isVisible())
         showReview();
+    Btn_Monitor->setText(m_state.msg(TextSlot::NmeaMonitor::OpenButton));
+    Btn_Monitor->setToolTip(m_state.msg(TextSlot::NmeaMonitor::OpenTip));
+    if (m_monitor)
+        m_monitor->Set_Lang();
     if (m_corner)
         m_corner->setText(m_state.msg(kColumns[0].headerSlot));
     Hint_Sentence.clear();
@@ -538,6 +546,23 @@ void TFNMEA_0183_Set_Access2::Btn_PasteRowClick() {
         return;
     Paste_Row(ASG, row, Do_Copy, m_state, this);
     deriveIndexEditable(row);
+}
+
+void TFNMEA_0183_Set_Access2::Btn_MonitorClick() {
+    commitOpenTextEditor();
+    // The monitor opens whatever the parameters document holds: a missing or broken one gives the
+    // default line settings, which the user can change there.
+    ParGenSet parameters;
+    ParGen::load(m_state.File_ParGen, parameters);
+    // Made at its first opening, so that the program's start and a language change pay nothing
+    // for a window that may never be used.
+    if (!m_monitor)
+        m_monitor = new TFNmeaMonitor(m_state, this);
+    m_monitor->setConfiguration(rules(), parameters);
+    m_monitor->setWindowModality(Qt::ApplicationModal);
+    m_monitor->show();
+    m_monitor->raise();
+    m_monitor->activateWindow();
 }
 
 bool TFNMEA_0183_Set_Access2::eventFilter(QObject* watched, QEvent* event) {

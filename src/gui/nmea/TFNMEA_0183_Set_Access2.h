@@ -19,6 +19,7 @@ class QTimer;
 class TFDataMap;
 class QTableWidget;
 class TableCellDelegate;
+class TFNmeaMonitor;
 struct ProgramState;
 namespace WindowLook {
 class TitlePanel;
@@ -46,6 +47,10 @@ public:
     void Btn_InsRowClick();
     void Btn_CopyRowClick();
     void Btn_PasteRowClick();
+    // Opens the monitor over the rows as they stand, saved or not.
+    void Btn_MonitorClick();
+    // Null until the Monitor button is first pressed.
+    TFNmeaMonitor* monitorWindow() const { return m_monitor; }
 
     // The table as rules, and back.
     Nmea::RuleTable rules() const;
@@ -80,6 +85,7 @@ public:
     QPushButton* Btn_DataMap;
     QLabel* L_ReviewMark;
     QLabel* L_Review;
+    QPushButton* Btn_Monitor;
 
     int Enable_Serial = 7;
     QStringList SerialChannel_SL;
@@ -121,4 +127,5 @@ private:
     std::array<QIcon, 3> m_rowMarks;
     std::array<QPixmap, 3> m_summaryMarks;
     QPixmap m_noFindingsMark;
+    TFNmeaMonitor* m_monitor = nullptr;
 };

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "core/comm/ParGen.h"
+#include "core/nmea/AccessRules.h"
+#include "core/nmea/NmeaMonitor.h"
+#include "gui/shell/LanguageAware.h"
+#include "gui/shell/WindowBase.h"
+
+#include <QHostAddress>
+#include <QList>
+
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QStackedWidget;
+class QTableWidget;
+class QTimer;
+struct ProgramState;
+namespace Platform {
+class NmeaSource;
+}
+namespace WindowLook {
+class TitlePanel;
+}
+
+// Listens to an NMEA 0183 source as one serial channel of the converter would and shows, for each
+// rule of that channel, what it would receive; beside them the sentences no rule uses, the
+// reader's counts and the last lines received. The rules come from the rules window as they stand
+// there, saved or not.
+class TFNmeaMonitor : public DialogBase, public LanguageAware {
+    Q_OBJECT
+public:
+    enum class SourceKind { LogFile, SerialPort, Udp, TcpClient };
+    enum RuleColumn {
+        ColRule,
+        ColSentence,
+        ColField,
+        ColIndex,
+        ColBytes,
+        ColHits,
+        ColLast,
+        ColValue,
+        ColSince
+    };
+    static constexpr int RuleColumns = ColSince + 1;
+    // Below this size a log is read before a progress bar would be worth showing.
+    static constexpr qint64 ProgressFromBytes = 4 * 1024 * 1024;
+    static constexpr int RefreshMs = 200;
+    // How long a row stays highlighted after its text changed.
+    static constexpr qint64 HighlightMs = 1000;
+    // The channels as the rules name them, in the order offered.
+    static const QStringList& channels();
+
+    explicit TFNmeaMonitor(ProgramState& state, QWidget* parent = nullptr);
+    ~TFNmeaMonitor() override;
+    void Set_Lang() override;
+
+    // The rules to check and the configuration's communication parameters (the serial settings
+    // of each channel). Stops a source still running and forgets what was received.
+    void setConfiguration(const Nmea::RuleTable& rules, const ParGenSet& parameters);
+
+    void Btn_StartClick();
+    void Btn_StopClick();
+    void Btn_ClearClick();
+    void Btn_BrowseClick();
+    // Redraws what changed since the last redraw; the refresh timer calls it.
+    void refresh();
+
+    const Nmea::Monitor& monitor() const { return *m_monitor; }
+    bool isListening() const;
+    // The clock of "since last" and the highlight, in milliseconds.
+    void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
+    // The address the UDP source binds, every interface unless set.
+    void setUdpAddress(const QHostAddress& address) { m_udpAddress = address; }
+
+    WindowLook::TitlePanel* P_Title;
+    QComboBox* CB_Channel;
+    QComboBox* CB_Source;
+    QStackedWidget* PC_Source; // one page per SourceKind
+    QLineEdit* E_LogFile;
+    QPushButton* Btn_Browse;
+    QComboBox* CB_Port; // the system's ports; a device path may be typed
+    QComboBox* CB_Baud;
+    QComboBox* CB_Parity;
+    QComboBox* CB_StopBits;
+    QSpinBox* E_UdpPort;
+    QLineEdit* E_Host;
+    QSpinBox* E_TcpPort;
+    QPushButton* Btn_Start;
+    QPushButton* Btn_Stop;
+    QPushButton* Btn_Clear;
+    QLabel* L_Status;
+    QProgressBar* PB_Replay;
+    QTableWidget* ASG_Rules;
+    QLabel* L_Unused;
+    QTableWidget* ASG_Unused;
+    QList<QLabel*> L_Counters;      // names, in ReaderCounts order
+    QList<QLabel*> L_CounterValues; // their values
+    QLabel* L_Recent;
+    QListWidget* LB_Lines;
+
+protected:
+    void opened() override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void buildLayout();
+    void onChannelChanged();
+    void presetSerialLine();
+    void refreshPorts();
+    std::unique_ptr<Platform::NmeaSource> createSource(QString& problem) const;
+    void onBytes(const QByteArray& bytes);
+    void onFailed(const QString& reason);
+    void onFinished();
+    void onProgress(qint64 done, qint64 total);
+    void stopSource();
+    void dropEndedSource();
+    void showStatus(int slot, const QString& detail = {}, bool error = false);
+    void fillRuleRows();
+    void refreshRules(qint64 now);
+    void refreshTimes(qint64 now);
+    void refreshUnused();
+    void refreshCounters();
+    void refreshLines();
+    qint64 now() const { return m_clock(); }
+    void updateButtons();
+
+    // The labels in front of the controls, for Set_Lang.
+    struct Captions {
+        QLabel* channel;
+        QLabel* source;
+        QLabel* serialPort;
+        QLabel* baud;
+        QLabel* parity;
+        QLabel* stopBits;
+        QLabel* udpPort;
+        QLabel* host;
+        QLabel* tcpPort;
+    };
+    // The status line as a slot and what follows it, so a language change can say it again.
+    struct Status {
+        int slot = 0;
+        QString detail;
+        bool error = false;
+    };
+
+    ProgramState& m_state;
+    Captions m_captions{};
+    Status m_status;
+    Nmea::RuleTable m_rules{};
+    ParGenSet m_parameters;
+    std::unique_ptr<Nmea::Monitor> m_monitor;
+    std::unique_ptr<Platform::NmeaSource> m_source;
+    QTimer* m_refresh;
+    std::function<qint64()> m_clock;
+    QHostAddress m_udpAddress{QHostAddress::AnyIPv4};
+    quint64 m_shownRevision = ~quint64(0);
+    bool m_highlightShown = false;
+    qint64 m_timesShownAt = 0;
+};
