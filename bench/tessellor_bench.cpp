@@ -1,7 +1,9 @@
 // Measures the program against the least that any program doing the same visible work must spend,
 // each figure and its floor alternately in the same run, and prints a markdown table of medians.
 //
-//   tessellor_bench [--runs N] [--replay-only]
+//   tessellor_bench [--runs N] [--replay-only] [--only startup|rules|review|compile|large|language]
+//
+// --only measures one group of figures, so that a profiler can be pointed at it.
 //
 // Run under QT_QPA_PLATFORM=offscreen (scripts/bench.sh does) so no display is needed.
 #include "FrameClock.h"
@@ -593,8 +595,10 @@ public:
 
     void print() {
         std::vector<Figure> figures = m_figures;
-        figures.push_back(m_memory);
-        figures.push_back(m_oldMemory);
+        if (m_memory.name[0] != '\0') {
+            figures.push_back(m_memory);
+            figures.push_back(m_oldMemory);
+        }
         printTable(figures);
         std::printf("\nWhere start-up spends its time:\n\n");
         printTable(m_startDetails);
@@ -661,28 +665,45 @@ int main(int argc, char* argv[]) {
         bench.printReplayOnly();
         return 0;
     }
-    std::fprintf(stderr, "start-up and memory...\n");
-    bench.startUp();
+    const qsizetype onlyAt = arguments.indexOf(QStringLiteral("--only"));
+    const QString only = onlyAt > 0 ? arguments.value(onlyAt + 1) : QString();
+    const auto wanted = [&only](const char* group) { return only.isEmpty() || only == QLatin1String(group); };
+    if (wanted("startup")) {
+        std::fprintf(stderr, "start-up and memory...\n");
+        bench.startUp();
+    }
     if (!bench.startProgram()) {
         std::fprintf(stderr, "the main window was never painted\n");
         return 1;
     }
-    std::fprintf(stderr, "rules window...\n");
-    bench.rulesWindow();
-    std::fprintf(stderr, "review...\n");
-    bench.review();
-    bench.reviewInWindow();
-    std::fprintf(stderr, "compile and save...\n");
-    bench.compileAndSave();
-    std::fprintf(stderr, "large rules documents...\n");
-    bench.largeDocument(10000, "Compile_Bank, rules document of 10,000 rows",
-                        "Peak memory after the 10,000-row runs, against before them");
-    bench.largeDocument(200000, "Compile_Bank, rules document of 200,000 rows",
-                        "Peak memory after the 200,000-row runs, against before them");
-    std::fprintf(stderr, "language switch...\n");
-    bench.languageSwitch();
-    std::fprintf(stderr, "NMEA replay...\n");
-    bench.nmeaReplay();
+    if (wanted("rules")) {
+        std::fprintf(stderr, "rules window...\n");
+        bench.rulesWindow();
+    }
+    if (wanted("review")) {
+        std::fprintf(stderr, "review...\n");
+        bench.review();
+        bench.reviewInWindow();
+    }
+    if (wanted("compile")) {
+        std::fprintf(stderr, "compile and save...\n");
+        bench.compileAndSave();
+    }
+    if (wanted("large")) {
+        std::fprintf(stderr, "large rules documents...\n");
+        bench.largeDocument(10000, "Compile_Bank, rules document of 10,000 rows",
+                            "Peak memory after the 10,000-row runs, against before them");
+        bench.largeDocument(200000, "Compile_Bank, rules document of 200,000 rows",
+                            "Peak memory after the 200,000-row runs, against before them");
+    }
+    if (wanted("language")) {
+        std::fprintf(stderr, "language switch...\n");
+        bench.languageSwitch();
+    }
+    if (only.isEmpty()) {
+        std::fprintf(stderr, "NMEA replay...\n");
+        bench.nmeaReplay();
+    }
     bench.print();
     return 0;
 }
