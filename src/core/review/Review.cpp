@@ -78,19 +78,19 @@ private:
 // window and most rules bring a finding, so each message is written in one pass into one string
 // rather than through a chain of arg() calls, each of which copies the whole text again.
 void appendFilled(QString& message, QStringView pattern, std::initializer_list<Arg> args) {
-    qsizetype from = 0;
-    for (qsizetype at = 0; at + 1 < pattern.size(); ++at) {
-        if (pattern[at] != u'%')
-            continue;
-        const int n = pattern[at + 1].unicode() - '0';
+    const QChar* const begin = pattern.begin();
+    const QChar* const end = pattern.end();
+    const QChar* from = begin;
+    for (const QChar* at = std::find(begin, end, u'%'); at != end && at + 1 != end;
+         at = std::find(at + 1, end, u'%')) {
+        const int n = at[1].unicode() - '0';
         if (n < 1 || n > int(args.size()))
             continue;
-        message += pattern.sliced(from, at - from);
+        message.append(from, at - from);
         args.begin()[n - 1].appendTo(message);
         from = at + 2;
-        ++at;
     }
-    message += pattern.sliced(from);
+    message.append(from, end - from);
 }
 
 // The message in a string with room for what is appended to it later (room characters).

@@ -232,7 +232,10 @@ bool isXmlCharacter(char16_t u) {
 
 QString xmlCharactersOnly(const QString& text) {
     // Nearly every text is clean: it is returned shared, without a copy, unless something goes.
-    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return isXmlCharacter(c.unicode()); }))
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+            const char16_t u = c.unicode();
+            return (u >= 0x20 && u < 0xD800) || isXmlCharacter(u);
+        }))
         return text;
     QString kept;
     kept.reserve(text.size());
