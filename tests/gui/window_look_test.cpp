@@ -3,34 +3,60 @@
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/shell/WindowLook.h"
 
+#include <QCheckBox>
+#include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 
 namespace {
 
 class WindowLookTest : public ProgramFixture {
 protected:
-    // Every label the user can see in the window is at least as wide as its text.
+    // Every label and check box the user can see in the window is at least as wide as its text.
     static void expectLabelsFit(QWidget* window) {
-        for (QLabel* label : window->findChildren<QLabel*>()) {
-            if (!label->isVisible() || label->text().isEmpty())
-                continue;
-            EXPECT_GE(label->width(), label->sizeHint().width())
-                << window->metaObject()->className() << " " << label->objectName().toStdString() << ": "
-                << label->text().toStdString();
-        }
+        const auto expectFits = [window](QWidget* control, const QString& text) {
+            if (!control->isVisible() || text.isEmpty())
+                return;
+            EXPECT_GE(control->width(), control->sizeHint().width())
+                << window->metaObject()->className() << " " << control->objectName().toStdString() << ": "
+                << text.toStdString();
+        };
+        for (QLabel* label : window->findChildren<QLabel*>())
+            expectFits(label, label->text());
+        for (QCheckBox* box : window->findChildren<QCheckBox*>())
+            expectFits(box, box->text());
     }
 };
 
-// Labels are measured when they appear, so a language switch does not measure hidden windows; the
-// text must still fit once the window opens, also on a tab page shown later.
+// Labels and check boxes are measured when they appear, so a language switch does not measure
+// hidden windows; the text must still fit once the window opens, also on a tab page shown later.
 TEST_F(WindowLookTest, LabelsSwitchedWhileTheirWindowIsHiddenFitWhenItOpens) {
     startProgram();
     openConfiguration(QStringLiteral("Look"));
+    // The shipped German texts, longer than the English ones, so that every control must grow.
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TESSELLOR_SOURCE_DIR "/data/LANGUAGE/Deutsch.lng"),
+                            programPath(QStringLiteral("LANGUAGE/Deutsch.lng"))));
+    // Every window and page opened once in English, so each control has been fitted before (a
+    // control never sized is fitted by Qt when it first appears), then hidden during the switch.
+    m_main->createWindows();
+    for (QWidget* window : m_main->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!window->isWindow())
+            continue;
+        window->show();
+        for (QTabWidget* pages : window->findChildren<QTabWidget*>()) {
+            for (int i = 0; i < pages->count(); ++i)
+                pages->setCurrentIndex(i);
+            pages->setCurrentIndex(0);
+        }
+        window->hide();
+    }
     m_main->show();
     m_state.Language_Name = QStringLiteral("Deutsch");
     Load_Language(m_state);
     m_main->Change_Language();
+    ASSERT_NE(m_main->Btn_New->text(), QStringLiteral("New Configuration"))
+        << "the German texts were not read";
     expectLabelsFit(m_main.get()); // shown during the switch: fitted at once
 
     for (QWidget* window : m_main->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {

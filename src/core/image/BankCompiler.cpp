@@ -226,7 +226,7 @@ RuleDecision compileRule(const Nmea::RuleAttributes& rule, quint8 enableBits) {
     const QString postOperation = trimText(rule.PortOperation);
     record.postOperation = static_cast<quint8>(Nmea::GetIndexPostOperation(postOperation));
     decision.postOperationUnknown = record.postOperation == 0 && !postOperation.isEmpty() &&
-                                    postOperation != Nmea::postOperationLabels()[0];
+                                    postOperation != Nmea::postOperationLabels().at(0);
     if (cleaned(rule.SwapAll) == u"Y")
         record.swaps |= SwapAllBit;
     if (cleaned(rule.Swap16) == u"Y")

@@ -5,9 +5,13 @@
 #include "core/util/TextRules.h"
 
 #include <QDir>
-#include <QHash>
+
 #include <algorithm>
+#include <charconv>
+#include <initializer_list>
+#include <iterator>
 #include <numeric>
+#include <utility>
 
 namespace Review {
 
@@ -24,13 +28,81 @@ QString quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-QString byteRange(int first, int last) {
-    return first == last ? QStringLiteral("byte %1").arg(first)
-                         : QStringLiteral("bytes %1 to %2").arg(first).arg(last);
+void appendNumber(QString& message, qint64 number) {
+    char digits[24];
+    const auto end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
+    message += QLatin1StringView(digits, end - digits);
 }
 
-Finding finding(Severity severity, Kind kind, QList<int> rules, Reason reason, const QString& message) {
-    return Finding{severity, kind, std::move(rules), reason, message, -1, -1};
+// The bytes from first to last, named as "byte 7" or "bytes 7 to 10".
+struct Bytes {
+    int first;
+    int last;
+};
+
+// One value put into a message: a number, a text or a range of bytes.
+class Arg {
+public:
+    Arg(qint64 number) : m_number(number) {}
+    Arg(const QString& text) : m_text(text), m_kind(Kind::Text) {}
+    Arg(Bytes bytes) : m_number(bytes.first), m_last(bytes.last), m_kind(Kind::Bytes) {}
+
+    void appendTo(QString& message) const {
+        switch (m_kind) {
+        case Kind::Number:
+            appendNumber(message, m_number);
+            break;
+        case Kind::Text:
+            message += m_text;
+            break;
+        case Kind::Bytes:
+            message += m_number == m_last ? QLatin1StringView("byte ") : QLatin1StringView("bytes ");
+            appendNumber(message, m_number);
+            if (m_number != m_last) {
+                message += QLatin1StringView(" to ");
+                appendNumber(message, m_last);
+            }
+            break;
+        }
+    }
+
+private:
+    enum class Kind { Number, Text, Bytes };
+    qint64 m_number = 0;
+    qint64 m_last = 0;
+    QStringView m_text;
+    Kind m_kind = Kind::Number;
+};
+
+// Appends pattern with %1 to %9 replaced by args. The review runs on every edit in the rules
+// window and most rules bring a finding, so each message is written in one pass into one string
+// rather than through a chain of arg() calls, each of which copies the whole text again.
+void appendFilled(QString& message, QStringView pattern, std::initializer_list<Arg> args) {
+    const QChar* const begin = pattern.begin();
+    const QChar* const end = pattern.end();
+    const QChar* from = begin;
+    for (const QChar* at = std::find(begin, end, u'%'); at != end && at + 1 != end;
+         at = std::find(at + 1, end, u'%')) {
+        const int n = at[1].unicode() - '0';
+        if (n < 1 || n > int(args.size()))
+            continue;
+        message.append(from, at - from);
+        args.begin()[n - 1].appendTo(message);
+        from = at + 2;
+    }
+    message.append(from, end - from);
+}
+
+// The message in a string with room for what is appended to it later (room characters).
+QString filled(QStringView pattern, std::initializer_list<Arg> args, qsizetype room = 0) {
+    QString message;
+    message.reserve(pattern.size() + 24 * qsizetype(args.size()) + room);
+    appendFilled(message, pattern, args);
+    return message;
+}
+
+Finding finding(Severity severity, Kind kind, QList<int> rules, Reason reason, QString message) {
+    return Finding{severity, kind, std::move(rules), reason, std::move(message), -1, -1};
 }
 
 Reason leftOutReason(RuleRejection rejection) {
@@ -52,45 +124,54 @@ Reason leftOutReason(RuleRejection rejection) {
 }
 
 QString leftOutMessage(int rule, Reason reason, const Nmea::RuleAttributes& stored) {
-    const QString head = QStringLiteral("Rule %1 is shown enabled but left out of the image: ").arg(rule);
+    QString message;
+    message.reserve(200);
+    const auto add = [&message](QStringView pattern, std::initializer_list<Arg> args) {
+        appendFilled(message, pattern, args);
+    };
+    add(u"Rule %1 is shown enabled but left out of the image: ", {rule});
     switch (reason) {
     case Reason::Enable:
-        return head +
-               QStringLiteral("its Enable is %1 and only \"Y\" enables a rule. Save the rules from the rules "
-                              "window, or write Enable=\"Y\".")
-                   .arg(stored.Enable.isEmpty() ? QStringLiteral("missing") : quoted(stored.Enable));
+        add(u"its Enable is %1 and only \"Y\" enables a rule. Save the rules from the rules window, or write "
+            u"Enable=\"Y\".",
+            {stored.Enable.isEmpty() ? QStringLiteral("missing") : quoted(stored.Enable)});
+        break;
     case Reason::Channel:
         if (trimText(stored.Serial_Channel).isEmpty())
-            return head + QStringLiteral("it names no serial channel. Choose a serial channel.");
-        return head + QStringLiteral("its serial channel %1 is none of RS232, RS485 / RS422 and RS485 2. "
-                                     "Choose a serial channel.")
-                          .arg(quoted(stored.Serial_Channel));
+            add(u"it names no serial channel. Choose a serial channel.", {});
+        else
+            add(u"its serial channel \"%1\" is none of RS232, RS485 / RS422 and RS485 2. Choose a serial "
+                u"channel.",
+                {stored.Serial_Channel});
+        break;
     case Reason::PortDisabled:
-        return head + QStringLiteral("its serial channel %1 is switched off in the communication parameters. "
-                                     "Switch the port on, or choose another channel.")
-                          .arg(trimText(stored.Serial_Channel));
+        add(u"its serial channel %1 is switched off in the communication parameters. Switch the port on, or "
+            u"choose another channel.",
+            {trimText(stored.Serial_Channel)});
+        break;
     case Reason::Sentence:
-        return head + QStringLiteral("%1 is no NMEA 0183 sentence the converter knows. Choose a sentence.")
-                          .arg(quoted(trimText(stored.Sentence)));
+        add(u"\"%1\" is no NMEA 0183 sentence the converter knows. Choose a sentence.",
+            {trimText(stored.Sentence)});
+        break;
     case Reason::Unsupported:
-        return head +
-               QStringLiteral("the converter does not decode the sentence %1. Choose another sentence.")
-                   .arg(upperAscii(trimText(stored.Sentence)));
+        add(u"the converter does not decode the sentence %1. Choose another sentence.",
+            {upperAscii(trimText(stored.Sentence))});
+        break;
     case Reason::Field:
-        return head + QStringLiteral("%1 is no data field of the sentence %2. Choose a data field.")
-                          .arg(quoted(trimText(stored.DataField)), upperAscii(trimText(stored.Sentence)));
+        add(u"\"%1\" is no data field of the sentence %2. Choose a data field.",
+            {trimText(stored.DataField), upperAscii(trimText(stored.Sentence))});
+        break;
     default:
-        return head;
+        break;
     }
+    return message;
 }
 
+// swaps holds at least one of the two bits.
 QString swapNames(quint8 swaps) {
-    QStringList names;
-    if (swaps & SwapAllBit)
-        names << QStringLiteral("Swap All");
-    if (swaps & Swap16Bit)
-        names << QStringLiteral("Swap 16");
-    return names.join(QStringLiteral(" and "));
+    if (swaps == (SwapAllBit | Swap16Bit))
+        return QStringLiteral("Swap All and Swap 16");
+    return swaps & SwapAllBit ? QStringLiteral("Swap All") : QStringLiteral("Swap 16");
 }
 
 void storedDiffers(const CompiledRule& c, const RuleDecision& decision, const Nmea::RuleAttributes& stored,
@@ -126,47 +207,45 @@ void layoutFindings(const Result& result, QList<Finding>& findings) {
     const quint32 reach = std::max(result.inputBytes, result.outputBytes);
     for (const CompiledRule& c : result.compiled) {
         if (c.endByte() > Nmea::DataArraySize)
-            findings << finding(
-                Severity::Error, Kind::BeyondDataArray, {c.rule}, Reason::None,
-                QStringLiteral("Rule %1 fills %2, past the end of the %3-byte data array. Give it "
-                               "a Position of at most %4.")
-                    .arg(c.rule)
-                    .arg(byteRange(c.firstByte(), c.lastByte()))
-                    .arg(Nmea::DataArraySize)
-                    .arg(Nmea::DataArraySize - c.size));
-        if (static_cast<quint32>(c.endByte()) > reach)
-            findings << finding(
-                Severity::Error, Kind::Unreachable, {c.rule}, Reason::None,
-                QStringLiteral("Rule %1 fills %2, but the EtherNet/IP arrays carry %3 bytes (input) "
-                               "and %4 bytes (output): the PLC never sees it. %5")
-                    .arg(c.rule)
-                    .arg(byteRange(c.firstByte(), c.lastByte()))
-                    .arg(result.inputBytes)
-                    .arg(result.outputBytes)
-                    .arg(reach >= quint32(c.size)
-                             ? QStringLiteral("Give it a Position of at most %1, or enlarge an array in the "
-                                              "communication parameters.")
-                                   .arg(reach - c.size)
-                             : QStringLiteral("Enlarge an array in the communication parameters.")));
+            findings << finding(Severity::Error, Kind::BeyondDataArray, {c.rule}, Reason::None,
+                                filled(u"Rule %1 fills %2, past the end of the %3-byte data array. Give it a "
+                                       u"Position of at most %4.",
+                                       {c.rule, Bytes{c.firstByte(), c.lastByte()}, Nmea::DataArraySize,
+                                        Nmea::DataArraySize - c.size}));
+        if (static_cast<quint32>(c.endByte()) > reach) {
+            QString message = filled(
+                u"Rule %1 fills %2, but the EtherNet/IP arrays carry %3 bytes (input) and "
+                u"%4 bytes (output): the PLC never sees it. ",
+                {c.rule, Bytes{c.firstByte(), c.lastByte()}, result.inputBytes, result.outputBytes}, 96);
+            if (reach >= quint32(c.size))
+                appendFilled(message,
+                             u"Give it a Position of at most %1, or enlarge an array in the communication "
+                             u"parameters.",
+                             {reach - c.size});
+            else
+                message += u"Enlarge an array in the communication parameters.";
+            findings << finding(Severity::Error, Kind::Unreachable, {c.rule}, Reason::None,
+                                std::move(message));
+        }
         const quint8 swaps = c.record.swaps;
         const quint8 useless = ((swaps & SwapAllBit) && c.size <= 1 ? SwapAllBit : 0) |
                                ((swaps & Swap16Bit) && c.size < 4 ? Swap16Bit : 0);
         if (useless)
             findings << finding(Severity::Note, Kind::SwapNoEffect, {c.rule}, Reason::None,
-                                QStringLiteral("Rule %1: %2 changes nothing on a %3-byte field. Untick it.")
-                                    .arg(c.rule)
-                                    .arg(swapNames(useless))
-                                    .arg(c.size));
+                                filled(u"Rule %1: %2 changes nothing on a %3-byte field. Untick it.",
+                                       {c.rule, swapNames(useless), c.size}));
     }
     // Pairs are found by sorting rather than by trying every pair, so that a long document costs
     // in proportion to its rules and to the pairs found.
     const QList<CompiledRule>& compiled = result.compiled;
+    // Index order breaks ties, so each sort keeps rules of the same key in rule order.
     QList<qsizetype> byStart(compiled.size());
     std::iota(byStart.begin(), byStart.end(), 0);
-    std::stable_sort(byStart.begin(), byStart.end(), [&compiled](qsizetype a, qsizetype b) {
-        return compiled[a].firstByte() < compiled[b].firstByte();
+    std::sort(byStart.begin(), byStart.end(), [&compiled](qsizetype a, qsizetype b) {
+        return std::pair(compiled[a].firstByte(), a) < std::pair(compiled[b].firstByte(), b);
     });
     QList<qsizetype> open; // rules whose bytes may still reach the next rule's first byte
+    open.reserve(compiled.size());
     for (const qsizetype k : byStart) {
         const CompiledRule& c = compiled[k];
         open.removeIf([&](qsizetype o) { return compiled[o].endByte() <= c.firstByte(); });
@@ -179,11 +258,8 @@ void layoutFindings(const Result& result, QList<Finding>& findings) {
                 continue;
             Finding overlap =
                 finding(Severity::Error, Kind::Overlap, {a.rule, b.rule}, Reason::None,
-                        QStringLiteral("Rules %1 and %2 both write %3 of the data array. Move one "
-                                       "of them.")
-                            .arg(a.rule)
-                            .arg(b.rule)
-                            .arg(byteRange(first, end - 1)));
+                        filled(u"Rules %1 and %2 both write %3 of the data array. Move one of them.",
+                               {a.rule, b.rule, Bytes{first, end - 1}}));
             overlap.firstByte = first;
             overlap.lastByte = end - 1;
             findings << overlap;
@@ -192,27 +268,34 @@ void layoutFindings(const Result& result, QList<Finding>& findings) {
             open << k;
     }
 
-    QHash<quint64, QList<qsizetype>> sameSource;
-    for (qsizetype k = 0; k < compiled.size(); ++k) {
+    // Rules reading the same channel, sentence, field and Index are neighbours once sorted so.
+    const auto source = [&compiled](qsizetype k) {
         const RuleRecord& x = compiled[k].record;
-        sameSource[quint64(x.channel) << 40 | quint64(x.sentence) << 24 | quint64(x.field) << 8 | x.index]
-            << k;
-    }
-    for (const QList<qsizetype>& group : std::as_const(sameSource)) {
-        for (qsizetype i = 0; i < group.size(); ++i) {
-            for (qsizetype j = i + 1; j < group.size(); ++j) {
-                const CompiledRule& a = compiled[group[i]];
-                const CompiledRule& b = compiled[group[j]];
+        return quint64(x.channel) << 40 | quint64(x.sentence) << 24 | quint64(x.field) << 8 | x.index;
+    };
+    QList<qsizetype>& bySource = byStart;
+    std::iota(bySource.begin(), bySource.end(), 0);
+    std::sort(bySource.begin(), bySource.end(), [&source](qsizetype a, qsizetype b) {
+        return std::pair(source(a), a) < std::pair(source(b), b);
+    });
+    for (qsizetype begin = 0, end = 0; begin < bySource.size(); begin = end) {
+        end = begin + 1;
+        while (end < bySource.size() && source(bySource[end]) == source(bySource[begin]))
+            ++end;
+        for (qsizetype i = begin; i < end; ++i) {
+            for (qsizetype j = i + 1; j < end; ++j) {
+                const CompiledRule& a = compiled[bySource[i]];
+                const CompiledRule& b = compiled[bySource[j]];
                 const RuleRecord& x = a.record;
-                findings << finding(
-                    Severity::Note, Kind::Duplicate, {a.rule, b.rule}, Reason::None,
-                    QStringLiteral("Rules %1 and %2 both read %3 %4 on %5%6. Delete one of them "
-                                   "unless both copies are wanted.")
-                        .arg(a.rule)
-                        .arg(b.rule)
-                        .arg(Nmea::sentenceName(x.sentence), quoted(Nmea::fieldText(x.sentence, x.field)),
-                             channelText(x.channel),
-                             x.index ? QStringLiteral(", Index %1").arg(x.index) : QString()));
+                QString message = filled(u"Rules %1 and %2 both read %3 \"%4\" on %5",
+                                         {a.rule, b.rule, Nmea::sentenceName(x.sentence),
+                                          Nmea::fieldText(x.sentence, x.field), channelText(x.channel)},
+                                         64);
+                if (x.index)
+                    appendFilled(message, u", Index %1", {x.index});
+                message += u". Delete one of them unless both copies are wanted.";
+                findings << finding(Severity::Note, Kind::Duplicate, {a.rule, b.rule}, Reason::None,
+                                    std::move(message));
             }
         }
     }
@@ -291,6 +374,10 @@ RuleReview::RuleReview(const BankImage& parameters) : m_parameters(parameters) {
     m_result.outputBytes = parameters.u32(NbOutput);
 }
 
+void RuleReview::reserve(int rules) {
+    m_result.compiled.reserve(rules);
+}
+
 void RuleReview::add(const Nmea::RuleAttributes& stored) {
     const int number = ++m_rules;
     const RuleDecision decision = compileRule(stored, m_parameters.u8(SerialEnable));
@@ -315,14 +402,24 @@ Result RuleReview::finish() {
     QList<Finding> findings = std::move(m_findings);
     layoutFindings(result, findings);
     networkFindings(m_parameters, findings);
-    std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
+    // Their places are sorted rather than the findings themselves, which then move only once;
+    // the place breaks ties, so findings that compare equal keep the order they were made in.
+    QList<qsizetype> order(findings.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&findings](qsizetype i, qsizetype j) {
+        const Finding& a = findings[i];
+        const Finding& b = findings[j];
         if (a.severity != b.severity)
             return a.severity < b.severity;
         if (a.kind != b.kind)
             return a.kind < b.kind;
-        return a.rules < b.rules;
+        if (a.rules != b.rules)
+            return a.rules < b.rules;
+        return i < j;
     });
-    result.findings = std::move(findings);
+    result.findings.reserve(findings.size());
+    for (const qsizetype i : order)
+        result.findings << std::move(findings[i]);
     return result;
 }
 
@@ -353,12 +450,12 @@ Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Acce
 }
 
 Result reviewTable(const Nmea::RuleTable& table, const BankImage& parameters) {
-    QList<Nmea::RuleAttributes> rules;
+    RuleReview review(parameters);
     const int saved = Nmea::savedRowCount(table);
-    rules.reserve(saved);
+    review.reserve(saved);
     for (int row = 0; row < saved; ++row)
-        rules << Nmea::storedAttributes(table[row]);
-    return reviewRules(rules, parameters);
+        review.add(Nmea::storedAttributes(table[row]));
+    return review.finish();
 }
 
 Result reviewTable(const Nmea::RuleTable& table, const ParGenSet& parameters) {

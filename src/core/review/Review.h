@@ -71,6 +71,14 @@ struct CompiledRule {
     int lastByte() const { return endByte() - 1; }
 };
 
+} // namespace Review
+
+// Both are moved in memory as they stand, so a growing list of them copies nothing.
+Q_DECLARE_TYPEINFO(Review::Finding, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(Review::CompiledRule, Q_RELOCATABLE_TYPE);
+
+namespace Review {
+
 struct Result {
     QString error;                // a document that cannot be read: nothing was reviewed
     QList<Finding> findings;      // errors first, then warnings, then notes; by rule within a kind
@@ -99,6 +107,7 @@ Result reviewRules(const QList<Nmea::RuleAttributes>& rules, const BankImage& pa
 class RuleReview {
 public:
     explicit RuleReview(const BankImage& parameters);
+    void reserve(int rules); // room for this many rules, when their number is known beforehand
     void add(const Nmea::RuleAttributes& stored); // the next candidate rule
     Result finish();
 

@@ -1,5 +1,7 @@
 #include "core/util/TextRules.h"
 
+#include <algorithm>
+
 namespace {
 
 int hexDigit(QChar c) {
@@ -85,6 +87,10 @@ QString trimText(const QString& text) {
 }
 
 QString upperAscii(const QString& text) {
+    // Stored texts are mostly upper case already: those are returned shared, without a copy.
+    if (std::none_of(text.cbegin(), text.cend(),
+                     [](QChar c) { return c.unicode() >= 'a' && c.unicode() <= 'z'; }))
+        return text;
     QString result = text;
     for (QChar& c : result) {
         if (c.unicode() >= 'a' && c.unicode() <= 'z')

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 namespace {
 
 // The document model builds and frees nested elements recursively and slows down badly with
@@ -219,7 +221,22 @@ QByteArray documentBytes(const QDomDocument& document) {
     return document.toByteArray(-1);
 }
 
+namespace {
+
+bool isXmlCharacter(char16_t u) {
+    return !(QChar::isSurrogate(u) || u == 0xFFFE || u == 0xFFFF ||
+             (u < 0x20 && u != 0x9 && u != 0xA && u != 0xD));
+}
+
+} // namespace
+
 QString xmlCharactersOnly(const QString& text) {
+    // Nearly every text is clean: it is returned shared, without a copy, unless something goes.
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+            const char16_t u = c.unicode();
+            return (u >= 0x20 && u < 0xD800) || isXmlCharacter(u);
+        }))
+        return text;
     QString kept;
     kept.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -229,8 +246,7 @@ QString xmlCharactersOnly(const QString& text) {
             kept += text[++i];
             continue;
         }
-        const char16_t u = c.unicode();
-        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF || (u < 0x20 && u != 0x9 && u != 0xA && u != 0xD))
+        if (!isXmlCharacter(c.unicode()))
             continue;
         kept += c;
     }

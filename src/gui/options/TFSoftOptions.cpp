@@ -167,7 +167,7 @@ void TFSoftOptions::Set_Lang() {
     CB_Soft_Set_Jump_Table->setText(m_state.msg(Text::JumpInTables));
     CB_DoubleClick_Auto_Size->setText(m_state.msg(Text::DoubleClickAutoSize));
     for (QCheckBox* box : {CB_En_Con, CB_Update, CB_Soft_Set_Jump_Table, CB_DoubleClick_Auto_Size})
-        box->adjustSize();
+        WindowLook::fitToText(box); // those on pages not shown are fitted when their page is
 }
 
 void TFSoftOptions::opened() {

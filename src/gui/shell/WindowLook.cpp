@@ -80,14 +80,15 @@ TitlePanel::TitlePanel(QWidget* parent, int height) : QWidget(parent) {
 
 namespace {
 
-// Fits a label to its text when it is shown. Measuring a text is most of what a language switch
-// costs, and most windows are hidden then; a hidden label is measured once, when it appears.
+// Fits a label or a check box to its text when it is shown. Measuring a text is most of what a
+// language switch costs, and most windows are hidden then; a hidden control is measured once, when
+// it appears.
 class FitOnShow : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             watched->removeEventFilter(this);
-            static_cast<QLabel*>(watched)->adjustSize();
+            static_cast<QWidget*>(watched)->adjustSize();
         }
         return false;
     }
@@ -101,16 +102,28 @@ QObject* fitOnShow() {
 } // namespace
 
 void setLabelText(QLabel* label, const QString& text) {
+    if (!label->isVisible()) {
+        // Not even asked for its size: a hidden label that was never shown has no size hint yet,
+        // and working one out is the cost the deferred fitting saves.
+        label->setText(text);
+        label->installEventFilter(fitOnShow());
+        return;
+    }
     // A label already fitted to the same text stays as it is; the size hint is kept by the label
     // until its text changes, so asking costs nothing.
     if (label->text() == text && label->size() == label->sizeHint())
         return;
     label->setText(text);
-    if (label->isVisible()) {
-        label->removeEventFilter(fitOnShow());
-        label->adjustSize();
+    label->removeEventFilter(fitOnShow());
+    label->adjustSize();
+}
+
+void fitToText(QWidget* widget) {
+    if (widget->isVisible()) {
+        widget->removeEventFilter(fitOnShow());
+        widget->adjustSize();
     } else {
-        label->installEventFilter(fitOnShow());
+        widget->installEventFilter(fitOnShow());
     }
 }
 

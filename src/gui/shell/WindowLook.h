@@ -45,6 +45,8 @@ public:
 
 // Sets a label's text and fits the label to it (labels stand at fixed places, not in layouts).
 void setLabelText(QLabel* label, const QString& text);
+// Fits a control at a fixed place to its text: now when it is on screen, else when it appears.
+void fitToText(QWidget* widget);
 
 // The release of the left mouse button: what opens a clickable label or picture.
 bool isLeftClick(const QEvent* event);
