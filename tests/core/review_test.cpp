@@ -255,6 +255,19 @@ TEST_F(ReviewTest, MessagesNameTheRulesAndWhatToDo) {
               "Rules 2 and 3 both write bytes 2 to 3 of the data array. Move one of them.");
 }
 
+// Stored texts are quoted as they stand, even when they look like the message's own markers.
+TEST_F(ReviewTest, StoredTextsAreQuotedAsTheyStand) {
+    write(ParGenSet{}, rulesDocument(row("XDR", kMeasurement, 0, {{"Index", "%3%1"}, {"Position", "%2"}})));
+    const Review::Result result = Review::reviewDocuments(parGenPath(), rulesPath());
+    ASSERT_EQ(result.findings.size(), 2);
+    EXPECT_EQ(result.findings[0].message,
+              "Rule 1 has the Index \"%3%1\", which is no number from 0 to 255, so "
+              "the device uses 0. Enter the Index.");
+    EXPECT_EQ(result.findings[1].message,
+              "Rule 1 has the Position \"%2\", which is no number from 0 to 65535, "
+              "so the device places it at byte 0. Enter the Position.");
+}
+
 TEST_F(ReviewTest, DocumentsThatCannotBeReadAreNotReviewed) {
     write(ParGenSet(), "<NMEA_0183><Other/></NMEA_0183>");
     EXPECT_TRUE(Review::reviewDocuments(parGenPath(), rulesPath()).error.contains("NMEA_Listener"));

@@ -181,25 +181,19 @@ void storedDiffers(const CompiledRule& c, const RuleDecision& decision, const Nm
     };
     if (decision.postOperationUnknown)
         add(Reason::PostOperation,
-            QStringLiteral(
-                "Rule %1 has the post operation %2, which is none of the nine labels, so the device "
-                "applies None. Choose a post operation.")
-                .arg(c.rule)
-                .arg(quoted(trimText(stored.PortOperation))));
+            filled(u"Rule %1 has the post operation %2, which is none of the nine labels, so the device "
+                   u"applies None. Choose a post operation.",
+                   {c.rule, quoted(trimText(stored.PortOperation))}));
     if (decision.indexNotByte)
         add(Reason::Index,
-            QStringLiteral("Rule %1 has the Index %2, which is no number from 0 to 255, so the "
-                           "device uses %3. Enter the Index.")
-                .arg(c.rule)
-                .arg(quoted(trimText(stored.Index)))
-                .arg(c.record.index));
+            filled(u"Rule %1 has the Index %2, which is no number from 0 to 255, so the device uses %3. "
+                   u"Enter the Index.",
+                   {c.rule, quoted(trimText(stored.Index)), c.record.index}));
     if (decision.positionNotWord)
         add(Reason::Position,
-            QStringLiteral("Rule %1 has the Position %2, which is no number from 0 to 65535, so "
-                           "the device places it at byte %3. Enter the Position.")
-                .arg(c.rule)
-                .arg(quoted(trimText(stored.Position)))
-                .arg(c.record.position));
+            filled(u"Rule %1 has the Position %2, which is no number from 0 to 65535, so the device places "
+                   u"it at byte %3. Enter the Position.",
+                   {c.rule, quoted(trimText(stored.Position)), c.record.position}));
 }
 
 // Findings about the bytes of the compiled rules, each on its own and in pairs.
