@@ -34,6 +34,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace FuzzTargets {
 
@@ -154,7 +155,9 @@ inline void accessRules(const QByteArray& bytes) {
 // stands for a missing document.
 inline const QByteArray kDocumentSeparator = QByteArrayLiteral("\n#####\n");
 
-inline void imageCompiler(const QByteArray& bytes) {
+// Writes the two documents of an input into the scratch folder, or removes one whose part is
+// empty; returns the paths of ParGen.xml and NMEA_0183_Set_Access.xml.
+inline std::pair<QString, QString> placeDocuments(const QByteArray& bytes) {
     const qsizetype at = bytes.indexOf(kDocumentSeparator);
     const QByteArray parGen = at < 0 ? QByteArray() : bytes.left(at);
     const QByteArray rules = at < 0 ? bytes : bytes.mid(at + kDocumentSeparator.size());
@@ -165,8 +168,14 @@ inline void imageCompiler(const QByteArray& bytes) {
         }
         return writeScratch(name, content);
     };
-    const QString parGenPath = place(QStringLiteral("ParGen.xml"), parGen);
-    const QString rulesPath = place(QStringLiteral("NMEA_0183_Set_Access.xml"), rules);
+    return {place(QStringLiteral("ParGen.xml"), parGen),
+            place(QStringLiteral("NMEA_0183_Set_Access.xml"), rules)};
+}
+
+inline void imageCompiler(const QByteArray& bytes) {
+    const std::pair<QString, QString> documents = placeDocuments(bytes);
+    const QString& parGenPath = documents.first;
+    const QString& rulesPath = documents.second;
 
     BankImage image;
     CompileError error;
@@ -292,18 +301,9 @@ inline bool sameRuleAttributes(const Nmea::RuleAttributes& a, const Nmea::RuleAt
 // block, the same candidate rules in the same order, the same rows in the rules window and the
 // same refusals. The input is laid out as for imageCompiler.
 inline void compilerReading(const QByteArray& bytes) {
-    const qsizetype at = bytes.indexOf(kDocumentSeparator);
-    const QByteArray parGen = at < 0 ? QByteArray() : bytes.left(at);
-    const QByteArray rules = at < 0 ? bytes : bytes.mid(at + kDocumentSeparator.size());
-    const auto place = [](const QString& name, const QByteArray& content) {
-        if (content.isEmpty()) {
-            removeScratch(name);
-            return scratchFolder() + u'/' + name;
-        }
-        return writeScratch(name, content);
-    };
-    const QString parGenPath = place(QStringLiteral("ParGen.xml"), parGen);
-    const QString rulesPath = place(QStringLiteral("NMEA_0183_Set_Access.xml"), rules);
+    const std::pair<QString, QString> documents = placeDocuments(bytes);
+    const QString& parGenPath = documents.first;
+    const QString& rulesPath = documents.second;
 
     BankImage expected;
     const ReferenceOutcome expectedParameters = referenceParameters(parGenPath, expected);
@@ -317,7 +317,7 @@ inline void compilerReading(const QByteArray& bytes) {
 
     QList<Nmea::RuleAttributes> expectedRules;
     const ReferenceOutcome expectedRead = referenceRules(rulesPath, expectedRules);
-    if (!rules.isEmpty()) {
+    if (QFileInfo::exists(rulesPath)) { // an empty part stands for a missing document
         const Nmea::RulesLoad loaded = Nmea::loadAccessRules(rulesPath);
         require(loaded.error.isEmpty() == (expectedRead == ReferenceOutcome::Read),
                 "the rules window refuses alike");
