@@ -48,28 +48,31 @@ double msSince(Clock::time_point start, Clock::time_point end) {
     return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
-// The floor of the review: the 100 rules' texts put into plain tables' rows, as a table window fills
-// them, without painting.
-void fillPlainTables(const std::vector<std::unique_ptr<QTableWidget>>& plains, const Nmea::RuleTable& table) {
+// The 100 rules' texts put into rows 1 to 100 of a plain 11-column table, as a table window fills
+// them: the floor of the rules window and, without painting, of the review.
+void fillRuleRows(QTableWidget& plain, const Nmea::RuleTable& table) {
     const QString yes = QStringLiteral("Y"), no = QStringLiteral("N");
-    for (const auto& plain : plains) {
-        for (int row = 1; row <= 100; ++row) {
-            const Nmea::AccessRule& r = table[row - 1];
-            const QString cells[11] = {QString::number(row),
-                                       r.Enable ? yes : no,
-                                       r.Serial_Channel,
-                                       r.Sentence,
-                                       r.Index,
-                                       r.DataField,
-                                       r.PortOperation,
-                                       r.SwapAll ? yes : no,
-                                       r.Swap16 ? yes : no,
-                                       r.Position,
-                                       r.Mnemonic};
-            for (int col = 0; col < 11; ++col)
-                plain->setItem(row, col, new QTableWidgetItem(cells[col]));
-        }
+    for (int row = 1; row <= 100; ++row) {
+        const Nmea::AccessRule& r = table[row - 1];
+        const QString cells[11] = {QString::number(row),
+                                   r.Enable ? yes : no,
+                                   r.Serial_Channel,
+                                   r.Sentence,
+                                   r.Index,
+                                   r.DataField,
+                                   r.PortOperation,
+                                   r.SwapAll ? yes : no,
+                                   r.Swap16 ? yes : no,
+                                   r.Position,
+                                   r.Mnemonic};
+        for (int col = 0; col < 11; ++col)
+            plain.setItem(row, col, new QTableWidgetItem(cells[col]));
     }
+}
+
+void fillPlainTables(const std::vector<std::unique_ptr<QTableWidget>>& plains, const Nmea::RuleTable& table) {
+    for (const auto& plain : plains)
+        fillRuleRows(*plain, table);
 }
 
 double median(std::vector<double> values) {
@@ -292,23 +295,7 @@ public:
             plain.setItem(0, 0, new QTableWidgetItem(QStringLiteral("N")));
             for (int col = 1; col < 11; ++col)
                 plain.setItem(0, col, new QTableWidgetItem(headers.value(col - 1)));
-            for (int row = 1; row <= 100; ++row) {
-                const Nmea::AccessRule& r = table[row - 1];
-                const QString yes = QStringLiteral("Y"), no = QStringLiteral("N");
-                const QString cells[11] = {QString::number(row),
-                                           r.Enable ? yes : no,
-                                           r.Serial_Channel,
-                                           r.Sentence,
-                                           r.Index,
-                                           r.DataField,
-                                           r.PortOperation,
-                                           r.SwapAll ? yes : no,
-                                           r.Swap16 ? yes : no,
-                                           r.Position,
-                                           r.Mnemonic};
-                for (int col = 0; col < 11; ++col)
-                    plain.setItem(row, col, new QTableWidgetItem(cells[col]));
-            }
+            fillRuleRows(plain, table);
             plain.show();
             m_app.waitForFrame();
             const double floorMs = msSince(start, m_app.framedAt());
