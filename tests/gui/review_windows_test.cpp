@@ -1,6 +1,6 @@
 // The commissioning review in the rules window: row flags that follow every change, the window
 // that grows, and the data map of the rows as they stand.
-#include "ProgramFixture.h"
+#include "RulesWindowFixture.h"
 #include "core/comm/ParGen.h"
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/NmeaCatalog.h"
@@ -42,29 +42,11 @@ AccessRule rule(const char* sentence, int field, const char* position, const cha
     return r;
 }
 
-class ReviewWindowsTest : public ProgramFixture {
+class ReviewWindowsTest : public RulesWindowFixture {
 protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        startProgram();
-        openConfiguration(QStringLiteral("Ship"));
-        m_window = m_main->nmeaAccessWindow();
-    }
-    void TearDown() override {
-        m_window->hide();
-        ProgramFixture::TearDown();
-    }
+    ReviewWindowsTest() : RulesWindowFixture(QStringLiteral("Ship")) {}
 
-    void storeRules(const std::vector<AccessRule>& rows) {
-        Nmea::RuleTable table{};
-        std::copy(rows.begin(), rows.end(), table.begin());
-        ASSERT_TRUE(Nmea::saveAccessRules(m_state.File_NMEA_Access, table).isEmpty());
-    }
     void storeParameters(const ParGenSet& set) { ASSERT_TRUE(ParGen::save(m_state.File_ParGen, set)); }
-    void open() {
-        m_window->show();
-        QApplication::processEvents();
-    }
     void close() {
         QTest::mouseClick(m_window->Btn_Cancel, Qt::LeftButton);
         ASSERT_FALSE(m_window->isVisible());
@@ -133,8 +115,6 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton);
         QApplication::processEvents();
     }
-
-    TFNMEA_0183_Set_Access2* m_window = nullptr;
 };
 
 TEST_F(ReviewWindowsTest, RowFlagsFollowEveryKindOfChange) {

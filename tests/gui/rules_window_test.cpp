@@ -1,4 +1,4 @@
-#include "ProgramFixture.h"
+#include "RulesWindowFixture.h"
 #include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
 #include "core/nmea/AccessRules.h"
@@ -48,32 +48,14 @@ AccessRule rule(const char* sentence, int field, const QString& position, bool e
     return r;
 }
 
-class RulesWindowTest : public ProgramFixture {
+class RulesWindowTest : public RulesWindowFixture {
 protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        startProgram();
-        openConfiguration(QStringLiteral("Conf1"));
-        m_window = m_main->nmeaAccessWindow();
-    }
-    void TearDown() override {
-        m_window->hide();
-        ProgramFixture::TearDown();
-    }
+    RulesWindowTest() : RulesWindowFixture(QStringLiteral("Conf1")) {}
 
     QString rulesFile() const { return m_state.File_NMEA_Access; }
-    void storeRules(const std::vector<AccessRule>& rows) {
-        Nmea::RuleTable table{};
-        std::copy(rows.begin(), rows.end(), table.begin());
-        ASSERT_TRUE(Nmea::saveAccessRules(rulesFile(), table).isEmpty());
-    }
     QByteArray storedBytes() const {
         QFile file(rulesFile());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    void open() {
-        m_window->show();
-        QApplication::processEvents();
     }
     void reopen() {
         QTest::mouseClick(m_window->Btn_Cancel, Qt::LeftButton);
@@ -133,8 +115,6 @@ protected:
                                                                          : cell(col, row));
         return cells.join('|');
     }
-
-    TFNMEA_0183_Set_Access2* m_window = nullptr;
 };
 
 TEST_F(RulesWindowTest, FrameMatchesItsLayout) {
