@@ -22,6 +22,7 @@
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/update/TFBoot.h"
+#include "platform/nmea/NmeaSourceModule.h"
 #include "updater/TFStandInResult.h"
 
 #include <QApplication>
@@ -79,6 +80,7 @@ int main(int argc, char* argv[]) {
     const QString output = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(output);
 
+    Platform::NmeaSourceModule::setFolder(QStringLiteral(TESSELLOR_NMEA_MODULE_DIR));
     ProgramState state;
     TFTesselloreFirmWare mainWindow(state, programFolder);
     mainWindow.createWindows();

@@ -16,6 +16,11 @@ find src/platform/windows -type f | sort | while read -r source; do
     x86_64-w64-mingw32-g++-posix -std=gnu++20 -fsyntax-only -Wall -Wextra -x c++ -Isrc \
         -isystem "$qt" -isystem "$qt/QtCore" "$source"
 done
+# The sources module's entry and its loader are built here too, but must also suit Windows.
+for source in src/platform/nmea/NmeaSourceEntry.cpp src/platform/nmea/NmeaSourceModule.cpp; do
+    x86_64-w64-mingw32-g++-posix -std=gnu++20 -fsyntax-only -Wall -Wextra -x c++ -Isrc \
+        -isystem "$qt" -isystem "$qt/QtCore" -DTESSELLOR_NMEA_MODULE_FILE='"tessellor_nmea.dll"' "$source"
+done
 echo "Windows platform code: parsed"
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSELLOR_SANITIZE=ON -DTESSELLOR_WERROR=ON
 cmake --build build/test

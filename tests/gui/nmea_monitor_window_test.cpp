@@ -10,9 +10,11 @@
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/nmea/TFNmeaMonitor.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
+#include "platform/nmea/NmeaSourceModule.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -209,7 +211,7 @@ TEST_F(MonitorWindowTest, LargeLogShowsReplayProgress) {
 // A source that fails shows the system's reason in the window, which stays ready for another.
 TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
     openMonitor();
-    m_monitor->setUdpAddress(QHostAddress::LocalHost);
+    m_monitor->setUdpAddress(QStringLiteral("127.0.0.1"));
     quint16 closedPort = 0;
     {
         QTcpServer closed;
@@ -280,6 +282,29 @@ TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
     m_monitor->close();
     EXPECT_FALSE(m_monitor->isListening());
     EXPECT_TRUE(statusIs(Text::Stopped));
+}
+
+// The sources are a module beside the program; without it the monitor still opens and says why it
+// cannot listen, and listens as soon as the module is back.
+TEST_F(MonitorWindowTest, MissingSourcesModuleIsReportedAndNothingElseBreaks) {
+    const QString emptyFolder = programPath(QStringLiteral("no-module"));
+    ASSERT_TRUE(QDir().mkpath(emptyFolder));
+    Platform::NmeaSourceModule::setFolder(emptyFolder);
+    openMonitor();
+    m_monitor->E_LogFile->setText(writeLog(sampleLog()));
+    start(Kind::LogFile);
+    EXPECT_TRUE(statusIs(Text::ModuleFailed)) << qPrintable(m_monitor->L_Status->text());
+    EXPECT_TRUE(m_monitor->L_Status->text().contains(Platform::NmeaSourceModule::fileName()));
+    EXPECT_TRUE(m_monitor->L_Status->property("error").toBool());
+    EXPECT_FALSE(m_monitor->isListening());
+    EXPECT_EQ(m_monitor->CB_Port->count(), 0);
+    EXPECT_TRUE(m_boxes.shown().empty());
+
+    Platform::NmeaSourceModule::setFolder(QStringLiteral(TESSELLOR_NMEA_MODULE_DIR));
+    start(Kind::LogFile);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }))
+        << qPrintable(m_monitor->L_Status->text());
+    EXPECT_EQ(cell(0, TFNmeaMonitor::ColHits), u"2");
 }
 
 TEST_F(MonitorWindowTest, SerialPortUsesTheChannelsSettingsAndTheChangesMadeHere) {

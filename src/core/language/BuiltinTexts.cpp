@@ -348,6 +348,7 @@ const BuiltinText kBuiltinTexts[] = {
     {1280, "The rules have been changed and not saved. Close the window and discard the changes?"},
     {1281, "The communication parameters have been changed and not saved. Close the window and discard the "
            "changes?"},
+    {1290, "The NMEA 0183 sources could not be loaded: "},
 };
 const int kBuiltinTextCount = int(sizeof(kBuiltinTexts) / sizeof(kBuiltinTexts[0]));
 

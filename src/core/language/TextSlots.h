@@ -287,6 +287,7 @@ inline constexpr int OpenButton = 1276;
 inline constexpr int OpenTip = 1277;
 inline constexpr int NoLogFile = 1278;
 inline constexpr int OtherAddresses = 1279;
+inline constexpr int ModuleFailed = 1290; // followed by the loader's reason
 } // namespace NmeaMonitor
 
 } // namespace TextSlot

@@ -5,9 +5,7 @@
 #include "core/language/TextSlots.h"
 #include "core/shell/ProgramState.h"
 #include "gui/shell/WindowLook.h"
-#include "platform/nmea/LogReplaySource.h"
-#include "platform/nmea/NetworkNmeaSources.h"
-#include "platform/nmea/SerialNmeaSource.h"
+#include "platform/nmea/NmeaSourceModule.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -200,7 +198,7 @@ void TFNmeaMonitor::buildLayout() {
         auto* box = new QSpinBox(this);
         box->setObjectName(QString::fromLatin1(name));
         box->setRange(1, 65535);
-        box->setValue(Platform::UdpNmeaSource::DefaultPort);
+        box->setValue(Platform::NmeaSourceSettings::DefaultUdpPort);
         return box;
     };
     QHBoxLayout* udpPage = page();
@@ -391,7 +389,7 @@ void TFNmeaMonitor::presetSerialLine() {
 void TFNmeaMonitor::refreshPorts() {
     const QString typed = CB_Port->currentText();
     CB_Port->clear();
-    CB_Port->addItems(Platform::SerialNmeaSource::availablePorts());
+    CB_Port->addItems(Platform::NmeaSourceModule::serialPorts());
     if (!typed.isEmpty())
         CB_Port->setCurrentText(typed);
 }
@@ -413,52 +411,59 @@ void TFNmeaMonitor::hideEvent(QHideEvent* event) {
     DialogBase::hideEvent(event);
 }
 
-std::unique_ptr<Platform::NmeaSource> TFNmeaMonitor::createSource(QString& problem) const {
-    switch (static_cast<SourceKind>(CB_Source->currentIndex())) {
-    case SourceKind::LogFile: {
-        const QString path = E_LogFile->text().trimmed();
-        if (path.isEmpty()) {
-            problem = m_state.msg(Text::NoLogFile);
+std::unique_ptr<Platform::NmeaSourceHandle> TFNmeaMonitor::createSource(Status& problem) {
+    Platform::NmeaSourceSettings settings;
+    settings.kind = static_cast<SourceKind>(CB_Source->currentIndex());
+    switch (settings.kind) {
+    case SourceKind::LogFile:
+        settings.logFile = E_LogFile->text().trimmed();
+        if (settings.logFile.isEmpty()) {
+            problem = {Text::SourceFailed, m_state.msg(Text::NoLogFile), true};
             return nullptr;
         }
-        return std::make_unique<Platform::LogReplaySource>(path);
-    }
-    case SourceKind::SerialPort: {
-        SerialLine line;
-        line.baudRate = QString::fromLatin1(kBaudRates[std::max(CB_Baud->currentIndex(), 0)]).toInt();
-        line.parity = static_cast<SerialLine::Parity>(std::max(CB_Parity->currentIndex(), 0));
-        line.stopBits = std::max(CB_StopBits->currentIndex(), 0) + 1;
-        return std::make_unique<Platform::SerialNmeaSource>(CB_Port->currentText().trimmed(), line);
-    }
+        break;
+    case SourceKind::SerialPort:
+        settings.serialPort = CB_Port->currentText().trimmed();
+        settings.line.baudRate =
+            QString::fromLatin1(kBaudRates[std::max(CB_Baud->currentIndex(), 0)]).toInt();
+        settings.line.parity = static_cast<SerialLine::Parity>(std::max(CB_Parity->currentIndex(), 0));
+        settings.line.stopBits = std::max(CB_StopBits->currentIndex(), 0) + 1;
+        break;
     case SourceKind::Udp:
-        return std::make_unique<Platform::UdpNmeaSource>(quint16(E_UdpPort->value()), m_udpAddress);
+        settings.udpPort = quint16(E_UdpPort->value());
+        settings.udpAddress = m_udpAddress;
+        break;
     case SourceKind::TcpClient:
-        return std::make_unique<Platform::TcpNmeaSource>(E_Host->text().trimmed(),
-                                                         quint16(E_TcpPort->value()));
+        settings.tcpHost = E_Host->text().trimmed();
+        settings.tcpPort = quint16(E_TcpPort->value());
+        break;
     }
-    return nullptr;
+    QString reason;
+    std::unique_ptr<Platform::NmeaSourceHandle> source =
+        Platform::NmeaSourceModule::create(settings, *this, reason);
+    if (!source)
+        problem = {Text::ModuleFailed, reason, true};
+    return source;
 }
 
 void TFNmeaMonitor::Btn_StartClick() {
     stopSource();
-    QString problem;
+    Status problem;
     m_source = createSource(problem);
     if (!m_source) {
-        showStatus(Text::SourceFailed, problem, true);
+        showStatus(problem.slot, problem.detail, problem.error);
         return;
     }
-    Platform::NmeaSource* source = m_source.get();
-    connect(source, &Platform::NmeaSource::started, this,
-            [this, source] { showStatus(Text::Listening, source->description()); });
-    connect(source, &Platform::NmeaSource::bytesReceived, this, &TFNmeaMonitor::onBytes);
-    connect(source, &Platform::NmeaSource::failed, this, &TFNmeaMonitor::onFailed);
-    connect(source, &Platform::NmeaSource::finished, this, &TFNmeaMonitor::onFinished);
-    connect(source, &Platform::NmeaSource::progress, this, &TFNmeaMonitor::onProgress);
     PB_Replay->hide();
     PB_Replay->setValue(0);
-    showStatus(Text::Listening, source->description());
-    source->start();
+    showStatus(Text::Listening, m_source->description());
+    m_source->start();
     updateButtons();
+}
+
+void TFNmeaMonitor::sourceStarted() {
+    if (m_source)
+        showStatus(Text::Listening, m_source->description());
 }
 
 void TFNmeaMonitor::Btn_StopClick() {
@@ -484,27 +489,21 @@ bool TFNmeaMonitor::isListening() const {
     return m_source && m_source->isRunning();
 }
 
-void TFNmeaMonitor::onBytes(const QByteArray& bytes) {
+void TFNmeaMonitor::sourceBytes(const QByteArray& bytes) {
     m_monitor->feed(bytes, now());
 }
 
-void TFNmeaMonitor::dropEndedSource() {
-    // The source has stopped itself; it goes once the signal that told so has returned.
-    if (!m_source)
-        return;
-    m_source->disconnect(this);
-    m_source.release()->deleteLater();
-}
-
-void TFNmeaMonitor::onFailed(const QString& reason) {
-    dropEndedSource();
+void TFNmeaMonitor::sourceFailed(const QString& reason) {
+    // The source has stopped itself; the handle may go from inside its own event.
+    m_source.reset();
     showStatus(Text::SourceFailed, reason, true);
     updateButtons();
     refresh();
 }
 
-void TFNmeaMonitor::onFinished() {
-    dropEndedSource();
+void TFNmeaMonitor::sourceFinished() {
+    // The source has stopped itself; the handle may go from inside its own event.
+    m_source.reset();
     m_monitor->finish(now());
     if (PB_Replay->isVisible())
         PB_Replay->setValue(PB_Replay->maximum());
@@ -513,7 +512,7 @@ void TFNmeaMonitor::onFinished() {
     refresh();
 }
 
-void TFNmeaMonitor::onProgress(qint64 done, qint64 total) {
+void TFNmeaMonitor::sourceProgress(qint64 done, qint64 total) {
     if (total < ProgressFromBytes)
         return;
     PB_Replay->show();
@@ -521,11 +520,7 @@ void TFNmeaMonitor::onProgress(qint64 done, qint64 total) {
 }
 
 void TFNmeaMonitor::stopSource() {
-    if (m_source) {
-        m_source->stop();
-        m_source->disconnect(this);
-        m_source.reset();
-    }
+    m_source.reset();
     updateButtons();
 }
 

@@ -5,8 +5,8 @@
 #include "core/nmea/NmeaMonitor.h"
 #include "gui/shell/LanguageAware.h"
 #include "gui/shell/WindowBase.h"
+#include "platform/nmea/NmeaSourceModule.h"
 
-#include <QHostAddress>
 #include <QList>
 
 #include <functional>
@@ -23,9 +23,6 @@ class QStackedWidget;
 class QTableWidget;
 class QTimer;
 struct ProgramState;
-namespace Platform {
-class NmeaSource;
-}
 namespace WindowLook {
 class TitlePanel;
 }
@@ -34,10 +31,11 @@ class TitlePanel;
 // rule of that channel, what it would receive; beside them the sentences no rule uses, the
 // reader's counts and the last lines received. The rules come from the rules window as they stand
 // there, saved or not.
-class TFNmeaMonitor : public DialogBase, public LanguageAware {
+class TFNmeaMonitor : public DialogBase, public LanguageAware, private Platform::NmeaSourceEvents {
     Q_OBJECT
 public:
-    enum class SourceKind { LogFile, SerialPort, Udp, TcpClient };
+    // The order of the source list.
+    using SourceKind = Platform::NmeaSourceSettings::Kind;
     enum RuleColumn {
         ColRule,
         ColSentence,
@@ -78,7 +76,7 @@ public:
     // The clock of "since last" and the highlight, in milliseconds.
     void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
     // The address the UDP source binds, every interface unless set.
-    void setUdpAddress(const QHostAddress& address) { m_udpAddress = address; }
+    void setUdpAddress(const QString& address) { m_udpAddress = address; }
 
     WindowLook::TitlePanel* P_Title;
     QComboBox* CB_Channel;
@@ -115,13 +113,14 @@ private:
     void onChannelChanged();
     void presetSerialLine();
     void refreshPorts();
-    std::unique_ptr<Platform::NmeaSource> createSource(QString& problem) const;
-    void onBytes(const QByteArray& bytes);
-    void onFailed(const QString& reason);
-    void onFinished();
-    void onProgress(qint64 done, qint64 total);
+    struct Status;
+    std::unique_ptr<Platform::NmeaSourceHandle> createSource(Status& problem);
+    void sourceStarted() override;
+    void sourceBytes(const QByteArray& bytes) override;
+    void sourceFailed(const QString& reason) override;
+    void sourceFinished() override;
+    void sourceProgress(qint64 done, qint64 total) override;
     void stopSource();
-    void dropEndedSource();
     void showStatus(int slot, const QString& detail = {}, bool error = false);
     void fillRuleRows();
     void refreshRules(qint64 now);
@@ -157,10 +156,10 @@ private:
     Nmea::RuleTable m_rules{};
     ParGenSet m_parameters;
     std::unique_ptr<Nmea::Monitor> m_monitor;
-    std::unique_ptr<Platform::NmeaSource> m_source;
+    std::unique_ptr<Platform::NmeaSourceHandle> m_source;
     QTimer* m_refresh;
     std::function<qint64()> m_clock;
-    QHostAddress m_udpAddress{QHostAddress::AnyIPv4};
+    QString m_udpAddress; // empty: every IPv4 address
     quint64 m_shownRevision = ~quint64(0);
     bool m_highlightShown = false;
     qint64 m_timesShownAt = 0;

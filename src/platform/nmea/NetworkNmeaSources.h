@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/nmea/NmeaSource.h"
+#include "platform/nmea/NmeaSourceSettings.h"
 
 #include <QHostAddress>
 
@@ -13,8 +14,7 @@ namespace Platform {
 class UdpNmeaSource : public NmeaSource {
     Q_OBJECT
 public:
-    // The port commonly used for NMEA 0183 over IP.
-    static constexpr quint16 DefaultPort = 10110;
+    static constexpr quint16 DefaultPort = NmeaSourceSettings::DefaultUdpPort;
 
     explicit UdpNmeaSource(quint16 port = DefaultPort, const QHostAddress& address = QHostAddress::AnyIPv4,
                            QObject* parent = nullptr);

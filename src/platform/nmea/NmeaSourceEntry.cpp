@@ -1,0 +1,62 @@
+// The entries of the sources module, which the program loads by name.
+
+#include "platform/nmea/NmeaSourceModule.h"
+#include "platform/nmea/NmeaSources.h"
+#include "platform/nmea/SerialNmeaSource.h"
+
+namespace {
+
+// Passes a source's signals on to the program's events.
+class SourceHandle final : public Platform::NmeaSourceHandle {
+public:
+    SourceHandle(std::unique_ptr<Platform::NmeaSource> source, Platform::NmeaSourceEvents& events)
+        : m_source(std::move(source)) {
+        using Platform::NmeaSource;
+        NmeaSource* s = m_source.get();
+        QObject::connect(s, &NmeaSource::started, s, [&events] { events.sourceStarted(); });
+        QObject::connect(s, &NmeaSource::bytesReceived, s,
+                         [&events](const QByteArray& bytes) { events.sourceBytes(bytes); });
+        QObject::connect(s, &NmeaSource::failed, s,
+                         [&events](const QString& reason) { events.sourceFailed(reason); });
+        QObject::connect(s, &NmeaSource::finished, s, [&events] { events.sourceFinished(); });
+        QObject::connect(s, &NmeaSource::progress, s,
+                         [&events](qint64 done, qint64 total) { events.sourceProgress(done, total); });
+    }
+    ~SourceHandle() override {
+        // The handle may go from inside one of the source's signals, which is still on the stack.
+        m_source->stop();
+        m_source->disconnect();
+        m_source.release()->deleteLater();
+    }
+
+    void start() override { m_source->start(); }
+    void stop() override { m_source->stop(); }
+    bool isRunning() const override { return m_source->isRunning(); }
+    QString description() const override { return m_source->description(); }
+
+private:
+    std::unique_ptr<Platform::NmeaSource> m_source;
+};
+
+} // namespace
+
+extern "C" {
+
+Q_DECL_EXPORT Platform::NmeaSourceHandle*
+tessellor_create_nmea_source(const Platform::NmeaSourceSettings& settings,
+                             Platform::NmeaSourceEvents& events) {
+    std::unique_ptr<Platform::NmeaSource> source = Platform::createNmeaSource(settings);
+    return source ? new SourceHandle(std::move(source), events) : nullptr;
+}
+
+Q_DECL_EXPORT void tessellor_list_serial_ports(QStringList& ports) {
+    ports = Platform::SerialNmeaSource::availablePorts();
+}
+
+} // extern "C"
+
+// The entries must keep the shapes the program calls them with.
+static_assert(
+    std::is_same_v<decltype(&tessellor_create_nmea_source), Platform::NmeaSourceModule::CreateFunction>);
+static_assert(
+    std::is_same_v<decltype(&tessellor_list_serial_ports), Platform::NmeaSourceModule::PortsFunction>);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/comm/SerialLine.h"
+
+#include <QString>
+
+namespace Platform {
+
+// What one NMEA 0183 source is to listen to. Plain data, so that it can cross into the module that
+// holds the sources.
+struct NmeaSourceSettings {
+    enum class Kind { LogFile, SerialPort, Udp, TcpClient };
+    // The port commonly used for NMEA 0183 over IP.
+    static constexpr quint16 DefaultUdpPort = 10110;
+
+    Kind kind = Kind::LogFile;
+    QString logFile;
+    // As the system lists it ("ttyUSB0", "COM3") or a device path ("/dev/pts/4").
+    QString serialPort;
+    SerialLine line;
+    quint16 udpPort = DefaultUdpPort;
+    // The address the UDP socket binds to; empty for every IPv4 address.
+    QString udpAddress;
+    QString tcpHost;
+    quint16 tcpPort = 0;
+};
+
+} // namespace Platform
