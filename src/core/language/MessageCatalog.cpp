@@ -4,7 +4,6 @@
 #include "core/util/TextRules.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace {
@@ -80,9 +79,22 @@ QString decodeLanguageFile(const QByteArray& bytes) {
     return decodeCp1252(bytes);
 }
 
-void applyLanguageLine(MessageCatalog& catalog, const QString& rawLine) {
-    const QString line = trimText(rawLine);
-    if (!line.startsWith(QStringLiteral("STR")))
+namespace {
+
+// As trimText, on a view: the language file is read line by line without copying the lines.
+QStringView trimmed(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= 0x20)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 0x20)
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+void applyLine(MessageCatalog& catalog, QStringView rawLine) {
+    const QStringView line = trimmed(rawLine);
+    if (!line.startsWith(u"STR"))
         return;
     const qsizetype equals = line.indexOf(u'=');
     if (equals < 0)
@@ -91,25 +103,31 @@ void applyLanguageLine(MessageCatalog& catalog, const QString& rawLine) {
     const qsizetype numberLength = equals - 4;
     if (numberLength <= 0)
         return;
-    const auto slot = decimalSlot(trimText(line.mid(3, numberLength)));
+    const auto slot = decimalSlot(trimmed(line.sliced(3, numberLength)).toString());
     if (!slot || *slot < 0 || *slot >= MessageCatalog::SlotCount)
         return;
-    QString text = trimText(line.mid(equals + 1));
+    QStringView text = trimmed(line.sliced(equals + 1));
     if (text.isEmpty())
         return;
-    const qsizetype comment = text.indexOf(QStringLiteral("/#/"));
+    const qsizetype comment = text.indexOf(u"/#/");
     if (comment >= 0) {
-        text = trimText(text.left(comment));
+        text = trimmed(text.first(comment));
         // A text that was all comment leaves the slot as it was, like an empty one.
         if (text.isEmpty())
             return;
     }
     if (text.startsWith(kPilcrow))
-        text.remove(0, 1);
+        text = text.sliced(1);
     const qsizetype pilcrow = text.indexOf(kPilcrow);
     if (pilcrow >= 0)
-        text.truncate(pilcrow);
-    catalog.setText(*slot, text);
+        text = text.first(pilcrow);
+    catalog.setText(*slot, text.toString());
+}
+
+} // namespace
+
+void applyLanguageLine(MessageCatalog& catalog, const QString& line) {
+    applyLine(catalog, line);
 }
 
 bool MessageCatalog::Load_Lng_File(const QString& path) {
@@ -117,8 +135,18 @@ bool MessageCatalog::Load_Lng_File(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QString content = decodeLanguageFile(file.readAll());
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    for (const QString& line : content.split(lineBreak))
-        applyLanguageLine(*this, line);
+    // A line ends at CR LF, a lone CR or a lone LF.
+    const QStringView text(content);
+    qsizetype begin = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        applyLine(*this, text.sliced(begin, i - begin));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        begin = i + 1;
+    }
+    applyLine(*this, text.sliced(begin));
     return true;
 }
