@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 
 #include <algorithm>
 
@@ -165,9 +166,7 @@ void drawProduct(QPainter& p, double s) {
     p.drawText(QRectF(s * 0.1, s * 0.55, s * 0.8, s * 0.2), Qt::AlignCenter, lines[1]);
 }
 
-} // namespace
-
-QPixmap picture(Kind kind, int size) {
+QPixmap draw(Kind kind, int size) {
     QPixmap result(size, size);
     result.fill(Qt::transparent);
     QPainter p(&result);
@@ -225,6 +224,19 @@ QPixmap picture(Kind kind, int size) {
     case Kind::ReviewNote:
         drawInfo(p, s);
         break;
+    }
+    return result;
+}
+
+} // namespace
+
+QPixmap picture(Kind kind, int size) {
+    // Several buttons show the same picture; it is drawn once.
+    const QString key = QStringLiteral("tessellor/picture/%1/%2").arg(int(kind)).arg(size);
+    QPixmap result;
+    if (!QPixmapCache::find(key, &result)) {
+        result = draw(kind, size);
+        QPixmapCache::insert(key, result);
     }
     return result;
 }
