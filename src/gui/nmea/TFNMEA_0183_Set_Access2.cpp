@@ -161,6 +161,21 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
 void TFNMEA_0183_Set_Access2::Init_Table() {
     ASG->setColumnCount(Columns - 1);
     ASG->setRowCount(Rows - 1);
+    // Every change of a cell, a tick or an item passes through the model.
+    QAbstractItemModel* model = ASG->model();
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                for (int row = std::max(topLeft.row(), 0); row <= bottomRight.row() && row < Nmea::RuleRows;
+                     ++row)
+                    m_rowsChanged.set(row);
+            });
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
+                        &QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
+        connect(model, signal, this, [this] { m_rowsChanged.set(); });
+    for (auto signal : {&QAbstractItemModel::rowsMoved, &QAbstractItemModel::columnsMoved})
+        connect(model, signal, this, [this] { m_rowsChanged.set(); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { m_rowsChanged.set(); });
+    connect(model, &QAbstractItemModel::layoutChanged, this, [this] { m_rowsChanged.set(); });
     ASG->setWordWrap(false);
     ASG->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                          QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
@@ -256,25 +271,36 @@ void TFNMEA_0183_Set_Access2::setCell(int col, int row, const QString& text) {
         item->setText(text);
 }
 
-Nmea::RuleTable TFNMEA_0183_Set_Access2::rules() const {
-    Nmea::RuleTable table{};
-    const auto ticked = [this](int col, int row) {
+Nmea::AccessRule TFNMEA_0183_Set_Access2::readRow(int row) const {
+    const auto ticked = [this, row](int col) {
         return ASG->item(row - 1, col - 1)->checkState() == Qt::Checked;
     };
+    Nmea::AccessRule rule;
+    rule.Enable = ticked(ColEnable);
+    rule.Serial_Channel = cell(ColChannel, row);
+    rule.Sentence = cell(ColSentence, row);
+    rule.Index = cell(ColIndex, row);
+    rule.DataField = cell(ColField, row);
+    rule.PortOperation = cell(ColPostOpe, row);
+    rule.SwapAll = ticked(ColSwapAll);
+    rule.Swap16 = ticked(ColSwap16);
+    rule.Position = cell(ColPosition, row);
+    rule.Mnemonic = cell(ColMnemonic, row);
+    return rule;
+}
+
+Nmea::RuleTable TFNMEA_0183_Set_Access2::rules() const {
     for (int row = 1; row < Rows; ++row) {
-        Nmea::AccessRule& rule = table[row - 1];
-        rule.Enable = ticked(ColEnable, row);
-        rule.Serial_Channel = cell(ColChannel, row);
-        rule.Sentence = cell(ColSentence, row);
-        rule.Index = cell(ColIndex, row);
-        rule.DataField = cell(ColField, row);
-        rule.PortOperation = cell(ColPostOpe, row);
-        rule.SwapAll = ticked(ColSwapAll, row);
-        rule.Swap16 = ticked(ColSwap16, row);
-        rule.Position = cell(ColPosition, row);
-        rule.Mnemonic = cell(ColMnemonic, row);
+        if (m_rowsChanged.test(row - 1))
+            m_rowsRead[row - 1] = readRow(row);
     }
-    return table;
+    m_rowsChanged.reset();
+#ifndef NDEBUG
+    // The tests run this check on every read: the rows kept never drift from the table.
+    for (int row = 1; row < Rows; ++row)
+        Q_ASSERT(m_rowsRead[row - 1] == readRow(row));
+#endif
+    return m_rowsRead;
 }
 
 void TFNMEA_0183_Set_Access2::showRules(const Nmea::RuleTable& table) {

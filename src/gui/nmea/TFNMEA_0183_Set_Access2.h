@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QStringList>
 #include <array>
+#include <bitset>
 #include <optional>
 
 class QAbstractButton;
@@ -105,6 +106,7 @@ private:
     void deriveIndexEditableAll();
     int currentRule() const;
     QString cell(int col, int row) const;
+    Nmea::AccessRule readRow(int row) const;
     void setCell(int col, int row, const QString& text);
     // A cell being typed into counts as changed before it is left.
     void commitOpenTextEditor();
@@ -122,6 +124,10 @@ private:
     QTimer* m_reviewTimer;
     // The flag each row number shows: 0 none, else 1 + its severity; only changes are drawn.
     std::array<int, Nmea::RuleRows> m_rowFlags{};
+    // The rows as rules, read again only where the table changed since: the review reads them
+    // after every edit.
+    mutable Nmea::RuleTable m_rowsRead{};
+    mutable std::bitset<Nmea::RuleRows> m_rowsChanged = std::bitset<Nmea::RuleRows>().set();
     TFDataMap* m_dataMap = nullptr; // made when first opened
     // The marks by severity, drawn once: the row numbers' and the summary's.
     std::array<QIcon, 3> m_rowMarks;
