@@ -252,9 +252,25 @@ const ScannedXml::Attribute* XmlRootReader::scannedAttribute(QLatin1StringView n
         return nullptr;
     const ScannedXml::Item& item = m_scanned.items[m_item - 1];
     const ScannedXml::Attribute* const first = m_scanned.attributes.data() + item.firstAttribute;
-    for (const ScannedXml::Attribute* a = first; a != first + item.attributeCount; ++a) {
-        if (m_scanned.span(a->name, a->nameSize) == name)
-            return a;
+    const auto matches = [this, name](const ScannedXml::Attribute& a) {
+        if (a.nameSize != name.size())
+            return false;
+        const QChar* chars = m_scanned.chars.constData() + a.name;
+        for (qsizetype k = 0; k < name.size(); ++k) {
+            if (chars[k].unicode() != char16_t(uchar(name.data()[k])))
+                return false;
+        }
+        return true;
+    };
+    // Attributes are mostly asked for in the order they stand: the search starts after the last found.
+    const std::int32_t count = item.attributeCount;
+    const std::int32_t start = m_lastAttribute < count ? m_lastAttribute : 0;
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::int32_t at = (start + k) % count;
+        if (matches(first[at])) {
+            m_lastAttribute = at + 1;
+            return first + at;
+        }
     }
     return nullptr;
 }

@@ -62,6 +62,7 @@ private:
     ScannedXml m_scanned;
     std::size_t m_item = 0; // the next item of m_scanned to report
     QString m_resolved;     // the current text, when its references or line ends had to be resolved
+    mutable std::int32_t m_lastAttribute = 0; // where the last attribute asked for stood, plus one
     Token m_token = Token::Text;
     int m_depth = 0; // of the current element, or of the element holding the text
     int m_open = 0;  // elements open

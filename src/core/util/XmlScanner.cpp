@@ -1,5 +1,6 @@
 #include "core/util/XmlScanner.h"
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -62,17 +63,43 @@ bool plainUtf8(const QByteArray& bytes) {
     return true;
 }
 
+// What each ASCII character is to the scanner; every other character is plain text.
+enum CharClass : std::uint8_t {
+    Blank = 1,
+    NameStart = 2,
+    NameChar = 4,
+    StopsAttribute = 8, // ends or changes an attribute value
+    StopsText = 16,     // ends or changes a text
+};
+
+constexpr std::array<std::uint8_t, 128> kClasses = [] {
+    std::array<std::uint8_t, 128> classes{};
+    for (const char c : {' ', '\t', '\n', '\r'})
+        classes[std::size_t(c)] |= Blank;
+    // Names are kept to ASCII without a colon: whatever else a name may hold is the parser's to judge.
+    for (int c = 0; c < 128; ++c) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_')
+            classes[std::size_t(c)] |= NameStart | NameChar;
+        if ((c >= '0' && c <= '9') || c == '-' || c == '.')
+            classes[std::size_t(c)] |= NameChar;
+    }
+    for (const char c : {'\0', '<', '&', '\t', '\n', '\r', '"', '\''})
+        classes[std::size_t(c)] |= StopsAttribute;
+    for (const char c : {'\0', '<', '&', '\r', ']'})
+        classes[std::size_t(c)] |= StopsText;
+    return classes;
+}();
+
+bool is(char16_t c, CharClass charClass) {
+    return c < 128 && (kClasses[c] & charClass) != 0;
+}
+
 bool isBlank(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+    return is(c, Blank);
 }
 
-// Names are kept to ASCII without a colon: whatever else a name may hold is the parser's to judge.
 bool isNameStart(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
-}
-
-bool isNameChar(char16_t c) {
-    return isNameStart(c) || (c >= u'0' && c <= u'9') || c == u'-' || c == u'.';
+    return is(c, NameStart);
 }
 
 bool isXmlCharacter(char32_t c) {
@@ -105,8 +132,12 @@ constexpr Entity kEntities[] = {
 char32_t readReference(const char16_t*& p) {
     const char16_t* at = p + 1;
     if (*at != u'#') {
+        // Compared character by character: the null at the end stops a name cut short.
         for (const Entity& entity : kEntities) {
-            if (std::memcmp(at, entity.name, entity.size * sizeof(char16_t)) == 0) {
+            int k = 0;
+            while (k < entity.size && at[k] == entity.name[k])
+                ++k;
+            if (k == entity.size) {
                 p = at + entity.size;
                 return entity.value;
             }
@@ -144,7 +175,7 @@ class Scanner {
 public:
     Scanner(ScannedXml& scanned, int maxDepth)
         : m_scanned(scanned), m_maxDepth(maxDepth),
-          m_p(reinterpret_cast<const char16_t*>(scanned.chars.utf16())) {}
+          m_base(reinterpret_cast<const char16_t*>(scanned.chars.constData())), m_p(m_base) {}
 
     // The characters end with a null, and the bytes held none: reaching it is reaching the end.
     bool run() {
@@ -171,9 +202,7 @@ private:
         std::int32_t size;
     };
 
-    std::int32_t offset(const char16_t* p) const {
-        return std::int32_t(p - reinterpret_cast<const char16_t*>(m_scanned.chars.utf16()));
-    }
+    std::int32_t offset(const char16_t* p) const { return std::int32_t(p - m_base); }
 
     bool startsWith(const char16_t* literal) const {
         for (const char16_t* p = m_p; *literal; ++p, ++literal) {
@@ -194,7 +223,7 @@ private:
         const char16_t* begin = m_p;
         if (!isNameStart(*m_p))
             return {offset(begin), 0};
-        while (isNameChar(*m_p))
+        while (is(*m_p, NameChar))
             ++m_p;
         const std::int32_t size = std::int32_t(m_p - begin);
         if (size >= 3 && (begin[0] | 0x20) == u'x' && (begin[1] | 0x20) == u'm' && (begin[2] | 0x20) == u'l')
@@ -203,7 +232,8 @@ private:
     }
 
     bool sameName(Name a, Name b) const {
-        return a.size == b.size && m_scanned.span(a.begin, a.size) == m_scanned.span(b.begin, b.size);
+        return a.size == b.size &&
+               std::memcmp(m_base + a.begin, m_base + b.begin, std::size_t(a.size) * sizeof(char16_t)) == 0;
     }
 
     // From the opening angle bracket of a start tag past its closing one.
@@ -246,6 +276,10 @@ private:
             const char16_t* value = ++m_p;
             Form form = Form::AsIs;
             for (char16_t c; (c = *m_p) != quote;) {
+                if (!is(c, StopsAttribute)) {
+                    ++m_p;
+                    continue;
+                }
                 if (c == 0 || c == u'<')
                     return false;
                 if (c == u'&') {
@@ -254,7 +288,8 @@ private:
                     form = Form::Attribute;
                     continue;
                 }
-                if (c == u'\t' || c == u'\n' || c == u'\r')
+                // The other quote stands as it is; tabs and line ends become spaces.
+                if (c != u'"' && c != u'\'')
                     form = Form::Attribute;
                 ++m_p;
             }
@@ -315,6 +350,10 @@ private:
         const char16_t* begin = m_p;
         Form form = Form::AsIs;
         for (char16_t c; (c = *m_p) != u'<';) {
+            if (!is(c, StopsText)) {
+                ++m_p;
+                continue;
+            }
             if (c == 0)
                 return false;
             if (c == u'&') {
@@ -372,6 +411,7 @@ private:
 
     ScannedXml& m_scanned;
     const int m_maxDepth;
+    const char16_t* const m_base;
     const char16_t* m_p;
     std::vector<Name> m_open;
 };
