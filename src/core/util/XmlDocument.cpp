@@ -266,7 +266,7 @@ const ScannedXml::Attribute* XmlRootReader::scannedAttribute(QLatin1StringView n
     const std::int32_t count = item.attributeCount;
     const std::int32_t start = m_lastAttribute < count ? m_lastAttribute : 0;
     for (std::int32_t k = 0; k < count; ++k) {
-        const std::int32_t at = (start + k) % count;
+        const std::int32_t at = start + k < count ? start + k : start + k - count;
         if (matches(first[at])) {
             m_lastAttribute = at + 1;
             return first + at;

@@ -68,8 +68,7 @@ enum CharClass : std::uint8_t {
     Blank = 1,
     NameStart = 2,
     NameChar = 4,
-    StopsAttribute = 8, // ends or changes an attribute value
-    StopsText = 16,     // ends or changes a text
+    StopsText = 8, // ends or changes a text
 };
 
 constexpr std::array<std::uint8_t, 128> kClasses = [] {
@@ -83,8 +82,6 @@ constexpr std::array<std::uint8_t, 128> kClasses = [] {
         if ((c >= '0' && c <= '9') || c == '-' || c == '.')
             classes[std::size_t(c)] |= NameChar;
     }
-    for (const char c : {'\0', '<', '&', '\t', '\n', '\r', '"', '\''})
-        classes[std::size_t(c)] |= StopsAttribute;
     for (const char c : {'\0', '<', '&', '\r', ']'})
         classes[std::size_t(c)] |= StopsText;
     return classes;
@@ -232,7 +229,7 @@ private:
     }
 
     bool sameName(Name a, Name b) const {
-        return a.size == b.size &&
+        return a.size == b.size && m_base[a.begin] == m_base[b.begin] &&
                std::memcmp(m_base + a.begin, m_base + b.begin, std::size_t(a.size) * sizeof(char16_t)) == 0;
     }
 
@@ -245,6 +242,7 @@ private:
         auto& attributes = m_scanned.attributes;
         const auto first = std::int32_t(attributes.size());
         bool empty = false;
+        std::uint64_t sizesSeen = 0; // of the attribute names, modulo 64
         for (;;) {
             const char16_t* before = m_p;
             skipBlanks();
@@ -276,7 +274,10 @@ private:
             const char16_t* value = ++m_p;
             Form form = Form::AsIs;
             for (char16_t c; (c = *m_p) != quote;) {
-                if (!is(c, StopsAttribute)) {
+                // Every character that ends or changes a value lies at or below the apostrophe,
+                // but the angle bracket: one comparison passes nearly all of a value.
+                static_assert(u'\'' > u'"' && u'\'' > u'&' && u'\'' > u'\r');
+                if (c > u'\'' && c != u'<') {
                     ++m_p;
                     continue;
                 }
@@ -293,10 +294,15 @@ private:
                     form = Form::Attribute;
                 ++m_p;
             }
-            for (auto k = std::size_t(first); k < attributes.size(); ++k) {
-                if (sameName({attributes[k].name, attributes[k].nameSize}, attribute))
-                    return false;
+            // Names of a size not seen before in this tag are new, which spares most comparisons.
+            const std::uint64_t sizeBit = std::uint64_t(1) << (attribute.size & 63);
+            if (sizesSeen & sizeBit) {
+                for (auto k = std::size_t(first); k < attributes.size(); ++k) {
+                    if (sameName({attributes[k].name, attributes[k].nameSize}, attribute))
+                        return false;
+                }
             }
+            sizesSeen |= sizeBit;
             attributes.push_back(
                 {attribute.begin, attribute.size, offset(value), std::int32_t(m_p - value), form});
             ++m_p;
