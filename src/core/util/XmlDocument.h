@@ -20,13 +20,15 @@ QDomNode firstNodeAsRoot(const QDomDocument& document);
 // reported, but the document is still read to its end, since one that is not well-formed anywhere
 // cannot be used.
 //
-// A file up to kScannedSizeLimit is read into memory and scanned, when it keeps to the plain kind
-// our programs write, before a token is reported; any other file is streamed through the XML
-// parser, which reads every document alike.
+// A file up to kScannedSizeLimit is read into memory and, when it keeps to the plain kind our
+// programs write, scanned whole before the first token is reported; any other file, or one the
+// scan is unsure of, is streamed through the XML parser from its first byte, so the tokens and the
+// errors are the parser's either way.
 class XmlRootReader {
 public:
     enum class Token { StartElement, EndElement, Text };
     enum class Reading { Scanned, Streamed };
+    // Larger documents are streamed, so that memory stays bounded however large they grow.
     static constexpr qint64 kScannedSizeLimit = 4 * 1024 * 1024;
 
     // Opens the file. On failure returns false with the reason in error.

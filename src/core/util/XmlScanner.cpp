@@ -437,7 +437,8 @@ bool scanPlainXml(const QByteArray& bytes, int maxDepth, ScannedXml& scanned) {
     if (bytes.isEmpty() || !(bytes[0] == '<' || isBlank(char16_t(bytes[0]))) || !plainUtf8(bytes))
         return false;
     scanned.chars = QString::fromUtf8(bytes);
-    // Our documents hold about one item per 60 bytes and one attribute per 20.
+    // Room for a little more than our documents hold, about one item per 100 bytes and one
+    // attribute per 20, so that the lists rarely grow while scanning.
     scanned.items.reserve(std::size_t(bytes.size() / 48 + 8));
     scanned.attributes.reserve(std::size_t(bytes.size() / 16 + 8));
     if (Scanner(scanned, maxDepth).run())
