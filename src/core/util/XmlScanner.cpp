@@ -289,8 +289,8 @@ private:
                     form = Form::Attribute;
                     continue;
                 }
-                // The other quote stands as it is; tabs and line ends become spaces.
-                if (c != u'"' && c != u'\'')
+                // Tabs and line ends become spaces; blanks, the other quote and the rest stand.
+                if (c == u'\t' || c == u'\n' || c == u'\r')
                     form = Form::Attribute;
                 ++m_p;
             }
