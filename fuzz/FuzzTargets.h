@@ -28,8 +28,10 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -455,6 +457,75 @@ inline void nmeaReader(const QByteArray& bytes) {
     }
 }
 
+// What an XmlRootReader reports for bytes, one line per token, then how the reading ended. Every
+// attribute that appears is looked up: the reader lists none, so each name-like word of the bytes
+// is asked for on every start element.
+inline QStringList xmlReading(const QByteArray& bytes, XmlRootReader::Reading wanted,
+                              XmlRootReader::Reading* taken = nullptr) {
+    QList<QByteArray> words;
+    const auto isWordByte = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+               c == '-' || c == '.' || c == ':';
+    };
+    // Bounded, so that a long input costs no more than a few lookups per element.
+    constexpr qsizetype maxWords = 48;
+    for (qsizetype i = 0; i < bytes.size() && words.size() < maxWords;) {
+        qsizetype end = i;
+        while (end < bytes.size() && isWordByte(bytes[end]))
+            ++end;
+        if (end > i && !words.contains(bytes.sliced(i, end - i)))
+            words << bytes.sliced(i, end - i);
+        i = std::max(end, i + 1);
+    }
+
+    XmlRootReader reader;
+    reader.openBytes(bytes, wanted);
+    if (taken)
+        *taken = reader.reading();
+    QStringList lines;
+    while (reader.next()) {
+        QString line;
+        switch (reader.token()) {
+        case XmlRootReader::Token::StartElement:
+            line = QStringLiteral("start %1 %2").arg(reader.depth()).arg(reader.name());
+            for (const QByteArray& word : words) {
+                const QLatin1StringView name(word);
+                if (reader.hasAttribute(name))
+                    line += QStringLiteral(" %1=[%2]").arg(name, reader.attribute(name));
+                else if (!reader.attribute(name).isEmpty())
+                    line += QStringLiteral(" %1 missing but not empty").arg(name);
+            }
+            break;
+        case XmlRootReader::Token::EndElement:
+            line = QStringLiteral("end %1 %2").arg(reader.depth()).arg(reader.name());
+            break;
+        case XmlRootReader::Token::Text:
+            line = QStringLiteral("text %1 [%2]").arg(reader.depth()).arg(reader.text());
+            break;
+        }
+        lines << line;
+    }
+    QString error;
+    lines << (reader.finished(&error) ? QStringLiteral("finished") : QStringLiteral("error: ") + error);
+    return lines;
+}
+
+// The reader's scan of a document in memory against the parser streaming the same bytes: the same
+// tokens, names, attributes and texts, and the same end.
+inline void xmlRootReader(const QByteArray& bytes) {
+    const QStringList scanned = xmlReading(bytes, XmlRootReader::Reading::Scanned);
+    const QStringList streamed = xmlReading(bytes, XmlRootReader::Reading::Streamed);
+    if (scanned == streamed)
+        return;
+    qsizetype k = 0;
+    while (k < scanned.size() && k < streamed.size() && scanned[k] == streamed[k])
+        ++k;
+    broken(QStringLiteral("the scan and the parser differ at token %1: scanned \"%2\", streamed \"%3\"")
+               .arg(k)
+               .arg(scanned.value(k), streamed.value(k))
+               .toStdString());
+}
+
 struct Target {
     const char* name;
     void (*run)(const QByteArray&);
@@ -471,6 +542,7 @@ inline constexpr Target kTargets[] = {
     {"version", versionCheck},
     {"compiler_reading", compilerReading},
     {"nmea_reader", nmeaReader},
+    {"xml_root_reader", xmlRootReader},
 };
 
 } // namespace FuzzTargets

@@ -98,13 +98,58 @@ bool XmlRootReader::open(const QString& path, QString* error) {
             *error = m_file.errorString();
         return false;
     }
-    m_reader.setDevice(&m_file);
-    // As the document model reads: a prefix is part of the name, not a namespace.
-    m_reader.setNamespaceProcessing(false);
+    if (m_file.isSequential() || m_file.size() > kScannedSizeLimit) {
+        // Streamed, so that memory stays bounded however large the document.
+        m_reader.setDevice(&m_file);
+        // As the document model reads: a prefix is part of the name, not a namespace.
+        m_reader.setNamespaceProcessing(false);
+        return true;
+    }
+    const QByteArray bytes = m_file.readAll();
+    m_file.close();
+    openBytes(bytes);
     return true;
 }
 
+void XmlRootReader::openBytes(const QByteArray& bytes, Reading wanted) {
+    m_scanning = wanted == Reading::Scanned && bytes.size() <= kScannedSizeLimit &&
+                 scanPlainXml(bytes, kMaxDepth, m_scanned);
+    if (m_scanning)
+        return;
+    // The parser reads the bytes from the start, from a device as it reads a file.
+    m_bytes = bytes;
+    m_buffer.setBuffer(&m_bytes);
+    m_buffer.open(QIODevice::ReadOnly);
+    m_reader.setDevice(&m_buffer);
+    m_reader.setNamespaceProcessing(false);
+}
+
 bool XmlRootReader::next() {
+    if (!m_scanning)
+        return nextStreamed();
+    if (m_item == m_scanned.items.size())
+        return false;
+    const ScannedXml::Item& item = m_scanned.items[m_item++];
+    m_depth = item.depth;
+    switch (item.kind) {
+    case ScannedXml::Kind::StartElement:
+        m_token = Token::StartElement;
+        break;
+    case ScannedXml::Kind::EndElement:
+        m_token = Token::EndElement;
+        break;
+    case ScannedXml::Kind::Text:
+        m_token = Token::Text;
+        if (item.form != ScannedXml::Form::AsIs) {
+            m_resolved.resize(0);
+            appendResolved(m_scanned.span(item.begin, item.size), item.form, m_resolved);
+        }
+        break;
+    }
+    return true;
+}
+
+bool XmlRootReader::nextStreamed() {
     const auto firstNode = [this](bool isElement) {
         if (!m_sawFirstNode) {
             m_sawFirstNode = true;
@@ -182,12 +227,73 @@ bool XmlRootReader::finished(QString* error) const {
     return false;
 }
 
+QStringView XmlRootReader::name() const {
+    if (!m_scanning)
+        return m_reader.qualifiedName();
+    if (m_item == 0 || m_token == Token::Text)
+        return {};
+    const ScannedXml::Item& item = m_scanned.items[m_item - 1];
+    return m_scanned.span(item.begin, item.size);
+}
+
+QStringView XmlRootReader::text() const {
+    if (!m_scanning)
+        return m_reader.text();
+    if (m_item == 0 || m_token != Token::Text)
+        return {};
+    const ScannedXml::Item& item = m_scanned.items[m_item - 1];
+    if (item.form != ScannedXml::Form::AsIs)
+        return m_resolved;
+    return m_scanned.span(item.begin, item.size);
+}
+
+const ScannedXml::Attribute* XmlRootReader::scannedAttribute(QLatin1StringView name) const {
+    if (m_item == 0 || m_token != Token::StartElement)
+        return nullptr;
+    const ScannedXml::Item& item = m_scanned.items[m_item - 1];
+    const ScannedXml::Attribute* const first = m_scanned.attributes.data() + item.firstAttribute;
+    const auto matches = [this, name](const ScannedXml::Attribute& a) {
+        if (a.nameSize != name.size())
+            return false;
+        const QChar* chars = m_scanned.chars.constData() + a.name;
+        for (qsizetype k = 0; k < name.size(); ++k) {
+            if (chars[k].unicode() != char16_t(uchar(name.data()[k])))
+                return false;
+        }
+        return true;
+    };
+    // Attributes are mostly asked for in the order they stand: the search starts after the last found.
+    const std::int32_t count = item.attributeCount;
+    const std::int32_t start = m_lastAttribute < count ? m_lastAttribute : 0;
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::int32_t at = start + k < count ? start + k : start + k - count;
+        if (matches(first[at])) {
+            m_lastAttribute = at + 1;
+            return first + at;
+        }
+    }
+    return nullptr;
+}
+
 QString XmlRootReader::attribute(QLatin1StringView name) const {
-    return m_reader.attributes().value(name).toString();
+    if (!m_scanning)
+        return m_reader.attributes().value(name).toString();
+    const ScannedXml::Attribute* found = scannedAttribute(name);
+    if (!found)
+        return QString();
+    const QStringView raw = m_scanned.span(found->value, found->valueSize);
+    if (found->form == ScannedXml::Form::AsIs)
+        return raw.toString();
+    QString value;
+    value.reserve(raw.size());
+    appendResolved(raw, found->form, value);
+    return value;
 }
 
 bool XmlRootReader::hasAttribute(QLatin1StringView name) const {
-    return m_reader.attributes().hasAttribute(name);
+    if (!m_scanning)
+        return m_reader.attributes().hasAttribute(name);
+    return scannedAttribute(name) != nullptr;
 }
 
 bool parseXmlFile(const QString& path, QDomDocument& document, QString* error) {

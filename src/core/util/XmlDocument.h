@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/util/XmlScanner.h"
+
+#include <QBuffer>
 #include <QByteArray>
 #include <QDomDocument>
 #include <QFile>
@@ -16,12 +19,24 @@ QDomNode firstNodeAsRoot(const QDomDocument& document);
 // and every text as it stands, blanks included; when the first node is not an element nothing is
 // reported, but the document is still read to its end, since one that is not well-formed anywhere
 // cannot be used.
+//
+// A file up to kScannedSizeLimit is read into memory and, when it keeps to the plain kind our
+// programs write, scanned whole before the first token is reported; any other file, or one the
+// scan is unsure of, is streamed through the XML parser from its first byte, so the tokens and the
+// errors are the parser's either way.
 class XmlRootReader {
 public:
     enum class Token { StartElement, EndElement, Text };
+    enum class Reading { Scanned, Streamed };
+    // Larger documents are streamed, so that memory stays bounded however large they grow.
+    static constexpr qint64 kScannedSizeLimit = 4 * 1024 * 1024;
 
     // Opens the file. On failure returns false with the reason in error.
     bool open(const QString& path, QString* error);
+    // Reads bytes as open() reads a file's; Reading::Streamed leaves them to the parser even when
+    // they could be scanned, so the two readings of the same bytes can be compared.
+    void openBytes(const QByteArray& bytes, Reading wanted = Reading::Scanned);
+    Reading reading() const { return m_scanning ? Reading::Scanned : Reading::Streamed; }
     // Moves to the next token reported; false at the end of the document or at an error.
     bool next();
     // After next() returned false: whether the document was read whole, else the parser's
@@ -31,15 +46,25 @@ public:
     Token token() const { return m_token; }
     // The depth of the current element: 1 for the root, 2 for its children.
     int depth() const { return m_depth; }
-    QStringView name() const { return m_reader.qualifiedName(); }
+    QStringView name() const;
     // An attribute of the current start element; a missing one reads as empty.
     QString attribute(QLatin1StringView name) const;
     bool hasAttribute(QLatin1StringView name) const;
-    QStringView text() const { return m_reader.text(); }
+    QStringView text() const;
 
 private:
+    bool nextStreamed();
+    const ScannedXml::Attribute* scannedAttribute(QLatin1StringView name) const;
+
     QFile m_file;
+    QByteArray m_bytes;
+    QBuffer m_buffer;
     QXmlStreamReader m_reader;
+    bool m_scanning = false;
+    ScannedXml m_scanned;
+    std::size_t m_item = 0; // the next item of m_scanned to report
+    QString m_resolved;     // the current text, when its references or line ends had to be resolved
+    mutable std::int32_t m_lastAttribute = 0; // where the last attribute asked for stood, plus one
     Token m_token = Token::Text;
     int m_depth = 0; // of the current element, or of the element holding the text
     int m_open = 0;  // elements open
