@@ -28,8 +28,10 @@ class XmlRootReader {
 public:
     enum class Token { StartElement, EndElement, Text };
     enum class Reading { Scanned, Streamed };
-    // Larger documents are streamed, so that memory stays bounded however large they grow.
-    static constexpr qint64 kScannedSizeLimit = 4 * 1024 * 1024;
+    // Larger documents are streamed, so that memory stays bounded however large they grow. A scan
+    // holds about five times its document (bytes, decoded text, token offsets); our documents are
+    // some tens of kilobytes.
+    static constexpr qint64 kScannedSizeLimit = 256 * 1024;
 
     // Opens the file. On failure returns false with the reason in error.
     bool open(const QString& path, QString* error);
