@@ -81,19 +81,8 @@ QString decodeLanguageFile(const QByteArray& bytes) {
 
 namespace {
 
-// As trimText, on a view: the language file is read line by line without copying the lines.
-QStringView trimmed(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 0x20)
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= 0x20)
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
 void applyLine(MessageCatalog& catalog, QStringView rawLine) {
-    const QStringView line = trimmed(rawLine);
+    const QStringView line = trimTextView(rawLine);
     if (!line.startsWith(u"STR"))
         return;
     const qsizetype equals = line.indexOf(u'=');
@@ -103,15 +92,15 @@ void applyLine(MessageCatalog& catalog, QStringView rawLine) {
     const qsizetype numberLength = equals - 4;
     if (numberLength <= 0)
         return;
-    const auto slot = decimalSlot(trimmed(line.sliced(3, numberLength)).toString());
+    const auto slot = decimalSlot(trimTextView(line.sliced(3, numberLength)).toString());
     if (!slot || *slot < 0 || *slot >= MessageCatalog::SlotCount)
         return;
-    QStringView text = trimmed(line.sliced(equals + 1));
+    QStringView text = trimTextView(line.sliced(equals + 1));
     if (text.isEmpty())
         return;
     const qsizetype comment = text.indexOf(u"/#/");
     if (comment >= 0) {
-        text = trimmed(text.first(comment));
+        text = trimTextView(text.first(comment));
         // A text that was all comment leaves the slot as it was, like an empty one.
         if (text.isEmpty())
             return;

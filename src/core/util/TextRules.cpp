@@ -76,14 +76,20 @@ qint32 intTextOr(const QString& text, qint32 fallback) {
     return parseIntText(text).value_or(fallback);
 }
 
-QString trimText(const QString& text) {
+QStringView trimTextView(QStringView text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text[begin].unicode() <= 0x20)
         ++begin;
     while (end > begin && text[end - 1].unicode() <= 0x20)
         --end;
-    return text.mid(begin, end - begin);
+    return text.sliced(begin, end - begin);
+}
+
+QString trimText(const QString& text) {
+    const QStringView trimmed = trimTextView(text);
+    // A text without blanks around it is shared, not copied.
+    return trimmed.size() == text.size() ? text : trimmed.toString();
 }
 
 QString upperAscii(const QString& text) {

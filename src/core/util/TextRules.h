@@ -14,5 +14,7 @@ qint32 intTextOr(const QString& text, qint32 fallback);
 
 // Removes blanks and control characters (everything up to U+0020) at both ends.
 QString trimText(const QString& text);
+// The same, as a view into text.
+QStringView trimTextView(QStringView text);
 // Upper-cases the letters a to z only; every other character stays as it is.
 QString upperAscii(const QString& text);
