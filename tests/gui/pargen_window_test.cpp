@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
@@ -505,6 +506,31 @@ TEST_F(ParGenWindowLeaving, ChangedParametersAskAndOnlyYesDiscardsThem) {
             w->hide();
         }
     }
+}
+
+// On the real question a stray Enter keeps the changes: No is its default button.
+TEST_F(ParGenWindowLeaving, EnterOnTheRealQuestionKeepsTheChanges) {
+    writeFile(kDocument, "<Par_Gen><Eth_Conn_Device_Name>stored</Eth_Conn_Device_Name></Par_Gen>");
+    w->show();
+    setText("E_EthConn_Device_Name", "typed");
+    MessageBox::setHandler(nullptr);
+    QMessageBox::StandardButton byDefault = QMessageBox::NoButton;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!question)
+            return;
+        poll.stop();
+        byDefault = question->standardButton(question->defaultButton());
+        QTest::keyClick(question, Qt::Key_Return);
+    });
+    poll.start(10);
+    leave(Leave::Cancel);
+    MessageBox::setHandler(&m_boxes);
+    EXPECT_EQ(byDefault, QMessageBox::No);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(field("E_EthConn_Device_Name")->text(), "typed");
+    w->hide();
 }
 
 TEST_F(ParGenWindow, DocumentThatIsNotWellFormedKeepsTheFieldsAndIsRewrittenByOk) {

@@ -415,8 +415,8 @@ bool TFParGen::hasUnsavedChanges() const {
 }
 
 void TFParGen::reject() {
-    if (hasUnsavedChanges() &&
-        MessageBox::question(this, m_state.msg(Text::DiscardChanges)) != MessageBox::Answer::Yes)
+    if (hasUnsavedChanges() && MessageBox::question(this, m_state.msg(Text::DiscardChanges),
+                                                    MessageBox::Answer::No) != MessageBox::Answer::Yes)
         return;
     QDialog::reject();
 }

@@ -432,8 +432,8 @@ void TFNMEA_0183_Set_Access2::commitOpenTextEditor() {
 
 void TFNMEA_0183_Set_Access2::reject() {
     commitOpenTextEditor();
-    if (hasUnsavedChanges() &&
-        MessageBox::question(this, m_state.msg(Text::DiscardChanges)) != MessageBox::Answer::Yes)
+    if (hasUnsavedChanges() && MessageBox::question(this, m_state.msg(Text::DiscardChanges),
+                                                    MessageBox::Answer::No) != MessageBox::Answer::Yes)
         return;
     QDialog::reject();
 }

@@ -13,18 +13,18 @@ void MessageBox::setHandler(Handler* handler) {
 }
 
 void MessageBox::error(QWidget* parent, const QString& text) {
-    show(parent, Kind::Error, text);
+    show(parent, Kind::Error, text, Answer::Yes);
 }
 
 void MessageBox::warning(QWidget* parent, const QString& text) {
-    show(parent, Kind::Warning, text);
+    show(parent, Kind::Warning, text, Answer::Yes);
 }
 
-MessageBox::Answer MessageBox::question(QWidget* parent, const QString& text) {
-    return show(parent, Kind::Question, text);
+MessageBox::Answer MessageBox::question(QWidget* parent, const QString& text, Answer byDefault) {
+    return show(parent, Kind::Question, text, byDefault);
 }
 
-MessageBox::Answer MessageBox::show(QWidget* parent, Kind kind, const QString& text) {
+MessageBox::Answer MessageBox::show(QWidget* parent, Kind kind, const QString& text, Answer byDefault) {
     if (g_handler)
         return g_handler->show(parent, kind, text);
     const QString title = Product::SW_Code;
@@ -36,7 +36,8 @@ MessageBox::Answer MessageBox::show(QWidget* parent, Kind kind, const QString& t
         QMessageBox::warning(parent, title, text);
         return Answer::Yes;
     case Kind::Question:
-        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
+        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                                     byDefault == Answer::Yes ? QMessageBox::Yes : QMessageBox::No) ==
                        QMessageBox::Yes
                    ? Answer::Yes
                    : Answer::No;

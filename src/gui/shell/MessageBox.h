@@ -14,8 +14,9 @@ public:
     static void error(QWidget* parent, const QString& text);
     // Warning box with an OK button.
     static void warning(QWidget* parent, const QString& text);
-    // Confirmation box with Yes and No.
-    static Answer question(QWidget* parent, const QString& text);
+    // Confirmation box with Yes and No; Enter gives byDefault. A question whose Yes loses work
+    // defaults to No, so that a stray Enter keeps it.
+    static Answer question(QWidget* parent, const QString& text, Answer byDefault = Answer::Yes);
 
     class Handler {
     public:
@@ -26,5 +27,5 @@ public:
     static void setHandler(Handler* handler);
 
 private:
-    static Answer show(QWidget* parent, Kind kind, const QString& text);
+    static Answer show(QWidget* parent, Kind kind, const QString& text, Answer byDefault);
 };
