@@ -3,7 +3,8 @@
 #   scripts/fuzz.sh NAME SECONDS     NAME is one of fuzz/NAME_fuzzer.cpp (language, settings, ...)
 #   scripts/fuzz.sh all SECONDS
 # Builds build/fuzz with clang, copies the seeds of fuzz/corpus/NAME into build/fuzz/corpus/NAME
-# (the repository's corpus stays as it is) and fuzzes on that copy with one worker. Crashing inputs
+# (the repository's corpus stays as it is) and fuzzes on that copy with one worker, the XML harnesses
+# with the tokens of fuzz/dictionaries/xml.dict. Crashing inputs
 # land in build/fuzz/crashes/NAME; the log of the last run in build/fuzz/logs/NAME/fuzz-0.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,9 +49,16 @@ for n in "${names[@]}"; do
     # One job in one worker process; libFuzzer writes its log as fuzz-0.log in the current folder.
     # Leaks are not looked for: Qt keeps caches for the whole process.
     rm -f "$logs/fuzz-0.log"
+    # The harnesses over XML documents mutate with XML's tokens.
+    dict=()
+    case $n in
+        settings | pargen | access_rules | image_compiler | compiler_reading | xml_root_reader)
+            dict=(-dict="$root/fuzz/dictionaries/xml.dict") ;;
+    esac
     if (cd "$logs" && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
         "$root/$build/fuzz/${n}_fuzzer" -max_total_time="$seconds" -jobs=1 -workers=1 -timeout=10 \
-        -rss_limit_mb=2048 -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus" >/dev/null 2>&1); then
+        -rss_limit_mb=2048 -artifact_prefix="$crashes/" -print_final_stats=1 "${dict[@]}" "$corpus" \
+        >/dev/null 2>&1); then
         grep -E '^stat::number_of_executed_units|^stat::average_exec_per_sec|^#[0-9]+[[:space:]]+DONE' \
             "$logs/fuzz-0.log" || true
     else
