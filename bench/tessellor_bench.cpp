@@ -32,6 +32,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -319,25 +320,22 @@ public:
             {"Rules window, 100 rules: open to first paint", median(program), median(floor), "ms", 1.2});
     }
 
-    // The review the rules window runs on every edit, over its 100 rows, against filling a plain
-    // 11 x 101 table's 100 rows with the same texts (not shown: the review paints nothing either).
-    void review() {
-        const Nmea::RuleTable table = Sample::rules(Nmea::RuleRows);
-        BankImage parameters;
-        compileParameterDocument(m_state.File_ParGen, parameters);
-        constexpr int kRepeats = 10; // each sample averages several calls: one takes microseconds
+    // Medians of one call of action against filling a plain 11 x 101 table's 100 rows with the texts
+    // of table, each sample averaging several calls (one takes microseconds).
+    std::pair<double, double> againstPlainTables(const Nmea::RuleTable& table,
+                                                 const std::function<void()>& action) {
+        constexpr int kRepeats = 10;
         std::vector<double> program, floor;
-        qsizetype findings = 0;
         for (int i = 0; i < m_runs + 1; ++i) {
             // The plain tables are made before either clock starts: making them also tidies the heap
-            // after the tables of the run before were freed, which would otherwise fall to the review.
+            // after the tables of the run before were freed, which would otherwise fall to the action.
             std::vector<std::unique_ptr<QTableWidget>> plains;
             for (int k = 0; k < kRepeats; ++k)
                 plains.push_back(std::make_unique<QTableWidget>(101, 11));
 
             Clock::time_point start = Clock::now();
             for (int k = 0; k < kRepeats; ++k)
-                findings = Review::reviewTable(table, parameters).findings.size();
+                action();
             const double programMs = msSince(start, Clock::now()) / kRepeats;
 
             start = Clock::now();
@@ -348,43 +346,35 @@ public:
             program.push_back(programMs);
             floor.push_back(floorMs);
         }
-        m_figures.push_back({"Review of 100 rules (each edit in the rules window)", median(program),
-                             median(floor), "ms", 0.5});
+        return {median(program), median(floor)};
+    }
+
+    // The review the rules window runs on every edit, over its 100 rows, against the plain tables
+    // (not shown: the review paints nothing either).
+    void review() {
+        const Nmea::RuleTable table = Sample::rules(Nmea::RuleRows);
+        BankImage parameters;
+        compileParameterDocument(m_state.File_ParGen, parameters);
+        qsizetype findings = 0;
+        const auto [program, floor] = againstPlainTables(
+            table, [&] { findings = Review::reviewTable(table, parameters).findings.size(); });
+        m_figures.push_back(
+            {"Review of 100 rules (each edit in the rules window)", program, floor, "ms", 0.5});
         m_reviewFindings = int(findings);
     }
 
     // One edit in the open rules window as the user makes it: a tick of rule 50 changed, the rows
-    // read back, reviewed and their flags brought up to date, against the same plain-table fill.
+    // read back, reviewed and their flags brought up to date, against the same plain tables.
     void reviewInWindow() {
         TFNMEA_0183_Set_Access2* window = m_main->nmeaAccessWindow();
         window->show();
         m_app.processEvents();
         QTableWidgetItem* tick = window->ASG->item(49, 0);
-        const Nmea::RuleTable table = window->rules();
-        constexpr int kRepeats = 10;
-        std::vector<double> program, floor;
-        for (int i = 0; i < m_runs + 1; ++i) {
-            std::vector<std::unique_ptr<QTableWidget>> plains; // before either clock, as above
-            for (int k = 0; k < kRepeats; ++k)
-                plains.push_back(std::make_unique<QTableWidget>(101, 11));
-
-            Clock::time_point start = Clock::now();
-            for (int k = 0; k < kRepeats; ++k) {
-                tick->setCheckState(tick->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-                window->reviewNow();
-            }
-            const double programMs = msSince(start, Clock::now()) / kRepeats;
-
-            start = Clock::now();
-            fillPlainTables(plains, table);
-            const double floorMs = msSince(start, Clock::now()) / kRepeats;
-            if (i == 0)
-                continue;
-            program.push_back(programMs);
-            floor.push_back(floorMs);
-        }
-        m_figures.push_back(
-            {"Rules window: one edit reviewed and flagged", median(program), median(floor), "ms", 0.5});
+        const auto [program, floor] = againstPlainTables(window->rules(), [&] {
+            tick->setCheckState(tick->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            window->reviewNow();
+        });
+        m_figures.push_back({"Rules window: one edit reviewed and flagged", program, floor, "ms", 0.5});
         window->hide();
         m_app.processEvents();
     }
