@@ -27,8 +27,6 @@ namespace {
 using Nmea::AccessRule;
 using Review::Severity;
 
-enum { Enable = 1, Channel, Sentence, Index, Field, PostOpe, SwapAll, Swap16, Position, Mnemonic };
-
 AccessRule rule(const char* sentence, int field, const char* position, const char* mnemonic = "",
                 const char* channel = "RS232") {
     AccessRule r;
@@ -52,8 +50,6 @@ protected:
         ASSERT_FALSE(m_window->isVisible());
     }
 
-    QTableWidget* table() const { return m_window->ASG; }
-    QTableWidgetItem* item(int col, int row) const { return table()->item(row - 1, col - 1); }
     QTableWidgetItem* number(int row) const { return table()->verticalHeaderItem(row - 1); }
 
     // The flagged rows as "row severity" pairs, read from the row-number column as drawn:
@@ -75,45 +71,6 @@ protected:
             flagged << QString::number(row) + QLatin1String(letter);
         }
         return flagged.join(u' ');
-    }
-
-    QWidget* openEditor(int col, int row) {
-        while (QWidget* popup = QApplication::activePopupWidget())
-            popup->close();
-        table()->setCurrentCell(row - 1, col - 1);
-        table()->scrollToItem(item(col, row));
-        QTest::keyClick(table(), Qt::Key_F2);
-        return table()->indexWidget(table()->model()->index(row - 1, col - 1));
-    }
-    void pick(int col, int row, const QString& text) {
-        auto* combo = qobject_cast<QComboBox*>(openEditor(col, row));
-        ASSERT_TRUE(combo);
-        const int entry = combo->findText(text, Qt::MatchExactly);
-        ASSERT_GE(entry, 0) << text.toStdString();
-        combo->showPopup();
-        QAbstractItemView* list = combo->view();
-        list->setCurrentIndex(list->model()->index(entry, 0));
-        QTest::keyClick(list, Qt::Key_Return);
-        QApplication::processEvents();
-    }
-    void type(int col, int row, const QString& text) {
-        auto* edit = qobject_cast<QLineEdit*>(openEditor(col, row));
-        ASSERT_TRUE(edit);
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
-        QApplication::processEvents();
-    }
-    void clickCheck(int col, int row) {
-        table()->scrollToItem(item(col, row));
-        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
-                          table()->visualItemRect(item(col, row)).center());
-        QApplication::processEvents();
-    }
-    void clickOnRow(QPushButton* button, int row) {
-        table()->setCurrentCell(row - 1, Mnemonic - 1);
-        QTest::mouseClick(button, Qt::LeftButton);
-        QApplication::processEvents();
     }
 };
 

@@ -29,8 +29,6 @@ namespace {
 using Kind = MessageBox::Kind;
 using Nmea::AccessRule;
 
-enum { Enable = 1, Channel, Sentence, Index, Field, PostOpe, SwapAll, Swap16, Position, Mnemonic };
-
 QString fieldOf(const char* sentence, int field) {
     return Nmea::fieldText(Nmea::Find_Sentence(QString::fromLatin1(sentence)), field);
 }
@@ -63,50 +61,10 @@ protected:
         open();
     }
 
-    QTableWidget* table() const { return m_window->ASG; }
-    QTableWidgetItem* item(int col, int row) const { return table()->item(row - 1, col - 1); }
     QString cell(int col, int row) const { return item(col, row)->text(); }
     bool ticked(int col, int row) const { return item(col, row)->checkState() == Qt::Checked; }
     bool indexEditable(int row) const { return item(Index, row)->flags() & Qt::ItemIsEditable; }
 
-    // Opens a cell's editor with F2 and returns it.
-    QWidget* openEditor(int col, int row) {
-        // A drop-down left open by the last pick list would take the clicks.
-        while (QWidget* popup = QApplication::activePopupWidget())
-            popup->close();
-        table()->setCurrentCell(row - 1, col - 1);
-        table()->scrollToItem(item(col, row));
-        QTest::keyClick(table(), Qt::Key_F2);
-        return table()->indexWidget(table()->model()->index(row - 1, col - 1));
-    }
-    // Chooses an entry of a pick list with the arrows and Enter of its drop-down.
-    void pick(int col, int row, const QString& text) {
-        auto* combo = qobject_cast<QComboBox*>(openEditor(col, row));
-        ASSERT_TRUE(combo) << "no pick list in column " << col;
-        const int entry = combo->findText(text, Qt::MatchExactly);
-        ASSERT_GE(entry, 0) << text.toStdString();
-        combo->showPopup();
-        QAbstractItemView* list = combo->view();
-        list->setCurrentIndex(list->model()->index(entry, 0));
-        QTest::keyClick(list, Qt::Key_Return);
-        QApplication::processEvents();
-    }
-    void type(int col, int row, const QString& text) {
-        auto* edit = qobject_cast<QLineEdit*>(openEditor(col, row));
-        ASSERT_TRUE(edit) << "no text editor in column " << col;
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
-    }
-    void clickCheck(int col, int row) {
-        table()->scrollToItem(item(col, row));
-        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
-                          table()->visualItemRect(item(col, row)).center());
-    }
-    void clickOnRow(QPushButton* button, int row) {
-        table()->setCurrentCell(row - 1, Mnemonic - 1);
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
     // The row as one readable line: texts, and Y/N for the check boxes.
     QString rowLine(int row) const {
         QStringList cells;

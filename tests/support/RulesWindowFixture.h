@@ -5,11 +5,31 @@
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QString>
+#include <QTableWidget>
+#include <QTest>
 #include <algorithm>
 #include <utility>
 #include <vector>
+
+// The rules table's columns, numbered as the window numbers them (0 is the row number).
+enum RulesColumn {
+    Enable = 1,
+    Channel,
+    Sentence,
+    Index,
+    Field,
+    PostOpe,
+    SwapAll,
+    Swap16,
+    Position,
+    Mnemonic
+};
 
 // The rules window over a configuration opened in a started program.
 class RulesWindowFixture : public ProgramFixture {
@@ -35,6 +55,54 @@ protected:
     }
     void open() {
         m_window->show();
+        QApplication::processEvents();
+    }
+
+    QTableWidget* table() const { return m_window->ASG; }
+    QTableWidgetItem* item(int col, int row) const { return table()->item(row - 1, col - 1); }
+
+    // The edits a user makes in the table, each followed by the events it starts (the review runs
+    // on a zero-time timer).
+    // Opens a cell's editor with F2 and returns it.
+    QWidget* openEditor(int col, int row) {
+        // A drop-down left open by the last pick list would take the clicks.
+        while (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+        table()->setCurrentCell(row - 1, col - 1);
+        table()->scrollToItem(item(col, row));
+        QTest::keyClick(table(), Qt::Key_F2);
+        return table()->indexWidget(table()->model()->index(row - 1, col - 1));
+    }
+    // Chooses an entry of a pick list with the arrows and Enter of its drop-down.
+    void pick(int col, int row, const QString& text) {
+        auto* combo = qobject_cast<QComboBox*>(openEditor(col, row));
+        ASSERT_TRUE(combo) << "no pick list in column " << col;
+        const int entry = combo->findText(text, Qt::MatchExactly);
+        ASSERT_GE(entry, 0) << text.toStdString();
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        list->setCurrentIndex(list->model()->index(entry, 0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    void type(int col, int row, const QString& text) {
+        auto* edit = qobject_cast<QLineEdit*>(openEditor(col, row));
+        ASSERT_TRUE(edit) << "no text editor in column " << col;
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    void clickCheck(int col, int row) {
+        table()->scrollToItem(item(col, row));
+        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
+                          table()->visualItemRect(item(col, row)).center());
+        QApplication::processEvents();
+    }
+    // Presses a row button with the cursor on the row.
+    void clickOnRow(QPushButton* button, int row) {
+        table()->setCurrentCell(row - 1, Mnemonic - 1);
+        QTest::mouseClick(button, Qt::LeftButton);
         QApplication::processEvents();
     }
 
