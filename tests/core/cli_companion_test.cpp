@@ -25,10 +25,12 @@ void writeAll(const QString& path, const QByteArray& content) {
 }
 
 // Folders of configurations under one temporary folder; arguments name them relative to it.
-class CompanionTest : public ::testing::Test {
+class CompanionTest : public CliFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_root.isValid());
+        CliFolderTest::SetUp();
+        if (HasFatalFailure())
+            return;
         const QByteArray parGen = readAll(kSamples + QStringLiteral("window_defaults/ParGen.xml"));
         const QByteArray rules =
             readAll(kSamples + QStringLiteral("window_defaults/NMEA_0183_Set_Access.xml"));
@@ -63,12 +65,6 @@ protected:
         unsealed[0x10] = 1;
         writeAll(path("unsealed.bin"), unsealed);
     }
-
-    QString path(const char* relative) const { return m_root.filePath(QLatin1String(relative)); }
-
-    CliOutcome run(const QStringList& arguments) const { return runCli(m_root.path(), arguments); }
-
-    QTemporaryDir m_root;
 };
 
 TEST_F(CompanionTest, ExitCodesAndMessages) {

@@ -13,10 +13,12 @@
 
 namespace {
 
-class ReplayTest : public ::testing::Test {
+class ReplayTest : public CliFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_root.isValid());
+        CliFolderTest::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(QDir(m_root.path()).mkdir(QStringLiteral("Ship")));
         const Nmea::RuleTable table = NmeaSamples::table({
             {"HDT", "Heading, degrees True, Number [floating point]", "", "x 10", "RS232"},
@@ -36,23 +38,17 @@ protected:
                            "$GPZDA,160013.71,11,03,2026,-1,00*7C"); // no line end at the end
     }
 
-    QString path(const char* relative) const { return m_root.filePath(QLatin1String(relative)); }
-
     void write(const char* relative, const QByteArray& content) const {
         QFile file(path(relative));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
 
-    CliOutcome run(const QStringList& arguments) const {
-        return runCli(m_root.path(), QStringList{"replay"} + arguments);
-    }
-
-    QTemporaryDir m_root;
+    CliOutcome replay(const QStringList& arguments) const { return run(QStringList{"replay"} + arguments); }
 };
 
 TEST_F(ReplayTest, JsonHoldsCountsRulesAndUnusedAddresses) {
-    const CliOutcome outcome = run({"Ship", "ship.nmea", "--json"});
+    const CliOutcome outcome = replay({"Ship", "ship.nmea", "--json"});
     ASSERT_EQ(outcome.exitCode, 0) << qPrintable(outcome.err);
     QJsonParseError error;
     const QJsonObject o = QJsonDocument::fromJson(outcome.out.toUtf8(), &error).object();
@@ -86,7 +82,7 @@ TEST_F(ReplayTest, JsonHoldsCountsRulesAndUnusedAddresses) {
 }
 
 TEST_F(ReplayTest, ChannelFeedsOnlyItsRules) {
-    const CliOutcome outcome = run({"Ship", "ship.nmea", "--channel", "RS485 2", "--json"});
+    const CliOutcome outcome = replay({"Ship", "ship.nmea", "--channel", "RS485 2", "--json"});
     ASSERT_EQ(outcome.exitCode, 0) << qPrintable(outcome.err);
     const QJsonObject o = QJsonDocument::fromJson(outcome.out.toUtf8()).object();
     ASSERT_EQ(o["rules"].toArray().size(), 1);
@@ -95,7 +91,7 @@ TEST_F(ReplayTest, ChannelFeedsOnlyItsRules) {
 }
 
 TEST_F(ReplayTest, TextReportAndExitCodes) {
-    const CliOutcome text = run({"Ship", "ship.nmea"});
+    const CliOutcome text = replay({"Ship", "ship.nmea"});
     EXPECT_EQ(text.exitCode, 0);
     const QString out = text.out;
     EXPECT_TRUE(out.contains(u"Rule 1: HDT / Heading, degrees True, Number [floating point]; hits 2, last "
@@ -121,11 +117,11 @@ TEST_F(ReplayTest, TextReportAndExitCodes) {
         {{"Ship", "Ship"}, 1, "cannot read Ship"},
     };
     for (const auto& c : cases) {
-        const CliOutcome outcome = run(c.arguments);
+        const CliOutcome outcome = replay(c.arguments);
         EXPECT_EQ(outcome.exitCode, c.exitCode) << qPrintable(c.arguments.join(u' '));
         EXPECT_TRUE(outcome.err.contains(QLatin1String(c.err))) << qPrintable(outcome.err);
     }
-    EXPECT_TRUE(run({"--help"}).out.startsWith("Usage: tessellor-cli replay CONFIG_DIR LOGFILE"));
+    EXPECT_TRUE(replay({"--help"}).out.startsWith("Usage: tessellor-cli replay CONFIG_DIR LOGFILE"));
 }
 
 } // namespace

@@ -30,10 +30,12 @@ QByteArray row(const char* channel, const char* sentence, const char* field, int
 const char* const kHeading = "Heading, degrees True, Number [floating point]"; // 4 bytes
 const char* const kSatellites = "Number of satellites in use [decimal]";       // 1 byte
 
-class ReviewCommandsTest : public ::testing::Test {
+class ReviewCommandsTest : public CliFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_root.isValid());
+        CliFolderTest::SetUp();
+        if (HasFatalFailure())
+            return;
         ParGenSet parameters;
         add("Clean", parameters,
             rules(row("RS232", "HDT", kHeading, 0, "Heading") + row("RS232", "GGA", kSatellites, 8)));
@@ -60,12 +62,6 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(rulesDocument);
     }
-
-    QString path(const char* relative) const { return m_root.filePath(QLatin1String(relative)); }
-
-    CliOutcome run(const QStringList& arguments) const { return runCli(m_root.path(), arguments); }
-
-    QTemporaryDir m_root;
 };
 
 TEST_F(ReviewCommandsTest, UsageAndExitCodes) {

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // What one run of the built tessellor-cli left behind.
@@ -22,3 +23,14 @@ inline CliOutcome runCli(const QString& workingFolder, const QStringList& argume
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
 }
+
+// A test of the companion in a temporary folder, which each test fills with its configurations.
+class CliFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_root.isValid()); }
+
+    QString path(const char* relative) const { return m_root.filePath(QLatin1String(relative)); }
+    CliOutcome run(const QStringList& arguments) const { return runCli(m_root.path(), arguments); }
+
+    QTemporaryDir m_root;
+};
