@@ -68,12 +68,8 @@ protected:
 };
 
 TEST_F(CompanionTest, ExitCodesAndMessages) {
-    const struct {
-        QStringList arguments;
-        int exitCode;
-        const char* out; // a part of standard output
-        const char* err; // a part of standard error; usage errors are one line
-    } cases[]{
+    // Usage errors are one line.
+    const CliCase cases[]{
         {{"--help"}, 0, "Usage: tessellor-cli COMMAND", ""},
         {{"compile", "--help"}, 0, "Usage: tessellor-cli compile CONFIG_DIR [-o FILE]", ""},
         {{"dump", "-h"}, 0, "Usage: tessellor-cli dump FILE", ""},
@@ -112,13 +108,7 @@ TEST_F(CompanionTest, ExitCodesAndMessages) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
-        const CliOutcome result = run(c.arguments);
-        EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
-        EXPECT_TRUE(result.out.contains(QLatin1String(c.out))) << result.out.toStdString();
-        EXPECT_TRUE(result.err.contains(QLatin1String(c.err))) << result.err.toStdString();
-        if (c.exitCode == 2) {
-            EXPECT_EQ(result.err.count(u'\n'), 1);
-        }
+        expectCliCase(run(c.arguments), c);
     }
     // No refused compile leaves an image behind.
     for (const char* folder : {"Broken", "NoListener", "TooMany"})

@@ -65,12 +65,7 @@ protected:
 };
 
 TEST_F(ReviewCommandsTest, UsageAndExitCodes) {
-    const struct {
-        QStringList arguments;
-        int exitCode;
-        const char* out;
-        const char* err;
-    } cases[]{
+    const CliCase cases[]{
         {{"--help"}, 0, "review CONFIG_DIR [--json]", ""},
         {{"--version"}, 0, "tessellor-cli 1.000 (SW73052)\n", ""},
         {{"review", "--help"}, 0, "Usage: tessellor-cli review CONFIG_DIR [--json]", ""},
@@ -95,9 +90,7 @@ TEST_F(ReviewCommandsTest, UsageAndExitCodes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
         const CliOutcome result = run(c.arguments);
-        EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
-        EXPECT_TRUE(result.out.contains(QLatin1String(c.out))) << result.out.toStdString();
-        EXPECT_TRUE(result.err.contains(QLatin1String(c.err))) << result.err.toStdString();
+        expectCliCase(result, c);
         if (c.exitCode != 0) {
             EXPECT_TRUE(c.exitCode != 2 || result.out.isEmpty());
             if (c.err[0]) {

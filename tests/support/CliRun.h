@@ -24,6 +24,26 @@ inline CliOutcome runCli(const QString& workingFolder, const QStringList& argume
             QString::fromUtf8(process.readAllStandardError())};
 }
 
+// One line of a table of companion runs: the arguments, the exit code, a part of standard output
+// and a part of standard error.
+struct CliCase {
+    QStringList arguments;
+    int exitCode;
+    const char* out;
+    const char* err;
+};
+
+// What every run of a table must show: its exit code and texts, and a usage error (exit code 2) said
+// in one line.
+inline void expectCliCase(const CliOutcome& result, const CliCase& c) {
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains(QLatin1String(c.out))) << result.out.toStdString();
+    EXPECT_TRUE(result.err.contains(QLatin1String(c.err))) << result.err.toStdString();
+    if (c.exitCode == 2) {
+        EXPECT_EQ(result.err.count(u'\n'), 1) << result.err.toStdString();
+    }
+}
+
 // A test of the companion in a temporary folder, which each test fills with its configurations.
 class CliFolderTest : public ::testing::Test {
 protected:
