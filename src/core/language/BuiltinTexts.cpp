@@ -45,6 +45,9 @@ const BuiltinText kBuiltinTexts[] = {
     {39, "Error! The configuration has more than 128 active rules; the device takes at most 128. Nothing was "
          "written."},
     {40, "Error! A document of the configuration cannot be read: "},
+    {41, "The folder %1 of the open configuration no longer exists. The configuration has been closed."},
+    {42, "The folder %1 of the configuration no longer exists, so nothing has been saved. Put the folder "
+         "back and press OK again, or close the window."},
     {100, "Create New Configuration"},
     {101, "Create New Configuration"},
     {102, "Name of the new Configuration"},
@@ -119,6 +122,9 @@ const BuiltinText kBuiltinTexts[] = {
     {451, "Select the Baudrate of RS485 2 Port (Default 4800 or 38400 for High Speed)"},
     {452, "Select the Parity of RS485 2 Port (Default NONE)"},
     {453, "Select the Stop Bits of RS485 2 Port (Default 1)"},
+    {593,
+     "The communication parameters in %1 have been changed on disk since this window opened, by another copy "
+     "of the program or another program. Replace those changes with the parameters of this window?"},
     {800, "Update Device by Serial"},
     {801, "Update Device Using the Serial Port"},
     {802, "Update Device by Ethernet (UDP)"},
@@ -209,6 +215,8 @@ const BuiltinText kBuiltinTexts[] = {
     {1045, "!! Index Must be Between 1 and 9"},
     {1046, "!! Index Must be Between 1 and 32"},
     {1047, "Rows below the empty row %1 are not saved. Save anyway?"},
+    {1060, "The rules in %1 have been changed on disk since this window opened, by another copy of the "
+           "program or another program. Replace those changes with the rules of this window?"},
     {1121, "Ethernet Connection"},
     {1122, "Device Name (Hostname)"},
     {1123, "Insert the Device Name (hostname)"},

@@ -41,6 +41,8 @@ inline constexpr TextRange HiddenButtonTips{32, 5};
 inline constexpr int ImageNotWritten = 38;
 inline constexpr int TooManyRules = 39;
 inline constexpr int DocumentNotReadable = 40;
+inline constexpr int ConfigurationGone = 41;  // %1: the folder
+inline constexpr int FolderGoneNotSaved = 42; // %1: the folder; said by the editors at OK
 } // namespace Main
 
 // TFNew_Project.
@@ -108,6 +110,7 @@ inline constexpr int CancelTip = 405;
 inline constexpr TextRange RS232{427, 9};
 inline constexpr TextRange RS485_1{436, 9};
 inline constexpr TextRange RS485_2{445, 9};
+inline constexpr int ChangedOnDisk = 593; // %1: the document; asked at OK
 inline constexpr int EthernetCaption = 1121;
 inline constexpr int DeviceName = 1122;
 inline constexpr int DeviceNameTip = 1123;
@@ -222,6 +225,7 @@ inline constexpr int IndexTo36 = 1044;
 inline constexpr int IndexTo9 = 1045;
 inline constexpr int IndexTo32 = 1046;
 inline constexpr int RowsNotSaved = 1047;
+inline constexpr int ChangedOnDisk = 1060;  // %1: the document; asked at OK
 inline constexpr int DiscardChanges = 1280; // asked before unsaved rules are dropped
 } // namespace NmeaAccess
 

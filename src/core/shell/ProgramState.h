@@ -44,4 +44,9 @@ struct ProgramState {
     void Set_Files();
     // Makes the named configuration the active one, or none for an empty name, and sets its paths.
     void openConfiguration(const QString& name);
+    // The open configuration's folder has been removed or renamed since it was opened.
+    bool activeFolderGone() const;
+    // No configuration open, as at a start whose remembered folder is gone: the name stays, to be
+    // written back to the settings.
+    void closeConfiguration();
 };

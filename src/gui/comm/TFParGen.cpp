@@ -6,6 +6,7 @@
 #include "core/shell/ProgramState.h"
 #include "gui/comm/CategoryPanelGroup.h"
 #include "gui/shell/AddressOctets.h"
+#include "gui/shell/EditorSaveChecks.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
@@ -386,7 +387,9 @@ bool TFParGen::Controllo_Dati() {
 }
 
 void TFParGen::Btn_OKClick() {
-    if (!Controllo_Dati())
+    if (!EditorSaveChecks::folderStillThere(this, m_state) || !Controllo_Dati())
+        return;
+    if (!EditorSaveChecks::mayReplace(this, m_state, m_read, m_state.File_ParGen, Text::ChangedOnDisk))
         return;
     QString error;
     if (!ParGen::save(m_state.File_ParGen, fieldsToSet(), &error)) {
@@ -397,6 +400,8 @@ void TFParGen::Btn_OKClick() {
 }
 
 void TFParGen::opened() {
+    // Taken before the read: a document written in between is then seen as changed at OK.
+    m_read = DiskSnapshot::take(m_state.File_ParGen);
     ParGenSet set;
     QString error;
     if (ParGen::load(m_state.File_ParGen, set, &error) == ParGen::LoadResult::Failed) {

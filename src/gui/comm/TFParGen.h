@@ -5,6 +5,7 @@
 #include "gui/shell/WindowBase.h"
 
 #include "core/comm/ParGen.h"
+#include "core/util/DiskSnapshot.h"
 
 #include <array>
 #include <vector>
@@ -107,6 +108,7 @@ private:
 
     ProgramState& m_state;
     ParGenSet m_loaded;
+    DiskSnapshot m_read; // the document as it was read when the window opened
     AddressOctets* m_priDns = nullptr;
     AddressOctets* m_secDns = nullptr;
     AddressOctets* m_ip = nullptr;

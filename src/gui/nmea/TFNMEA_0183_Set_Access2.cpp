@@ -10,6 +10,7 @@
 #include "gui/nmea/TFDataMap.h"
 #include "gui/nmea/TFNmeaMonitor.h"
 #include "gui/review/ReviewMarks.h"
+#include "gui/shell/EditorSaveChecks.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
@@ -345,6 +346,8 @@ void TFNMEA_0183_Set_Access2::opened() {
     // holds reset rows below its rules, so the table is filled once.
     Enable_Serial = 7;
     SerialChannel_SL = Nmea::SerialChannel_SL(Enable_Serial);
+    // Taken before the read: a document written in between is then seen as changed at OK.
+    m_read = DiskSnapshot::take(m_state.File_NMEA_Access);
     const Nmea::RulesLoad loaded = Nmea::loadAccessRules(m_state.File_NMEA_Access);
     showRules(loaded.error.isEmpty() ? loaded.table : Nmea::RuleTable{});
     m_loaded = rules();
@@ -402,7 +405,7 @@ bool TFNMEA_0183_Set_Access2::Controllo_dati() {
 }
 
 void TFNMEA_0183_Set_Access2::Btn_OKClick() {
-    if (!Controllo_dati())
+    if (!EditorSaveChecks::folderStillThere(this, m_state) || !Controllo_dati())
         return;
     const Nmea::RuleTable table = rules();
     // The list ends at the first row without a sentence; rules below it would vanish unasked.
@@ -412,6 +415,8 @@ void TFNMEA_0183_Set_Access2::Btn_OKClick() {
         if (MessageBox::question(this, question) != MessageBox::Answer::Yes)
             return;
     }
+    if (!EditorSaveChecks::mayReplace(this, m_state, m_read, m_state.File_NMEA_Access, Text::ChangedOnDisk))
+        return;
     const QString error = Nmea::saveAccessRules(m_state.File_NMEA_Access, table);
     if (!error.isEmpty()) {
         MessageBox::error(this, error);

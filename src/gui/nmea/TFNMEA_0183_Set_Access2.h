@@ -3,6 +3,7 @@
 #include "core/image/BankImage.h"
 #include "core/nmea/AccessRules.h"
 #include "core/review/Review.h"
+#include "core/util/DiskSnapshot.h"
 #include "gui/shell/LanguageAware.h"
 #include "gui/shell/WindowBase.h"
 
@@ -117,6 +118,7 @@ private:
     // Header cell of column 0; carries its title as the button's text.
     QAbstractButton* m_corner = nullptr;
     Nmea::RuleTable m_loaded{};
+    DiskSnapshot m_read; // the document as it was read when the window opened
 
     int m_nextButton = 0;   // the next free place of the button row
     BankImage m_parameters; // as saved when the window opened

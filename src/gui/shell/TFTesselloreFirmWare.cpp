@@ -259,6 +259,16 @@ void TFTesselloreFirmWare::showActiveConfiguration() {
     }
 }
 
+bool TFTesselloreFirmWare::configurationFolderStillThere() {
+    if (!m_state.activeFolderGone())
+        return true;
+    const QString folder = QDir::toNativeSeparators(m_state.Active_Conf_Dir);
+    m_state.closeConfiguration();
+    showActiveConfiguration();
+    MessageBox::error(this, m_state.msg(Text::ConfigurationGone).arg(folder));
+    return false;
+}
+
 void TFTesselloreFirmWare::Change_Language() {
     // A window not built yet takes the new texts when it is built.
     m_languageChanged = true;
@@ -289,12 +299,16 @@ void TFTesselloreFirmWare::Btn_Click(QObject* button) {
             MessageBox::error(this, m_state.msg(Text::ProjectNotValid));
             return;
         }
+        if (!configurationFolderStillThere())
+            return;
         if (button == Btn_Prm_Gen)
             parGenWindow()->exec();
         else if (button == Btn_NMEA0183_Access)
             nmeaAccessWindow()->exec();
         else
             Update_Device();
+        // The folder may have gone while a window was open over it.
+        configurationFolderStillThere();
     }
 }
 

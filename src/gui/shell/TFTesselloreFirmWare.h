@@ -86,6 +86,9 @@ protected:
 private:
     void buildLayout();
     void showActiveConfiguration();
+    // False, after saying so and closing the configuration, when the open configuration's folder
+    // has been removed or renamed behind the program's back.
+    bool configurationFolderStillThere();
     void setTimerFromOptions();
     template <typename Window, typename Make> Window* built(Window*& window, Make make);
 
