@@ -4,12 +4,24 @@
 #include "platform/nmea/NmeaSource.h"
 
 #include <QStringList>
+#include <QtGlobal>
 
+#ifdef Q_OS_WIN
+namespace Platform {
+class WinSerialPort;
+using SerialPortDevice = WinSerialPort;
+} // namespace Platform
+#else
 class QSerialPort;
+namespace Platform {
+using SerialPortDevice = QSerialPort;
+} // namespace Platform
+#endif
 
 namespace Platform {
 
-// A serial port through Qt Serial Port, read as data arrives.
+// A serial port read as data arrives: through Qt Serial Port, on Windows through the Win32 API.
+// The part the systems share is here; the port itself is in platform/linux and platform/windows.
 class SerialNmeaSource : public NmeaSource {
     Q_OBJECT
 public:
@@ -30,11 +42,12 @@ public:
     const SerialLine& line() const { return m_line; }
 
 private:
-    void onError();
+    // A read failed: the port is closed and the reason reported.
+    void portBroken(const QString& reason);
 
     QString m_portName;
     SerialLine m_line;
-    QSerialPort* m_port = nullptr;
+    SerialPortDevice* m_port = nullptr;
 };
 
 } // namespace Platform

@@ -1,0 +1,38 @@
+// The serial source's port through the Win32 API.
+#include "platform/nmea/SerialNmeaSource.h"
+#include "platform/windows/WinSerialPort.h"
+
+namespace Platform {
+
+QStringList SerialNmeaSource::availablePorts() {
+    return WinSerialPort::availablePorts();
+}
+
+void SerialNmeaSource::start() {
+    stop();
+    m_port = new WinSerialPort(this);
+    QString reason;
+    if (!m_port->open(m_portName, m_line, &reason)) {
+        portBroken(reason);
+        return;
+    }
+    connect(m_port, &WinSerialPort::bytesRead, this, &SerialNmeaSource::bytesReceived);
+    connect(m_port, &WinSerialPort::broken, this, &SerialNmeaSource::portBroken);
+    reportStarted();
+}
+
+void SerialNmeaSource::stop() {
+    cancelReports();
+    if (!m_port)
+        return;
+    m_port->disconnect(this);
+    m_port->close();
+    m_port->deleteLater();
+    m_port = nullptr;
+}
+
+bool SerialNmeaSource::isRunning() const {
+    return m_port && m_port->isOpen();
+}
+
+} // namespace Platform
