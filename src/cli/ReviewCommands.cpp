@@ -18,9 +18,11 @@ using namespace Cli;
 const char* const kReviewHelp = R"(Usage: tessellor-cli review CONFIG_DIR [--json]
 
 Reviews the configuration folder CONFIG_DIR before it goes into a device: enabled rules that the
-image leaves out, rules that share bytes of the data array or lie past it or past both EtherNet/IP
-arrays, stored texts that compile to something else, duplicate rules, swaps without effect, and
-the address, mask and gateway. Prints one finding a line: severity, kind, rule numbers, message.
+image leaves out, rules the rules window's data check would refuse, rows its save would drop,
+rules that share bytes of the data array or lie past it or past the EtherNet/IP output array (what
+the PLC receives), stored texts that compile to something else, duplicate rules, swaps without
+effect, and the address, mask and gateway. Prints one finding a line: severity, kind, rule
+numbers, message.
 
 Options:
   --json      print {"findings": [{"severity", "kind", "rules", "reason", "message"}, ...]}

@@ -1,5 +1,7 @@
 #include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
+#include "core/language/MessageCatalog.h"
+#include "core/nmea/RulesCheck.h"
 #include "core/review/Review.h"
 
 #include <QFile>
@@ -104,11 +106,11 @@ TEST_F(ReviewTest, EachKindAndReasonOnASmallConfiguration) {
          noChange,
          row("HDT", kHeading, 0, {{"Enable", std::nullopt}}),
          {"error left-out 1 enable"}},
-        {"unticked or without sentence: not shown as a rule",
+        {"unticked or without sentence: not shown as a rule, and the rules window drops what follows",
          noChange,
          row("XYZ", kHeading, 0, {{"Enable", "N"}}) + row(" ", kHeading, 0) +
              row("HDT", kHeading, 0, {{"Sentence", std::nullopt}}),
-         {}},
+         {"warning not-saved 2", "warning not-saved 3"}},
         {"channel missing",
          noChange,
          row("HDT", kHeading, 0, {{"Serial_Channel", std::nullopt}}),
@@ -123,7 +125,10 @@ TEST_F(ReviewTest, EachKindAndReasonOnASmallConfiguration) {
          {"error left-out 1 port-disabled"}},
         {"sentence not in the catalog", noChange, row("XYZ", kHeading, 0), {"error left-out 1 sentence"}},
         {"unsupported sentence", noChange, row("BWC", kHeading, 0), {"error left-out 1 unsupported"}},
-        {"no such field", noChange, row("HDT", "Heading", 0), {"error left-out 1 field"}},
+        {"no such field: the rules window refuses it, which says it all",
+         noChange,
+         row("HDT", "Heading", 0),
+         {"error incomplete 1"}},
         {"what the compiler accepts is no finding",
          noChange,
          row(" gga ", kLatitude, 0,
@@ -145,62 +150,67 @@ TEST_F(ReviewTest, EachKindAndReasonOnASmallConfiguration) {
          {"error overlap 1,2 1-3", "error overlap 1,4 2-3", "error overlap 2,4 2-3"}},
 
         {"1999 + 4",
-         [](ParGenSet& s) { s.EtherNetIP_NB_Input = "4000"; },
+         [](ParGenSet& s) { s.EtherNetIP_NB_Output = "4000"; },
          row("HDT", kHeading, 1999),
          {"error beyond-data-array 1"}},
         {"1996 + 4 ends on the last byte",
-         [](ParGenSet& s) { s.EtherNetIP_NB_Input = "2000"; },
+         [](ParGenSet& s) { s.EtherNetIP_NB_Output = "2000"; },
          row("HDT", kHeading, 1996),
          {}},
-        {"past the data array and both EtherNet/IP arrays",
+        {"past the data array and the output array",
          noChange,
          row("HDT", kHeading, 1999),
          {"error beyond-data-array 1", "error unreachable 1"}},
-        {"the last byte of the arrays", noChange, row("GGA", kSatellites, 495), {}},
-        {"one past both arrays", noChange, row("GGA", kSatellites, 496), {"error unreachable 1"}},
-        {"within the larger array",
+        {"the last byte of the output array", noChange, row("GGA", kSatellites, 495), {}},
+        {"one past the output array", noChange, row("GGA", kSatellites, 496), {"error unreachable 1"}},
+        {"within a larger output array",
          [](ParGenSet& s) { s.EtherNetIP_NB_Output = "600"; },
          row("GGA", kSatellites, 596),
          {}},
+        {"the input array carries the PLC's data, not the rules'",
+         [](ParGenSet& s) { s.EtherNetIP_NB_Input = "600"; },
+         row("GGA", kSatellites, 596),
+         {"error unreachable 1"}},
         {"array sizes as compiled: not a number reads 496",
-         [](ParGenSet& s) { s.EtherNetIP_NB_Input = "many"; },
+         [](ParGenSet& s) { s.EtherNetIP_NB_Output = "many"; },
          row("GGA", kSatellites, 496),
          {"error unreachable 1"}},
 
         {"post operation in the wrong case",
          noChange,
          row("HDT", kHeading, 0, {{"PortOperation", "X 10"}}),
-         {"warning stored-differs 1 post-operation"}},
-        {"post operation with blanks, or blank",
+         {"error incomplete 1", "warning stored-differs 1 post-operation"}},
+        {"post operation with blanks, or blank: the compiler takes it, the rules window does not",
          noChange,
          row("HDT", kHeading, 0, {{"PortOperation", " x 10 "}}) +
              row("GGA", kLatitude, 4, {{"PortOperation", " "}}),
-         {}},
+         {"error incomplete 1", "error incomplete 2"}},
         {"Index not a number",
          noChange,
          row("XDR", kMeasurement, 0, {{"Index", "two"}}),
-         {"warning stored-differs 1 index"}},
+         {"error incomplete 1", "warning stored-differs 1 index"}},
         {"Index wider than a byte",
          noChange,
          row("XDR", kMeasurement, 0, {{"Index", "256"}}),
-         {"warning stored-differs 1 index"}},
+         {"error incomplete 1", "warning stored-differs 1 index"}},
         {"Index where the field takes none",
          noChange,
          row("XDR", kMeasurement, 0, {{"Index", " 255 "}}) +
              row("GSV", "Total number of satellites in view [decimal]", 5, {{"Index", "two"}}),
-         {}},
+         {"error incomplete 1"}},
         {"Position not a number",
          noChange,
          row("HDT", kHeading, 0, {{"Position", "ten"}}),
-         {"warning stored-differs 1 position"}},
+         {"error incomplete 1", "warning stored-differs 1 position"}},
         {"Position wider than 16 bits",
          noChange,
          row("GGA", kSatellites, 65536),
-         {"warning stored-differs 1 position"}},
+         {"error incomplete 1", "warning stored-differs 1 position"}},
         {"Position negative: its low 16 bits lie far past the arrays",
          noChange,
          row("GGA", kSatellites, -1),
-         {"error beyond-data-array 1", "error unreachable 1", "warning stored-differs 1 position"}},
+         {"error incomplete 1", "error beyond-data-array 1", "error unreachable 1",
+          "warning stored-differs 1 position"}},
 
         {"the same field twice",
          noChange,
@@ -223,8 +233,8 @@ TEST_F(ReviewTest, EachKindAndReasonOnASmallConfiguration) {
          noChange,
          row("GGA", kSatellites, 0, {{"SwapAll", "Y"}}) + row("HDT", kHeading, 0, {{"PortOperation", "?"}}) +
              row("BWC", kHeading, 0),
-         {"error left-out 3 unsupported", "error overlap 1,2 0-0", "warning stored-differs 2 post-operation",
-          "note swap-no-effect 1"}},
+         {"error left-out 3 unsupported", "error incomplete 2", "error overlap 1,2 0-0",
+          "warning stored-differs 2 post-operation", "note swap-no-effect 1"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -259,11 +269,13 @@ TEST_F(ReviewTest, MessagesNameTheRulesAndWhatToDo) {
 TEST_F(ReviewTest, StoredTextsAreQuotedAsTheyStand) {
     write(ParGenSet{}, rulesDocument(row("XDR", kMeasurement, 0, {{"Index", "%3%1"}, {"Position", "%2"}})));
     const Review::Result result = Review::reviewDocuments(parGenPath(), rulesPath());
-    ASSERT_EQ(result.findings.size(), 2);
-    EXPECT_EQ(result.findings[0].message,
+    ASSERT_EQ(result.findings.size(), 3);
+    // The rules window's data check says it in its own words.
+    EXPECT_EQ(result.findings[0].message, "Error row 1!! Index Must be Between 1 and 10");
+    EXPECT_EQ(result.findings[1].message,
               "Rule 1 has the Index \"%3%1\", which is no number from 0 to 255, so "
               "the device uses 0. Enter the Index.");
-    EXPECT_EQ(result.findings[1].message,
+    EXPECT_EQ(result.findings[2].message,
               "Rule 1 has the Position \"%2\", which is no number from 0 to 65535, "
               "so the device places it at byte 0. Enter the Position.");
 }
@@ -333,7 +345,7 @@ TEST_F(ReviewTest, CompilesTheSameRulesAsTheImage) {
 }
 
 // The window reviews its rows before they are saved; saving them and reviewing the documents
-// must give the same findings.
+// must give the same findings, but for the rows that saving drops.
 TEST_F(ReviewTest, TheWindowsRowsReviewAsTheirSavedDocuments) {
     Nmea::RuleTable table{};
     const auto set = [&table](int number, const char* channel, const char* sentence, const char* field,
@@ -360,26 +372,82 @@ TEST_F(ReviewTest, TheWindowsRowsReviewAsTheirSavedDocuments) {
 
     const Review::Result fromTable = Review::reviewTable(table, parameters);
     EXPECT_EQ(describe(fromTable.findings),
-              (QStringList{"error left-out 2 port-disabled", "error left-out 3 channel",
+              (QStringList{"error left-out 2 port-disabled", "error left-out 3 channel", "error incomplete 5",
                            "error overlap 1,4 0-0", "error unreachable 5", "warning stored-differs 5 index",
-                           "warning gateway-outside-subnet"}));
+                           "warning not-saved 8", "warning gateway-outside-subnet"}));
+    const auto notSaved =
+        std::find_if(fromTable.findings.begin(), fromTable.findings.end(),
+                     [](const Review::Finding& f) { return f.kind == Review::Kind::NotSaved; });
+    ASSERT_NE(notSaved, fromTable.findings.end());
+    EXPECT_EQ(notSaved->message,
+              "Row 8 is below the empty row 7 and will not be saved. Give row 7 a sentence, "
+              "or delete it.");
 
     ASSERT_TRUE(ParGen::save(parGenPath(), parameters));
     ASSERT_TRUE(Nmea::saveAccessRules(rulesPath(), table).isEmpty());
     const Review::Result fromDocuments = Review::reviewDocuments(parGenPath(), rulesPath());
-    ASSERT_EQ(fromDocuments.findings.size(), fromTable.findings.size());
-    for (qsizetype i = 0; i < fromTable.findings.size(); ++i) {
-        EXPECT_EQ(describe(fromDocuments.findings[i]), describe(fromTable.findings[i]));
-        EXPECT_EQ(fromDocuments.findings[i].message, fromTable.findings[i].message);
+    QList<Review::Finding> saved = fromTable.findings;
+    saved.removeIf([](const Review::Finding& f) { return f.kind == Review::Kind::NotSaved; });
+    ASSERT_EQ(fromDocuments.findings.size(), saved.size());
+    for (qsizetype i = 0; i < saved.size(); ++i) {
+        EXPECT_EQ(describe(fromDocuments.findings[i]), describe(saved[i]));
+        EXPECT_EQ(fromDocuments.findings[i].message, saved[i].message);
     }
     ASSERT_EQ(fromDocuments.compiled.size(), fromTable.compiled.size());
     for (qsizetype i = 0; i < fromTable.compiled.size(); ++i)
         EXPECT_EQ(fromDocuments.compiled[i].record, fromTable.compiled[i].record);
 
     const QMap<int, Review::RuleFlag> flags = Review::flagsByRule(fromTable.findings);
-    EXPECT_EQ(flags.keys(), (QList<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(flags.keys(), (QList<int>{1, 2, 3, 4, 5, 8}));
     EXPECT_EQ(flags[5].severity, Review::Severity::Error);
-    EXPECT_EQ(flags[5].messages.size(), 2);
+    EXPECT_EQ(flags[5].messages.size(), 3);
+}
+
+// What OK would refuse one row at a time is reviewed all at once, each row with the check's message.
+TEST(ReviewTable, EveryRowTheDataCheckRefusesIsIncompleteAndNotAlsoLeftOut) {
+    Nmea::RuleTable table{};
+    for (int row = 1; row <= 22; ++row) {
+        table[row - 1].Serial_Channel = QStringLiteral("RS232");
+        table[row - 1].Sentence = QStringLiteral("HDT");
+        table[row - 1].DataField = QString::fromUtf8(kHeading);
+        table[row - 1].Position = QString::number(4 * (row - 1));
+    }
+    table[21].DataField.clear(); // also left out by the compiler: told once
+    ParGenSet parameters;
+    parameters.RS232.Enable = true;
+    const Review::Result result = Review::reviewTable(table, parameters);
+    QStringList expected;
+    for (int row = 1; row <= 22; ++row)
+        expected << QStringLiteral("error incomplete %1").arg(row);
+    QStringList found;
+    for (const Review::Finding& f : result.findings) {
+        if (f.kind == Review::Kind::Incomplete || f.kind == Review::Kind::LeftOut)
+            found << describe(f);
+    }
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(result.findings[0].message, "Error row 1!! Post Operation Must be Selected");
+    EXPECT_EQ(result.findings[21].message, "Error row 22!! Data Field Must be Selected");
+    // The data check itself still stops at the first row.
+    EXPECT_EQ(Nmea::Controllo_dati(table, MessageCatalog()), "Error row 1!! Post Operation Must be Selected");
+}
+
+// Saving drops every row below the first row without a sentence: each one that holds text is told.
+TEST(ReviewTable, RowsBelowTheEmptyRowAreNotSaved) {
+    Nmea::RuleTable table{};
+    table[0].Sentence = QStringLiteral("HDT");
+    table[0].Enable = false;
+    table[2].Mnemonic = QStringLiteral("spare"); // text alone is lost as well
+    table[4].SwapAll = true;                     // ticks alone are nothing typed
+    table[5].Enable = false;
+    table[6].Position = QStringLiteral(" ");
+    EXPECT_EQ(describe(Review::reviewTable(table, ParGenSet()).findings),
+              (QStringList{"warning not-saved 3", "warning not-saved 7"}));
+    // OK asks before dropping them.
+    EXPECT_EQ(Nmea::firstRowEndingTheList(table), 2);
+    table[2].Mnemonic.clear();
+    table[6].Position.clear();
+    EXPECT_TRUE(Review::reviewTable(table, ParGenSet()).findings.isEmpty());
+    EXPECT_EQ(Nmea::firstRowEndingTheList(table), 0);
 }
 
 // Address, mask and gateway as the image carries them; findings of these kinds name no rule.

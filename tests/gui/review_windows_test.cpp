@@ -82,11 +82,11 @@ TEST_F(ReviewWindowsTest, RowFlagsFollowEveryKindOfChange) {
     swapOnOneByte.SwapAll = true;
     AccessRule indexNotANumber = rule("XDR", 0, "40");
     indexNotANumber.Index = QStringLiteral("two");
-    // Rules 1 and 2 share bytes 2 and 3; rule 4's swap does nothing; rule 5's Index is compiled as 0.
+    // Rules 1 and 2 share bytes 2 and 3; rule 4's swap does nothing; rule 5's Index is refused at OK.
     storeRules(
         {rule("GGA", 6, "0"), rule("GGA", 6, "2"), rule("GGA", 7, "20"), swapOnOneByte, indexNotANumber});
     open();
-    EXPECT_EQ(flags(), "1E 2E 4N 5W");
+    EXPECT_EQ(flags(), "1E 2E 4N 5E");
     EXPECT_TRUE(number(1)->toolTip().contains("Rules 1 and 2 both write bytes 2 to 3"))
         << number(1)->toolTip().toStdString();
     EXPECT_TRUE(number(4)->toolTip().contains("Swap All changes nothing"))
@@ -95,22 +95,23 @@ TEST_F(ReviewWindowsTest, RowFlagsFollowEveryKindOfChange) {
 
     // A typed Position parts the overlap; the two rules still read the same field (a note).
     type(Position, 2, "4");
-    EXPECT_EQ(flags(), "1N 2N 4N 5W");
+    EXPECT_EQ(flags(), "1N 2N 4N 5E");
     // A check box: rule 2 no longer compiled.
     clickCheck(Enable, 2);
-    EXPECT_EQ(flags(), "4N 5W");
+    EXPECT_EQ(flags(), "4N 5E");
     // A pick: rule 3 moves to the port that is off in the saved parameters.
     pick(Channel, 3, "RS485 2");
-    EXPECT_EQ(flags(), "3E 4N 5W");
+    EXPECT_EQ(flags(), "3E 4N 5E");
     EXPECT_TRUE(number(3)->toolTip().contains("switched off")) << number(3)->toolTip().toStdString();
 
     // Delete and insert move the flags with their rows; rows below an empty row are not saved.
     clickOnRow(m_window->Btn_DelRow, 1);
-    EXPECT_EQ(flags(), "2E 3N 4W");
+    EXPECT_EQ(flags(), "2E 3N 4E");
     clickOnRow(m_window->Btn_InsRow, 1);
-    EXPECT_EQ(flags(), "");
+    EXPECT_EQ(flags(), "2W 3W 4W 5E");
+    EXPECT_TRUE(number(3)->toolTip().contains("below the empty row 1")) << number(3)->toolTip().toStdString();
     clickOnRow(m_window->Btn_DelRow, 1);
-    EXPECT_EQ(flags(), "2E 3N 4W");
+    EXPECT_EQ(flags(), "2E 3N 4E");
     // Paste: a copy of rule 3 over rule 4 writes the same bytes.
     clickOnRow(m_window->Btn_CopyRow, 3);
     clickOnRow(m_window->Btn_PasteRow, 4);
@@ -121,7 +122,7 @@ TEST_F(ReviewWindowsTest, RowFlagsFollowEveryKindOfChange) {
     m_boxes.setNextAnswer(MessageBox::Answer::Yes);
     close();
     open();
-    EXPECT_EQ(flags(), "1E 2E 4N 5W");
+    EXPECT_EQ(flags(), "1E 2E 4N 5E");
 }
 
 TEST_F(ReviewWindowsTest, FlagsUseTheParametersSavedBeforeTheWindowOpened) {
@@ -203,8 +204,8 @@ TEST_F(ReviewWindowsTest, DataMapDrawsTheRowsAsTheyStandAndNamesTheRuleOfEachByt
     QApplication::processEvents();
     EXPECT_EQ(map->windowTitle(), "Data Map");
     EXPECT_EQ(map->L_Summary->text(), "3 rules compiled, 7 bytes in use");
-    EXPECT_TRUE(map->L_Input->text().contains("Number Bytes Input: 40"));
-    EXPECT_TRUE(map->L_Output->text().contains("Number Bytes Output: 8"));
+    EXPECT_EQ(map->L_Input->text(), "Input array (from the PLC, no part in the rules): 40 bytes");
+    EXPECT_TRUE(map->L_Output->text().contains("Output array, what the PLC receives: 8 bytes"));
 
     DataMapView* view = map->Map;
     const auto drawn = [view](int byte) {
@@ -215,16 +216,30 @@ TEST_F(ReviewWindowsTest, DataMapDrawsTheRowsAsTheyStandAndNamesTheRuleOfEachByt
     EXPECT_EQ(drawn(2), DataMapView::Shared);
     EXPECT_EQ(drawn(3), DataMapView::Shared);
     EXPECT_EQ(drawn(5), DataMapView::ruleColour(1));
-    EXPECT_EQ(drawn(33), DataMapView::ruleColour(2));
     EXPECT_EQ(drawn(6), QColor(Qt::white));
     EXPECT_NE(DataMapView::ruleColour(0), DataMapView::ruleColour(1));
-    // The end of each array is marked at the left of its first byte past the end.
+    // The end of the output array, which the PLC receives, is marked at the left of its first byte
+    // past the end; the larger input array is no reach of the rules.
     const auto marker = [&](int bytes) {
         const QImage image = view->grab().toImage();
         return image.pixelColor(view->arrayEndMarker(bytes).center());
     };
     EXPECT_EQ(marker(8), DataMapView::OutputMarker);
-    EXPECT_EQ(marker(40), DataMapView::InputMarker);
+    EXPECT_NE(marker(40), DataMapView::OutputMarker);
+    // Hatched where the PLC never receives it: the hatch colour crosses the cell beyond the end only.
+    const auto hatched = [view](int byte) {
+        const QImage image = view->grab().toImage();
+        const QRect cell = view->byteRect(byte).adjusted(1, 1, -1, -1);
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if (image.pixelColor(x, y) == DataMapView::Beyond)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(hatched(33));
+    EXPECT_TRUE(hatched(8));
+    EXPECT_FALSE(hatched(7));
+    EXPECT_FALSE(hatched(0));
 
     // Hovering names the rule, or both rules of a shared byte.
     const auto hover = [view](int byte) {
@@ -236,7 +251,7 @@ TEST_F(ReviewWindowsTest, DataMapDrawsTheRowsAsTheyStandAndNamesTheRuleOfEachByt
     EXPECT_EQ(hover(0), "Byte 0\nRule 1 \"Satellites\": bytes 0 to 3");
     EXPECT_EQ(hover(3), "Byte 3\nRule 1 \"Satellites\": bytes 0 to 3\nRule 2 \"Copy\": bytes 2 to 5\n"
                         "The rules overwrite each other here");
-    EXPECT_EQ(hover(41), "Byte 41\nNot used by any rule\nBeyond both EtherNet/IP arrays");
+    EXPECT_EQ(hover(9), "Byte 9\nNot used by any rule\nBeyond the output array: the PLC never receives it");
     QToolTip::hideText();
 
     // The map follows the table, saved or not: rule 2 moved clear of rule 1, rule 3 unticked.
@@ -244,7 +259,7 @@ TEST_F(ReviewWindowsTest, DataMapDrawsTheRowsAsTheyStandAndNamesTheRuleOfEachByt
     clickCheck(Enable, 3);
     EXPECT_EQ(drawn(2), DataMapView::ruleColour(0));
     EXPECT_EQ(drawn(4), DataMapView::ruleColour(1));
-    EXPECT_EQ(drawn(33), QColor(Qt::white));
+    EXPECT_TRUE(view->rulesAt(33).isEmpty());
     EXPECT_EQ(view->rulesAt(3), QList<int>{1});
 
     // Closing the rules window takes the map with it.

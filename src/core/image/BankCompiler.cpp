@@ -337,20 +337,19 @@ BankImage compileParameterSet(const ParGenSet& set) {
 
 bool readRuleDocument(const QString& File_NMEA_Access,
                       const std::function<void(const Nmea::RuleAttributes&)>& visit, CompileError* error) {
+    return readRuleElements(
+        File_NMEA_Access, [&visit](const XmlRootReader& element) { visit(Nmea::attributesOf(element)); },
+        error);
+}
+
+bool readRuleElements(const QString& File_NMEA_Access, const std::function<void(const XmlRootReader&)>& visit,
+                      CompileError* error) {
     if (!QFileInfo::exists(File_NMEA_Access))
         return true;
     // A node in NMEA_Listener that is not an element has no attributes, so it fails the Enable test
     // and is no rule.
     QString message;
-    const Nmea::RowsRead read = Nmea::readRuleRows(
-        File_NMEA_Access,
-        [&visit](const XmlRootReader& row) {
-            const auto text = [&row](const char* name) { return row.attribute(QLatin1StringView(name)); };
-            visit(Nmea::RuleAttributes{text("Enable"), text("Serial_Channel"), text("Sentence"),
-                                       text("Index"), text("DataField"), text("PortOperation"),
-                                       text("SwapAll"), text("Swap16"), text("Position"), text("Mnemonic")});
-        },
-        &message);
+    const Nmea::RowsRead read = Nmea::readRuleRows(File_NMEA_Access, visit, &message);
     if (read == Nmea::RowsRead::Read)
         return true;
     if (error)

@@ -70,6 +70,10 @@ BankImage compileParameterSet(const ParGenSet& set);
 bool readRuleDocument(const QString& File_NMEA_Access,
                       const std::function<void(const Nmea::RuleAttributes&)>& visit,
                       CompileError* error = nullptr);
+// The same, handing over each element as read, for a reader that wants more than the compiler's
+// view of it (Nmea::attributesOf).
+bool readRuleElements(const QString& File_NMEA_Access, const std::function<void(const XmlRootReader&)>& visit,
+                      CompileError* error = nullptr);
 
 // Where the image of a configuration lives: Active_Conf_Dir/bin/bank.bin.
 QString bankPath(const QString& Active_Conf_Dir);

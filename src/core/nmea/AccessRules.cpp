@@ -22,7 +22,10 @@ bool endsTheList(const AccessRule& rule) {
     return trimText(rule.Sentence).isEmpty();
 }
 
-void readRule(const XmlRootReader& row, AccessRule& rule) {
+} // namespace
+
+AccessRule loadedRule(const XmlRootReader& row) {
+    AccessRule rule;
     // Each attribute on its own: a missing one takes its default, the others are still read.
     const auto attribute = [&row](const char* name, const QString& missing, auto filter) {
         const QLatin1StringView key(name);
@@ -41,9 +44,21 @@ void readRule(const XmlRootReader& row, AccessRule& rule) {
     rule.Swap16 = row.attribute(QLatin1StringView("Swap16")) == u"Y";
     rule.Position = attribute("Position", QString(), asIs);
     rule.Mnemonic = attribute("Mnemonic", QString(), asIs);
+    return rule;
 }
 
-} // namespace
+RuleAttributes attributesOf(const XmlRootReader& element) {
+    const auto text = [&element](const char* name) { return element.attribute(QLatin1StringView(name)); };
+    return {text("Enable"),    text("Serial_Channel"), text("Sentence"), text("Index"),
+            text("DataField"), text("PortOperation"),  text("SwapAll"),  text("Swap16"),
+            text("Position"),  text("Mnemonic")};
+}
+
+bool holdsText(const AccessRule& rule) {
+    return !rule.Serial_Channel.isEmpty() || !rule.Sentence.isEmpty() || !rule.Index.isEmpty() ||
+           !rule.DataField.isEmpty() || !rule.PortOperation.isEmpty() || !rule.Position.isEmpty() ||
+           !rule.Mnemonic.isEmpty();
+}
 
 RuleAttributes storedAttributes(const AccessRule& rule) {
     return {yesNo(rule.Enable),
@@ -104,7 +119,7 @@ RulesLoad loadAccessRules(const QString& path) {
         path,
         [&result, &row](const XmlRootReader& element) {
             if (row < RuleRows)
-                readRule(element, result.table[row++]);
+                result.table[row++] = loadedRule(element);
         },
         &why);
     if (read != RowsRead::Read) {
@@ -190,7 +205,7 @@ int firstRowEndingTheList(const RuleTable& table) {
         if (!endsTheList(table[row - 1]))
             continue;
         for (int below = row + 1; below <= RuleRows; ++below) {
-            if (!endsTheList(table[below - 1]))
+            if (holdsText(table[below - 1]))
                 return row;
         }
         return 0;

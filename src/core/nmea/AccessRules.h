@@ -47,6 +47,14 @@ struct RuleAttributes {
 // The attributes that saving writes for a rule row, exactly as the document then holds them.
 RuleAttributes storedAttributes(const AccessRule& rule);
 
+// One element of a rules document as the compiler reads it (each attribute as it stands, a missing
+// one empty) and as the rules window loads it into a row (through the load filters and defaults).
+RuleAttributes attributesOf(const XmlRootReader& element);
+AccessRule loadedRule(const XmlRootReader& element);
+
+// A row with something typed or picked in a text cell; a text of blanks counts.
+bool holdsText(const AccessRule& rule);
+
 constexpr int RuleRows = 100;
 // Rule number r (1..100) is table[r - 1]. A value-initialised table is the reset table.
 using RuleTable = std::array<AccessRule, RuleRows>;
@@ -91,7 +99,7 @@ QString saveAccessRules(const QString& path, const RuleTable& table);
 // How many rows saving writes: those above the first row without a sentence.
 int savedRowCount(const RuleTable& table);
 
-// The number of the first row without a sentence when some row below it has one (those rows are
+// The number of the first row without a sentence when some row below it holds text (those rows are
 // not saved), else 0.
 int firstRowEndingTheList(const RuleTable& table);
 

@@ -32,22 +32,26 @@ int refusal(const AccessRule& rule) {
 } // namespace
 
 std::optional<QString> Controllo_dati(const RuleTable& table, const MessageCatalog& catalog) {
+    // A row without a sentence is passed over, not the end: the rows below it are still checked.
     for (int row = 1; row <= RuleRows; ++row) {
-        const AccessRule& rule = table[row - 1];
-        // A row without a sentence is passed over, not the end: the rows below it are still
-        // checked. Disabled rules are stored as the user left them.
-        if (trimText(rule.Sentence).isEmpty() || !rule.Enable)
-            continue;
-        const int slot = refusal(rule);
-        if (slot == 0)
-            continue;
-        QString message =
-            catalog.text(TextSlot::NmeaAccess::ErrorRow) + QString::number(row) + catalog.text(slot);
-        if (slot == TextSlot::NmeaAccess::PositionOutside)
-            message += QString::number(DataArraySize);
-        return message;
+        if (std::optional<QString> message = rowRefusal(row, table[row - 1], catalog))
+            return message;
     }
     return std::nullopt;
+}
+
+std::optional<QString> rowRefusal(int row, const AccessRule& rule, const MessageCatalog& catalog) {
+    // Disabled rules are stored as the user left them.
+    if (trimText(rule.Sentence).isEmpty() || !rule.Enable)
+        return std::nullopt;
+    const int slot = refusal(rule);
+    if (slot == 0)
+        return std::nullopt;
+    QString message =
+        catalog.text(TextSlot::NmeaAccess::ErrorRow) + QString::number(row) + catalog.text(slot);
+    if (slot == TextSlot::NmeaAccess::PositionOutside)
+        message += QString::number(DataArraySize);
+    return message;
 }
 
 } // namespace Nmea

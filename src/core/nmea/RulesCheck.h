@@ -16,4 +16,7 @@ constexpr int DataArraySize = 2000;
 // + row number + reason), or nothing when every rule may be saved.
 std::optional<QString> Controllo_dati(const RuleTable& table, const MessageCatalog& catalog);
 
+// The data check's message for one row, or nothing when the check passes it.
+std::optional<QString> rowRefusal(int row, const AccessRule& rule, const MessageCatalog& catalog);
+
 } // namespace Nmea

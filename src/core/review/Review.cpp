@@ -1,6 +1,7 @@
 #include "core/review/Review.h"
 
 #include "core/comm/ParGen.h"
+#include "core/language/MessageCatalog.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/util/TextRules.h"
 
@@ -198,7 +199,9 @@ void storedDiffers(const CompiledRule& c, const RuleDecision& decision, const Nm
 
 // Findings about the bytes of the compiled rules, each on its own and in pairs.
 void layoutFindings(const Result& result, QList<Finding>& findings) {
-    const quint32 reach = std::max(result.inputBytes, result.outputBytes);
+    // The output array carries the data array to the PLC; the input array carries the PLC's data
+    // the other way and shows nothing of the rules.
+    const quint32 reach = result.outputBytes;
     for (const CompiledRule& c : result.compiled) {
         if (c.endByte() > Nmea::DataArraySize)
             findings << finding(Severity::Error, Kind::BeyondDataArray, {c.rule}, Reason::None,
@@ -207,17 +210,16 @@ void layoutFindings(const Result& result, QList<Finding>& findings) {
                                        {c.rule, Bytes{c.firstByte(), c.lastByte()}, Nmea::DataArraySize,
                                         Nmea::DataArraySize - c.size}));
         if (static_cast<quint32>(c.endByte()) > reach) {
-            QString message = filled(
-                u"Rule %1 fills %2, but the EtherNet/IP arrays carry %3 bytes (input) and "
-                u"%4 bytes (output): the PLC never sees it. ",
-                {c.rule, Bytes{c.firstByte(), c.lastByte()}, result.inputBytes, result.outputBytes}, 96);
+            QString message = filled(u"Rule %1 fills %2, but the EtherNet/IP output array carries %3 bytes "
+                                     u"to the PLC: the PLC never sees it. ",
+                                     {c.rule, Bytes{c.firstByte(), c.lastByte()}, reach}, 96);
             if (reach >= quint32(c.size))
                 appendFilled(message,
-                             u"Give it a Position of at most %1, or enlarge an array in the communication "
-                             u"parameters.",
+                             u"Give it a Position of at most %1, or enlarge the output array in the "
+                             u"communication parameters.",
                              {reach - c.size});
             else
-                message += u"Enlarge an array in the communication parameters.";
+                message += u"Enlarge the output array in the communication parameters.";
             findings << finding(Severity::Error, Kind::Unreachable, {c.rule}, Reason::None,
                                 std::move(message));
         }
@@ -372,12 +374,34 @@ void RuleReview::reserve(int rules) {
     m_result.compiled.reserve(rules);
 }
 
+void RuleReview::checkRow(int row, const Nmea::AccessRule& shown) {
+    // The check's own words, as the rules window shows them in English.
+    static const MessageCatalog english;
+    if (std::optional<QString> message = Nmea::rowRefusal(row, shown, english)) {
+        m_refused.set(row - 1);
+        m_findings << finding(Severity::Error, Kind::Incomplete, {row}, Reason::None, std::move(*message));
+    }
+}
+
+void RuleReview::rowsNotSaved(const Nmea::RuleTable& shown) {
+    const int endingRow = Nmea::savedRowCount(shown) + 1;
+    for (int row = endingRow + 1; row <= Nmea::RuleRows; ++row) {
+        if (Nmea::holdsText(shown[row - 1]))
+            m_findings << finding(Severity::Warning, Kind::NotSaved, {row}, Reason::None,
+                                  filled(u"Row %1 is below the empty row %2 and will not be saved. Give row "
+                                         u"%2 a sentence, or delete it.",
+                                         {row, endingRow}));
+    }
+}
+
 void RuleReview::add(const Nmea::RuleAttributes& stored) {
     const int number = ++m_rules;
     const RuleDecision decision = compileRule(stored, m_parameters.u8(SerialEnable));
     if (!decision.record) {
-        // Only what the rules window shows as a ticked rule with a sentence surprises anyone.
-        if (stored.Enable != u"N" && !trimText(stored.Sentence).isEmpty()) {
+        // Only what the rules window shows as a ticked rule with a sentence surprises anyone, and a
+        // rule its data check refuses is told once, as incomplete.
+        const bool refused = number <= Nmea::RuleRows && m_refused.test(number - 1);
+        if (!refused && stored.Enable != u"N" && !trimText(stored.Sentence).isEmpty()) {
             const Reason reason = leftOutReason(decision.rejection);
             m_findings << finding(Severity::Error, Kind::LeftOut, {number}, reason,
                                   leftOutMessage(number, reason, stored));
@@ -432,23 +456,38 @@ Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Acce
         result.error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(error.file), error.message);
         return result;
     }
-    // Each rule is decided as it is read: the document's rows are never held.
+    // Each rule is decided as it is read: the document's rows are never held, but for the hundred
+    // the rules window would show.
     RuleReview review(parameters);
-    if (!readRuleDocument(
-            File_NMEA_Access, [&review](const Nmea::RuleAttributes& rule) { review.add(rule); }, &error)) {
+    Nmea::RuleTable shown{};
+    int rows = 0;
+    const auto visit = [&](const XmlRootReader& element) {
+        if (rows < Nmea::RuleRows) {
+            shown[rows] = Nmea::loadedRule(element);
+            review.checkRow(rows + 1, shown[rows]);
+        }
+        ++rows;
+        review.add(Nmea::attributesOf(element));
+    };
+    if (!readRuleElements(File_NMEA_Access, visit, &error)) {
         Result result;
         result.error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(error.file), error.message);
         return result;
     }
+    review.rowsNotSaved(shown);
     return review.finish();
 }
 
 Result reviewTable(const Nmea::RuleTable& table, const BankImage& parameters) {
     RuleReview review(parameters);
+    // The data check at OK looks at every row, saved or not.
+    for (int row = 1; row <= Nmea::RuleRows; ++row)
+        review.checkRow(row, table[row - 1]);
     const int saved = Nmea::savedRowCount(table);
     review.reserve(saved);
     for (int row = 0; row < saved; ++row)
         review.add(Nmea::storedAttributes(table[row]));
+    review.rowsNotSaved(table);
     return review.finish();
 }
 
@@ -472,6 +511,8 @@ QString kindName(Kind kind) {
     switch (kind) {
     case Kind::LeftOut:
         return QStringLiteral("left-out");
+    case Kind::Incomplete:
+        return QStringLiteral("incomplete");
     case Kind::Overlap:
         return QStringLiteral("overlap");
     case Kind::BeyondDataArray:
@@ -480,6 +521,8 @@ QString kindName(Kind kind) {
         return QStringLiteral("unreachable");
     case Kind::StoredDiffers:
         return QStringLiteral("stored-differs");
+    case Kind::NotSaved:
+        return QStringLiteral("not-saved");
     case Kind::Duplicate:
         return QStringLiteral("duplicate");
     case Kind::SwapNoEffect:

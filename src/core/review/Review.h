@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <bitset>
 
 struct ParGenSet;
 
@@ -22,10 +23,12 @@ enum class Severity { Error, Warning, Note };
 
 enum class Kind {
     LeftOut,              // shown ticked, rejected by the compiler
+    Incomplete,           // refused by the rules window's data check at OK
     Overlap,              // two compiled rules share bytes
     BeyondDataArray,      // ends past the data array
-    Unreachable,          // ends past both EtherNet/IP arrays
+    Unreachable,          // ends past the EtherNet/IP output array, the part the PLC receives
     StoredDiffers,        // compiled as something else than the stored text says
+    NotSaved,             // a row below the row that ends the saved list
     Duplicate,            // same channel, sentence, field and Index
     SwapNoEffect,         // a swap wider than the field
     MaskNotContiguous,    // the subnet mask's ones are not one run from the top
@@ -90,13 +93,15 @@ struct Result {
     int count(Severity severity) const;
 };
 
-// The review of a configuration folder's documents, read as Compile_Bank reads them. Rules are
-// numbered by the element children of NMEA_Listener.
+// The review of a configuration folder's documents, read as Compile_Bank reads them, and their
+// first hundred rules also as the rules window would load and check them. Rules are numbered by
+// the element children of NMEA_Listener.
 Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Access);
 
 // The review of the rules window's current rows as saving and compiling them would give, against
 // a parameter block from compileParameterDocument or compileParameterSet. Rules are numbered by
-// row; rows below the first row without a sentence are not saved and not reviewed.
+// row; rows below the first row without a sentence are not saved, which is a finding of its own,
+// and not reviewed further.
 Result reviewTable(const Nmea::RuleTable& table, const BankImage& parameters);
 Result reviewTable(const Nmea::RuleTable& table, const ParGenSet& parameters);
 
@@ -108,7 +113,13 @@ class RuleReview {
 public:
     explicit RuleReview(const BankImage& parameters);
     void reserve(int rules); // room for this many rules, when their number is known beforehand
+    // A row as the rules window shows it, checked as its data check at OK would (row 1 to 100).
+    // Called before the rule of the same number is added, so that a rule the check refuses is not
+    // reported again as left out.
+    void checkRow(int row, const Nmea::AccessRule& shown);
     void add(const Nmea::RuleAttributes& stored); // the next candidate rule
+    // The rows of the table that saving drops: those holding text below the row that ends the list.
+    void rowsNotSaved(const Nmea::RuleTable& shown);
     Result finish();
 
 private:
@@ -116,6 +127,7 @@ private:
     Result m_result;
     QList<Finding> m_findings;
     int m_rules = 0;
+    std::bitset<Nmea::RuleRows> m_refused; // rows the data check refuses
 };
 
 // The names used in the command line's output and in JSON: "error", "left-out", "port-disabled".

@@ -64,7 +64,6 @@ QColor DataMapView::ruleColour(int order) {
 
 void DataMapView::setReview(const Review::Result& review) {
     m_rules = review.compiled;
-    m_input = review.inputBytes;
     m_output = review.outputBytes;
     for (QList<int>& owners : m_owners)
         owners.clear();
@@ -133,8 +132,8 @@ QString DataMapView::byteToolTip(int byte) const {
     }
     if (owners.size() > 1)
         lines << m_state.msg(Text::MapByteShared);
-    if (quint32(byte) >= std::max(m_input, m_output))
-        lines << m_state.msg(Text::MapBeyondArrays);
+    if (quint32(byte) >= m_output)
+        lines << m_state.msg(Text::MapBeyondOutput);
     return lines.join(u'\n');
 }
 
@@ -163,7 +162,9 @@ void DataMapView::paintEvent(QPaintEvent* event) {
         painter.drawText(QRect(0, HeaderHeight + row * CellHeight, OffsetWidth - 6, CellHeight),
                          Qt::AlignRight | Qt::AlignVCenter, QString::number(row * BytesPerRow));
 
-    const quint32 reach = std::max(m_input, m_output);
+    // The output array is what the PLC receives; the input array carries the PLC's data the other
+    // way and has no part in the rules.
+    const quint32 reach = m_output;
     for (int row = firstRow; row <= lastRow; ++row) {
         const int first = row * BytesPerRow;
         const int end = std::min(first + BytesPerRow, Nmea::DataArraySize);
@@ -194,17 +195,10 @@ void DataMapView::paintEvent(QPaintEvent* event) {
         }
     }
 
-    // The ends of the two EtherNet/IP arrays; equal ends stand side by side.
-    const bool same = m_input == m_output;
-    const auto marker = [&](quint32 bytes, const QColor& colour, int shift) {
-        QRect line = arrayEndMarker(int(std::min<quint32>(bytes, Nmea::DataArraySize)));
-        if (line.isNull())
-            return;
-        line.translate(shift, 0);
-        painter.fillRect(line.adjusted(0, -2, 0, 2), colour);
-    };
-    marker(m_input, InputMarker, same ? -2 : 0);
-    marker(m_output, OutputMarker, same ? 2 : 0);
+    // The end of the output array.
+    const QRect line = arrayEndMarker(int(std::min<quint32>(m_output, Nmea::DataArraySize)));
+    if (!line.isNull())
+        painter.fillRect(line.adjusted(0, -2, 0, 2), OutputMarker);
 }
 
 bool DataMapView::event(QEvent* event) {
@@ -273,11 +267,12 @@ void TFDataMap::Set_Lang() {
 void TFDataMap::showCounts() {
     WindowLook::setLabelText(
         L_Summary, m_state.msg(Text::MapRuleCount).arg(m_review.compiled.size()).arg(Map->bytesInUse()));
-    WindowLook::setLabelText(
-        L_Input, swatch(DataMapView::InputMarker, m_state.msg(Text::MapInputSize).arg(m_review.inputBytes)));
     WindowLook::setLabelText(L_Output, swatch(DataMapView::OutputMarker,
                                               m_state.msg(Text::MapOutputSize).arg(m_review.outputBytes)));
-    WindowLook::setLabelText(L_Beyond, swatch(DataMapView::Beyond, m_state.msg(Text::MapBeyondArrays)));
+    // A note only: the input array plays no part in the rules.
+    WindowLook::setLabelText(L_Input,
+                             m_state.msg(Text::MapInputSize).arg(m_review.inputBytes).toHtmlEscaped());
+    WindowLook::setLabelText(L_Beyond, swatch(DataMapView::Beyond, m_state.msg(Text::MapBeyondOutput)));
     layOut();
 }
 
@@ -300,7 +295,7 @@ void TFDataMap::layOut() {
     // line where the window is too narrow for them.
     int left = LegendMargin;
     int top = WindowLook::TitleHeight + LegendGap;
-    for (QLabel* label : {L_Summary, L_Input, L_Output, L_Shared, L_Beyond}) {
+    for (QLabel* label : {L_Summary, L_Output, L_Shared, L_Beyond, L_Input}) {
         label->adjustSize();
         if (left > LegendMargin && left + label->width() > w - LegendMargin) {
             left = LegendMargin;

@@ -29,7 +29,6 @@ public:
     static constexpr int HeaderHeight = 18;
     static inline const QColor Shared{220, 30, 30};
     static inline const QColor Beyond{170, 170, 170};
-    static inline const QColor InputMarker{0, 90, 200};
     static inline const QColor OutputMarker{0, 150, 60};
 
     DataMapView(const ProgramState& state, QWidget* parent);
@@ -46,7 +45,6 @@ public:
     int bytesInUse() const;
     // The x where a marker stands: at the left edge of the first byte past the array.
     QRect arrayEndMarker(int arrayBytes) const;
-    quint32 inputBytes() const { return m_input; }
     quint32 outputBytes() const { return m_output; }
 
     static QColor ruleColour(int order);
@@ -62,8 +60,7 @@ private:
     QList<Review::CompiledRule> m_rules;
     // For each byte of the data array, the places in m_rules of the rules that fill it.
     QVector<QList<int>> m_owners;
-    quint32 m_input = 0;
-    quint32 m_output = 0;
+    quint32 m_output = 0; // the output array: the bytes the PLC receives
 };
 
 // The data map window: opened from the rules window, it follows the table's current rows.
