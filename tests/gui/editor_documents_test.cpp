@@ -120,6 +120,7 @@ TEST_F(EditorDocuments, OkAsksBeforeReplacingADocumentChangedSinceTheWindowOpene
             ASSERT_EQ(m_boxes.shown().size(), 1u);
             EXPECT_EQ(m_boxes.shown()[0].kind, Kind::Question);
             EXPECT_EQ(m_boxes.lastText(), question(editor));
+            EXPECT_EQ(m_boxes.lastDefault(), MessageBox::Answer::No);
             // No keeps the other copy's work and the window with this one's.
             EXPECT_TRUE(window->isVisible());
             EXPECT_EQ(readFile(editor.document), editor.othersDocument);

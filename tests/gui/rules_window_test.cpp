@@ -352,6 +352,7 @@ TEST_F(RulesWindowTest, DeleteAndInsertMoveRowsWithTheirIndexEditability) {
     QTest::mouseClick(m_window->Btn_DelRow, Qt::LeftButton);
     EXPECT_EQ(m_boxes.lastText(), "Are you sure to delete the Row number 4");
     EXPECT_EQ(m_boxes.shown().back().kind, Kind::Question);
+    EXPECT_EQ(m_boxes.lastDefault(), MessageBox::Answer::No); // a stray Enter keeps the row
     EXPECT_EQ(rowLine(4), xdrLine);
     clickOnRow(m_window->Btn_DelRow, 4);
     EXPECT_EQ(rowLine(4), gsvLine);
@@ -394,6 +395,7 @@ TEST_F(RulesWindowTest, CopiedRowPastesAfterReopening) {
     m_boxes.setNextAnswer(MessageBox::Answer::No);
     clickOnRow(m_window->Btn_PasteRow, 6);
     EXPECT_EQ(m_boxes.lastText(), "Row Already used. Do you want to overwrite the values?");
+    EXPECT_EQ(m_boxes.lastDefault(), MessageBox::Answer::No);
     EXPECT_EQ(cell(Mnemonic, 6), " ");
     clickOnRow(m_window->Btn_PasteRow, 6);
     EXPECT_EQ(rowLine(6), line);
@@ -516,6 +518,7 @@ TEST_F(RulesWindowTest, RulesBelowAnEmptyRowAreDroppedOnlyWhenConfirmed) {
     ASSERT_EQ(m_boxes.shown().size(), 1u);
     EXPECT_EQ(m_boxes.shown()[0].kind, Kind::Question);
     EXPECT_EQ(m_boxes.lastText(), "Rows below the empty row 3 are not saved. Save anyway?");
+    EXPECT_EQ(m_boxes.lastDefault(), MessageBox::Answer::No);
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_EQ(storedBytes(), before);
 
@@ -780,6 +783,44 @@ TEST_F(RulesWindowTyping, ClosedCellSelectsByEveryTypedLetterAndKeepsItsFollowUp
     pause();
     typeKeys("#");
     EXPECT_EQ(cell(Sentence, 1), "THS");
+}
+
+// A click on the cell that is already current opens its editor only after the double-click
+// interval; typing in that time edits that cell, never a row the first letter would find.
+TEST_F(RulesWindowTyping, TypingRightAfterAClickOnTheCurrentCellEditsThatCell) {
+    struct Case {
+        int column;
+        int row;
+        const char* typed;
+    };
+    AccessRule cog = rule("VTG", 0, "0");
+    cog.Mnemonic = QStringLiteral("VTG_COGT");
+    storeRules({rule("GGA", 0, "1"), rule("GGA", 6, "2"), rule("GGA", 7, "41"), cog, rule("VTG", 2, "10")});
+    for (const Case& c : {Case{Mnemonic, 5, "VTG_SOG_kn"}, Case{Position, 2, "47"}}) {
+        SCOPED_TRACE(c.typed);
+        open();
+        QStringList before;
+        for (int row = 1; row <= Nmea::RuleRows; ++row)
+            before << rowLine(row);
+        table()->setCurrentCell(c.row - 1, c.column - 1);
+        table()->scrollToItem(item(c.column, c.row));
+        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
+                          table()->visualItemRect(item(c.column, c.row)).center());
+        typeKeys(QString::fromLatin1(c.typed));
+        QTest::qWait(QApplication::doubleClickInterval() + 100);
+        key(Qt::Key_Return);
+        QApplication::processEvents();
+
+        EXPECT_EQ(table()->currentRow(), c.row - 1);
+        EXPECT_EQ(cell(c.column, c.row), QString::fromLatin1(c.typed));
+        for (int row = 1; row <= Nmea::RuleRows; ++row) {
+            if (row != c.row) {
+                EXPECT_EQ(rowLine(row), before[row - 1]) << "row " << row;
+            }
+        }
+        m_boxes.setNextAnswer(MessageBox::Answer::Yes);
+        QTest::mouseClick(m_window->Btn_Cancel, Qt::LeftButton);
+    }
 }
 
 TEST_F(RulesWindowTyping, ArrowsInAClosedListStepThroughItsEntriesInTheSameCell) {

@@ -8,8 +8,9 @@ RecordingMessageBoxes::~RecordingMessageBoxes() {
     MessageBox::setHandler(nullptr);
 }
 
-MessageBox::Answer RecordingMessageBoxes::show(QWidget*, MessageBox::Kind kind, const QString& text) {
-    m_shown.push_back({kind, text});
+MessageBox::Answer RecordingMessageBoxes::show(QWidget*, MessageBox::Kind kind, const QString& text,
+                                               MessageBox::Answer byDefault) {
+    m_shown.push_back({kind, text, byDefault});
     if (m_answers.empty())
         return MessageBox::Answer::Yes;
     const MessageBox::Answer answer = m_answers.front();

@@ -13,16 +13,22 @@ public:
     struct Shown {
         MessageBox::Kind kind;
         QString text;
+        MessageBox::Answer byDefault = MessageBox::Answer::Yes; // what Enter gives
     };
 
     RecordingMessageBoxes();
     ~RecordingMessageBoxes() override;
 
     void setNextAnswer(MessageBox::Answer answer) { m_answers.push_back(answer); }
-    MessageBox::Answer show(QWidget* parent, MessageBox::Kind kind, const QString& text) override;
+    MessageBox::Answer show(QWidget* parent, MessageBox::Kind kind, const QString& text,
+                            MessageBox::Answer byDefault) override;
 
     const std::vector<Shown>& shown() const { return m_shown; }
     QString lastText() const { return m_shown.empty() ? QString() : m_shown.back().text; }
+    // The default answer of the last box shown.
+    MessageBox::Answer lastDefault() const {
+        return m_shown.empty() ? MessageBox::Answer::Yes : m_shown.back().byDefault;
+    }
     // Texts of all boxes shown so far, in order.
     std::vector<QString> texts() const;
     void clear() { m_shown.clear(); }

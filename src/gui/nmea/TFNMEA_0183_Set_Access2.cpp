@@ -14,6 +14,7 @@
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
+#include "gui/table/EditingTable.h"
 #include "gui/table/TableRows.h"
 
 #include <QAbstractButton>
@@ -101,7 +102,7 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     setMinimumSize(SummaryLeft, MinimumHeight);
     P_Title = addTitlePanel();
 
-    ASG = new QTableWidget(this);
+    ASG = new EditingTable(this);
     ASG->setObjectName(QStringLiteral("ASG"));
     ASG->setGeometry(0, WindowLook::TitleHeight, ClientWidth,
                      ClientHeight - WindowLook::TitleHeight - ButtonPanelHeight);
@@ -412,7 +413,7 @@ void TFNMEA_0183_Set_Access2::Btn_OKClick() {
     if (const int emptyRow = Nmea::firstRowEndingTheList(table)) {
         QString question = m_state.msg(Text::RowsNotSaved);
         question.replace(QStringLiteral("%1"), QString::number(emptyRow));
-        if (MessageBox::question(this, question) != MessageBox::Answer::Yes)
+        if (MessageBox::question(this, question, MessageBox::Answer::No) != MessageBox::Answer::Yes)
             return;
     }
     if (!EditorSaveChecks::mayReplace(this, m_state, m_read, m_state.File_NMEA_Access, Text::ChangedOnDisk))
@@ -548,8 +549,8 @@ void TFNMEA_0183_Set_Access2::Btn_DelRowClick() {
     const int row = currentRule();
     if (row < 1)
         return;
-    if (MessageBox::question(this, m_state.msg(Text::DeleteRow) + QString::number(row)) !=
-        MessageBox::Answer::Yes)
+    if (MessageBox::question(this, m_state.msg(Text::DeleteRow) + QString::number(row),
+                             MessageBox::Answer::No) != MessageBox::Answer::Yes)
         return;
     Delete_Row(ASG, row, true);
     deriveIndexEditableAll();

@@ -26,7 +26,7 @@ MessageBox::Answer MessageBox::question(QWidget* parent, const QString& text, An
 
 MessageBox::Answer MessageBox::show(QWidget* parent, Kind kind, const QString& text, Answer byDefault) {
     if (g_handler)
-        return g_handler->show(parent, kind, text);
+        return g_handler->show(parent, kind, text, byDefault);
     const QString title = Product::SW_Code;
     switch (kind) {
     case Kind::Error:

@@ -21,7 +21,8 @@ public:
     class Handler {
     public:
         virtual ~Handler() = default;
-        virtual Answer show(QWidget* parent, Kind kind, const QString& text) = 0;
+        // byDefault is the answer Enter gives (Yes for the boxes with OK alone).
+        virtual Answer show(QWidget* parent, Kind kind, const QString& text, Answer byDefault) = 0;
     };
     // Replaces the real boxes; nullptr restores them.
     static void setHandler(Handler* handler);

@@ -66,8 +66,10 @@ class BoxPrompts : public Table::RowPrompts {
 public:
     BoxPrompts(const ProgramState& state, QWidget* parent) : m_state(state), m_parent(parent) {}
     void refuse(int slot) override { MessageBox::error(m_parent, m_state.msg(slot)); }
+    // Every question of the row operations loses a row on Yes.
     bool ask(int slot) override {
-        return MessageBox::question(m_parent, m_state.msg(slot)) == MessageBox::Answer::Yes;
+        return MessageBox::question(m_parent, m_state.msg(slot), MessageBox::Answer::No) ==
+               MessageBox::Answer::Yes;
     }
 
 private:
