@@ -125,6 +125,19 @@ TEST_F(ReviewWindowsTest, RowFlagsFollowEveryKindOfChange) {
     EXPECT_EQ(flags(), "1E 2E 4N 5E");
 }
 
+// 100 equal rules: each row overlaps and shares its field with 99 others; its hint stays readable.
+TEST_F(ReviewWindowsTest, ARowHintListsAtMostFifteenLines) {
+    storeParameters(ParGenSet{});
+    storeRules(std::vector<AccessRule>(100, rule("GGA", 0, "0")));
+    open();
+    m_window->reviewNow();
+    const QStringList lines = number(50)->toolTip().split(u'\n');
+    ASSERT_EQ(lines.size(), 15) << lines.join(u"\n").toStdString();
+    EXPECT_TRUE(lines[0].contains("both write")) << lines[0].toStdString();
+    EXPECT_EQ(lines.last(), "and 184 more"); // 99 overlaps and 99 rules reading the same field
+    EXPECT_LE(m_window->L_Review->toolTip().count(u'\n'), 16);
+}
+
 TEST_F(ReviewWindowsTest, FlagsUseTheParametersSavedBeforeTheWindowOpened) {
     storeParameters(ParGenSet{});
     storeRules({rule("GGA", 6, "0", "", "RS485 2"), rule("GGA", 0, "4")});

@@ -12,8 +12,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -408,6 +410,51 @@ TEST_F(RulesWindowTest, CopiedRowPastesAfterReopening) {
     EXPECT_EQ(rowLine(7), "Y||||||N|N||");
 }
 
+// Ctrl+V pastes rows copied from a spreadsheet as cells, on a selected cell or in an open one.
+TEST_F(RulesWindowTest, CtrlVPastesABlockAsCellsOrNothing) {
+    storeRules({rule("GGA", 0, "1")});
+    open();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QString line1 = rowLine(1);
+    clipboard->setText(QStringLiteral(" vtg \t\t%1\tx 10\nHDT\n").arg(fieldOf("VTG", 2).toLower()));
+    table()->setCurrentCell(1, Sentence - 1);
+    QTest::keyClick(table(), Qt::Key_V, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_TRUE(m_boxes.shown().empty()) << m_boxes.lastText().toStdString();
+    EXPECT_EQ(rowLine(1), line1);
+    EXPECT_EQ(cell(Sentence, 2), "VTG");
+    EXPECT_EQ(cell(Field, 2), fieldOf("VTG", 2));
+    EXPECT_EQ(cell(PostOpe, 2), "x 10");
+    EXPECT_EQ(cell(Sentence, 3), "HDT");
+    EXPECT_EQ(cell(Field, 3), fieldOf("HDT", 0));
+    EXPECT_TRUE(m_window->hasUnsavedChanges());
+
+    // In an open text cell, a block is pasted as cells too; a value refused pastes nothing.
+    const QString line4 = rowLine(4);
+    clipboard->setText(QStringLiteral("GPS_COG\tbeyond the last column"));
+    QWidget* editor = openEditor(Mnemonic, 4);
+    ASSERT_TRUE(qobject_cast<QLineEdit*>(editor));
+    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(m_boxes.lastText(),
+              "Nothing was pasted: the copied block of 1 rows and 2 columns does not fit in the "
+              "table from row 4, column 10.");
+    EXPECT_EQ(m_boxes.shown().back().kind, Kind::Error);
+    EXPECT_EQ(rowLine(4), line4);
+    clipboard->setText(QStringLiteral("Y\tRS232\tGGA\nmaybe\tRS232\tGGA"));
+    table()->setCurrentCell(3, Enable - 1);
+    QTest::keyClick(table(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(m_boxes.lastText(), "Nothing was pasted: row 5, column Enable cannot take \"maybe\".");
+    EXPECT_EQ(rowLine(4), line4);
+
+    // Text with control characters never reaches a cell, whichever way it came into the editor.
+    auto* edit = qobject_cast<QLineEdit*>(openEditor(Mnemonic, 6));
+    ASSERT_TRUE(edit);
+    edit->setText(QStringLiteral("GPS\tCOG\r\n"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(cell(Mnemonic, 6), "GPSCOG");
+}
+
 TEST_F(RulesWindowTest, CheckBoxesToggleByClick) {
     open();
     clickCheck(Enable, 2);
@@ -481,6 +528,19 @@ TEST_F(RulesWindowTest, CornerDoubleClickFitsTheRowNumberColumnOnlyWithTheOption
     QTest::mouseDClick(corner, Qt::LeftButton);
     EXPECT_GE(side->width(), text);
     EXPECT_LT(side->width(), text + 12);
+
+    // Under a short title, a flagged row's number keeps room for its mark beside it.
+    m_state.Msg_Catalog.setText(1014, QStringLiteral("N"));
+    m_window->Set_Lang();
+    Nmea::RuleTable rows = m_window->rules();
+    rows[99] = rule("GGA", 0, "1"); // below the empty row 1: flagged as not saved
+    m_window->showRules(rows);
+    m_window->reviewNow();
+    ASSERT_FALSE(table()->verticalHeaderItem(99)->icon().isNull());
+    QTest::mouseDClick(corner, Qt::LeftButton);
+    const int markedNumber = side->fontMetrics().horizontalAdvance(QStringLiteral("100")) + 12;
+    EXPECT_GE(side->width(), markedNumber);
+    EXPECT_LT(side->width(), markedNumber + 24);
 }
 
 TEST_F(RulesWindowTest, SavedRulesReloadUnchanged) {

@@ -217,6 +217,11 @@ const BuiltinText kBuiltinTexts[] = {
     {1047, "Rows below the empty row %1 are not saved. Save anyway?"},
     {1060, "The rules in %1 have been changed on disk since this window opened, by another copy of the "
            "program or another program. Replace those changes with the rules of this window?"},
+    {1061, "and %1 more"},
+    {1062, "Nothing was pasted: row %1, column %2 cannot take \"%3\"."},
+    {1063,
+     "Nothing was pasted: the copied block of %1 rows and %2 columns does not fit in the table from row "
+     "%3, column %4."},
     {1121, "Ethernet Connection"},
     {1122, "Device Name (Hostname)"},
     {1123, "Insert the Device Name (hostname)"},

@@ -225,8 +225,11 @@ inline constexpr int IndexTo36 = 1044;
 inline constexpr int IndexTo9 = 1045;
 inline constexpr int IndexTo32 = 1046;
 inline constexpr int RowsNotSaved = 1047;
-inline constexpr int ChangedOnDisk = 1060;  // %1: the document; asked at OK
-inline constexpr int DiscardChanges = 1280; // asked before unsaved rules are dropped
+inline constexpr int ChangedOnDisk = 1060;   // %1: the document; asked at OK
+inline constexpr int HintMore = 1061;        // %1: the lines a row's hint leaves out
+inline constexpr int PasteRefused = 1062;    // %1 row, %2 column, %3 the value
+inline constexpr int PasteDoesNotFit = 1063; // %1 rows, %2 columns, from row %3, column %4
+inline constexpr int DiscardChanges = 1280;  // asked before unsaved rules are dropped
 } // namespace NmeaAccess
 
 // The commissioning review: the flags and buttons of the rules window, the data map and the

@@ -104,3 +104,15 @@ QString upperAscii(const QString& text) {
     }
     return result;
 }
+
+QString withoutControlCharacters(const QString& text) {
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category != QChar::Other_Control && category != QChar::Separator_Line &&
+            category != QChar::Separator_Paragraph)
+            kept += c;
+    }
+    return kept;
+}

@@ -18,3 +18,6 @@ QString trimText(const QString& text);
 QStringView trimTextView(QStringView text);
 // Upper-cases the letters a to z only; every other character stays as it is.
 QString upperAscii(const QString& text);
+// The text without control characters (tabs and line ends among them): what a typed or pasted
+// value may keep. Documents never store them.
+QString withoutControlCharacters(const QString& text);

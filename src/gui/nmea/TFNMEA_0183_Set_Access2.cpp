@@ -4,6 +4,7 @@
 #include "core/image/BankCompiler.h"
 #include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
+#include "core/nmea/RulePaste.h"
 #include "core/nmea/RulePositions.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/shell/ProgramState.h"
@@ -18,7 +19,9 @@
 #include "gui/table/TableRows.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QHideEvent>
 #include <QKeyEvent>
@@ -37,20 +40,20 @@ namespace {
 namespace Text = TextSlot::NmeaAccess;
 namespace ReviewText = TextSlot::ReviewWindows;
 
-enum Column {
-    ColEnable = 1,
-    ColChannel = 2,
-    ColSentence = 3,
-    ColIndex = 4,
-    ColField = 5,
-    ColPostOpe = 6,
-    ColSwapAll = 7,
-    ColSwap16 = 8,
-    ColPosition = 9,
-    ColMnemonic = 10,
-};
+using Nmea::ColChannel;
+using Nmea::ColEnable;
+using Nmea::ColField;
+using Nmea::ColIndex;
+using Nmea::ColMnemonic;
+using Nmea::ColPosition;
+using Nmea::ColPostOpe;
+using Nmea::ColSentence;
+using Nmea::ColSwap16;
+using Nmea::ColSwapAll;
 
-constexpr int Columns = 11;
+constexpr int Columns = Nmea::RuleColumnCount + 1;
+// A row number's hint lists at most this many findings; the findings window has them all.
+constexpr int HintLines = 15;
 constexpr int Rows = Nmea::RuleRows + 1;
 constexpr int ClientWidth = 1200;
 constexpr int ClientHeight = 337;
@@ -114,6 +117,7 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
         Jump_Next_Cell(ASG, &enter, m_state);
     });
     connect(m_delegate, &TableCellDelegate::picked, this, &TFNMEA_0183_Set_Access2::ASGComboChange);
+    m_delegate->setBlockPasteHandler([this](const QString& block) { pasteBlock(block); });
     Init_Table();
 
     P_Button = new QWidget(this);
@@ -472,7 +476,7 @@ void TFNMEA_0183_Set_Access2::showReview() {
         const auto flag = flags.constFind(row);
         const int shown = flag == flags.cend() ? 0 : 1 + int(flag->severity);
         QTableWidgetItem* number = ASG->verticalHeaderItem(row - 1);
-        const QString hint = shown ? flag->messages.join(u'\n') : QString();
+        const QString hint = shown ? limitedHint(flag->messages) : QString();
         // Only rows whose flag changed are touched: a header change repaints the whole header.
         if (shown == m_rowFlags[row - 1] && number->toolTip() == hint)
             continue;
@@ -500,14 +504,52 @@ void TFNMEA_0183_Set_Access2::showReview() {
         L_ReviewMark->setPixmap(m_summaryMarks[int(worst)]);
         L_Review->setText(m_state.msg(ReviewText::FindingCounts).arg(errors).arg(warnings).arg(notes));
     }
-    QStringList hint{m_state.msg(ReviewText::FindingsTip)};
-    for (const Review::Finding& f : m_review.findings)
+    QStringList hint;
+    for (const Review::Finding& f : m_review.findings) {
+        if (hint.size() > HintLines)
+            break; // enough to say that more follow
         hint << QStringLiteral("%1: %2").arg(m_state.msg(ReviewMarks::nameSlot(f.severity)), f.message);
-    L_Review->setToolTip(hint.join(u'\n'));
+    }
+    const QString listed = m_review.findings.size() > HintLines
+                               ? limitedHint(hint, int(m_review.findings.size()))
+                               : hint.join(u'\n');
+    L_Review->setToolTip(m_state.msg(ReviewText::FindingsTip) + u'\n' + listed);
     L_ReviewMark->setToolTip(L_Review->toolTip());
 
     if (m_dataMap && m_dataMap->isVisible())
         m_dataMap->showReview(m_review);
+}
+
+QString TFNMEA_0183_Set_Access2::limitedHint(const QStringList& lines, int total) const {
+    if (total < 0)
+        total = int(lines.size());
+    if (total <= HintLines)
+        return lines.join(u'\n');
+    // The last line tells how many are left out, so the hint never passes its limit.
+    return (lines.first(HintLines - 1) << m_state.msg(Text::HintMore).arg(total - (HintLines - 1)))
+        .join(u'\n');
+}
+
+void TFNMEA_0183_Set_Access2::pasteBlock(const QString& block) {
+    const int row = ASG->currentRow() + 1;
+    const int col = ASG->currentColumn() + 1;
+    if (row < 1 || col < 1 || block.isEmpty())
+        return;
+    QStringList names{QString()};
+    for (int c = 1; c < Columns; ++c)
+        names << ASG->horizontalHeaderItem(c - 1)->text();
+    const Nmea::BlockPaste pasted =
+        Nmea::pasteBlock(rules(), row, col, block, SerialChannel_SL, names, m_state.Msg_Catalog);
+    if (!pasted.refusal.isEmpty()) {
+        MessageBox::error(this, pasted.refusal);
+        return;
+    }
+    showRules(pasted.table);
+    // The pasted cells stay selected, as a spreadsheet leaves them.
+    ASG->clearSelection();
+    ASG->setRangeSelected(QTableWidgetSelectionRange(row - 1, col - 1, row + pasted.rows - 2,
+                                                     std::min(col + pasted.columns - 1, Columns - 1) - 1),
+                          true);
 }
 
 void TFNMEA_0183_Set_Access2::Btn_DataMapClick() {
@@ -600,6 +642,10 @@ void TFNMEA_0183_Set_Access2::Btn_MonitorClick() {
 bool TFNMEA_0183_Set_Access2::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ASG && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Paste)) {
+            pasteBlock(QGuiApplication::clipboard()->text());
+            return true;
+        }
         return Jump_Next_Cell(ASG, key, m_state) || dropTypingInReadOnlyCell(ASG, key);
     }
     if (watched == m_corner && event->type() == QEvent::Paint) {

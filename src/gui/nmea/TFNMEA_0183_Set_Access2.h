@@ -49,6 +49,9 @@ public:
     void Btn_InsRowClick();
     void Btn_CopyRowClick();
     void Btn_PasteRowClick();
+    // Ctrl+V: text copied from a spreadsheet goes in from the current cell, row by row and column
+    // by column, each value checked as if typed; one value refused refuses the whole block.
+    void pasteBlock(const QString& block);
     // Opens the monitor over the rows as they stand, saved or not.
     void Btn_MonitorClick();
     // Null until the Monitor button is first pressed.
@@ -112,6 +115,8 @@ private:
     // A cell being typed into counts as changed before it is left.
     void commitOpenTextEditor();
     void showReview();
+    // The lines of a hint, cut to its limit with a last line telling how many of total are left out.
+    QString limitedHint(const QStringList& lines, int total = -1) const;
 
     ProgramState& m_state;
     TableCellDelegate* m_delegate;

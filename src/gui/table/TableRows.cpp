@@ -1,13 +1,18 @@
 #include "gui/table/TableRows.h"
 
 #include "core/shell/ProgramState.h"
+#include "core/table/CellBlock.h"
+#include "core/util/TextRules.h"
 #include "gui/shell/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTableWidget>
@@ -77,18 +82,18 @@ private:
     QWidget* m_parent;
 };
 
-// Column 0 is the vertical header: the row numbers, under the corner button's title. Both are
-// drawn as header sections, with the header's margin on either side.
+// Column 0 is the vertical header: the row numbers, some with a mark beside them, under the
+// corner button's title. Both are drawn as header sections, with the header's margin on either side;
+// the header's own size hint measures every section with its mark.
 void fitHeaderColumn(QTableWidget* table) {
     QHeaderView* side = table->verticalHeader();
     const int margin = 2 * table->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, table);
     int width = 0;
     if (const auto* corner = table->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly))
         width = corner->fontMetrics().horizontalAdvance(corner->text()) + margin;
-    for (int r = 0; r < table->rowCount(); ++r) {
-        const QString number = table->model()->headerData(r, Qt::Vertical).toString();
-        width = qMax(width, side->fontMetrics().horizontalAdvance(number) + margin);
-    }
+    side->setMinimumWidth(0);
+    side->setMaximumWidth(QWIDGETSIZE_MAX);
+    width = qMax(width, side->sizeHint().width());
     side->setFixedWidth(width);
 }
 
@@ -317,6 +322,11 @@ void TableCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                      const QModelIndex& index) const {
     auto* combo = qobject_cast<QComboBox*>(editor);
     if (!combo) {
+        // Typed or pasted, a text keeps no tab, line end or other control character.
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            model->setData(index, withoutControlCharacters(line->text()), Qt::EditRole);
+            return;
+        }
         QStyledItemDelegate::setModelData(editor, model, index);
         return;
     }
@@ -397,6 +407,15 @@ bool TableCellDelegate::eventFilter(QObject* object, QEvent* event) {
         pickListKey(m_combo, static_cast<QKeyEvent*>(event)))
         return true;
     auto* editor = qobject_cast<QWidget*>(object);
+    if (editor && event->type() == QEvent::KeyPress && m_blockPaste && qobject_cast<QLineEdit*>(editor) &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+        const QString clipboard = QGuiApplication::clipboard()->text();
+        if (Table::isBlock(clipboard)) {
+            emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+            m_blockPaste(clipboard);
+            return true;
+        }
+    }
     if (editor && event->type() == QEvent::KeyPress && m_enter) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

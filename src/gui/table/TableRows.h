@@ -66,6 +66,11 @@ public:
     // Runs when Enter is pressed in an open editor or picks from an open list, after the editor is
     // committed and closed.
     void setEnterHandler(std::function<void()> handler) { m_enter = std::move(handler); }
+    // Runs when Ctrl+V in an open text editor would paste several cells (text with tabs or line
+    // ends), after the editor is closed unchanged.
+    void setBlockPasteHandler(std::function<void(const QString&)> handler) {
+        m_blockPaste = std::move(handler);
+    }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -94,6 +99,7 @@ private:
     QTableWidget* m_table;
     PickLists m_pickLists;
     std::function<void()> m_enter;
+    std::function<void(const QString&)> m_blockPaste;
     QPointer<QComboBox> m_combo; // the pick list being edited, and its cell
     QPersistentModelIndex m_comboCell;
     Table::PickSearch m_search;
