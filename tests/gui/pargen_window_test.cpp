@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -236,6 +238,18 @@ TEST_F(ParGenWindow, HostNameLongerThanTheTypingLimitIsKeptWhole) {
     w->show();
     QTest::keyClicks(field("E_EthConn_Device_Name"), QStringLiteral("x").repeated(40));
     EXPECT_EQ(field("E_EthConn_Device_Name")->text().size(), 31);
+}
+
+TEST_F(ParGenWindow, PastedTextKeepsNoControlCharacters) {
+    w->show();
+    QLineEdit* name = field("E_EthConn_Device_Name");
+    name->clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("bridge\t1\r\n"));
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClicks(name, QStringLiteral("a"));
+    EXPECT_EQ(name->text(), "bridge1a");
+    clickOk();
+    EXPECT_EQ(stored().Eth_Conn_Device_Name, "bridge1a");
 }
 
 struct OkCase {

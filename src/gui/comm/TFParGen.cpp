@@ -9,6 +9,7 @@
 #include "gui/shell/EditorSaveChecks.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
+#include "gui/shell/PrintableEdit.h"
 #include "gui/shell/WindowLook.h"
 
 #include <QApplication>
@@ -67,6 +68,7 @@ QLineEdit* edit(QWidget* body, const QString& name, int left, int top, int width
     auto* result = new QLineEdit(body);
     result->setObjectName(name);
     result->setGeometry(left, top, width, kEditHeight);
+    keepPrintable(result);
     return result;
 }
 

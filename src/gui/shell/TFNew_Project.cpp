@@ -5,6 +5,7 @@
 #include "core/shell/ProgramState.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
+#include "gui/shell/PrintableEdit.h"
 #include "gui/shell/WindowLook.h"
 
 #include <QLabel>
@@ -21,6 +22,7 @@ TFNew_Project::TFNew_Project(ProgramState& state, QWidget* parent)
     P_Title = addTitlePanel();
     Label1 = WindowLook::label(this, 16, 70);
     E_New_Proj = new QLineEdit(this);
+    keepPrintable(E_New_Proj);
     E_New_Proj->setObjectName(QStringLiteral("E_New_Proj"));
     E_New_Proj->setGeometry(16, 94, 297, 21);
     auto* buttons = new QWidget(this);
