@@ -1,0 +1,49 @@
+# The Windows program folder: beside the executables, the Qt libraries and plugins they load and the
+# MinGW-w64 runtime, so that the folder runs on a Windows PC as it is, without an installer; then
+# the folder packed as Tessellor-<version>-win64.zip.
+
+# The Qt the build found: its DLLs are in bin/, its plugins in plugins/.
+get_target_property(_qt_core_dll Qt6::Core IMPORTED_LOCATION_RELEASE)
+if(NOT _qt_core_dll)
+    get_target_property(_qt_core_dll Qt6::Core IMPORTED_LOCATION)
+endif()
+get_filename_component(TESSELLOR_QT_BIN ${_qt_core_dll} DIRECTORY)
+get_filename_component(TESSELLOR_QT_PLUGINS ${TESSELLOR_QT_BIN}/../plugins ABSOLUTE)
+
+# The runtime the compiler links against: libstdc++, libgcc and winpthreads.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
+                OUTPUT_VARIABLE _stdcxx OUTPUT_STRIP_TRAILING_WHITESPACE)
+get_filename_component(TESSELLOR_MINGW_GCC_DIR ${_stdcxx} DIRECTORY)
+set(TESSELLOR_MINGW_RUNTIME ${TESSELLOR_MINGW_GCC_DIR}/libstdc++-6.dll ${TESSELLOR_MINGW_GCC_DIR}/libgcc_s_seh-1.dll)
+find_file(TESSELLOR_WINPTHREAD libwinpthread-1.dll PATHS /usr/x86_64-w64-mingw32/lib NO_DEFAULT_PATH REQUIRED)
+list(APPEND TESSELLOR_MINGW_RUNTIME ${TESSELLOR_WINPTHREAD})
+# Where a test run under Wine finds the same libraries (Wine's search path for DLLs).
+set(TESSELLOR_WINE_DLL_PATH "${TESSELLOR_QT_BIN};${TESSELLOR_MINGW_GCC_DIR};/usr/x86_64-w64-mingw32/lib")
+
+set(TESSELLOR_QT_DLLS Core Gui Widgets Xml Network) # Network for the sources module only
+list(TRANSFORM TESSELLOR_QT_DLLS PREPEND ${TESSELLOR_QT_BIN}/Qt6)
+list(TRANSFORM TESSELLOR_QT_DLLS APPEND .dll)
+
+add_custom_command(TARGET program_folder POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TESSELLOR_PROGRAM_DIR}/platforms ${TESSELLOR_PROGRAM_DIR}/styles
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:tessellor-cli> ${TESSELLOR_QT_DLLS}
+                                                  ${TESSELLOR_MINGW_RUNTIME} ${TESSELLOR_PROGRAM_DIR}/
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TESSELLOR_QT_PLUGINS}/platforms/qwindows.dll
+                                                  ${TESSELLOR_PROGRAM_DIR}/platforms/
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TESSELLOR_QT_PLUGINS}/styles/qwindowsvistastyle.dll
+                                                  ${TESSELLOR_PROGRAM_DIR}/styles/
+    VERBATIM)
+
+# The zip holds the folder under its own name, so that unpacking gives one folder.
+set(TESSELLOR_ZIP_NAME Tessellor-${PROJECT_VERSION}-win64)
+find_program(TESSELLOR_STRIP x86_64-w64-mingw32-strip REQUIRED)
+add_custom_target(windows_zip
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/zip
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${TESSELLOR_PROGRAM_DIR} ${CMAKE_BINARY_DIR}/zip/${TESSELLOR_ZIP_NAME}
+    # Symbols are of no use on the engineer's PC; without them the folder is a third of the size.
+    COMMAND sh -c "find '${CMAKE_BINARY_DIR}/zip' -name '*.exe' -o -name '*.dll' | xargs ${TESSELLOR_STRIP} --strip-unneeded"
+    COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/zip
+            ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/${TESSELLOR_ZIP_NAME}.zip --format=zip ${TESSELLOR_ZIP_NAME}
+    DEPENDS program_folder
+    COMMENT "Packing ${TESSELLOR_ZIP_NAME}.zip"
+    VERBATIM)
