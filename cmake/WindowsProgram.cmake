@@ -17,8 +17,10 @@ get_filename_component(TESSELLOR_MINGW_GCC_DIR ${_stdcxx} DIRECTORY)
 set(TESSELLOR_MINGW_RUNTIME ${TESSELLOR_MINGW_GCC_DIR}/libstdc++-6.dll ${TESSELLOR_MINGW_GCC_DIR}/libgcc_s_seh-1.dll)
 find_file(TESSELLOR_WINPTHREAD libwinpthread-1.dll PATHS /usr/x86_64-w64-mingw32/lib NO_DEFAULT_PATH REQUIRED)
 list(APPEND TESSELLOR_MINGW_RUNTIME ${TESSELLOR_WINPTHREAD})
-# Where a test run under Wine finds the same libraries (Wine's search path for DLLs).
-set(TESSELLOR_WINE_DLL_PATH "${TESSELLOR_QT_BIN};${TESSELLOR_MINGW_GCC_DIR};/usr/x86_64-w64-mingw32/lib")
+# Where a test run under Wine finds the same libraries: Wine's search path for DLLs, as Windows paths
+# on Wine's drive Z: (the root of the file system), parted by escaped semicolons for a test's
+# environment list.
+set(TESSELLOR_WINE_DLL_PATH "Z:${TESSELLOR_QT_BIN}\\;Z:${TESSELLOR_MINGW_GCC_DIR}\\;Z:/usr/x86_64-w64-mingw32/lib")
 
 set(TESSELLOR_QT_DLLS Core Gui Widgets Xml Network) # Network for the sources module only
 list(TRANSFORM TESSELLOR_QT_DLLS PREPEND ${TESSELLOR_QT_BIN}/Qt6)
