@@ -10,7 +10,9 @@ namespace {
 class LanguageFolder : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-    QString path(const QString& name) const { return m_dir.filePath(name); }
+    // The folder as the program names it, with the platform's separator.
+    QString folder() const { return QDir::toNativeSeparators(m_dir.path()); }
+    QString path(const QString& name) const { return QDir::toNativeSeparators(m_dir.filePath(name)); }
     void touch(const QString& name) const {
         QFile file(path(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -37,12 +39,12 @@ TEST_F(LanguageFolder, NoFolderOrNoFilesGiveAnEmptyList) {
 }
 
 TEST_F(LanguageFolder, AFlagFallsBackToTheDefaultFlagThenToNone) {
-    EXPECT_EQ(LanguageList::flagFile(m_dir.path(), QStringLiteral("Italiano")), QString());
+    EXPECT_EQ(LanguageList::flagFile(folder(), QStringLiteral("Italiano")), QString());
     touch(QStringLiteral("DefaultFlag.bmp"));
-    EXPECT_EQ(LanguageList::flagFile(m_dir.path(), QStringLiteral("Italiano")),
+    EXPECT_EQ(LanguageList::flagFile(folder(), QStringLiteral("Italiano")),
               path(QStringLiteral("DefaultFlag.bmp")));
     touch(QStringLiteral("Italiano.bmp"));
-    EXPECT_EQ(LanguageList::flagFile(m_dir.path(), QStringLiteral("Italiano")),
+    EXPECT_EQ(LanguageList::flagFile(folder(), QStringLiteral("Italiano")),
               path(QStringLiteral("Italiano.bmp")));
 }
 

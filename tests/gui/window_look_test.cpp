@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -20,7 +21,8 @@ protected:
                 return;
             EXPECT_GE(control->width(), control->sizeHint().width())
                 << window->metaObject()->className() << " " << control->objectName().toStdString() << ": "
-                << text.toStdString();
+                << text.toStdString() << " (" << QFontInfo(control->font()).family().toStdString() << ", "
+                << QFontInfo(control->font()).pixelSize() << " px)";
         };
         for (QLabel* label : window->findChildren<QLabel*>())
             expectFits(label, label->text());

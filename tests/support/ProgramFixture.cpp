@@ -18,7 +18,8 @@ void ProgramFixture::TearDown() {
 void ProgramFixture::startProgram() {
     m_main.reset();
     m_state = ProgramState();
-    m_main = std::make_unique<TFTesselloreFirmWare>(m_state, m_folder.path());
+    // As the program starts: its folder written with the platform's separator.
+    m_main = std::make_unique<TFTesselloreFirmWare>(m_state, programFolderPath(m_folder.path()));
     m_main->createWindows();
 }
 
@@ -30,7 +31,7 @@ void ProgramFixture::openConfiguration(const QString& name) {
 }
 
 QString ProgramFixture::programPath(const QString& relative) const {
-    return QDir(m_folder.path()).filePath(relative);
+    return QDir::toNativeSeparators(QDir(m_folder.path()).filePath(relative));
 }
 
 void ProgramFixture::writeFile(const QString& relative, const QByteArray& content) const {

@@ -21,6 +21,7 @@ protected:
     void startProgram();
     // Creates PROJECTS/name/bin and opens it as the active configuration.
     void openConfiguration(const QString& name);
+    // A path in the program folder as the program writes it, with the platform's separator.
     QString programPath(const QString& relative) const;
     void writeFile(const QString& relative, const QByteArray& content) const;
     QByteArray readFile(const QString& relative) const;
