@@ -24,9 +24,10 @@ protected:
         if (!echo.open({127, 0, 0, 1}, nullptr))
             GTEST_SKIP()
                 << "this user may open no ICMP socket (not root, group outside net.ipv4.ping_group_range)";
-        const QString standIn = QStringLiteral(TESSELLOR_BINARY_DIR "/Ethernet_Update");
+        const QString standIn = QStringLiteral(TESSELLOR_BINARY_DIR "/Ethernet_Update" TESSELLOR_EXE_SUFFIX);
         ASSERT_TRUE(QFile::exists(standIn)) << "build the Ethernet_Update target first";
-        ASSERT_TRUE(QFile::copy(standIn, programPath(QStringLiteral("Ethernet_Update"))));
+        ASSERT_TRUE(
+            QFile::copy(standIn, programPath(QStringLiteral("Ethernet_Update" TESSELLOR_EXE_SUFFIX))));
         startProgram();
         openConfiguration(QStringLiteral("Ship"));
         // Echo requests go to loopback only, whatever the typing does; Execute is pressed only
