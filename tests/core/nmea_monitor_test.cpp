@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 using Nmea::LineKind;
@@ -76,6 +77,11 @@ std::vector<ReaderCase> readerCases() {
         {"CrOnlyAndLfOnly", kHdt + "\r" + kHdt + "\n" + kHdt + "\n\r\n\n", {S, S, S}, {3, 3, 0, 0, 0, 0}},
         {"EmptyFields", framed("GPGGA,,,,,,0,,,,,,,,") + "\r\n", {S}, {1, 1, 0, 0, 0, 0}},
         {"NoLineEndAtTheEnd", kHdt, {S}, {1, 1, 0, 0, 0, 0}},
+        // A last line without its end may have been cut by whoever wrote the log: only a checksum
+        // that holds shows that it is whole.
+        {"UnfinishedLastLine", kHdt + "\r\n$HEHDT,27", {S, B}, {2, 1, 0, 0, 0, 1}},
+        {"LastLineWithoutChecksum", "$HEHDT,274.07,T", {B}, {1, 0, 0, 0, 0, 1}},
+        {"LastLineChecksumFails", "$HEHDT,274.07,T*18", {B}, {1, 0, 0, 0, 0, 1}},
         {"Garbage", "hello world\r\n\x01\x02\xff\xfe\r\n" + kHdt + "\r\n", {B, B, S}, {3, 1, 0, 0, 0, 2}},
         {"NulBytes",
          "$HEHDT,27" + QByteArray(1, '\0') + "4.07,T*19\r\n" + kHdt + "\r\n",
@@ -406,6 +412,42 @@ TEST(Monitor, RemembersTheLastLinesAndTheTimeOfChange) {
     EXPECT_EQ(monitor.counts(), ReaderCounts{});
     EXPECT_TRUE(monitor.recentLines().isEmpty());
 }
+
+// How the line still open ends decides whether it feeds a rule: the end of a log, the end of a
+// datagram, a connection that broke off.
+struct OpenLineCase {
+    const char* name;
+    std::function<void(Nmea::Monitor&)> receive;
+    const char* last;
+    qint64 hits;
+    qint64 badLines;
+};
+
+class OpenLineEnds : public ::testing::TestWithParam<OpenLineCase> {};
+
+TEST_P(OpenLineEnds, FeedOnlyWholeSentences) {
+    const OpenLineCase& c = GetParam();
+    Nmea::Monitor monitor(NmeaSamples::table({{"HDT", "Heading, degrees True, Number [floating point]"}}));
+    c.receive(monitor);
+    EXPECT_EQ(monitor.rules()[0].last, QString::fromLatin1(c.last));
+    EXPECT_EQ(monitor.rules()[0].hits, c.hits);
+    EXPECT_EQ(monitor.counts().badLines, c.badLines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitor, OpenLineEnds,
+                         ::testing::Values(OpenLineCase{"LogEndsInACutLine",
+                                                        [](Nmea::Monitor& m) {
+                                                            m.feed(kHdt + "\r\n$HEHDT,27");
+                                                            m.finish();
+                                                        },
+                                                        "274.07", 1, 1},
+                                           OpenLineCase{"LogEndsInAWholeSentence",
+                                                        [](Nmea::Monitor& m) {
+                                                            m.feed(kHdt + "\r\n$HEHDT,275.10,T*1E");
+                                                            m.finish();
+                                                        },
+                                                        "275.10", 2, 0}),
+                         [](const ::testing::TestParamInfo<OpenLineCase>& info) { return info.param.name; });
 
 TEST(Monitor, NoiseCannotGrowTheAddressTable) {
     Nmea::Monitor monitor(NmeaSamples::table({}));

@@ -35,7 +35,11 @@ struct Listener {
             bytes += b;
             monitor.feed(b);
         });
-        QObject::connect(&source, &Platform::NmeaSource::failed, [this](const QString& r) { reasons << r; });
+        QObject::connect(&source, &Platform::NmeaSource::failed,
+                         [this](Platform::NmeaSourceFailure why, const QString& r) {
+                             failures << why;
+                             reasons << r;
+                         });
         QObject::connect(&source, &Platform::NmeaSource::finished, [this] { ++finishes; });
         QObject::connect(&source, &Platform::NmeaSource::progress, [this](qint64 done, qint64 total) {
             lastDone = done;
@@ -48,6 +52,7 @@ struct Listener {
     int starts = 0;
     int finishes = 0;
     QByteArray bytes;
+    QList<Platform::NmeaSourceFailure> failures;
     QStringList reasons;
     qint64 lastDone = -1;
     qint64 lastTotal = -1;
@@ -217,11 +222,24 @@ TEST_F(NmeaSources, LogReplayDeliversTheWholeFileWithProgress) {
     EXPECT_EQ(listener.hits(), log.size() / kHeading.size());
     EXPECT_FALSE(source.isRunning());
 
+    // A log cut shorter while it is read is not taken as read to its end.
+    Platform::LogReplaySource shrinking(path);
+    Listener cut(shrinking);
+    QObject::connect(&shrinking, &Platform::NmeaSource::progress, [&path](qint64 done, qint64) {
+        if (done == Platform::LogReplaySource::ChunkBytes)
+            QFile::resize(path, done / 2);
+    });
+    shrinking.start();
+    ASSERT_TRUE(waitFor([&] { return cut.finishes == 1 || !cut.failures.isEmpty(); }));
+    EXPECT_EQ(cut.finishes, 0);
+    EXPECT_EQ(cut.failures, QList{Platform::NmeaSourceFailure::LogShrank});
+
     Platform::LogReplaySource missing(folder.filePath(QStringLiteral("none.nmea")));
     Listener failed(missing);
     missing.start();
     ASSERT_TRUE(waitFor([&] { return !failed.reasons.isEmpty(); }));
     EXPECT_TRUE(failed.reasons[0].contains(u"No such file")) << qPrintable(failed.reasons[0]);
+    EXPECT_EQ(failed.failures, QList{Platform::NmeaSourceFailure::System});
 }
 
 } // namespace

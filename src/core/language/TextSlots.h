@@ -292,6 +292,7 @@ inline constexpr int OpenTip = 1277;
 inline constexpr int NoLogFile = 1278;
 inline constexpr int OtherAddresses = 1279;
 inline constexpr int ModuleFailed = 1290; // followed by the loader's reason
+inline constexpr int LogShrank = 1236;    // after SourceFailed
 } // namespace NmeaMonitor
 
 } // namespace TextSlot

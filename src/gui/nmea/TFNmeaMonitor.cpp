@@ -79,6 +79,18 @@ void setUpTable(QTableWidget* table) {
     table->horizontalHeader()->setStretchLastSection(true);
 }
 
+// Our word for a failure where the system's text would mislead; 0 where the system's text says it.
+int failureText(Platform::NmeaSourceFailure why) {
+    using Failure = Platform::NmeaSourceFailure;
+    switch (why) {
+    case Failure::System:
+        return 0;
+    case Failure::LogShrank:
+        return Text::LogShrank;
+    }
+    return 0;
+}
+
 } // namespace
 
 const QStringList& TFNmeaMonitor::channels() {
@@ -343,7 +355,7 @@ void TFNmeaMonitor::Set_Lang() {
     for (int i = 0; i < L_Counters.size(); ++i)
         L_Counters[i]->setText(m_state.msg(Text::Counters.at(i)));
     L_Recent->setText(m_state.msg(Text::RecentTitle));
-    showStatus(m_status.slot, m_status.detail, m_status.error);
+    showStatus(m_status.slot, m_status.detail, m_status.error, m_status.detailSlot);
     // Texts inside the tables ("not decoded", "Other addresses") are drawn again.
     m_shownRevision = ~quint64(0);
     refresh();
@@ -493,10 +505,10 @@ void TFNmeaMonitor::sourceBytes(const QByteArray& bytes) {
     m_monitor->feed(bytes, now());
 }
 
-void TFNmeaMonitor::sourceFailed(const QString& reason) {
+void TFNmeaMonitor::sourceFailed(Platform::NmeaSourceFailure why, const QString& reason) {
     // The source has stopped itself; the handle may go from inside its own event.
     m_source.reset();
-    showStatus(Text::SourceFailed, reason, true);
+    showStatus(Text::SourceFailed, reason, true, failureText(why));
     updateButtons();
     refresh();
 }
@@ -528,9 +540,9 @@ void TFNmeaMonitor::updateButtons() {
     Btn_Stop->setEnabled(m_source != nullptr);
 }
 
-void TFNmeaMonitor::showStatus(int slot, const QString& detail, bool error) {
-    m_status = {slot, detail, error};
-    L_Status->setText(m_state.msg(slot) + detail);
+void TFNmeaMonitor::showStatus(int slot, const QString& detail, bool error, int detailSlot) {
+    m_status = {slot, detail, error, detailSlot};
+    L_Status->setText(m_state.msg(slot) + (detailSlot ? m_state.msg(detailSlot) : detail));
     QPalette palette = L_Status->palette();
     palette.setColor(QPalette::WindowText, error ? BadLineColour : palette.color(QPalette::Text));
     L_Status->setPalette(palette);

@@ -117,11 +117,11 @@ private:
     std::unique_ptr<Platform::NmeaSourceHandle> createSource(Status& problem);
     void sourceStarted() override;
     void sourceBytes(const QByteArray& bytes) override;
-    void sourceFailed(const QString& reason) override;
+    void sourceFailed(Platform::NmeaSourceFailure why, const QString& reason) override;
     void sourceFinished() override;
     void sourceProgress(qint64 done, qint64 total) override;
     void stopSource();
-    void showStatus(int slot, const QString& detail = {}, bool error = false);
+    void showStatus(int slot, const QString& detail = {}, bool error = false, int detailSlot = 0);
     void fillRuleRows();
     void refreshRules(qint64 now);
     void refreshTimes(qint64 now);
@@ -146,8 +146,9 @@ private:
     // The status line as a slot and what follows it, so a language change can say it again.
     struct Status {
         int slot = 0;
-        QString detail;
+        QString detail; // a description or the system's reason
         bool error = false;
+        int detailSlot = 0; // a text of ours in place of detail
     };
 
     ProgramState& m_state;

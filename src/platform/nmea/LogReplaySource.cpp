@@ -42,9 +42,14 @@ void LogReplaySource::readChunk() {
     if (chunk.isEmpty()) {
         const bool broken = !m_file->atEnd() && m_file->error() != QFileDevice::NoError;
         const QString reason = m_file->errorString();
+        // A log cut shorter while it was read (rewritten by a logger, say) was not read to its end.
+        const bool shrank = m_done < m_total;
         stop();
         if (broken)
-            emit failed(reason);
+            emit failed(NmeaSourceFailure::System, reason);
+        else if (shrank)
+            emit failed(NmeaSourceFailure::LogShrank,
+                        QStringLiteral("the log became shorter while it was read"));
         else
             emit finished();
         return;

@@ -84,7 +84,7 @@ void TcpNmeaSource::onError() {
         emit bytesReceived(rest);
     const QString reason = m_socket->errorString();
     stop();
-    emit failed(reason);
+    emit failed(NmeaSourceFailure::System, reason);
 }
 
 void TcpNmeaSource::stop() {

@@ -17,7 +17,9 @@ public:
         QObject::connect(s, &NmeaSource::bytesReceived, s,
                          [&events](const QByteArray& bytes) { events.sourceBytes(bytes); });
         QObject::connect(s, &NmeaSource::failed, s,
-                         [&events](const QString& reason) { events.sourceFailed(reason); });
+                         [&events](Platform::NmeaSourceFailure why, const QString& reason) {
+                             events.sourceFailed(why, reason);
+                         });
         QObject::connect(s, &NmeaSource::finished, s, [&events] { events.sourceFinished(); });
         QObject::connect(s, &NmeaSource::progress, s,
                          [&events](qint64 done, qint64 total) { events.sourceProgress(done, total); });

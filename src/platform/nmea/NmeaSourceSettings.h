@@ -6,6 +6,12 @@
 
 namespace Platform {
 
+// Why a source failed, where the program has a clearer word for it than the system's text.
+enum class NmeaSourceFailure {
+    System,    // the system's reason says it
+    LogShrank, // the log became shorter while it was read
+};
+
 // What one NMEA 0183 source is to listen to. Plain data, so that it can cross into the module that
 // holds the sources.
 struct NmeaSourceSettings {
