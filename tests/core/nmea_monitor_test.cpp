@@ -423,6 +423,10 @@ struct OpenLineCase {
     qint64 badLines;
 };
 
+void PrintTo(const OpenLineCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class OpenLineEnds : public ::testing::TestWithParam<OpenLineCase> {};
 
 TEST_P(OpenLineEnds, FeedOnlyWholeSentences) {
@@ -446,7 +450,17 @@ INSTANTIATE_TEST_SUITE_P(Monitor, OpenLineEnds,
                                                             m.feed(kHdt + "\r\n$HEHDT,275.10,T*1E");
                                                             m.finish();
                                                         },
-                                                        "275.10", 2, 0}),
+                                                        "275.10", 2, 0},
+                                           // The rest of a line that began over another connection.
+                                           OpenLineCase{
+                                               "ConnectionBrokeOff",
+                                               [](Nmea::Monitor& m) {
+                                                   m.feed(kHdt + "\r\n$HEHDT,9");
+                                                   m.cutOpenLine();
+                                                   m.cutOpenLine(); // nothing open: nothing more to count
+                                                   m.feed("1.5,T\r\n");
+                                               },
+                                               "274.07", 1, 2}),
                          [](const ::testing::TestParamInfo<OpenLineCase>& info) { return info.param.name; });
 
 TEST(Monitor, NoiseCannotGrowTheAddressTable) {

@@ -25,6 +25,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -338,6 +339,65 @@ TEST_F(MonitorWindowTest, SerialPortUsesTheChannelsSettingsAndTheChangesMadeHere
     EXPECT_TRUE(statusIs(Text::Stopped));
     close(master);
     close(slave);
+}
+
+// The far side writes half a sentence, the connection ends, the rest comes over the next one: the
+// halves never make a sentence ("$HEHDT,91.5,T" would feed 91.5).
+TEST_F(MonitorWindowTest, HalvesOfALineFromTwoConnectionsAreNeverJoined) {
+    openMonitor();
+    const QByteArray firstHalf = framed("HEHDT,274.07,T") + "\r\n$HEHDT,9";
+    const QByteArray secondHalf = "1.5,T\r\n";
+    const auto expectApart = [this] {
+        ASSERT_TRUE(waitFor([this] {
+            return m_monitor->monitor().counts().lines >= 3 || cell(0, TFNmeaMonitor::ColHits) == u"2";
+        }));
+        EXPECT_EQ(cell(0, TFNmeaMonitor::ColHits), u"1");
+        EXPECT_EQ(cell(0, TFNmeaMonitor::ColLast), u"274.07");
+        EXPECT_EQ(m_monitor->monitor().counts().badLines, 2) << "both halves are cut lines";
+        QTest::mouseClick(m_monitor->Btn_Clear, Qt::LeftButton);
+    };
+
+    // A serial port closed and opened again.
+    int master = -1;
+    int slave = -1;
+    char path[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, path, nullptr, nullptr), 0);
+    const auto toPort = [master](const QByteArray& bytes) {
+        ASSERT_EQ(write(master, bytes.constData(), size_t(bytes.size())), bytes.size());
+    };
+    m_monitor->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
+    start(Kind::SerialPort);
+    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }));
+    toPort(firstHalf);
+    ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"1"; }));
+    QTest::qWait(100); // the half line, should the port deliver it apart
+    QTest::mouseClick(m_monitor->Btn_Stop, Qt::LeftButton);
+    start(Kind::SerialPort);
+    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }));
+    toPort(secondHalf);
+    expectApart();
+    m_monitor->Btn_StopClick();
+    close(master);
+    close(slave);
+
+    // A TCP connection the far side closes, and a new one.
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    m_monitor->E_Host->setText(QStringLiteral("127.0.0.1"));
+    m_monitor->E_TcpPort->setValue(server.serverPort());
+    start(Kind::TcpClient);
+    ASSERT_TRUE(waitFor([&] { return m_monitor->isListening() && server.hasPendingConnections(); }));
+    QTcpSocket* peer = server.nextPendingConnection();
+    peer->write(firstHalf);
+    ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"1"; }));
+    QTest::qWait(100);
+    peer->close();
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::SourceFailed); }));
+    start(Kind::TcpClient);
+    ASSERT_TRUE(waitFor([&] { return m_monitor->isListening() && server.hasPendingConnections(); }));
+    peer = server.nextPendingConnection();
+    peer->write(secondHalf);
+    expectApart();
 }
 
 TEST_F(MonitorWindowTest, OpensOverTheRulesWindowsUnsavedRows) {

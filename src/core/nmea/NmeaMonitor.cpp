@@ -202,6 +202,10 @@ void Monitor::finish(qint64 now) {
     m_reader.finish([this, now](const ReadLine& line) { onLine(line, now); });
 }
 
+void Monitor::cutOpenLine(qint64 now) {
+    m_reader.cut([this, now](const ReadLine& line) { onLine(line, now); });
+}
+
 void Monitor::clear() {
     m_reader.clear();
     for (RuleFeed& rule : m_rules) {

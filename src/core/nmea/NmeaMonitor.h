@@ -78,8 +78,11 @@ public:
     // Reads bytes; now is the caller's clock (for example milliseconds since the epoch), stored
     // with each value.
     void feed(QByteArrayView bytes, qint64 now = 0);
-    // Ends the line still open, as at the end of a log.
+    // Ends the line still open at the end of a log: it feeds only when its checksum holds.
     void finish(qint64 now = 0);
+    // Ends the line still open as a cut line: what follows comes over another connection or from
+    // another source and must not complete it.
+    void cutOpenLine(qint64 now = 0);
     // Forgets everything received; the rules stay.
     void clear();
 

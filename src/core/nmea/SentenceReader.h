@@ -54,6 +54,9 @@ public:
     // middle of it, so it is a sentence only when it carries a checksum that holds; otherwise it is
     // a bad line, cut short.
     template <typename OnLine> void finish(OnLine&& onLine);
+    // Ends the line still open as cut short, when the bytes that follow come from elsewhere: a new
+    // connection, another source.
+    template <typename OnLine> void cut(OnLine&& onLine);
 
     const ReaderCounts& counts() const { return m_counts; }
     // Forgets counts and the open line.
@@ -64,7 +67,7 @@ private:
     enum class Ending : unsigned char {
         LineEnd,       // CR or LF
         NeedsChecksum, // the end of a log: whole only when a checksum shows it
-        Cut,           // cut short by a new start character
+        Cut,           // cut short: a new start character, the end of a connection
     };
     ReadLine judge(QByteArrayView line, Ending ending, bool truncated);
     template <typename OnLine>
@@ -126,6 +129,10 @@ template <typename OnLine> void SentenceReader::feed(QByteArrayView bytes, OnLin
 
 template <typename OnLine> void SentenceReader::finish(OnLine&& onLine) {
     endOpenLine(Ending::NeedsChecksum, onLine);
+}
+
+template <typename OnLine> void SentenceReader::cut(OnLine&& onLine) {
+    endOpenLine(Ending::Cut, onLine);
 }
 
 } // namespace Nmea

@@ -508,6 +508,7 @@ void TFNmeaMonitor::sourceBytes(const QByteArray& bytes) {
 void TFNmeaMonitor::sourceFailed(Platform::NmeaSourceFailure why, const QString& reason) {
     // The source has stopped itself; the handle may go from inside its own event.
     m_source.reset();
+    m_monitor->cutOpenLine(now());
     showStatus(Text::SourceFailed, reason, true, failureText(why));
     updateButtons();
     refresh();
@@ -532,7 +533,9 @@ void TFNmeaMonitor::sourceProgress(qint64 done, qint64 total) {
 }
 
 void TFNmeaMonitor::stopSource() {
+    // The next bytes, from whatever source, never complete a line begun here.
     m_source.reset();
+    m_monitor->cutOpenLine(now());
     updateButtons();
 }
 
