@@ -438,30 +438,40 @@ TEST_P(OpenLineEnds, FeedOnlyWholeSentences) {
     EXPECT_EQ(monitor.counts().badLines, c.badLines);
 }
 
-INSTANTIATE_TEST_SUITE_P(Monitor, OpenLineEnds,
-                         ::testing::Values(OpenLineCase{"LogEndsInACutLine",
-                                                        [](Nmea::Monitor& m) {
-                                                            m.feed(kHdt + "\r\n$HEHDT,27");
-                                                            m.finish();
-                                                        },
-                                                        "274.07", 1, 1},
-                                           OpenLineCase{"LogEndsInAWholeSentence",
-                                                        [](Nmea::Monitor& m) {
-                                                            m.feed(kHdt + "\r\n$HEHDT,275.10,T*1E");
-                                                            m.finish();
-                                                        },
-                                                        "275.10", 2, 0},
-                                           // The rest of a line that began over another connection.
-                                           OpenLineCase{
-                                               "ConnectionBrokeOff",
-                                               [](Nmea::Monitor& m) {
-                                                   m.feed(kHdt + "\r\n$HEHDT,9");
-                                                   m.cutOpenLine();
-                                                   m.cutOpenLine(); // nothing open: nothing more to count
-                                                   m.feed("1.5,T\r\n");
-                                               },
-                                               "274.07", 1, 2}),
-                         [](const ::testing::TestParamInfo<OpenLineCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Monitor, OpenLineEnds,
+    ::testing::Values(
+        OpenLineCase{"LogEndsInACutLine",
+                     [](Nmea::Monitor& m) {
+                         m.feed(kHdt + "\r\n$HEHDT,27");
+                         m.finish();
+                     },
+                     "274.07", 1, 1},
+        OpenLineCase{"LogEndsInAWholeSentence",
+                     [](Nmea::Monitor& m) {
+                         m.feed(kHdt + "\r\n$HEHDT,275.10,T*1E");
+                         m.finish();
+                     },
+                     "275.10", 2, 0},
+        // The rest of a line that began over another connection.
+        OpenLineCase{"ConnectionBrokeOff",
+                     [](Nmea::Monitor& m) {
+                         m.feed(kHdt + "\r\n$HEHDT,9");
+                         m.cutOpenLine();
+                         m.cutOpenLine(); // nothing open: nothing more to count
+                         m.feed("1.5,T\r\n");
+                     },
+                     "274.07", 1, 2},
+        // A datagram is a whole message: it ends its last line, and the next one continues none.
+        OpenLineCase{"DatagramWithoutLineEnd", [](Nmea::Monitor& m) { m.feedMessage("$HEHDT,275.10,T*1E"); },
+                     "275.10", 1, 0},
+        OpenLineCase{"DatagramsAreNotJoined",
+                     [](Nmea::Monitor& m) {
+                         m.feedMessage(kHdt + "\r\n$HEHDT,275.10,T*");
+                         m.feedMessage("1E\r\n");
+                     },
+                     "274.07", 1, 2}),
+    [](const ::testing::TestParamInfo<OpenLineCase>& info) { return info.param.name; });
 
 TEST(Monitor, NoiseCannotGrowTheAddressTable) {
     Nmea::Monitor monitor(NmeaSamples::table({}));

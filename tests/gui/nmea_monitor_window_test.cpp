@@ -274,8 +274,8 @@ TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
     EXPECT_TRUE(statusIs(Text::Listening));
     EXPECT_FALSE(m_monitor->L_Status->property("error").toBool());
     QUdpSocket sender;
-    sender.writeDatagram(framed("HEHDT,274.07,T") + "\r\n$HEHDT,2", QHostAddress::LocalHost, freePort);
-    sender.writeDatagram("75.10,T*1E\r\n", QHostAddress::LocalHost, freePort);
+    sender.writeDatagram(framed("HEHDT,274.07,T"), QHostAddress::LocalHost, freePort);
+    sender.writeDatagram(framed("HEHDT,275.10,T"), QHostAddress::LocalHost, freePort);
     ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"2"; }));
     EXPECT_EQ(cell(0, TFNmeaMonitor::ColLast), u"275.10");
 

@@ -35,6 +35,10 @@ struct Listener {
             bytes += b;
             monitor.feed(b);
         });
+        QObject::connect(&source, &Platform::NmeaSource::messageReceived, [this](const QByteArray& b) {
+            bytes += b;
+            monitor.feedMessage(b);
+        });
         QObject::connect(&source, &Platform::NmeaSource::failed,
                          [this](Platform::NmeaSourceFailure why, const QString& r) {
                              failures << why;
@@ -152,11 +156,15 @@ TEST_F(NmeaSources, UdpReceivesDatagramsOnLoopback) {
     const quint16 port = source.boundPort();
     ASSERT_NE(port, 0);
 
+    // One sentence a datagram, without a line end, as many senders send them; a sentence split
+    // across two datagrams is two bad lines, never one sentence.
     QUdpSocket sender;
-    sender.writeDatagram(kHeading + "$HEHDT,27", QHostAddress::LocalHost, port);
-    sender.writeDatagram("5.10,T*1E\r\n", QHostAddress::LocalHost, port);
-    ASSERT_TRUE(waitFor([&] { return listener.hits() == 2; }));
+    for (const QByteArray datagram : {"$HEHDT,274.07,T*19", "$HEHDT,275.10,T*1E", "$HEHDT,276.00,T*", "1D"})
+        sender.writeDatagram(datagram, QHostAddress::LocalHost, port);
+    ASSERT_TRUE(waitFor([&] { return listener.monitor.counts().lines == 4; }));
+    EXPECT_EQ(listener.hits(), 2);
     EXPECT_EQ(listener.monitor.rules()[0].last, u"275.10");
+    EXPECT_EQ(listener.monitor.counts().badLines, 2);
 
     // A port held by a socket that does not share it.
     QUdpSocket holder;

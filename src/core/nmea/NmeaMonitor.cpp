@@ -198,6 +198,12 @@ void Monitor::feed(QByteArrayView bytes, qint64 now) {
     m_reader.feed(bytes, [this, now](const ReadLine& line) { onLine(line, now); });
 }
 
+void Monitor::feedMessage(QByteArrayView bytes, qint64 now) {
+    const auto online = [this, now](const ReadLine& line) { onLine(line, now); };
+    m_reader.feed(bytes, online);
+    m_reader.endMessage(online);
+}
+
 void Monitor::finish(qint64 now) {
     m_reader.finish([this, now](const ReadLine& line) { onLine(line, now); });
 }

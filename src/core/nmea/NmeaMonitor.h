@@ -78,6 +78,8 @@ public:
     // Reads bytes; now is the caller's clock (for example milliseconds since the epoch), stored
     // with each value.
     void feed(QByteArrayView bytes, qint64 now = 0);
+    // Reads a whole message, a datagram: its end ends the line still open, as a line end would.
+    void feedMessage(QByteArrayView bytes, qint64 now = 0);
     // Ends the line still open at the end of a log: it feeds only when its checksum holds.
     void finish(qint64 now = 0);
     // Ends the line still open as a cut line: what follows comes over another connection or from

@@ -50,6 +50,8 @@ public:
     // Feeds bytes; calls onLine(const ReadLine&) for each line ended in them. A line may start
     // in an earlier chunk.
     template <typename OnLine> void feed(QByteArrayView bytes, OnLine&& onLine);
+    // Ends the line still open as a line end would: the end of a whole message, a datagram.
+    template <typename OnLine> void endMessage(OnLine&& onLine);
     // Ends the line still open at the end of a log. Whatever wrote the log may have stopped in the
     // middle of it, so it is a sentence only when it carries a checksum that holds; otherwise it is
     // a bad line, cut short.
@@ -65,7 +67,7 @@ public:
 private:
     // How a line came to its end.
     enum class Ending : unsigned char {
-        LineEnd,       // CR or LF
+        LineEnd,       // CR or LF, or the end of a datagram
         NeedsChecksum, // the end of a log: whole only when a checksum shows it
         Cut,           // cut short: a new start character, the end of a connection
     };
@@ -125,6 +127,10 @@ template <typename OnLine> void SentenceReader::feed(QByteArrayView bytes, OnLin
         }
         p = cut ? q : q + 1;
     }
+}
+
+template <typename OnLine> void SentenceReader::endMessage(OnLine&& onLine) {
+    endOpenLine(Ending::LineEnd, onLine);
 }
 
 template <typename OnLine> void SentenceReader::finish(OnLine&& onLine) {

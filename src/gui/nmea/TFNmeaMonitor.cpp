@@ -505,6 +505,10 @@ void TFNmeaMonitor::sourceBytes(const QByteArray& bytes) {
     m_monitor->feed(bytes, now());
 }
 
+void TFNmeaMonitor::sourceMessage(const QByteArray& bytes) {
+    m_monitor->feedMessage(bytes, now());
+}
+
 void TFNmeaMonitor::sourceFailed(Platform::NmeaSourceFailure why, const QString& reason) {
     // The source has stopped itself; the handle may go from inside its own event.
     m_source.reset();

@@ -117,6 +117,7 @@ private:
     std::unique_ptr<Platform::NmeaSourceHandle> createSource(Status& problem);
     void sourceStarted() override;
     void sourceBytes(const QByteArray& bytes) override;
+    void sourceMessage(const QByteArray& bytes) override;
     void sourceFailed(Platform::NmeaSourceFailure why, const QString& reason) override;
     void sourceFinished() override;
     void sourceProgress(qint64 done, qint64 total) override;

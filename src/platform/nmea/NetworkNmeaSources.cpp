@@ -31,8 +31,9 @@ void UdpNmeaSource::start() {
 void UdpNmeaSource::readDatagrams() {
     while (m_socket && m_socket->hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_socket->receiveDatagram();
+        // Many senders put one sentence in a datagram without a line end: the datagram ends it.
         if (!datagram.data().isEmpty())
-            emit bytesReceived(datagram.data());
+            emit messageReceived(datagram.data());
     }
 }
 

@@ -30,6 +30,9 @@ signals:
     void started();
     // Bytes as they arrived, in arbitrary pieces: lines may be split between two emissions.
     void bytesReceived(const QByteArray& bytes);
+    // A whole message, a datagram: it ends the last line in it, and nothing after it continues
+    // that line.
+    void messageReceived(const QByteArray& bytes);
     // The source could not start or broke off; reason is the system's text, why says more where it
     // can. The source is stopped.
     void failed(Platform::NmeaSourceFailure why, const QString& reason);

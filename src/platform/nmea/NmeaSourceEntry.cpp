@@ -16,6 +16,8 @@ public:
         QObject::connect(s, &NmeaSource::started, s, [&events] { events.sourceStarted(); });
         QObject::connect(s, &NmeaSource::bytesReceived, s,
                          [&events](const QByteArray& bytes) { events.sourceBytes(bytes); });
+        QObject::connect(s, &NmeaSource::messageReceived, s,
+                         [&events](const QByteArray& bytes) { events.sourceMessage(bytes); });
         QObject::connect(s, &NmeaSource::failed, s,
                          [&events](Platform::NmeaSourceFailure why, const QString& reason) {
                              events.sourceFailed(why, reason);
