@@ -14,15 +14,19 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -248,6 +252,43 @@ TEST_F(NmeaSources, LogReplayDeliversTheWholeFileWithProgress) {
     ASSERT_TRUE(waitFor([&] { return !failed.reasons.isEmpty(); }));
     EXPECT_TRUE(failed.reasons[0].contains(u"No such file")) << qPrintable(failed.reasons[0]);
     EXPECT_EQ(failed.failures, QList{Platform::NmeaSourceFailure::System});
+}
+
+// A FIFO or a device typed as the log would hold the program in open() or read(): it is refused
+// at once, without waiting for a writer.
+TEST_F(NmeaSources, LogReplayTakesRegularFilesOnly) {
+    QTemporaryDir folder;
+    const QByteArray fifo = QFile::encodeName(folder.filePath(QStringLiteral("plotter.fifo")));
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    // Should start() wait in open() for a writer, one comes after a second, so the test ends.
+    std::atomic<bool> done{false};
+    std::thread writer([&done, &fifo] {
+        QThread::msleep(1000);
+        while (!done) {
+            const int fd = open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                close(fd);
+                return;
+            }
+            QThread::msleep(20);
+        }
+    });
+
+    for (const QString& path : {QFile::decodeName(fifo), QStringLiteral("/dev/null")}) {
+        SCOPED_TRACE(qPrintable(path));
+        Platform::LogReplaySource source(path);
+        Listener listener(source);
+        QElapsedTimer clock;
+        clock.start();
+        source.start();
+        EXPECT_LT(clock.elapsed(), 500) << "start() waited";
+        ASSERT_TRUE(waitFor([&] { return listener.finishes == 1 || !listener.failures.isEmpty(); }));
+        EXPECT_EQ(listener.finishes, 0);
+        EXPECT_EQ(listener.failures, QList{Platform::NmeaSourceFailure::NotRegularFile});
+        EXPECT_FALSE(source.isRunning());
+    }
+    done = true;
+    writer.join();
 }
 
 } // namespace

@@ -291,8 +291,9 @@ inline constexpr int OpenButton = 1276;
 inline constexpr int OpenTip = 1277;
 inline constexpr int NoLogFile = 1278;
 inline constexpr int OtherAddresses = 1279;
-inline constexpr int ModuleFailed = 1290; // followed by the loader's reason
-inline constexpr int LogShrank = 1236;    // after SourceFailed
+inline constexpr int ModuleFailed = 1290;   // followed by the loader's reason
+inline constexpr int LogShrank = 1236;      // after SourceFailed
+inline constexpr int NotRegularFile = 1235; // after SourceFailed
 } // namespace NmeaMonitor
 
 } // namespace TextSlot

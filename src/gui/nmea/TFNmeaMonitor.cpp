@@ -87,6 +87,8 @@ int failureText(Platform::NmeaSourceFailure why) {
         return 0;
     case Failure::LogShrank:
         return Text::LogShrank;
+    case Failure::NotRegularFile:
+        return Text::NotRegularFile;
     }
     return 0;
 }
