@@ -219,8 +219,10 @@ TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
         ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
         closedPort = closed.serverPort();
     }
+    // A chart plotter listening on a port, bound with address reuse.
     QUdpSocket holder;
-    ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress));
+    ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, 0,
+                            QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint));
 
     struct Case {
         const char* name;
@@ -236,7 +238,7 @@ TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
          },
          QStringLiteral("refused")},
         {"UDP port in use", Kind::Udp, [&] { m_monitor->E_UdpPort->setValue(holder.localPort()); },
-         QStringLiteral("in use")},
+         m_state.msg(Text::PortInUse)},
         {"missing log", Kind::LogFile,
          [&] { m_monitor->E_LogFile->setText(programPath(QStringLiteral("none.nmea"))); },
          QStringLiteral("No such file")},

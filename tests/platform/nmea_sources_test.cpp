@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QNetworkDatagram>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -170,15 +171,31 @@ TEST_F(NmeaSources, UdpReceivesDatagramsOnLoopback) {
     EXPECT_EQ(listener.monitor.rules()[0].last, u"275.10");
     EXPECT_EQ(listener.monitor.counts().badLines, 2);
 
-    // A port held by a socket that does not share it.
-    QUdpSocket holder;
-    ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress));
-    Platform::UdpNmeaSource busy(holder.localPort(), QHostAddress::LocalHost);
-    Listener refused(busy);
-    busy.start();
-    ASSERT_TRUE(waitFor([&] { return !refused.reasons.isEmpty(); }));
-    EXPECT_TRUE(refused.reasons[0].contains(u"in use")) << qPrintable(refused.reasons[0]);
     EXPECT_EQ(Platform::UdpNmeaSource::DefaultPort, 10110);
+}
+
+// A chart plotter already listening on the port, with address reuse as many programs bind: the
+// monitor must not take its unicast datagrams, so it does not start.
+TEST_F(NmeaSources, UdpLeavesAPortAnotherProgramListensOn) {
+    for (const QAbstractSocket::BindMode mode :
+         {QAbstractSocket::BindMode(QAbstractSocket::DontShareAddress),
+          QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint}) {
+        SCOPED_TRACE(int(mode));
+        QUdpSocket plotter;
+        ASSERT_TRUE(plotter.bind(QHostAddress::LocalHost, 0, mode));
+        Platform::UdpNmeaSource source(plotter.localPort(), QHostAddress::LocalHost);
+        Listener listener(source);
+        source.start();
+        ASSERT_TRUE(waitFor([&] { return listener.starts == 1 || !listener.failures.isEmpty(); }));
+        EXPECT_EQ(listener.starts, 0);
+        EXPECT_EQ(listener.failures, QList{Platform::NmeaSourceFailure::PortInUse});
+        EXPECT_TRUE(listener.reasons.value(0).contains(u"in use")) << qPrintable(listener.reasons.value(0));
+
+        QUdpSocket sender;
+        sender.writeDatagram(kHeading, QHostAddress::LocalHost, plotter.localPort());
+        ASSERT_TRUE(waitFor([&] { return plotter.hasPendingDatagrams(); }));
+        EXPECT_EQ(plotter.receiveDatagram().data(), kHeading);
+    }
 }
 
 TEST_F(NmeaSources, TcpClientReadsAStreamAndReportsItsEnd) {

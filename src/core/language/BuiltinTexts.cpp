@@ -313,6 +313,7 @@ const BuiltinText kBuiltinTexts[] = {
     {1228, "Severity"},
     {1229, "Rules"},
     {1230, "Message"},
+    {1234, "the port is in use: another program listens on it"},
     {1235, "not a regular file: use the Serial source for a device"},
     {1236, "the log became shorter while it was read"},
     {1240, "NMEA 0183 Monitor"},

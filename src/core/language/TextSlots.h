@@ -294,6 +294,7 @@ inline constexpr int OtherAddresses = 1279;
 inline constexpr int ModuleFailed = 1290;   // followed by the loader's reason
 inline constexpr int LogShrank = 1236;      // after SourceFailed
 inline constexpr int NotRegularFile = 1235; // after SourceFailed
+inline constexpr int PortInUse = 1234;      // after SourceFailed
 } // namespace NmeaMonitor
 
 } // namespace TextSlot

@@ -89,6 +89,8 @@ int failureText(Platform::NmeaSourceFailure why) {
         return Text::LogShrank;
     case Failure::NotRegularFile:
         return Text::NotRegularFile;
+    case Failure::PortInUse:
+        return Text::PortInUse;
     }
     return 0;
 }

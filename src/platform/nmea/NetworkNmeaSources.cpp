@@ -16,12 +16,13 @@ UdpNmeaSource::~UdpNmeaSource() {
 void UdpNmeaSource::start() {
     stop();
     m_socket = new QUdpSocket(this);
-    // Shared, so that another listener on the same port (a chart plotter on this computer) can stay.
-    if (!m_socket->bind(m_address, m_port,
-                        QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
+    // Never shared: with address reuse on both sockets the system hands unicast datagrams to the
+    // last one bound, so a chart plotter already listening on the port would stop receiving.
+    if (!m_socket->bind(m_address, m_port, QAbstractSocket::DontShareAddress)) {
+        const bool inUse = m_socket->error() == QAbstractSocket::AddressInUseError;
         const QString reason = m_socket->errorString();
         stop();
-        reportFailed(reason);
+        reportFailed(reason, inUse ? NmeaSourceFailure::PortInUse : NmeaSourceFailure::System);
         return;
     }
     connect(m_socket, &QUdpSocket::readyRead, this, &UdpNmeaSource::readDatagrams);

@@ -11,6 +11,7 @@ enum class NmeaSourceFailure {
     System,         // the system's reason says it
     LogShrank,      // the log became shorter while it was read
     NotRegularFile, // a FIFO or a device named as the log
+    PortInUse,      // another program listens on the UDP port
 };
 
 // What one NMEA 0183 source is to listen to. Plain data, so that it can cross into the module that
