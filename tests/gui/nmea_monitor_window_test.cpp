@@ -274,9 +274,9 @@ TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
     }
     m_monitor->E_UdpPort->setValue(freePort);
     start(Kind::Udp);
-    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }))
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::Listening); }))
         << qPrintable(m_monitor->L_Status->text());
-    EXPECT_TRUE(statusIs(Text::Listening));
+    EXPECT_TRUE(m_monitor->isListening());
     EXPECT_FALSE(m_monitor->L_Status->property("error").toBool());
     QUdpSocket sender;
     sender.writeDatagram(framed("HEHDT,274.07,T"), QHostAddress::LocalHost, freePort);
@@ -403,6 +403,57 @@ TEST_F(MonitorWindowTest, HalvesOfALineFromTwoConnectionsAreNeverJoined) {
     peer = server.nextPendingConnection();
     peer->write(secondHalf);
     expectApart();
+}
+
+// The status line says what the source is doing: connecting until it is connected, receiving
+// nothing, closed by the far side; a failure goes when another kind of source is chosen.
+TEST_F(MonitorWindowTest, StatusLineSaysWhatTheSourceIsDoing) {
+    openMonitor();
+    m_monitor->setStallAfter(2000);
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    m_monitor->E_Host->setText(QStringLiteral("127.0.0.1"));
+    m_monitor->E_TcpPort->setValue(server.serverPort());
+    start(Kind::TcpClient);
+    EXPECT_TRUE(statusIs(Text::Connecting)) << qPrintable(m_monitor->L_Status->text());
+    EXPECT_TRUE(
+        m_monitor->L_Status->text().endsWith(QStringLiteral("127.0.0.1:%1").arg(server.serverPort())));
+    ASSERT_TRUE(waitFor([&] { return m_monitor->isListening() && server.hasPendingConnections(); }));
+    EXPECT_TRUE(statusIs(Text::Listening)) << qPrintable(m_monitor->L_Status->text());
+    QTcpSocket* peer = server.nextPendingConnection();
+
+    // Nothing arrives for the stall interval, then a sentence.
+    m_now += 1999;
+    m_monitor->refresh();
+    EXPECT_TRUE(statusIs(Text::Listening));
+    m_now += 1001;
+    m_monitor->refresh();
+    const QString stalled = m_state.msg(Text::Stalled).arg(3);
+    EXPECT_TRUE(m_monitor->L_Status->text().startsWith(stalled)) << qPrintable(m_monitor->L_Status->text());
+    EXPECT_FALSE(m_monitor->L_Status->property("error").toBool());
+    peer->write(framed("HEHDT,274.07,T") + "\r\n");
+    ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"1"; }));
+    EXPECT_TRUE(statusIs(Text::Listening)) << qPrintable(m_monitor->L_Status->text());
+
+    // The far side closes; choosing another kind of source clears the failure.
+    peer->close();
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::SourceFailed); }));
+    m_monitor->CB_Source->setCurrentIndex(static_cast<int>(Kind::Udp));
+    EXPECT_TRUE(statusIs(Text::Stopped)) << qPrintable(m_monitor->L_Status->text());
+    EXPECT_FALSE(m_monitor->L_Status->property("error").toBool());
+
+    // A serial port that the system closes under the monitor: the pseudo-terminal's other side goes.
+    int master = -1;
+    int slave = -1;
+    char path[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, path, nullptr, nullptr), 0);
+    m_monitor->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
+    start(Kind::SerialPort);
+    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }));
+    close(slave);
+    close(master);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::SourceFailed); }));
+    EXPECT_EQ(m_monitor->L_Status->text(), m_state.msg(Text::SourceFailed) + m_state.msg(Text::PortClosed));
 }
 
 TEST_F(MonitorWindowTest, OpensOverTheRulesWindowsUnsavedRows) {

@@ -295,6 +295,9 @@ inline constexpr int ModuleFailed = 1290;   // followed by the loader's reason
 inline constexpr int LogShrank = 1236;      // after SourceFailed
 inline constexpr int NotRegularFile = 1235; // after SourceFailed
 inline constexpr int PortInUse = 1234;      // after SourceFailed
+inline constexpr int Connecting = 1231;     // followed by the source's description
+inline constexpr int Stalled = 1232;        // %1 seconds, followed by the source's description
+inline constexpr int PortClosed = 1233;     // after SourceFailed
 } // namespace NmeaMonitor
 
 } // namespace TextSlot

@@ -91,6 +91,8 @@ int failureText(Platform::NmeaSourceFailure why) {
         return Text::NotRegularFile;
     case Failure::PortInUse:
         return Text::PortInUse;
+    case Failure::PortClosed:
+        return Text::PortClosed;
     }
     return 0;
 }
@@ -117,13 +119,13 @@ TFNmeaMonitor::TFNmeaMonitor(ProgramState& state, QWidget* parent)
     connect(m_refresh, &QTimer::timeout, this, &TFNmeaMonitor::refresh);
 
     connect(CB_Channel, &QComboBox::currentIndexChanged, this, &TFNmeaMonitor::onChannelChanged);
-    connect(CB_Source, &QComboBox::currentIndexChanged, PC_Source, &QStackedWidget::setCurrentIndex);
+    connect(CB_Source, &QComboBox::currentIndexChanged, this, &TFNmeaMonitor::onSourceKindChanged);
     connect(Btn_Start, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_StartClick);
     connect(Btn_Stop, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_StopClick);
     connect(Btn_Clear, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_ClearClick);
     connect(Btn_Browse, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_BrowseClick);
 
-    m_status = {Text::Stopped, {}, false};
+    m_status = {Text::Stopped};
     Set_Lang();
     onChannelChanged();
 }
@@ -359,7 +361,7 @@ void TFNmeaMonitor::Set_Lang() {
     for (int i = 0; i < L_Counters.size(); ++i)
         L_Counters[i]->setText(m_state.msg(Text::Counters.at(i)));
     L_Recent->setText(m_state.msg(Text::RecentTitle));
-    showStatus(m_status.slot, m_status.detail, m_status.error, m_status.detailSlot);
+    showStatus(m_status);
     // Texts inside the tables ("not decoded", "Other addresses") are drawn again.
     m_shownRevision = ~quint64(0);
     refresh();
@@ -379,7 +381,7 @@ void TFNmeaMonitor::setConfiguration(const Nmea::RuleTable& rules, const ParGenS
             }
         }
     }
-    showStatus(Text::Stopped);
+    showStatus({Text::Stopped});
     onChannelChanged();
 }
 
@@ -421,8 +423,9 @@ void TFNmeaMonitor::hideEvent(QHideEvent* event) {
     if (!event->spontaneous()) {
         stopSource();
         m_refresh->stop();
-        if (m_status.slot == Text::Listening)
-            showStatus(Text::Stopped);
+        if (m_status.slot == Text::Connecting || m_status.slot == Text::Listening ||
+            m_status.slot == Text::Stalled)
+            showStatus({Text::Stopped});
     }
     DialogBase::hideEvent(event);
 }
@@ -467,24 +470,27 @@ void TFNmeaMonitor::Btn_StartClick() {
     Status problem;
     m_source = createSource(problem);
     if (!m_source) {
-        showStatus(problem.slot, problem.detail, problem.error);
+        showStatus(problem);
         return;
     }
     PB_Replay->hide();
     PB_Replay->setValue(0);
-    showStatus(Text::Listening, m_source->description());
+    // Until the source says it has started: a TCP connection may take a while.
+    showStatus({Text::Connecting, m_source->description()});
     m_source->start();
     updateButtons();
 }
 
 void TFNmeaMonitor::sourceStarted() {
-    if (m_source)
-        showStatus(Text::Listening, m_source->description());
+    if (!m_source)
+        return;
+    m_lastBytesAt = now();
+    showStatus({Text::Listening, m_source->description()});
 }
 
 void TFNmeaMonitor::Btn_StopClick() {
     stopSource();
-    showStatus(Text::Stopped);
+    showStatus({Text::Stopped});
     refresh();
 }
 
@@ -506,18 +512,44 @@ bool TFNmeaMonitor::isListening() const {
 }
 
 void TFNmeaMonitor::sourceBytes(const QByteArray& bytes) {
+    noteBytes();
     m_monitor->feed(bytes, now());
 }
 
 void TFNmeaMonitor::sourceMessage(const QByteArray& bytes) {
+    noteBytes();
     m_monitor->feedMessage(bytes, now());
+}
+
+void TFNmeaMonitor::noteBytes() {
+    m_lastBytesAt = now();
+    if (m_status.slot == Text::Stalled && m_source)
+        showStatus({Text::Listening, m_source->description()});
+}
+
+void TFNmeaMonitor::checkStall(qint64 now) {
+    if (!m_source || (m_status.slot != Text::Listening && m_status.slot != Text::Stalled))
+        return;
+    const qint64 quiet = now - m_lastBytesAt;
+    if (quiet < m_stallAfter)
+        return;
+    const qint64 seconds = quiet / 1000;
+    if (m_status.slot != Text::Stalled || m_status.count != seconds)
+        showStatus({Text::Stalled, m_source->description(), false, 0, seconds});
+}
+
+void TFNmeaMonitor::onSourceKindChanged() {
+    PC_Source->setCurrentIndex(CB_Source->currentIndex());
+    // The failure was another kind's: it would be read as this one's.
+    if (!m_source && m_status.error)
+        showStatus({Text::Stopped});
 }
 
 void TFNmeaMonitor::sourceFailed(Platform::NmeaSourceFailure why, const QString& reason) {
     // The source has stopped itself; the handle may go from inside its own event.
     m_source.reset();
     m_monitor->cutOpenLine(now());
-    showStatus(Text::SourceFailed, reason, true, failureText(why));
+    showStatus({Text::SourceFailed, reason, true, failureText(why)});
     updateButtons();
     refresh();
 }
@@ -528,7 +560,7 @@ void TFNmeaMonitor::sourceFinished() {
     m_monitor->finish(now());
     if (PB_Replay->isVisible())
         PB_Replay->setValue(PB_Replay->maximum());
-    showStatus(Text::LogEnded);
+    showStatus({Text::LogEnded});
     updateButtons();
     refresh();
 }
@@ -551,13 +583,16 @@ void TFNmeaMonitor::updateButtons() {
     Btn_Stop->setEnabled(m_source != nullptr);
 }
 
-void TFNmeaMonitor::showStatus(int slot, const QString& detail, bool error, int detailSlot) {
-    m_status = {slot, detail, error, detailSlot};
-    L_Status->setText(m_state.msg(slot) + (detailSlot ? m_state.msg(detailSlot) : detail));
+void TFNmeaMonitor::showStatus(const Status& status) {
+    m_status = status;
+    QString text = m_state.msg(status.slot);
+    if (status.count >= 0)
+        text = text.arg(status.count);
+    L_Status->setText(text + (status.detailSlot ? m_state.msg(status.detailSlot) : status.detail));
     QPalette palette = L_Status->palette();
-    palette.setColor(QPalette::WindowText, error ? BadLineColour : palette.color(QPalette::Text));
+    palette.setColor(QPalette::WindowText, status.error ? BadLineColour : palette.color(QPalette::Text));
     L_Status->setPalette(palette);
-    L_Status->setProperty("error", error);
+    L_Status->setProperty("error", status.error);
 }
 
 void TFNmeaMonitor::fillRuleRows() {
@@ -585,6 +620,7 @@ void TFNmeaMonitor::fillRuleRows() {
 
 void TFNmeaMonitor::refresh() {
     const qint64 t = now();
+    checkStall(t);
     if (m_monitor->revision() != m_shownRevision) {
         m_shownRevision = m_monitor->revision();
         refreshRules(t);

@@ -12,6 +12,7 @@ enum class NmeaSourceFailure {
     LogShrank,      // the log became shorter while it was read
     NotRegularFile, // a FIFO or a device named as the log
     PortInUse,      // another program listens on the UDP port
+    PortClosed,     // the device or the system closed the serial port under the source
 };
 
 // What one NMEA 0183 source is to listen to. Plain data, so that it can cross into the module that
