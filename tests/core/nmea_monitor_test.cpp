@@ -230,7 +230,8 @@ TEST(RuleFeeding, TakesEveryFieldOfEveryStandardSentence) {
             ASSERT_EQ(monitor.rules().size(), 1u);
             const Nmea::RuleFeed& rule = monitor.rules()[0];
             SCOPED_TRACE(qPrintable(sentence + QStringLiteral(" / ") + rule.field));
-            EXPECT_EQ(rule.hits, 1);
+            EXPECT_EQ(rule.hits, e.texts[f].isEmpty() ? 0 : 1);
+            EXPECT_EQ(rule.empty, e.texts[f].isEmpty() ? 1 : 0);
             EXPECT_EQ(rule.last, e.texts[f]);
             bool isNumber = false;
             const double number = e.texts[f].toDouble(&isNumber);
@@ -256,7 +257,8 @@ TEST(RuleFeeding, FieldsOfOlderRevisionsAreEmpty) {
                  framed("GPGSV,1,1,04,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00") + "\r\n");
     const auto& rules = monitor.rules();
     for (int r : {0, 1, 3}) {
-        EXPECT_EQ(rules[r].hits, 1) << r;
+        EXPECT_EQ(rules[r].hits, 0) << r;
+        EXPECT_EQ(rules[r].empty, 1) << r;
         EXPECT_EQ(rules[r].last, QString()) << r;
         EXPECT_EQ(rules[r].value, std::nullopt) << r;
     }
@@ -332,8 +334,26 @@ TEST(RuleFeeding, PostOperationsScaleNumbersOnly) {
     EXPECT_DOUBLE_EQ(rules[0].value.value_or(0), 27407);
     EXPECT_EQ(rules[1].last, u"T");
     EXPECT_EQ(rules[1].value, std::nullopt);
-    EXPECT_EQ(rules[2].hits, 1);
+    EXPECT_EQ(rules[2].empty, 1);
     EXPECT_EQ(rules[2].value, std::nullopt) << "an empty field is not zero";
+}
+
+// A hit is a sentence that delivered a value. Sentences that came with the field empty are counted
+// apart and leave the last value, and its time, as they were.
+TEST(RuleFeeding, HitsCountValuesAndEmptyFieldsApart) {
+    Nmea::Monitor monitor(NmeaSamples::table({{"HDT", "Heading, degrees True, Number [floating point]"}}));
+    monitor.feed(framed("HEHDT,274.07,T") + "\r\n", 10);
+    for (int i = 0; i < 4; ++i)
+        monitor.feed(framed("HEHDT,,T") + "\r\n", 20);
+    const Nmea::RuleFeed& rule = monitor.rules()[0];
+    EXPECT_EQ(rule.hits, 1);
+    EXPECT_EQ(rule.empty, 4);
+    EXPECT_EQ(rule.last, u"274.07");
+    EXPECT_EQ(rule.value, 274.07);
+    EXPECT_EQ(rule.lastAt, 10);
+
+    monitor.clear();
+    EXPECT_EQ(monitor.rules()[0].empty, 0);
 }
 
 TEST(Monitor, FeedsOnlyTheRulesOfTheChannelFromGoodSentences) {

@@ -53,12 +53,13 @@ Nmea::RuleTable sampleRules() {
                                {"MWV", kWindAngle, "", ": 10", "RS232", true, "4"}});
 }
 
-// A short watch: headings, a wind sentence, a position no rule uses, a heading whose checksum
-// fails and a burst of noise.
+// A short watch: headings, a wind sentence, a position no rule uses, a heading without its value,
+// a heading whose checksum fails and a burst of noise.
 QByteArray sampleLog() {
     return framed("HEHDT,274.07,T") + "\r\n" + framed("WIMWV,045.5,R,12.4,N,A") + "\r\n" +
            framed("GPGGA,101530.00,4530.1234,N,01245.6789,E,1,08,0.9,12.3,M,45.6,M,,") + "\r\n" +
-           framed("HEHDT,275.10,T") + "\r\n" + "$HEHDT,276.00,T*00\r\n" + "\x01\x02noise\xff\r\n";
+           framed("HEHDT,275.10,T") + "\r\n" + framed("HEHDT,,T") + "\r\n" + "$HEHDT,276.00,T*00\r\n" +
+           "\x01\x02noise\xff\r\n";
 }
 
 class MonitorWindowTest : public ProgramFixture {
@@ -146,8 +147,8 @@ TEST_F(MonitorWindowTest, LogReplayShowsTheChosenChannelsRulesOnly) {
 
     // Rules 1 and 3 are on RS232; the heading's value is multiplied, the angle divided.
     ASSERT_EQ(m_monitor->ASG_Rules->rowCount(), 2);
-    const QStringList heading{"1", "HDT", kHeading, "", "0-3", "2", "275.10", "2751", "0.0 s"};
-    const QStringList angle{"3", "MWV", kWindAngle, "", "4-7", "1", "045.5", "4.55", "0.0 s"};
+    const QStringList heading{"1", "HDT", kHeading, "", "0-3", "2", "275.10", "2751", "0.0 s", "1"};
+    const QStringList angle{"3", "MWV", kWindAngle, "", "4-7", "1", "045.5", "4.55", "0.0 s", "0"};
     for (int col = 0; col < TFNmeaMonitor::RuleColumns; ++col) {
         EXPECT_EQ(cell(0, col), heading[col]) << "column " << col;
         EXPECT_EQ(cell(1, col), angle[col]) << "column " << col;
@@ -157,17 +158,17 @@ TEST_F(MonitorWindowTest, LogReplayShowsTheChosenChannelsRulesOnly) {
     // The position feeds nothing; the wind speed belongs to another channel.
     EXPECT_EQ(unusedShown(), (std::map<QString, QString>{{"GPGGA", "1"}}));
     // lines, sentences, checksum errors, without checksum, long lines, bad lines
-    EXPECT_EQ(counters(), (QStringList{"6", "4", "1", "0", "0", "1"}));
+    EXPECT_EQ(counters(), (QStringList{"7", "5", "1", "0", "0", "1"}));
 
-    ASSERT_EQ(m_monitor->LB_Lines->count(), 6);
+    ASSERT_EQ(m_monitor->LB_Lines->count(), 7);
     const auto kindOf = [this](int row) {
         return static_cast<Nmea::LineKind>(m_monitor->LB_Lines->item(row)->data(Qt::UserRole).toInt());
     };
     EXPECT_EQ(kindOf(0), Nmea::LineKind::Sentence);
-    EXPECT_EQ(kindOf(4), Nmea::LineKind::ChecksumError);
-    EXPECT_EQ(kindOf(5), Nmea::LineKind::Bad);
+    EXPECT_EQ(kindOf(5), Nmea::LineKind::ChecksumError);
+    EXPECT_EQ(kindOf(6), Nmea::LineKind::Bad);
     EXPECT_TRUE(m_monitor->LB_Lines->item(0)->text().startsWith(u"$HEHDT"));
-    EXPECT_EQ(m_monitor->LB_Lines->item(5)->text(), QString::fromUtf8("\u2717 \\x01\\x02noise\\xFF"));
+    EXPECT_EQ(m_monitor->LB_Lines->item(6)->text(), QString::fromUtf8("\u2717 \\x01\\x02noise\\xFF"));
 
     // The highlight fades while the time since the last value grows.
     m_now = 2600;
@@ -183,7 +184,7 @@ TEST_F(MonitorWindowTest, LogReplayShowsTheChosenChannelsRulesOnly) {
     start(Kind::LogFile);
     ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
     EXPECT_EQ(cell(0, TFNmeaMonitor::ColValue), u"12.4");
-    EXPECT_EQ(unusedShown(), (std::map<QString, QString>{{"GPGGA", "1"}, {"HEHDT", "2"}}));
+    EXPECT_EQ(unusedShown(), (std::map<QString, QString>{{"GPGGA", "1"}, {"HEHDT", "3"}}));
 
     QTest::mouseClick(m_monitor->Btn_Clear, Qt::LeftButton);
     EXPECT_EQ(cell(0, TFNmeaMonitor::ColHits), u"0");

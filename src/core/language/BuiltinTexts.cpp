@@ -319,6 +319,8 @@ const BuiltinText kBuiltinTexts[] = {
     {1234, "the port is in use: another program listens on it"},
     {1235, "not a regular file: use the Serial source for a device"},
     {1236, "the log became shorter while it was read"},
+    {1237, "Empty"},
+    {1238, "Sentences that arrived with this field empty"},
     {1240, "NMEA 0183 Monitor"},
     {1241, "Check the Rules against the NMEA 0183 Sentences Received"},
     {1242, "Source"},

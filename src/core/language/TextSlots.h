@@ -298,6 +298,8 @@ inline constexpr int PortInUse = 1234;      // after SourceFailed
 inline constexpr int Connecting = 1231;     // followed by the source's description
 inline constexpr int Stalled = 1232;        // %1 seconds, followed by the source's description
 inline constexpr int PortClosed = 1233;     // after SourceFailed
+inline constexpr int EmptyHeader = 1237;
+inline constexpr int EmptyTip = 1238;
 } // namespace NmeaMonitor
 
 } // namespace TextSlot

@@ -216,6 +216,7 @@ void Monitor::clear() {
     m_reader.clear();
     for (RuleFeed& rule : m_rules) {
         rule.hits = 0;
+        rule.empty = 0;
         rule.last.clear();
         rule.value.reset();
         rule.lastAt = -1;
@@ -323,6 +324,11 @@ void Monitor::onSentence(QByteArrayView body, qint64 now) {
             }
             if (column >= 0 && column < fields.size())
                 text = partOf(fields[column], source.part);
+            if (text.isEmpty()) {
+                // No value: the last one stays what the rule holds.
+                ++rule.empty;
+                continue;
+            }
         }
         ++rule.hits;
         rule.lastAt = now;

@@ -34,8 +34,9 @@ struct RuleFeed {
     bool decoded = false;      // false: the sentence is matched and counted, its fields not decoded
     bool numeric = false;      // the field is a number: value is set from last
 
-    qint64 hits = 0;             // sentences that delivered this rule a value
-    QString last;                // the text taken from the last of them; empty when the field was empty
+    qint64 hits = 0;             // sentences that delivered this rule a value (any sentence when not decoded)
+    qint64 empty = 0;            // sentences that reached this rule with the field empty
+    QString last;                // the text taken from the last of them
     std::optional<double> value; // last after the post operation; none when empty or not a number
     qint64 lastAt = -1;          // the time passed to feed() with the last value; -1 before any
     qint64 changedAt = -1;       // the time last first differed from the text before it

@@ -41,7 +41,7 @@ const QColor NotDecodedColour(128, 128, 128);
 // Marks a line that fed nothing: noise, a broken frame or a checksum that fails.
 const QString BadMark = QStringLiteral("\u2717 ");
 
-const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {50, 80, 280, 50, 80, 70, 150, 110, 90};
+const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {50, 80, 280, 50, 80, 70, 150, 110, 90, 70};
 
 // "3.4 s" up to ten seconds, then whole seconds, minutes and hours.
 QString age(qint64 ms) {
@@ -352,9 +352,11 @@ void TFNmeaMonitor::Set_Lang() {
                                       Text::HitsHeader,
                                       Text::LastHeader,
                                       Text::ValueHeader,
-                                      Text::SinceHeader};
+                                      Text::SinceHeader,
+                                      Text::EmptyHeader};
     for (int col = 0; col < RuleColumns; ++col)
         ASG_Rules->horizontalHeaderItem(col)->setText(m_state.msg(headers[col]));
+    ASG_Rules->horizontalHeaderItem(ColEmpty)->setToolTip(m_state.msg(Text::EmptyTip));
     ASG_Unused->horizontalHeaderItem(0)->setText(m_state.msg(TextSlot::NmeaAccess::SentenceHeader));
     ASG_Unused->horizontalHeaderItem(1)->setText(m_state.msg(Text::CountHeader));
     L_Unused->setText(m_state.msg(Text::UnusedTitle));
@@ -605,11 +607,20 @@ void TFNmeaMonitor::fillRuleRows() {
             index = QString::number(*rule.index);
         else if (rule.indexMissing)
             index = m_rules[rule.rule - 1].Index; // as typed: the converter cannot use it
-        const QString texts[RuleColumns] = {
-            QString::number(rule.rule), rule.sentence, rule.field, index, byteRange(rule), {}, {}, {}, {}};
+        const QString texts[RuleColumns] = {QString::number(rule.rule),
+                                            rule.sentence,
+                                            rule.field,
+                                            index,
+                                            byteRange(rule),
+                                            {},
+                                            {},
+                                            {},
+                                            {},
+                                            {}};
         for (int col = 0; col < RuleColumns; ++col) {
             QTableWidgetItem* item = readOnlyItem(texts[col]);
-            if (col == ColRule || col == ColIndex || col == ColHits || col == ColValue || col == ColSince)
+            if (col == ColRule || col == ColIndex || col == ColHits || col == ColValue || col == ColSince ||
+                col == ColEmpty)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             ASG_Rules->setItem(row, col, item);
         }
@@ -639,6 +650,7 @@ void TFNmeaMonitor::refreshRules(qint64 /*now*/) {
     for (int row = 0; row < int(rules.size()) && row < ASG_Rules->rowCount(); ++row) {
         const Nmea::RuleFeed& rule = rules[row];
         ASG_Rules->item(row, ColHits)->setText(QString::number(rule.hits));
+        ASG_Rules->item(row, ColEmpty)->setText(QString::number(rule.empty));
         QTableWidgetItem* last = ASG_Rules->item(row, ColLast);
         if (!rule.decoded && rule.hits > 0) {
             last->setText(notDecoded);

@@ -45,9 +45,10 @@ public:
         ColHits,
         ColLast,
         ColValue,
-        ColSince
+        ColSince,
+        ColEmpty
     };
-    static constexpr int RuleColumns = ColSince + 1;
+    static constexpr int RuleColumns = ColEmpty + 1;
     // Below this size a log is read before a progress bar would be worth showing.
     static constexpr qint64 ProgressFromBytes = 4 * 1024 * 1024;
     static constexpr int RefreshMs = 200;
