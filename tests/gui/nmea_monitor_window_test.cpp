@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTcpServer>
@@ -455,6 +456,53 @@ TEST_F(MonitorWindowTest, StatusLineSaysWhatTheSourceIsDoing) {
     close(master);
     ASSERT_TRUE(waitFor([this] { return statusIs(Text::SourceFailed); }));
     EXPECT_EQ(m_monitor->L_Status->text(), m_state.msg(Text::SourceFailed) + m_state.msg(Text::PortClosed));
+}
+
+// The last lines hold still while they are read, scrolled back or paused; at the bottom they follow
+// the newest line.
+TEST_F(MonitorWindowTest, LastLinesHoldStillWhileRead) {
+    openMonitor();
+    // Headings numbered from..from + count - 1, replayed from a log.
+    const auto receive = [this](int from, int count) {
+        QByteArray log;
+        for (int n = from; n < from + count; ++n)
+            log += framed("HEHDT," + QByteArray::number(n) + ",T") + "\r\n";
+        m_monitor->E_LogFile->setText(writeLog(log));
+        start(Kind::LogFile);
+        ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
+    };
+    QListWidget* pane = m_monitor->LB_Lines;
+    const auto shown = [pane] {
+        QStringList texts;
+        for (int row = 0; row < pane->count(); ++row)
+            texts << pane->item(row)->text();
+        return texts;
+    };
+    const auto newest = [pane] { return pane->item(pane->count() - 1)->text(); };
+
+    receive(0, 250);
+    ASSERT_EQ(pane->count(), Nmea::Monitor::DefaultHistory);
+    EXPECT_EQ(newest(), framed("HEHDT,249,T"));
+
+    pane->verticalScrollBar()->setValue(0);
+    const QStringList before = shown();
+    receive(250, 10);
+    EXPECT_EQ(shown(), before) << "scrolled back, the rows hold";
+    EXPECT_EQ(pane->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(cell(0, TFNmeaMonitor::ColLast), u"259") << "the rules go on";
+
+    pane->scrollToBottom();
+    m_monitor->refresh();
+    EXPECT_EQ(newest(), framed("HEHDT,259,T"));
+
+    QTest::mouseClick(m_monitor->Btn_Pause, Qt::LeftButton);
+    ASSERT_TRUE(m_monitor->Btn_Pause->isChecked());
+    receive(260, 10);
+    EXPECT_EQ(newest(), framed("HEHDT,259,T")) << "paused at the bottom, the rows hold";
+    QTest::mouseClick(m_monitor->Btn_Pause, Qt::LeftButton);
+    m_monitor->refresh();
+    EXPECT_EQ(newest(), framed("HEHDT,269,T"));
+    EXPECT_EQ(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
 }
 
 TEST_F(MonitorWindowTest, OpensOverTheRulesWindowsUnsavedRows) {

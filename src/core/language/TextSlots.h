@@ -300,6 +300,8 @@ inline constexpr int Stalled = 1232;        // %1 seconds, followed by the sourc
 inline constexpr int PortClosed = 1233;     // after SourceFailed
 inline constexpr int EmptyHeader = 1237;
 inline constexpr int EmptyTip = 1238;
+inline constexpr int PauseButton = 1239;
+inline constexpr int PauseTip = 1282;
 } // namespace NmeaMonitor
 
 } // namespace TextSlot

@@ -124,6 +124,7 @@ TFNmeaMonitor::TFNmeaMonitor(ProgramState& state, QWidget* parent)
     connect(Btn_Stop, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_StopClick);
     connect(Btn_Clear, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_ClearClick);
     connect(Btn_Browse, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_BrowseClick);
+    connect(Btn_Pause, &QPushButton::toggled, this, [this] { refresh(); });
 
     m_status = {Text::Stopped};
     Set_Lang();
@@ -309,9 +310,21 @@ void TFNmeaMonitor::buildLayout() {
 
     auto* right = new QVBoxLayout;
     lowerLayout->addLayout(right, 3);
+    // The title's row holds the Pause button at its right end, no higher than the title, so the
+    // list stays where it was.
+    auto* recentTitle = new QHBoxLayout;
+    right->addLayout(recentTitle);
     L_Recent = new QLabel(lower);
     L_Recent->setFont(WindowLook::font(11, true));
-    right->addWidget(L_Recent);
+    recentTitle->addWidget(L_Recent, 1);
+    Btn_Pause = WindowLook::button(lower, QRect(0, 0, 90, 20));
+    Btn_Pause->setObjectName(QStringLiteral("Btn_Pause"));
+    Btn_Pause->setAutoDefault(false);
+    Btn_Pause->setCheckable(true);
+    Btn_Pause->setStyleSheet(Btn_Pause->styleSheet() +
+                             QStringLiteral(" QPushButton:checked { background-color: #FF8000; }"));
+    Btn_Pause->setFixedSize(90, L_Recent->sizeHint().height());
+    recentTitle->addWidget(Btn_Pause);
     LB_Lines = new QListWidget(lower);
     LB_Lines->setObjectName(QStringLiteral("LB_Lines"));
     LB_Lines->setFont(QFont(QStringLiteral("Monospace"), 9));
@@ -343,6 +356,8 @@ void TFNmeaMonitor::Set_Lang() {
         buttons[i]->setText(m_state.msg(Text::Buttons.at(i)));
         buttons[i]->setToolTip(m_state.msg(Text::ButtonTips.at(i)));
     }
+    Btn_Pause->setText(m_state.msg(Text::PauseButton));
+    Btn_Pause->setToolTip(m_state.msg(Text::PauseTip));
 
     const int headers[RuleColumns] = {Text::RuleHeader,
                                       TextSlot::NmeaAccess::SentenceHeader,
@@ -393,7 +408,9 @@ void TFNmeaMonitor::onChannelChanged() {
     m_monitor->setHistory(history);
     presetSerialLine();
     fillRuleRows();
+    LB_Lines->clear(); // the lines of another channel's monitor
     m_shownRevision = ~quint64(0);
+    m_linesRevision = ~quint64(0);
     refresh();
 }
 
@@ -499,6 +516,7 @@ void TFNmeaMonitor::Btn_StopClick() {
 void TFNmeaMonitor::Btn_ClearClick() {
     m_monitor->clear();
     LB_Lines->clear();
+    m_linesRevision = ~quint64(0);
     m_shownRevision = ~quint64(0);
     refresh();
 }
@@ -637,11 +655,18 @@ void TFNmeaMonitor::refresh() {
         refreshRules(t);
         refreshUnused();
         refreshCounters();
-        refreshLines();
         refreshTimes(t);
     } else if (m_highlightShown || t - m_timesShownAt >= 1000) {
         refreshTimes(t);
     }
+    if (m_linesRevision != m_monitor->revision() && linesFollow())
+        refreshLines();
+}
+
+bool TFNmeaMonitor::linesFollow() const {
+    // Scrolled back to read, or paused, the rows hold still.
+    const QScrollBar* bar = LB_Lines->verticalScrollBar();
+    return !Btn_Pause->isChecked() && bar->value() == bar->maximum();
 }
 
 void TFNmeaMonitor::refreshRules(qint64 /*now*/) {
@@ -704,9 +729,7 @@ void TFNmeaMonitor::refreshCounters() {
 }
 
 void TFNmeaMonitor::refreshLines() {
-    QScrollBar* bar = LB_Lines->verticalScrollBar();
-    // Follow the newest line unless the user has scrolled back to read.
-    const bool following = bar->value() == bar->maximum();
+    m_linesRevision = m_monitor->revision();
     const QList<Nmea::RecentLine> lines = m_monitor->recentLines();
     LB_Lines->setUpdatesEnabled(false);
     while (LB_Lines->count() > lines.size())
@@ -730,6 +753,5 @@ void TFNmeaMonitor::refreshLines() {
             item->setForeground(QBrush());
     }
     LB_Lines->setUpdatesEnabled(true);
-    if (following)
-        LB_Lines->scrollToBottom();
+    LB_Lines->scrollToBottom();
 }

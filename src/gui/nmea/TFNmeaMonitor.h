@@ -107,6 +107,7 @@ public:
     QList<QLabel*> L_Counters;      // names, in ReaderCounts order
     QList<QLabel*> L_CounterValues; // their values
     QLabel* L_Recent;
+    QPushButton* Btn_Pause; // checked: the last lines hold still
     QListWidget* LB_Lines;
 
 protected:
@@ -139,6 +140,7 @@ private:
     void refreshUnused();
     void refreshCounters();
     void refreshLines();
+    bool linesFollow() const;
     qint64 now() const { return m_clock(); }
     void updateButtons();
 
@@ -176,6 +178,7 @@ private:
     qint64 m_stallAfter = StallMs;
     qint64 m_lastBytesAt = 0; // when the running source last sent, or started
     quint64 m_shownRevision = ~quint64(0);
+    quint64 m_linesRevision = ~quint64(0); // what the last lines show
     bool m_highlightShown = false;
     qint64 m_timesShownAt = 0;
 };
