@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QTextStream>
 
 #include <cstdio>
@@ -45,10 +44,6 @@ QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-QString number(double value) {
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
-
 QString jsonString(const QString& text) {
     QString quoted = QStringLiteral("\"");
     for (const QChar c : text) {
@@ -75,7 +70,7 @@ void printJson(const Nmea::Monitor& monitor) {
           << ", \"index\": " << (rule.index ? QString::number(*rule.index) : QStringLiteral("null"))
           << ", \"hits\": " << rule.hits << ", \"empty\": " << rule.empty << ", \"last\": "
           << (rule.hits > 0 && rule.decoded ? jsonString(rule.last) : QStringLiteral("null"))
-          << ", \"value\": " << (rule.value ? number(*rule.value) : QStringLiteral("null")) << '}';
+          << ", \"value\": " << (rule.value ? Nmea::valueText(*rule.value) : QStringLiteral("null")) << '}';
         first = false;
     }
     o << "], \"unused\": {";
@@ -99,11 +94,15 @@ void printText(const Nmea::Monitor& monitor) {
         o << "; hits " << rule.hits;
         if (rule.empty > 0)
             o << ", empty " << rule.empty;
-        if (!rule.decoded)
+        if (!rule.decoded) {
             o << ", not decoded";
-        else if (rule.hits > 0)
-            o << ", last \"" << rule.last << '"' << ", value "
-              << (rule.value ? number(*rule.value) : QStringLiteral("empty"));
+        } else if (rule.hits > 0) {
+            o << ", last \"" << rule.last << '"';
+            // A text field has its text and no value.
+            if (rule.numeric)
+                o << ", value "
+                  << (rule.value ? Nmea::valueText(*rule.value) : QStringLiteral("not a number"));
+        }
         if (rule.indexMissing)
             o << " (no Index in range: never fed)";
         o << '\n';

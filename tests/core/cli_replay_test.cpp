@@ -93,6 +93,35 @@ TEST_F(ReplayTest, ChannelFeedsOnlyItsRules) {
     EXPECT_EQ(o["unused"].toObject(), (QJsonObject{{"GPZDA", 2}, {"HEHDT", 3}, {"GNGGA", 1}}));
 }
 
+// A value reads as the window shows it (2000.04 x 10 is 2000.3999999999999 in binary), and a text
+// field has its text and no value.
+TEST_F(ReplayTest, ValuesReadAsTheWindowShowsThem) {
+    ASSERT_TRUE(QDir(m_root.path()).mkdir(QStringLiteral("Deck")));
+    const Nmea::RuleTable table = NmeaSamples::table({
+        {"HDT", "Heading, degrees True, Number [floating point]", "", "x 10", "RS232"},
+        {"HDT", "Heading, degrees True [character]", "", "None", "RS232"},
+    });
+    ASSERT_EQ(Nmea::saveAccessRules(path("Deck/NMEA_0183_Set_Access.xml"), table), QString());
+    write("deck.nmea", "$HEHDT,200.04,T*19\r\n");
+
+    const CliOutcome text = replay({"Deck", "deck.nmea"});
+    ASSERT_EQ(text.exitCode, 0) << qPrintable(text.err);
+    EXPECT_TRUE(
+        text.out.contains(u"Rule 1: HDT / Heading, degrees True, Number [floating point]; hits 1, last "
+                          u"\"200.04\", value 2000.4\n"))
+        << qPrintable(text.out);
+    EXPECT_TRUE(text.out.contains(u"Rule 2: HDT / Heading, degrees True [character]; hits 1, last \"T\"\n"))
+        << qPrintable(text.out);
+
+    const CliOutcome json = replay({"Deck", "deck.nmea", "--json"});
+    ASSERT_EQ(json.exitCode, 0) << qPrintable(json.err);
+    EXPECT_TRUE(json.out.contains(u"\"value\": 2000.4}")) << qPrintable(json.out);
+    const QJsonArray rules = QJsonDocument::fromJson(json.out.toUtf8()).object()["rules"].toArray();
+    ASSERT_EQ(rules.size(), 2);
+    EXPECT_EQ(rules[1].toObject()["last"].toString(), u"T");
+    EXPECT_TRUE(rules[1].toObject()["value"].isNull());
+}
+
 TEST_F(ReplayTest, TextReportAndExitCodes) {
     const CliOutcome text = replay({"Ship", "ship.nmea"});
     EXPECT_EQ(text.exitCode, 0);

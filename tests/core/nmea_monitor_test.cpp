@@ -338,6 +338,16 @@ TEST(RuleFeeding, PostOperationsScaleNumbersOnly) {
     EXPECT_EQ(rules[2].value, std::nullopt) << "an empty field is not zero";
 }
 
+TEST(RuleFeeding, ValuesReadWithTwelveSignificantDigits) {
+    const std::pair<double, const char*> cases[] = {
+        {200.04 * 10, "2000.4"}, // 2000.3999999999999 in binary
+        {4.35 * 100, "435"},     // 434.99999999999994
+        {0.1 + 0.2, "0.3"},      {-35, "-35"}, {0.027407, "0.027407"}, {123456.789012, "123456.789012"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(Nmea::valueText(value), QString::fromLatin1(text)) << text;
+}
+
 // A hit is a sentence that delivered a value. Sentences that came with the field empty are counted
 // apart and leave the last value, and its time, as they were.
 TEST(RuleFeeding, HitsCountValuesAndEmptyFieldsApart) {

@@ -174,6 +174,10 @@ double applyPostOperation(double value, const QString& label) {
     return value;
 }
 
+QString valueText(double value) {
+    return QString::number(value, 'g', 12);
+}
+
 QString displayText(QByteArrayView line) {
     QString text;
     text.reserve(line.size());

@@ -64,6 +64,10 @@ std::vector<RuleFeed> rulesToFeed(const RuleTable& table, const QString& channel
 // "None" and unknown labels leave it.
 double applyPostOperation(double value, const QString& label);
 
+// A value as the monitor window and replay show it: at most 12 significant digits, so that the
+// binary rest of a post operation (4.35 x 100 = 434.99999999999994) does not show.
+QString valueText(double value);
+
 // A received line as printable text: bytes outside printable ASCII as "\xHH".
 QString displayText(QByteArrayView line);
 

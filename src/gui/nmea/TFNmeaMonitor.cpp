@@ -683,8 +683,7 @@ void TFNmeaMonitor::refreshRules(qint64 /*now*/) {
         } else {
             last->setText(rule.last);
         }
-        ASG_Rules->item(row, ColValue)
-            ->setText(rule.value ? QString::number(*rule.value, 'g', 12) : QString());
+        ASG_Rules->item(row, ColValue)->setText(rule.value ? Nmea::valueText(*rule.value) : QString());
     }
 }
 
