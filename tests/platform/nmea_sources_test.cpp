@@ -45,7 +45,7 @@ struct Listener {
             monitor.feedMessage(b);
         });
         QObject::connect(&source, &Platform::NmeaSource::failed,
-                         [this](Platform::NmeaSourceFailure why, const QString& r) {
+                         [this](const QString& r, Platform::NmeaSourceFailure why) {
                              failures << why;
                              reasons << r;
                          });

@@ -565,7 +565,7 @@ void TFNmeaMonitor::onSourceKindChanged() {
         showStatus({Text::Stopped});
 }
 
-void TFNmeaMonitor::sourceFailed(Platform::NmeaSourceFailure why, const QString& reason) {
+void TFNmeaMonitor::sourceFailed(const QString& reason, Platform::NmeaSourceFailure why) {
     // The source has stopped itself; the handle may go from inside its own event.
     m_source.reset();
     m_monitor->cutOpenLine(now());

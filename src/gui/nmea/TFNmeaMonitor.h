@@ -124,7 +124,7 @@ private:
     void sourceStarted() override;
     void sourceBytes(const QByteArray& bytes) override;
     void sourceMessage(const QByteArray& bytes) override;
-    void sourceFailed(Platform::NmeaSourceFailure why, const QString& reason) override;
+    void sourceFailed(const QString& reason, Platform::NmeaSourceFailure why) override;
     void sourceFinished() override;
     void sourceProgress(qint64 done, qint64 total) override;
     void stopSource();

@@ -100,10 +100,10 @@ void LogReplaySource::readChunk() {
         const bool shrank = m_done < m_total;
         stop();
         if (broken)
-            emit failed(NmeaSourceFailure::System, reason);
+            emit failed(reason, NmeaSourceFailure::System);
         else if (shrank)
-            emit failed(NmeaSourceFailure::LogShrank,
-                        QStringLiteral("the log became shorter while it was read"));
+            emit failed(QStringLiteral("the log became shorter while it was read"),
+                        NmeaSourceFailure::LogShrank);
         else
             emit finished();
         return;

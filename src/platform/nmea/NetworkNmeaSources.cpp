@@ -86,7 +86,7 @@ void TcpNmeaSource::onError() {
         emit bytesReceived(rest);
     const QString reason = m_socket->errorString();
     stop();
-    emit failed(NmeaSourceFailure::System, reason);
+    emit failed(reason, NmeaSourceFailure::System);
 }
 
 void TcpNmeaSource::stop() {

@@ -14,7 +14,7 @@ void NmeaSource::reportStarted() {
 void NmeaSource::reportFailed(const QString& reason, NmeaSourceFailure why) {
     QTimer::singleShot(0, this, [this, generation = m_generation, reason, why] {
         if (generation == m_generation)
-            emit failed(why, reason);
+            emit failed(reason, why);
     });
 }
 

@@ -35,7 +35,7 @@ signals:
     void messageReceived(const QByteArray& bytes);
     // The source could not start or broke off; reason is the system's text, why says more where it
     // can. The source is stopped.
-    void failed(Platform::NmeaSourceFailure why, const QString& reason);
+    void failed(const QString& reason, Platform::NmeaSourceFailure why);
     // A log file was read to its end (the other sources never finish on their own).
     void finished();
     // A log file's progress in bytes (the other sources never report progress).

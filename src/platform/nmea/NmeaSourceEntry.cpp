@@ -19,8 +19,8 @@ public:
         QObject::connect(s, &NmeaSource::messageReceived, s,
                          [&events](const QByteArray& bytes) { events.sourceMessage(bytes); });
         QObject::connect(s, &NmeaSource::failed, s,
-                         [&events](Platform::NmeaSourceFailure why, const QString& reason) {
-                             events.sourceFailed(why, reason);
+                         [&events](const QString& reason, Platform::NmeaSourceFailure why) {
+                             events.sourceFailed(reason, why);
                          });
         QObject::connect(s, &NmeaSource::finished, s, [&events] { events.sourceFinished(); });
         QObject::connect(s, &NmeaSource::progress, s,
