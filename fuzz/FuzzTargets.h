@@ -449,9 +449,10 @@ inline void nmeaReader(const QByteArray& bytes) {
     for (size_t r = 0; r < chunked.rules().size(); ++r) {
         const Nmea::RuleFeed& rule = chunked.rules()[r];
         const Nmea::RuleFeed& again = whole.rules()[r];
-        require(rule.hits == again.hits && rule.last == again.last && rule.value == again.value,
+        require(rule.hits == again.hits && rule.empty == again.empty && rule.last == again.last &&
+                    rule.value == again.value,
                 "what a rule receives does not depend on the cut");
-        require(rule.hits <= c.sentences, "a rule is fed by sentences only");
+        require(rule.hits + rule.empty <= c.sentences, "a rule is fed by sentences only");
         require(!rule.value || (rule.numeric && !rule.last.isEmpty()), "a value comes from a number");
         require(rule.last.size() <= Nmea::SentenceReader::MaxLine, "a value is bounded");
     }

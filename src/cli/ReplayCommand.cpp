@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QTextStream>
 
 #include <cstdio>
@@ -18,8 +17,8 @@ const char* const kReplayHelp = R"(Usage: tessellor-cli replay CONFIG_DIR LOGFIL
 
 Reads the NMEA 0183 log LOGFILE as the converter would hear it and prints, for every rule of the
 configuration folder CONFIG_DIR, what it would receive: rule number, sentence, field, Index, the
-number of sentences that delivered a value, the last text taken and the last value after the post
-operation. Then the counts of lines, sentences, checksum failures, lines without checksum, bad lines,
+number of sentences that delivered a value, the number that came with the field empty, the last
+text taken and the last value after the post operation. Then the counts of lines, sentences, checksum failures, lines without checksum, bad lines,
 and the addresses of the sentences that feed no rule.
 
 The standard sentences of the catalog are decoded; the proprietary ones ($PJELA, $VTH.., $P...) are
@@ -43,10 +42,6 @@ constexpr qint64 ChunkBytes = 1 << 20;
 
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
-}
-
-QString number(double value) {
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
 QString jsonString(const QString& text) {
@@ -73,9 +68,9 @@ void printJson(const Nmea::Monitor& monitor) {
         o << (first ? "" : ", ") << "{\"rule\": " << rule.rule
           << ", \"sentence\": " << jsonString(rule.sentence) << ", \"field\": " << jsonString(rule.field)
           << ", \"index\": " << (rule.index ? QString::number(*rule.index) : QStringLiteral("null"))
-          << ", \"hits\": " << rule.hits << ", \"last\": "
+          << ", \"hits\": " << rule.hits << ", \"empty\": " << rule.empty << ", \"last\": "
           << (rule.hits > 0 && rule.decoded ? jsonString(rule.last) : QStringLiteral("null"))
-          << ", \"value\": " << (rule.value ? number(*rule.value) : QStringLiteral("null")) << '}';
+          << ", \"value\": " << (rule.value ? Nmea::valueText(*rule.value) : QStringLiteral("null")) << '}';
         first = false;
     }
     o << "], \"unused\": {";
@@ -97,11 +92,17 @@ void printText(const Nmea::Monitor& monitor) {
         if (rule.index)
             o << ", Index " << *rule.index;
         o << "; hits " << rule.hits;
-        if (!rule.decoded)
+        if (rule.empty > 0)
+            o << ", empty " << rule.empty;
+        if (!rule.decoded) {
             o << ", not decoded";
-        else if (rule.hits > 0)
-            o << ", last \"" << rule.last << '"' << ", value "
-              << (rule.value ? number(*rule.value) : QStringLiteral("empty"));
+        } else if (rule.hits > 0) {
+            o << ", last \"" << rule.last << '"';
+            // A text field has its text and no value.
+            if (rule.numeric)
+                o << ", value "
+                  << (rule.value ? Nmea::valueText(*rule.value) : QStringLiteral("not a number"));
+        }
         if (rule.indexMissing)
             o << " (no Index in range: never fed)";
         o << '\n';

@@ -34,6 +34,7 @@ protected:
                            "$HEHDT,274.07,T*18\r\n" // checksum fails
                            "$GPZDA,160012.71,11,03,2026,-1,00*7D\r\n"
                            "$HEHDT,275.50,T\r\n" // no checksum
+                           "$HEHDT,,T*01\r\n"    // no heading: no value
                            "\x01\x02 noise\r\n"
                            "$GPZDA,160013.71,11,03,2026,-1,00*7C"); // no line end at the end
     }
@@ -53,8 +54,8 @@ TEST_F(ReplayTest, JsonHoldsCountsRulesAndUnusedAddresses) {
     QJsonParseError error;
     const QJsonObject o = QJsonDocument::fromJson(outcome.out.toUtf8(), &error).object();
     ASSERT_EQ(error.error, QJsonParseError::NoError) << outcome.out.toStdString();
-    EXPECT_EQ(o["lines"].toInt(), 8);
-    EXPECT_EQ(o["sentences"].toInt(), 6);
+    EXPECT_EQ(o["lines"].toInt(), 9);
+    EXPECT_EQ(o["sentences"].toInt(), 7);
     EXPECT_EQ(o["checksum_errors"].toInt(), 1);
     EXPECT_EQ(o["no_checksum"].toInt(), 1);
     EXPECT_EQ(o["bad_lines"].toInt(), 1);
@@ -67,6 +68,7 @@ TEST_F(ReplayTest, JsonHoldsCountsRulesAndUnusedAddresses) {
     EXPECT_EQ(hdt["field"].toString(), u"Heading, degrees True, Number [floating point]");
     EXPECT_TRUE(hdt["index"].isNull());
     EXPECT_EQ(hdt["hits"].toInt(), 2);
+    EXPECT_EQ(hdt["empty"].toInt(), 1);
     EXPECT_EQ(hdt["last"].toString(), u"275.50");
     EXPECT_DOUBLE_EQ(hdt["value"].toDouble(), 2755);
     EXPECT_EQ(rules[1].toObject()["last"].toString(), u"53");
@@ -75,6 +77,7 @@ TEST_F(ReplayTest, JsonHoldsCountsRulesAndUnusedAddresses) {
     EXPECT_EQ(gsv["last"].toString(), u"14");
     const QJsonObject mtw = rules[3].toObject();
     EXPECT_EQ(mtw["hits"].toInt(), 0);
+    EXPECT_EQ(mtw["empty"].toInt(), 0);
     EXPECT_TRUE(mtw["last"].isNull());
     EXPECT_TRUE(mtw["value"].isNull());
 
@@ -87,18 +90,48 @@ TEST_F(ReplayTest, ChannelFeedsOnlyItsRules) {
     const QJsonObject o = QJsonDocument::fromJson(outcome.out.toUtf8()).object();
     ASSERT_EQ(o["rules"].toArray().size(), 1);
     EXPECT_EQ(o["rules"].toArray()[0].toObject()["rule"].toInt(), 3);
-    EXPECT_EQ(o["unused"].toObject(), (QJsonObject{{"GPZDA", 2}, {"HEHDT", 2}, {"GNGGA", 1}}));
+    EXPECT_EQ(o["unused"].toObject(), (QJsonObject{{"GPZDA", 2}, {"HEHDT", 3}, {"GNGGA", 1}}));
+}
+
+// A value reads as the window shows it (2000.04 x 10 is 2000.3999999999999 in binary), and a text
+// field has its text and no value.
+TEST_F(ReplayTest, ValuesReadAsTheWindowShowsThem) {
+    ASSERT_TRUE(QDir(m_root.path()).mkdir(QStringLiteral("Deck")));
+    const Nmea::RuleTable table = NmeaSamples::table({
+        {"HDT", "Heading, degrees True, Number [floating point]", "", "x 10", "RS232"},
+        {"HDT", "Heading, degrees True [character]", "", "None", "RS232"},
+    });
+    ASSERT_EQ(Nmea::saveAccessRules(path("Deck/NMEA_0183_Set_Access.xml"), table), QString());
+    write("deck.nmea", "$HEHDT,200.04,T*19\r\n");
+
+    const CliOutcome text = replay({"Deck", "deck.nmea"});
+    ASSERT_EQ(text.exitCode, 0) << qPrintable(text.err);
+    EXPECT_TRUE(
+        text.out.contains(u"Rule 1: HDT / Heading, degrees True, Number [floating point]; hits 1, last "
+                          u"\"200.04\", value 2000.4\n"))
+        << qPrintable(text.out);
+    EXPECT_TRUE(text.out.contains(u"Rule 2: HDT / Heading, degrees True [character]; hits 1, last \"T\"\n"))
+        << qPrintable(text.out);
+
+    const CliOutcome json = replay({"Deck", "deck.nmea", "--json"});
+    ASSERT_EQ(json.exitCode, 0) << qPrintable(json.err);
+    EXPECT_TRUE(json.out.contains(u"\"value\": 2000.4}")) << qPrintable(json.out);
+    const QJsonArray rules = QJsonDocument::fromJson(json.out.toUtf8()).object()["rules"].toArray();
+    ASSERT_EQ(rules.size(), 2);
+    EXPECT_EQ(rules[1].toObject()["last"].toString(), u"T");
+    EXPECT_TRUE(rules[1].toObject()["value"].isNull());
 }
 
 TEST_F(ReplayTest, TextReportAndExitCodes) {
     const CliOutcome text = replay({"Ship", "ship.nmea"});
     EXPECT_EQ(text.exitCode, 0);
     const QString out = text.out;
-    EXPECT_TRUE(out.contains(u"Rule 1: HDT / Heading, degrees True, Number [floating point]; hits 2, last "
-                             u"\"275.50\", value 2755\n"))
+    EXPECT_TRUE(
+        out.contains(u"Rule 1: HDT / Heading, degrees True, Number [floating point]; hits 2, empty 1, "
+                     u"last \"275.50\", value 2755\n"))
         << qPrintable(out);
     EXPECT_TRUE(out.contains(u"Rule 4: MTW / Water temperature, Number [floating point]; hits 0\n"));
-    EXPECT_TRUE(out.contains(u"Lines: 8\nSentences: 6\nChecksum failures: 1\nLines without checksum: 1\n"));
+    EXPECT_TRUE(out.contains(u"Lines: 9\nSentences: 7\nChecksum failures: 1\nLines without checksum: 1\n"));
     EXPECT_TRUE(out.contains(u"Bad lines: 1\nFeeding no rule: GPZDA (2)\n"));
 
     const CliCase cases[]{

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 using Nmea::LineKind;
@@ -76,6 +77,11 @@ std::vector<ReaderCase> readerCases() {
         {"CrOnlyAndLfOnly", kHdt + "\r" + kHdt + "\n" + kHdt + "\n\r\n\n", {S, S, S}, {3, 3, 0, 0, 0, 0}},
         {"EmptyFields", framed("GPGGA,,,,,,0,,,,,,,,") + "\r\n", {S}, {1, 1, 0, 0, 0, 0}},
         {"NoLineEndAtTheEnd", kHdt, {S}, {1, 1, 0, 0, 0, 0}},
+        // A last line without its end may have been cut by whoever wrote the log: only a checksum
+        // that holds shows that it is whole.
+        {"UnfinishedLastLine", kHdt + "\r\n$HEHDT,27", {S, B}, {2, 1, 0, 0, 0, 1}},
+        {"LastLineWithoutChecksum", "$HEHDT,274.07,T", {B}, {1, 0, 0, 0, 0, 1}},
+        {"LastLineChecksumFails", "$HEHDT,274.07,T*18", {B}, {1, 0, 0, 0, 0, 1}},
         {"Garbage", "hello world\r\n\x01\x02\xff\xfe\r\n" + kHdt + "\r\n", {B, B, S}, {3, 1, 0, 0, 0, 2}},
         {"NulBytes",
          "$HEHDT,27" + QByteArray(1, '\0') + "4.07,T*19\r\n" + kHdt + "\r\n",
@@ -224,7 +230,8 @@ TEST(RuleFeeding, TakesEveryFieldOfEveryStandardSentence) {
             ASSERT_EQ(monitor.rules().size(), 1u);
             const Nmea::RuleFeed& rule = monitor.rules()[0];
             SCOPED_TRACE(qPrintable(sentence + QStringLiteral(" / ") + rule.field));
-            EXPECT_EQ(rule.hits, 1);
+            EXPECT_EQ(rule.hits, e.texts[f].isEmpty() ? 0 : 1);
+            EXPECT_EQ(rule.empty, e.texts[f].isEmpty() ? 1 : 0);
             EXPECT_EQ(rule.last, e.texts[f]);
             bool isNumber = false;
             const double number = e.texts[f].toDouble(&isNumber);
@@ -250,7 +257,8 @@ TEST(RuleFeeding, FieldsOfOlderRevisionsAreEmpty) {
                  framed("GPGSV,1,1,04,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00") + "\r\n");
     const auto& rules = monitor.rules();
     for (int r : {0, 1, 3}) {
-        EXPECT_EQ(rules[r].hits, 1) << r;
+        EXPECT_EQ(rules[r].hits, 0) << r;
+        EXPECT_EQ(rules[r].empty, 1) << r;
         EXPECT_EQ(rules[r].last, QString()) << r;
         EXPECT_EQ(rules[r].value, std::nullopt) << r;
     }
@@ -326,8 +334,36 @@ TEST(RuleFeeding, PostOperationsScaleNumbersOnly) {
     EXPECT_DOUBLE_EQ(rules[0].value.value_or(0), 27407);
     EXPECT_EQ(rules[1].last, u"T");
     EXPECT_EQ(rules[1].value, std::nullopt);
-    EXPECT_EQ(rules[2].hits, 1);
+    EXPECT_EQ(rules[2].empty, 1);
     EXPECT_EQ(rules[2].value, std::nullopt) << "an empty field is not zero";
+}
+
+TEST(RuleFeeding, ValuesReadWithTwelveSignificantDigits) {
+    const std::pair<double, const char*> cases[] = {
+        {200.04 * 10, "2000.4"}, // 2000.3999999999999 in binary
+        {4.35 * 100, "435"},     // 434.99999999999994
+        {0.1 + 0.2, "0.3"},      {-35, "-35"}, {0.027407, "0.027407"}, {123456.789012, "123456.789012"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(Nmea::valueText(value), QString::fromLatin1(text)) << text;
+}
+
+// A hit is a sentence that delivered a value. Sentences that came with the field empty are counted
+// apart and leave the last value, and its time, as they were.
+TEST(RuleFeeding, HitsCountValuesAndEmptyFieldsApart) {
+    Nmea::Monitor monitor(NmeaSamples::table({{"HDT", "Heading, degrees True, Number [floating point]"}}));
+    monitor.feed(framed("HEHDT,274.07,T") + "\r\n", 10);
+    for (int i = 0; i < 4; ++i)
+        monitor.feed(framed("HEHDT,,T") + "\r\n", 20);
+    const Nmea::RuleFeed& rule = monitor.rules()[0];
+    EXPECT_EQ(rule.hits, 1);
+    EXPECT_EQ(rule.empty, 4);
+    EXPECT_EQ(rule.last, u"274.07");
+    EXPECT_EQ(rule.value, 274.07);
+    EXPECT_EQ(rule.lastAt, 10);
+
+    monitor.clear();
+    EXPECT_EQ(monitor.rules()[0].empty, 0);
 }
 
 TEST(Monitor, FeedsOnlyTheRulesOfTheChannelFromGoodSentences) {
@@ -406,6 +442,66 @@ TEST(Monitor, RemembersTheLastLinesAndTheTimeOfChange) {
     EXPECT_EQ(monitor.counts(), ReaderCounts{});
     EXPECT_TRUE(monitor.recentLines().isEmpty());
 }
+
+// How the line still open ends decides whether it feeds a rule: the end of a log, the end of a
+// datagram, a connection that broke off.
+struct OpenLineCase {
+    const char* name;
+    std::function<void(Nmea::Monitor&)> receive;
+    const char* last;
+    qint64 hits;
+    qint64 badLines;
+};
+
+void PrintTo(const OpenLineCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class OpenLineEnds : public ::testing::TestWithParam<OpenLineCase> {};
+
+TEST_P(OpenLineEnds, FeedOnlyWholeSentences) {
+    const OpenLineCase& c = GetParam();
+    Nmea::Monitor monitor(NmeaSamples::table({{"HDT", "Heading, degrees True, Number [floating point]"}}));
+    c.receive(monitor);
+    EXPECT_EQ(monitor.rules()[0].last, QString::fromLatin1(c.last));
+    EXPECT_EQ(monitor.rules()[0].hits, c.hits);
+    EXPECT_EQ(monitor.counts().badLines, c.badLines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Monitor, OpenLineEnds,
+    ::testing::Values(
+        OpenLineCase{"LogEndsInACutLine",
+                     [](Nmea::Monitor& m) {
+                         m.feed(kHdt + "\r\n$HEHDT,27");
+                         m.finish();
+                     },
+                     "274.07", 1, 1},
+        OpenLineCase{"LogEndsInAWholeSentence",
+                     [](Nmea::Monitor& m) {
+                         m.feed(kHdt + "\r\n$HEHDT,275.10,T*1E");
+                         m.finish();
+                     },
+                     "275.10", 2, 0},
+        // The rest of a line that began over another connection.
+        OpenLineCase{"ConnectionBrokeOff",
+                     [](Nmea::Monitor& m) {
+                         m.feed(kHdt + "\r\n$HEHDT,9");
+                         m.cutOpenLine();
+                         m.cutOpenLine(); // nothing open: nothing more to count
+                         m.feed("1.5,T\r\n");
+                     },
+                     "274.07", 1, 2},
+        // A datagram is a whole message: it ends its last line, and the next one continues none.
+        OpenLineCase{"DatagramWithoutLineEnd", [](Nmea::Monitor& m) { m.feedMessage("$HEHDT,275.10,T*1E"); },
+                     "275.10", 1, 0},
+        OpenLineCase{"DatagramsAreNotJoined",
+                     [](Nmea::Monitor& m) {
+                         m.feedMessage(kHdt + "\r\n$HEHDT,275.10,T*");
+                         m.feedMessage("1E\r\n");
+                     },
+                     "274.07", 1, 2}),
+    [](const ::testing::TestParamInfo<OpenLineCase>& info) { return info.param.name; });
 
 TEST(Monitor, NoiseCannotGrowTheAddressTable) {
     Nmea::Monitor monitor(NmeaSamples::table({}));

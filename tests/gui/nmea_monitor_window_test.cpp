@@ -22,9 +22,11 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -52,12 +54,13 @@ Nmea::RuleTable sampleRules() {
                                {"MWV", kWindAngle, "", ": 10", "RS232", true, "4"}});
 }
 
-// A short watch: headings, a wind sentence, a position no rule uses, a heading whose checksum
-// fails and a burst of noise.
+// A short watch: headings, a wind sentence, a position no rule uses, a heading without its value,
+// a heading whose checksum fails and a burst of noise.
 QByteArray sampleLog() {
     return framed("HEHDT,274.07,T") + "\r\n" + framed("WIMWV,045.5,R,12.4,N,A") + "\r\n" +
            framed("GPGGA,101530.00,4530.1234,N,01245.6789,E,1,08,0.9,12.3,M,45.6,M,,") + "\r\n" +
-           framed("HEHDT,275.10,T") + "\r\n" + "$HEHDT,276.00,T*00\r\n" + "\x01\x02noise\xff\r\n";
+           framed("HEHDT,275.10,T") + "\r\n" + framed("HEHDT,,T") + "\r\n" + "$HEHDT,276.00,T*00\r\n" +
+           "\x01\x02noise\xff\r\n";
 }
 
 class MonitorWindowTest : public ProgramFixture {
@@ -145,8 +148,8 @@ TEST_F(MonitorWindowTest, LogReplayShowsTheChosenChannelsRulesOnly) {
 
     // Rules 1 and 3 are on RS232; the heading's value is multiplied, the angle divided.
     ASSERT_EQ(m_monitor->ASG_Rules->rowCount(), 2);
-    const QStringList heading{"1", "HDT", kHeading, "", "0-3", "2", "275.10", "2751", "0.0 s"};
-    const QStringList angle{"3", "MWV", kWindAngle, "", "4-7", "1", "045.5", "4.55", "0.0 s"};
+    const QStringList heading{"1", "HDT", kHeading, "", "0-3", "2", "275.10", "2751", "0.0 s", "1"};
+    const QStringList angle{"3", "MWV", kWindAngle, "", "4-7", "1", "045.5", "4.55", "0.0 s", "0"};
     for (int col = 0; col < TFNmeaMonitor::RuleColumns; ++col) {
         EXPECT_EQ(cell(0, col), heading[col]) << "column " << col;
         EXPECT_EQ(cell(1, col), angle[col]) << "column " << col;
@@ -156,17 +159,17 @@ TEST_F(MonitorWindowTest, LogReplayShowsTheChosenChannelsRulesOnly) {
     // The position feeds nothing; the wind speed belongs to another channel.
     EXPECT_EQ(unusedShown(), (std::map<QString, QString>{{"GPGGA", "1"}}));
     // lines, sentences, checksum errors, without checksum, long lines, bad lines
-    EXPECT_EQ(counters(), (QStringList{"6", "4", "1", "0", "0", "1"}));
+    EXPECT_EQ(counters(), (QStringList{"7", "5", "1", "0", "0", "1"}));
 
-    ASSERT_EQ(m_monitor->LB_Lines->count(), 6);
+    ASSERT_EQ(m_monitor->LB_Lines->count(), 7);
     const auto kindOf = [this](int row) {
         return static_cast<Nmea::LineKind>(m_monitor->LB_Lines->item(row)->data(Qt::UserRole).toInt());
     };
     EXPECT_EQ(kindOf(0), Nmea::LineKind::Sentence);
-    EXPECT_EQ(kindOf(4), Nmea::LineKind::ChecksumError);
-    EXPECT_EQ(kindOf(5), Nmea::LineKind::Bad);
+    EXPECT_EQ(kindOf(5), Nmea::LineKind::ChecksumError);
+    EXPECT_EQ(kindOf(6), Nmea::LineKind::Bad);
     EXPECT_TRUE(m_monitor->LB_Lines->item(0)->text().startsWith(u"$HEHDT"));
-    EXPECT_EQ(m_monitor->LB_Lines->item(5)->text(), QString::fromUtf8("\u2717 \\x01\\x02noise\\xFF"));
+    EXPECT_EQ(m_monitor->LB_Lines->item(6)->text(), QString::fromUtf8("\u2717 \\x01\\x02noise\\xFF"));
 
     // The highlight fades while the time since the last value grows.
     m_now = 2600;
@@ -182,7 +185,7 @@ TEST_F(MonitorWindowTest, LogReplayShowsTheChosenChannelsRulesOnly) {
     start(Kind::LogFile);
     ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
     EXPECT_EQ(cell(0, TFNmeaMonitor::ColValue), u"12.4");
-    EXPECT_EQ(unusedShown(), (std::map<QString, QString>{{"GPGGA", "1"}, {"HEHDT", "2"}}));
+    EXPECT_EQ(unusedShown(), (std::map<QString, QString>{{"GPGGA", "1"}, {"HEHDT", "3"}}));
 
     QTest::mouseClick(m_monitor->Btn_Clear, Qt::LeftButton);
     EXPECT_EQ(cell(0, TFNmeaMonitor::ColHits), u"0");
@@ -218,8 +221,10 @@ TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
         ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
         closedPort = closed.serverPort();
     }
+    // A chart plotter listening on a port, bound with address reuse.
     QUdpSocket holder;
-    ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress));
+    ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, 0,
+                            QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint));
 
     struct Case {
         const char* name;
@@ -235,10 +240,13 @@ TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
          },
          QStringLiteral("refused")},
         {"UDP port in use", Kind::Udp, [&] { m_monitor->E_UdpPort->setValue(holder.localPort()); },
-         QStringLiteral("in use")},
+         m_state.msg(Text::PortInUse)},
         {"missing log", Kind::LogFile,
          [&] { m_monitor->E_LogFile->setText(programPath(QStringLiteral("none.nmea"))); },
          QStringLiteral("No such file")},
+        {"device as the log", Kind::LogFile,
+         [&] { m_monitor->E_LogFile->setText(QStringLiteral("/dev/null")); },
+         m_state.msg(Text::NotRegularFile)},
         {"missing serial port", Kind::SerialPort,
          [&] { m_monitor->CB_Port->setCurrentText(QStringLiteral("/dev/tessellor-no-such-port")); },
          QStringLiteral("No such file")},
@@ -268,13 +276,13 @@ TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
     }
     m_monitor->E_UdpPort->setValue(freePort);
     start(Kind::Udp);
-    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }))
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::Listening); }))
         << qPrintable(m_monitor->L_Status->text());
-    EXPECT_TRUE(statusIs(Text::Listening));
+    EXPECT_TRUE(m_monitor->isListening());
     EXPECT_FALSE(m_monitor->L_Status->property("error").toBool());
     QUdpSocket sender;
-    sender.writeDatagram(framed("HEHDT,274.07,T") + "\r\n$HEHDT,2", QHostAddress::LocalHost, freePort);
-    sender.writeDatagram("75.10,T*1E\r\n", QHostAddress::LocalHost, freePort);
+    sender.writeDatagram(framed("HEHDT,274.07,T"), QHostAddress::LocalHost, freePort);
+    sender.writeDatagram(framed("HEHDT,275.10,T"), QHostAddress::LocalHost, freePort);
     ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"2"; }));
     EXPECT_EQ(cell(0, TFNmeaMonitor::ColLast), u"275.10");
 
@@ -338,6 +346,163 @@ TEST_F(MonitorWindowTest, SerialPortUsesTheChannelsSettingsAndTheChangesMadeHere
     EXPECT_TRUE(statusIs(Text::Stopped));
     close(master);
     close(slave);
+}
+
+// The far side writes half a sentence, the connection ends, the rest comes over the next one: the
+// halves never make a sentence ("$HEHDT,91.5,T" would feed 91.5).
+TEST_F(MonitorWindowTest, HalvesOfALineFromTwoConnectionsAreNeverJoined) {
+    openMonitor();
+    const QByteArray firstHalf = framed("HEHDT,274.07,T") + "\r\n$HEHDT,9";
+    const QByteArray secondHalf = "1.5,T\r\n";
+    const auto expectApart = [this] {
+        ASSERT_TRUE(waitFor([this] {
+            return m_monitor->monitor().counts().lines >= 3 || cell(0, TFNmeaMonitor::ColHits) == u"2";
+        }));
+        EXPECT_EQ(cell(0, TFNmeaMonitor::ColHits), u"1");
+        EXPECT_EQ(cell(0, TFNmeaMonitor::ColLast), u"274.07");
+        EXPECT_EQ(m_monitor->monitor().counts().badLines, 2) << "both halves are cut lines";
+        QTest::mouseClick(m_monitor->Btn_Clear, Qt::LeftButton);
+    };
+
+    // A serial port closed and opened again.
+    int master = -1;
+    int slave = -1;
+    char path[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, path, nullptr, nullptr), 0);
+    const auto toPort = [master](const QByteArray& bytes) {
+        ASSERT_EQ(write(master, bytes.constData(), size_t(bytes.size())), bytes.size());
+    };
+    m_monitor->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
+    start(Kind::SerialPort);
+    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }));
+    toPort(firstHalf);
+    ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"1"; }));
+    QTest::qWait(100); // the half line, should the port deliver it apart
+    QTest::mouseClick(m_monitor->Btn_Stop, Qt::LeftButton);
+    start(Kind::SerialPort);
+    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }));
+    toPort(secondHalf);
+    expectApart();
+    m_monitor->Btn_StopClick();
+    close(master);
+    close(slave);
+
+    // A TCP connection the far side closes, and a new one.
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    m_monitor->E_Host->setText(QStringLiteral("127.0.0.1"));
+    m_monitor->E_TcpPort->setValue(server.serverPort());
+    start(Kind::TcpClient);
+    ASSERT_TRUE(waitFor([&] { return m_monitor->isListening() && server.hasPendingConnections(); }));
+    QTcpSocket* peer = server.nextPendingConnection();
+    peer->write(firstHalf);
+    ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"1"; }));
+    QTest::qWait(100);
+    peer->close();
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::SourceFailed); }));
+    start(Kind::TcpClient);
+    ASSERT_TRUE(waitFor([&] { return m_monitor->isListening() && server.hasPendingConnections(); }));
+    peer = server.nextPendingConnection();
+    peer->write(secondHalf);
+    expectApart();
+}
+
+// The status line says what the source is doing: connecting until it is connected, receiving
+// nothing, closed by the far side; a failure goes when another kind of source is chosen.
+TEST_F(MonitorWindowTest, StatusLineSaysWhatTheSourceIsDoing) {
+    openMonitor();
+    m_monitor->setStallAfter(2000);
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    m_monitor->E_Host->setText(QStringLiteral("127.0.0.1"));
+    m_monitor->E_TcpPort->setValue(server.serverPort());
+    start(Kind::TcpClient);
+    EXPECT_TRUE(statusIs(Text::Connecting)) << qPrintable(m_monitor->L_Status->text());
+    EXPECT_TRUE(
+        m_monitor->L_Status->text().endsWith(QStringLiteral("127.0.0.1:%1").arg(server.serverPort())));
+    ASSERT_TRUE(waitFor([&] { return m_monitor->isListening() && server.hasPendingConnections(); }));
+    EXPECT_TRUE(statusIs(Text::Listening)) << qPrintable(m_monitor->L_Status->text());
+    QTcpSocket* peer = server.nextPendingConnection();
+
+    // Nothing arrives for the stall interval, then a sentence.
+    m_now += 1999;
+    m_monitor->refresh();
+    EXPECT_TRUE(statusIs(Text::Listening));
+    m_now += 1001;
+    m_monitor->refresh();
+    const QString stalled = m_state.msg(Text::Stalled).arg(3);
+    EXPECT_TRUE(m_monitor->L_Status->text().startsWith(stalled)) << qPrintable(m_monitor->L_Status->text());
+    EXPECT_FALSE(m_monitor->L_Status->property("error").toBool());
+    peer->write(framed("HEHDT,274.07,T") + "\r\n");
+    ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"1"; }));
+    EXPECT_TRUE(statusIs(Text::Listening)) << qPrintable(m_monitor->L_Status->text());
+
+    // The far side closes; choosing another kind of source clears the failure.
+    peer->close();
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::SourceFailed); }));
+    m_monitor->CB_Source->setCurrentIndex(static_cast<int>(Kind::Udp));
+    EXPECT_TRUE(statusIs(Text::Stopped)) << qPrintable(m_monitor->L_Status->text());
+    EXPECT_FALSE(m_monitor->L_Status->property("error").toBool());
+
+    // A serial port that the system closes under the monitor: the pseudo-terminal's other side goes.
+    int master = -1;
+    int slave = -1;
+    char path[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, path, nullptr, nullptr), 0);
+    m_monitor->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
+    start(Kind::SerialPort);
+    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }));
+    close(slave);
+    close(master);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::SourceFailed); }));
+    EXPECT_EQ(m_monitor->L_Status->text(), m_state.msg(Text::SourceFailed) + m_state.msg(Text::PortClosed));
+}
+
+// The last lines hold still while they are read, scrolled back or paused; at the bottom they follow
+// the newest line.
+TEST_F(MonitorWindowTest, LastLinesHoldStillWhileRead) {
+    openMonitor();
+    // Headings numbered from..from + count - 1, replayed from a log.
+    const auto receive = [this](int from, int count) {
+        QByteArray log;
+        for (int n = from; n < from + count; ++n)
+            log += framed("HEHDT," + QByteArray::number(n) + ",T") + "\r\n";
+        m_monitor->E_LogFile->setText(writeLog(log));
+        start(Kind::LogFile);
+        ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
+    };
+    QListWidget* pane = m_monitor->LB_Lines;
+    const auto shown = [pane] {
+        QStringList texts;
+        for (int row = 0; row < pane->count(); ++row)
+            texts << pane->item(row)->text();
+        return texts;
+    };
+    const auto newest = [pane] { return pane->item(pane->count() - 1)->text(); };
+
+    receive(0, 250);
+    ASSERT_EQ(pane->count(), Nmea::Monitor::DefaultHistory);
+    EXPECT_EQ(newest(), framed("HEHDT,249,T"));
+
+    pane->verticalScrollBar()->setValue(0);
+    const QStringList before = shown();
+    receive(250, 10);
+    EXPECT_EQ(shown(), before) << "scrolled back, the rows hold";
+    EXPECT_EQ(pane->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(cell(0, TFNmeaMonitor::ColLast), u"259") << "the rules go on";
+
+    pane->scrollToBottom();
+    m_monitor->refresh();
+    EXPECT_EQ(newest(), framed("HEHDT,259,T"));
+
+    QTest::mouseClick(m_monitor->Btn_Pause, Qt::LeftButton);
+    ASSERT_TRUE(m_monitor->Btn_Pause->isChecked());
+    receive(260, 10);
+    EXPECT_EQ(newest(), framed("HEHDT,259,T")) << "paused at the bottom, the rows hold";
+    QTest::mouseClick(m_monitor->Btn_Pause, Qt::LeftButton);
+    m_monitor->refresh();
+    EXPECT_EQ(newest(), framed("HEHDT,269,T"));
+    EXPECT_EQ(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
 }
 
 TEST_F(MonitorWindowTest, OpensOverTheRulesWindowsUnsavedRows) {

@@ -11,18 +11,23 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QNetworkDatagram>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -35,7 +40,15 @@ struct Listener {
             bytes += b;
             monitor.feed(b);
         });
-        QObject::connect(&source, &Platform::NmeaSource::failed, [this](const QString& r) { reasons << r; });
+        QObject::connect(&source, &Platform::NmeaSource::messageReceived, [this](const QByteArray& b) {
+            bytes += b;
+            monitor.feedMessage(b);
+        });
+        QObject::connect(&source, &Platform::NmeaSource::failed,
+                         [this](const QString& r, Platform::NmeaSourceFailure why) {
+                             failures << why;
+                             reasons << r;
+                         });
         QObject::connect(&source, &Platform::NmeaSource::finished, [this] { ++finishes; });
         QObject::connect(&source, &Platform::NmeaSource::progress, [this](qint64 done, qint64 total) {
             lastDone = done;
@@ -48,6 +61,7 @@ struct Listener {
     int starts = 0;
     int finishes = 0;
     QByteArray bytes;
+    QList<Platform::NmeaSourceFailure> failures;
     QStringList reasons;
     qint64 lastDone = -1;
     qint64 lastTotal = -1;
@@ -147,21 +161,41 @@ TEST_F(NmeaSources, UdpReceivesDatagramsOnLoopback) {
     const quint16 port = source.boundPort();
     ASSERT_NE(port, 0);
 
+    // One sentence a datagram, without a line end, as many senders send them; a sentence split
+    // across two datagrams is two bad lines, never one sentence.
     QUdpSocket sender;
-    sender.writeDatagram(kHeading + "$HEHDT,27", QHostAddress::LocalHost, port);
-    sender.writeDatagram("5.10,T*1E\r\n", QHostAddress::LocalHost, port);
-    ASSERT_TRUE(waitFor([&] { return listener.hits() == 2; }));
+    for (const QByteArray datagram : {"$HEHDT,274.07,T*19", "$HEHDT,275.10,T*1E", "$HEHDT,276.00,T*", "1D"})
+        sender.writeDatagram(datagram, QHostAddress::LocalHost, port);
+    ASSERT_TRUE(waitFor([&] { return listener.monitor.counts().lines == 4; }));
+    EXPECT_EQ(listener.hits(), 2);
     EXPECT_EQ(listener.monitor.rules()[0].last, u"275.10");
+    EXPECT_EQ(listener.monitor.counts().badLines, 2);
 
-    // A port held by a socket that does not share it.
-    QUdpSocket holder;
-    ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress));
-    Platform::UdpNmeaSource busy(holder.localPort(), QHostAddress::LocalHost);
-    Listener refused(busy);
-    busy.start();
-    ASSERT_TRUE(waitFor([&] { return !refused.reasons.isEmpty(); }));
-    EXPECT_TRUE(refused.reasons[0].contains(u"in use")) << qPrintable(refused.reasons[0]);
     EXPECT_EQ(Platform::UdpNmeaSource::DefaultPort, 10110);
+}
+
+// A chart plotter already listening on the port, with address reuse as many programs bind: the
+// monitor must not take its unicast datagrams, so it does not start.
+TEST_F(NmeaSources, UdpLeavesAPortAnotherProgramListensOn) {
+    for (const QAbstractSocket::BindMode mode :
+         {QAbstractSocket::BindMode(QAbstractSocket::DontShareAddress),
+          QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint}) {
+        SCOPED_TRACE(int(mode));
+        QUdpSocket plotter;
+        ASSERT_TRUE(plotter.bind(QHostAddress::LocalHost, 0, mode));
+        Platform::UdpNmeaSource source(plotter.localPort(), QHostAddress::LocalHost);
+        Listener listener(source);
+        source.start();
+        ASSERT_TRUE(waitFor([&] { return listener.starts == 1 || !listener.failures.isEmpty(); }));
+        EXPECT_EQ(listener.starts, 0);
+        EXPECT_EQ(listener.failures, QList{Platform::NmeaSourceFailure::PortInUse});
+        EXPECT_TRUE(listener.reasons.value(0).contains(u"in use")) << qPrintable(listener.reasons.value(0));
+
+        QUdpSocket sender;
+        sender.writeDatagram(kHeading, QHostAddress::LocalHost, plotter.localPort());
+        ASSERT_TRUE(waitFor([&] { return plotter.hasPendingDatagrams(); }));
+        EXPECT_EQ(plotter.receiveDatagram().data(), kHeading);
+    }
 }
 
 TEST_F(NmeaSources, TcpClientReadsAStreamAndReportsItsEnd) {
@@ -217,11 +251,61 @@ TEST_F(NmeaSources, LogReplayDeliversTheWholeFileWithProgress) {
     EXPECT_EQ(listener.hits(), log.size() / kHeading.size());
     EXPECT_FALSE(source.isRunning());
 
+    // A log cut shorter while it is read is not taken as read to its end.
+    Platform::LogReplaySource shrinking(path);
+    Listener cut(shrinking);
+    QObject::connect(&shrinking, &Platform::NmeaSource::progress, [&path](qint64 done, qint64) {
+        if (done == Platform::LogReplaySource::ChunkBytes)
+            QFile::resize(path, done / 2);
+    });
+    shrinking.start();
+    ASSERT_TRUE(waitFor([&] { return cut.finishes == 1 || !cut.failures.isEmpty(); }));
+    EXPECT_EQ(cut.finishes, 0);
+    EXPECT_EQ(cut.failures, QList{Platform::NmeaSourceFailure::LogShrank});
+
     Platform::LogReplaySource missing(folder.filePath(QStringLiteral("none.nmea")));
     Listener failed(missing);
     missing.start();
     ASSERT_TRUE(waitFor([&] { return !failed.reasons.isEmpty(); }));
     EXPECT_TRUE(failed.reasons[0].contains(u"No such file")) << qPrintable(failed.reasons[0]);
+    EXPECT_EQ(failed.failures, QList{Platform::NmeaSourceFailure::System});
+}
+
+// A FIFO or a device typed as the log would hold the program in open() or read(): it is refused
+// at once, without waiting for a writer.
+TEST_F(NmeaSources, LogReplayTakesRegularFilesOnly) {
+    QTemporaryDir folder;
+    const QByteArray fifo = QFile::encodeName(folder.filePath(QStringLiteral("plotter.fifo")));
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    // Should start() wait in open() for a writer, one comes after a second, so the test ends.
+    std::atomic<bool> done{false};
+    std::thread writer([&done, &fifo] {
+        QThread::msleep(1000);
+        while (!done) {
+            const int fd = open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                close(fd);
+                return;
+            }
+            QThread::msleep(20);
+        }
+    });
+
+    for (const QString& path : {QFile::decodeName(fifo), QStringLiteral("/dev/null")}) {
+        SCOPED_TRACE(qPrintable(path));
+        Platform::LogReplaySource source(path);
+        Listener listener(source);
+        QElapsedTimer clock;
+        clock.start();
+        source.start();
+        EXPECT_LT(clock.elapsed(), 500) << "start() waited";
+        ASSERT_TRUE(waitFor([&] { return listener.finishes == 1 || !listener.failures.isEmpty(); }));
+        EXPECT_EQ(listener.finishes, 0);
+        EXPECT_EQ(listener.failures, QList{Platform::NmeaSourceFailure::NotRegularFile});
+        EXPECT_FALSE(source.isRunning());
+    }
+    done = true;
+    writer.join();
 }
 
 } // namespace

@@ -318,6 +318,15 @@ const BuiltinText kBuiltinTexts[] = {
     {1228, "Severity"},
     {1229, "Rules"},
     {1230, "Message"},
+    {1231, "Connecting to "},
+    {1232, "Nothing received for %1 s from "},
+    {1233, "the port was closed by the device or the system"},
+    {1234, "the port is in use: another program listens on it"},
+    {1235, "not a regular file: use the Serial source for a device"},
+    {1236, "the log became shorter while it was read"},
+    {1237, "Empty"},
+    {1238, "Sentences that arrived with this field empty"},
+    {1239, "Pause"},
     {1240, "NMEA 0183 Monitor"},
     {1241, "Check the Rules against the NMEA 0183 Sentences Received"},
     {1242, "Source"},
@@ -361,6 +370,7 @@ const BuiltinText kBuiltinTexts[] = {
     {1280, "The rules have been changed and not saved. Close the window and discard the changes?"},
     {1281, "The communication parameters have been changed and not saved. Close the window and discard the "
            "changes?"},
+    {1282, "Hold the last lines still to read them; everything else goes on"},
     {1290, "The NMEA 0183 sources could not be loaded: "},
 };
 const int kBuiltinTextCount = int(sizeof(kBuiltinTexts) / sizeof(kBuiltinTexts[0]));

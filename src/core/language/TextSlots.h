@@ -294,7 +294,17 @@ inline constexpr int OpenButton = 1276;
 inline constexpr int OpenTip = 1277;
 inline constexpr int NoLogFile = 1278;
 inline constexpr int OtherAddresses = 1279;
-inline constexpr int ModuleFailed = 1290; // followed by the loader's reason
+inline constexpr int ModuleFailed = 1290;   // followed by the loader's reason
+inline constexpr int LogShrank = 1236;      // after SourceFailed
+inline constexpr int NotRegularFile = 1235; // after SourceFailed
+inline constexpr int PortInUse = 1234;      // after SourceFailed
+inline constexpr int Connecting = 1231;     // followed by the source's description
+inline constexpr int Stalled = 1232;        // %1 seconds, followed by the source's description
+inline constexpr int PortClosed = 1233;     // after SourceFailed
+inline constexpr int EmptyHeader = 1237;
+inline constexpr int EmptyTip = 1238;
+inline constexpr int PauseButton = 1239;
+inline constexpr int PauseTip = 1282;
 } // namespace NmeaMonitor
 
 } // namespace TextSlot

@@ -174,6 +174,10 @@ double applyPostOperation(double value, const QString& label) {
     return value;
 }
 
+QString valueText(double value) {
+    return QString::number(value, 'g', 12);
+}
+
 QString displayText(QByteArrayView line) {
     QString text;
     text.reserve(line.size());
@@ -198,14 +202,25 @@ void Monitor::feed(QByteArrayView bytes, qint64 now) {
     m_reader.feed(bytes, [this, now](const ReadLine& line) { onLine(line, now); });
 }
 
+void Monitor::feedMessage(QByteArrayView bytes, qint64 now) {
+    const auto online = [this, now](const ReadLine& line) { onLine(line, now); };
+    m_reader.feed(bytes, online);
+    m_reader.endMessage(online);
+}
+
 void Monitor::finish(qint64 now) {
     m_reader.finish([this, now](const ReadLine& line) { onLine(line, now); });
+}
+
+void Monitor::cutOpenLine(qint64 now) {
+    m_reader.cut([this, now](const ReadLine& line) { onLine(line, now); });
 }
 
 void Monitor::clear() {
     m_reader.clear();
     for (RuleFeed& rule : m_rules) {
         rule.hits = 0;
+        rule.empty = 0;
         rule.last.clear();
         rule.value.reset();
         rule.lastAt = -1;
@@ -313,6 +328,11 @@ void Monitor::onSentence(QByteArrayView body, qint64 now) {
             }
             if (column >= 0 && column < fields.size())
                 text = partOf(fields[column], source.part);
+            if (text.isEmpty()) {
+                // No value: the last one stays what the rule holds.
+                ++rule.empty;
+                continue;
+            }
         }
         ++rule.hits;
         rule.lastAt = now;

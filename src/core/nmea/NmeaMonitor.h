@@ -34,8 +34,9 @@ struct RuleFeed {
     bool decoded = false;      // false: the sentence is matched and counted, its fields not decoded
     bool numeric = false;      // the field is a number: value is set from last
 
-    qint64 hits = 0;             // sentences that delivered this rule a value
-    QString last;                // the text taken from the last of them; empty when the field was empty
+    qint64 hits = 0;             // sentences that delivered this rule a value (any sentence when not decoded)
+    qint64 empty = 0;            // sentences that reached this rule with the field empty
+    QString last;                // the text taken from the last of them
     std::optional<double> value; // last after the post operation; none when empty or not a number
     qint64 lastAt = -1;          // the time passed to feed() with the last value; -1 before any
     qint64 changedAt = -1;       // the time last first differed from the text before it
@@ -63,6 +64,10 @@ std::vector<RuleFeed> rulesToFeed(const RuleTable& table, const QString& channel
 // "None" and unknown labels leave it.
 double applyPostOperation(double value, const QString& label);
 
+// A value as the monitor window and replay show it: at most 12 significant digits, so that the
+// binary rest of a post operation (4.35 x 100 = 434.99999999999994) does not show.
+QString valueText(double value);
+
 // A received line as printable text: bytes outside printable ASCII as "\xHH".
 QString displayText(QByteArrayView line);
 
@@ -78,8 +83,13 @@ public:
     // Reads bytes; now is the caller's clock (for example milliseconds since the epoch), stored
     // with each value.
     void feed(QByteArrayView bytes, qint64 now = 0);
-    // Ends the line still open, as at the end of a log.
+    // Reads a whole message, a datagram: its end ends the line still open, as a line end would.
+    void feedMessage(QByteArrayView bytes, qint64 now = 0);
+    // Ends the line still open at the end of a log: it feeds only when its checksum holds.
     void finish(qint64 now = 0);
+    // Ends the line still open as a cut line: what follows comes over another connection or from
+    // another source and must not complete it.
+    void cutOpenLine(qint64 now = 0);
     // Forgets everything received; the rules stay.
     void clear();
 

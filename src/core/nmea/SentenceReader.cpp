@@ -40,14 +40,14 @@ void SentenceReader::clear() {
     m_counts = {};
 }
 
-ReadLine SentenceReader::judge(QByteArrayView line, bool cut, bool truncated) {
+ReadLine SentenceReader::judge(QByteArrayView line, Ending ending, bool truncated) {
     ++m_counts.lines;
     ReadLine result{LineKind::Bad, line, {}, truncated};
     const auto bad = [this, &result] {
         ++m_counts.badLines;
         return result;
     };
-    if (cut || truncated || line.size() < 2 || (line[0] != '$' && line[0] != '!'))
+    if (ending == Ending::Cut || truncated || line.size() < 2 || (line[0] != '$' && line[0] != '!'))
         return bad();
 
     // Printable ASCII only; at most one "*", and then exactly two hex digits after it.
@@ -81,7 +81,10 @@ ReadLine SentenceReader::judge(QByteArrayView line, bool cut, bool truncated) {
         !std::all_of(body.data(), body.data() + addressLength, addressCharacter))
         return bad();
 
-    if (star >= 0 && sum != high * 16 + low) {
+    const bool checksumHolds = star >= 0 && sum == high * 16 + low;
+    if (ending == Ending::NeedsChecksum && !checksumHolds)
+        return bad();
+    if (star >= 0 && !checksumHolds) {
         ++m_counts.checksumErrors;
         result.kind = LineKind::ChecksumError;
         return result;

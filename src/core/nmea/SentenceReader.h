@@ -13,7 +13,7 @@ namespace Nmea {
 enum class LineKind : unsigned char {
     Sentence,      // framed right, checksum right or absent: goes on to the rules
     ChecksumError, // framed right but "*hh" does not match
-    Bad,           // anything else: noise, control bytes, a line cut by a new "$" or "!", too long
+    Bad,           // anything else: noise, control bytes, a line cut short, too long
 };
 
 struct ReaderCounts {
@@ -50,16 +50,31 @@ public:
     // Feeds bytes; calls onLine(const ReadLine&) for each line ended in them. A line may start
     // in an earlier chunk.
     template <typename OnLine> void feed(QByteArrayView bytes, OnLine&& onLine);
-    // Ends the line still open (a log that does not end in a line end).
+    // Ends the line still open as a line end would: the end of a whole message, a datagram.
+    template <typename OnLine> void endMessage(OnLine&& onLine);
+    // Ends the line still open at the end of a log. Whatever wrote the log may have stopped in the
+    // middle of it, so it is a sentence only when it carries a checksum that holds; otherwise it is
+    // a bad line, cut short.
     template <typename OnLine> void finish(OnLine&& onLine);
+    // Ends the line still open as cut short, when the bytes that follow come from elsewhere: a new
+    // connection, another source.
+    template <typename OnLine> void cut(OnLine&& onLine);
 
     const ReaderCounts& counts() const { return m_counts; }
     // Forgets counts and the open line.
     void clear();
 
 private:
-    ReadLine judge(QByteArrayView line, bool cut, bool truncated);
-    template <typename OnLine> void endLine(QByteArrayView line, bool cut, bool truncated, OnLine& onLine);
+    // How a line came to its end.
+    enum class Ending : unsigned char {
+        LineEnd,       // CR or LF, or the end of a datagram
+        NeedsChecksum, // the end of a log: whole only when a checksum shows it
+        Cut,           // cut short: a new start character, the end of a connection
+    };
+    ReadLine judge(QByteArrayView line, Ending ending, bool truncated);
+    template <typename OnLine>
+    void endLine(QByteArrayView line, Ending ending, bool truncated, OnLine& onLine);
+    template <typename OnLine> void endOpenLine(Ending ending, OnLine& onLine);
     void keep(QByteArrayView bytes);
 
     std::array<char, MaxLine> m_buffer{};
@@ -69,11 +84,19 @@ private:
 };
 
 template <typename OnLine>
-void SentenceReader::endLine(QByteArrayView line, bool cut, bool truncated, OnLine& onLine) {
+void SentenceReader::endLine(QByteArrayView line, Ending ending, bool truncated, OnLine& onLine) {
     if (line.isEmpty() && !truncated)
         return; // the second half of CR LF, or blank lines between sentences
-    const ReadLine judged = judge(line, cut, truncated);
+    const ReadLine judged = judge(line, ending, truncated);
     onLine(judged);
+}
+
+template <typename OnLine> void SentenceReader::endOpenLine(Ending ending, OnLine& onLine) {
+    const bool truncated = m_overflow;
+    const QByteArrayView line(m_buffer.data(), m_length);
+    m_length = 0;
+    m_overflow = false;
+    endLine(line, ending, truncated, onLine);
 }
 
 template <typename OnLine> void SentenceReader::feed(QByteArrayView bytes, OnLine&& onLine) {
@@ -93,28 +116,29 @@ template <typename OnLine> void SentenceReader::feed(QByteArrayView bytes, OnLin
         }
         // CR or LF end the line; a start character ends what came before it as cut short.
         const bool cut = startCharacter(*q);
+        const Ending ending = cut ? Ending::Cut : Ending::LineEnd;
         if (!open) {
             // The whole line lies in this chunk: judged where it stands, without a copy.
             const bool truncated = q - p > MaxLine;
-            endLine(QByteArrayView(p, truncated ? MaxLine : q - p), cut, truncated, onLine);
+            endLine(QByteArrayView(p, truncated ? MaxLine : q - p), ending, truncated, onLine);
         } else {
             keep(QByteArrayView(p, q - p));
-            const bool truncated = m_overflow;
-            const QByteArrayView line(m_buffer.data(), m_length);
-            m_length = 0;
-            m_overflow = false;
-            endLine(line, cut, truncated, onLine);
+            endOpenLine(ending, onLine);
         }
         p = cut ? q : q + 1;
     }
 }
 
+template <typename OnLine> void SentenceReader::endMessage(OnLine&& onLine) {
+    endOpenLine(Ending::LineEnd, onLine);
+}
+
 template <typename OnLine> void SentenceReader::finish(OnLine&& onLine) {
-    const bool truncated = m_overflow;
-    const QByteArrayView line(m_buffer.data(), m_length);
-    m_length = 0;
-    m_overflow = false;
-    endLine(line, false, truncated, onLine);
+    endOpenLine(Ending::NeedsChecksum, onLine);
+}
+
+template <typename OnLine> void SentenceReader::cut(OnLine&& onLine) {
+    endOpenLine(Ending::Cut, onLine);
 }
 
 } // namespace Nmea

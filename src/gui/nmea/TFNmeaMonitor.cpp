@@ -41,7 +41,7 @@ const QColor NotDecodedColour(128, 128, 128);
 // Marks a line that fed nothing: noise, a broken frame or a checksum that fails.
 const QString BadMark = QStringLiteral("\u2717 ");
 
-const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {50, 80, 280, 50, 80, 70, 150, 110, 90};
+const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {50, 80, 280, 50, 80, 70, 150, 110, 90, 70};
 
 // "3.4 s" up to ten seconds, then whole seconds, minutes and hours.
 QString age(qint64 ms) {
@@ -79,6 +79,24 @@ void setUpTable(QTableWidget* table) {
     table->horizontalHeader()->setStretchLastSection(true);
 }
 
+// Our word for a failure where the system's text would mislead; 0 where the system's text says it.
+int failureText(Platform::NmeaSourceFailure why) {
+    using Failure = Platform::NmeaSourceFailure;
+    switch (why) {
+    case Failure::System:
+        return 0;
+    case Failure::LogShrank:
+        return Text::LogShrank;
+    case Failure::NotRegularFile:
+        return Text::NotRegularFile;
+    case Failure::PortInUse:
+        return Text::PortInUse;
+    case Failure::PortClosed:
+        return Text::PortClosed;
+    }
+    return 0;
+}
+
 } // namespace
 
 const QStringList& TFNmeaMonitor::channels() {
@@ -101,13 +119,14 @@ TFNmeaMonitor::TFNmeaMonitor(ProgramState& state, QWidget* parent)
     connect(m_refresh, &QTimer::timeout, this, &TFNmeaMonitor::refresh);
 
     connect(CB_Channel, &QComboBox::currentIndexChanged, this, &TFNmeaMonitor::onChannelChanged);
-    connect(CB_Source, &QComboBox::currentIndexChanged, PC_Source, &QStackedWidget::setCurrentIndex);
+    connect(CB_Source, &QComboBox::currentIndexChanged, this, &TFNmeaMonitor::onSourceKindChanged);
     connect(Btn_Start, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_StartClick);
     connect(Btn_Stop, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_StopClick);
     connect(Btn_Clear, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_ClearClick);
     connect(Btn_Browse, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_BrowseClick);
+    connect(Btn_Pause, &QPushButton::toggled, this, [this] { refresh(); });
 
-    m_status = {Text::Stopped, {}, false};
+    m_status = {Text::Stopped};
     Set_Lang();
     onChannelChanged();
 }
@@ -291,9 +310,21 @@ void TFNmeaMonitor::buildLayout() {
 
     auto* right = new QVBoxLayout;
     lowerLayout->addLayout(right, 3);
+    // The title's row holds the Pause button at its right end, no higher than the title, so the
+    // list stays where it was.
+    auto* recentTitle = new QHBoxLayout;
+    right->addLayout(recentTitle);
     L_Recent = new QLabel(lower);
     L_Recent->setFont(WindowLook::font(11, true));
-    right->addWidget(L_Recent);
+    recentTitle->addWidget(L_Recent, 1);
+    Btn_Pause = WindowLook::button(lower, QRect(0, 0, 90, 20));
+    Btn_Pause->setObjectName(QStringLiteral("Btn_Pause"));
+    Btn_Pause->setAutoDefault(false);
+    Btn_Pause->setCheckable(true);
+    Btn_Pause->setStyleSheet(Btn_Pause->styleSheet() +
+                             QStringLiteral(" QPushButton:checked { background-color: #FF8000; }"));
+    Btn_Pause->setFixedSize(90, L_Recent->sizeHint().height());
+    recentTitle->addWidget(Btn_Pause);
     LB_Lines = new QListWidget(lower);
     LB_Lines->setObjectName(QStringLiteral("LB_Lines"));
     LB_Lines->setFont(QFont(QStringLiteral("Monospace"), 9));
@@ -325,6 +356,8 @@ void TFNmeaMonitor::Set_Lang() {
         buttons[i]->setText(m_state.msg(Text::Buttons.at(i)));
         buttons[i]->setToolTip(m_state.msg(Text::ButtonTips.at(i)));
     }
+    Btn_Pause->setText(m_state.msg(Text::PauseButton));
+    Btn_Pause->setToolTip(m_state.msg(Text::PauseTip));
 
     const int headers[RuleColumns] = {Text::RuleHeader,
                                       TextSlot::NmeaAccess::SentenceHeader,
@@ -334,16 +367,18 @@ void TFNmeaMonitor::Set_Lang() {
                                       Text::HitsHeader,
                                       Text::LastHeader,
                                       Text::ValueHeader,
-                                      Text::SinceHeader};
+                                      Text::SinceHeader,
+                                      Text::EmptyHeader};
     for (int col = 0; col < RuleColumns; ++col)
         ASG_Rules->horizontalHeaderItem(col)->setText(m_state.msg(headers[col]));
+    ASG_Rules->horizontalHeaderItem(ColEmpty)->setToolTip(m_state.msg(Text::EmptyTip));
     ASG_Unused->horizontalHeaderItem(0)->setText(m_state.msg(TextSlot::NmeaAccess::SentenceHeader));
     ASG_Unused->horizontalHeaderItem(1)->setText(m_state.msg(Text::CountHeader));
     L_Unused->setText(m_state.msg(Text::UnusedTitle));
     for (int i = 0; i < L_Counters.size(); ++i)
         L_Counters[i]->setText(m_state.msg(Text::Counters.at(i)));
     L_Recent->setText(m_state.msg(Text::RecentTitle));
-    showStatus(m_status.slot, m_status.detail, m_status.error);
+    showStatus(m_status);
     // Texts inside the tables ("not decoded", "Other addresses") are drawn again.
     m_shownRevision = ~quint64(0);
     refresh();
@@ -363,7 +398,7 @@ void TFNmeaMonitor::setConfiguration(const Nmea::RuleTable& rules, const ParGenS
             }
         }
     }
-    showStatus(Text::Stopped);
+    showStatus({Text::Stopped});
     onChannelChanged();
 }
 
@@ -373,7 +408,9 @@ void TFNmeaMonitor::onChannelChanged() {
     m_monitor->setHistory(history);
     presetSerialLine();
     fillRuleRows();
+    LB_Lines->clear(); // the lines of another channel's monitor
     m_shownRevision = ~quint64(0);
+    m_linesRevision = ~quint64(0);
     refresh();
 }
 
@@ -405,8 +442,9 @@ void TFNmeaMonitor::hideEvent(QHideEvent* event) {
     if (!event->spontaneous()) {
         stopSource();
         m_refresh->stop();
-        if (m_status.slot == Text::Listening)
-            showStatus(Text::Stopped);
+        if (m_status.slot == Text::Connecting || m_status.slot == Text::Listening ||
+            m_status.slot == Text::Stalled)
+            showStatus({Text::Stopped});
     }
     DialogBase::hideEvent(event);
 }
@@ -451,30 +489,34 @@ void TFNmeaMonitor::Btn_StartClick() {
     Status problem;
     m_source = createSource(problem);
     if (!m_source) {
-        showStatus(problem.slot, problem.detail, problem.error);
+        showStatus(problem);
         return;
     }
     PB_Replay->hide();
     PB_Replay->setValue(0);
-    showStatus(Text::Listening, m_source->description());
+    // Until the source says it has started: a TCP connection may take a while.
+    showStatus({Text::Connecting, m_source->description()});
     m_source->start();
     updateButtons();
 }
 
 void TFNmeaMonitor::sourceStarted() {
-    if (m_source)
-        showStatus(Text::Listening, m_source->description());
+    if (!m_source)
+        return;
+    m_lastBytesAt = now();
+    showStatus({Text::Listening, m_source->description()});
 }
 
 void TFNmeaMonitor::Btn_StopClick() {
     stopSource();
-    showStatus(Text::Stopped);
+    showStatus({Text::Stopped});
     refresh();
 }
 
 void TFNmeaMonitor::Btn_ClearClick() {
     m_monitor->clear();
     LB_Lines->clear();
+    m_linesRevision = ~quint64(0);
     m_shownRevision = ~quint64(0);
     refresh();
 }
@@ -490,13 +532,44 @@ bool TFNmeaMonitor::isListening() const {
 }
 
 void TFNmeaMonitor::sourceBytes(const QByteArray& bytes) {
+    noteBytes();
     m_monitor->feed(bytes, now());
 }
 
-void TFNmeaMonitor::sourceFailed(const QString& reason) {
+void TFNmeaMonitor::sourceMessage(const QByteArray& bytes) {
+    noteBytes();
+    m_monitor->feedMessage(bytes, now());
+}
+
+void TFNmeaMonitor::noteBytes() {
+    m_lastBytesAt = now();
+    if (m_status.slot == Text::Stalled && m_source)
+        showStatus({Text::Listening, m_source->description()});
+}
+
+void TFNmeaMonitor::checkStall(qint64 now) {
+    if (!m_source || (m_status.slot != Text::Listening && m_status.slot != Text::Stalled))
+        return;
+    const qint64 quiet = now - m_lastBytesAt;
+    if (quiet < m_stallAfter)
+        return;
+    const qint64 seconds = quiet / 1000;
+    if (m_status.slot != Text::Stalled || m_status.count != seconds)
+        showStatus({Text::Stalled, m_source->description(), false, 0, seconds});
+}
+
+void TFNmeaMonitor::onSourceKindChanged() {
+    PC_Source->setCurrentIndex(CB_Source->currentIndex());
+    // The failure was another kind's: it would be read as this one's.
+    if (!m_source && m_status.error)
+        showStatus({Text::Stopped});
+}
+
+void TFNmeaMonitor::sourceFailed(const QString& reason, Platform::NmeaSourceFailure why) {
     // The source has stopped itself; the handle may go from inside its own event.
     m_source.reset();
-    showStatus(Text::SourceFailed, reason, true);
+    m_monitor->cutOpenLine(now());
+    showStatus({Text::SourceFailed, reason, true, failureText(why)});
     updateButtons();
     refresh();
 }
@@ -507,7 +580,7 @@ void TFNmeaMonitor::sourceFinished() {
     m_monitor->finish(now());
     if (PB_Replay->isVisible())
         PB_Replay->setValue(PB_Replay->maximum());
-    showStatus(Text::LogEnded);
+    showStatus({Text::LogEnded});
     updateButtons();
     refresh();
 }
@@ -520,7 +593,9 @@ void TFNmeaMonitor::sourceProgress(qint64 done, qint64 total) {
 }
 
 void TFNmeaMonitor::stopSource() {
+    // The next bytes, from whatever source, never complete a line begun here.
     m_source.reset();
+    m_monitor->cutOpenLine(now());
     updateButtons();
 }
 
@@ -528,13 +603,16 @@ void TFNmeaMonitor::updateButtons() {
     Btn_Stop->setEnabled(m_source != nullptr);
 }
 
-void TFNmeaMonitor::showStatus(int slot, const QString& detail, bool error) {
-    m_status = {slot, detail, error};
-    L_Status->setText(m_state.msg(slot) + detail);
+void TFNmeaMonitor::showStatus(const Status& status) {
+    m_status = status;
+    QString text = m_state.msg(status.slot);
+    if (status.count >= 0)
+        text = text.arg(status.count);
+    L_Status->setText(text + (status.detailSlot ? m_state.msg(status.detailSlot) : status.detail));
     QPalette palette = L_Status->palette();
-    palette.setColor(QPalette::WindowText, error ? BadLineColour : palette.color(QPalette::Text));
+    palette.setColor(QPalette::WindowText, status.error ? BadLineColour : palette.color(QPalette::Text));
     L_Status->setPalette(palette);
-    L_Status->setProperty("error", error);
+    L_Status->setProperty("error", status.error);
 }
 
 void TFNmeaMonitor::fillRuleRows() {
@@ -547,11 +625,20 @@ void TFNmeaMonitor::fillRuleRows() {
             index = QString::number(*rule.index);
         else if (rule.indexMissing)
             index = m_rules[rule.rule - 1].Index; // as typed: the converter cannot use it
-        const QString texts[RuleColumns] = {
-            QString::number(rule.rule), rule.sentence, rule.field, index, byteRange(rule), {}, {}, {}, {}};
+        const QString texts[RuleColumns] = {QString::number(rule.rule),
+                                            rule.sentence,
+                                            rule.field,
+                                            index,
+                                            byteRange(rule),
+                                            {},
+                                            {},
+                                            {},
+                                            {},
+                                            {}};
         for (int col = 0; col < RuleColumns; ++col) {
             QTableWidgetItem* item = readOnlyItem(texts[col]);
-            if (col == ColRule || col == ColIndex || col == ColHits || col == ColValue || col == ColSince)
+            if (col == ColRule || col == ColIndex || col == ColHits || col == ColValue || col == ColSince ||
+                col == ColEmpty)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             ASG_Rules->setItem(row, col, item);
         }
@@ -562,16 +649,24 @@ void TFNmeaMonitor::fillRuleRows() {
 
 void TFNmeaMonitor::refresh() {
     const qint64 t = now();
+    checkStall(t);
     if (m_monitor->revision() != m_shownRevision) {
         m_shownRevision = m_monitor->revision();
         refreshRules(t);
         refreshUnused();
         refreshCounters();
-        refreshLines();
         refreshTimes(t);
     } else if (m_highlightShown || t - m_timesShownAt >= 1000) {
         refreshTimes(t);
     }
+    if (m_linesRevision != m_monitor->revision() && linesFollow())
+        refreshLines();
+}
+
+bool TFNmeaMonitor::linesFollow() const {
+    // Scrolled back to read, or paused, the rows hold still.
+    const QScrollBar* bar = LB_Lines->verticalScrollBar();
+    return !Btn_Pause->isChecked() && bar->value() == bar->maximum();
 }
 
 void TFNmeaMonitor::refreshRules(qint64 /*now*/) {
@@ -580,6 +675,7 @@ void TFNmeaMonitor::refreshRules(qint64 /*now*/) {
     for (int row = 0; row < int(rules.size()) && row < ASG_Rules->rowCount(); ++row) {
         const Nmea::RuleFeed& rule = rules[row];
         ASG_Rules->item(row, ColHits)->setText(QString::number(rule.hits));
+        ASG_Rules->item(row, ColEmpty)->setText(QString::number(rule.empty));
         QTableWidgetItem* last = ASG_Rules->item(row, ColLast);
         if (!rule.decoded && rule.hits > 0) {
             last->setText(notDecoded);
@@ -587,8 +683,7 @@ void TFNmeaMonitor::refreshRules(qint64 /*now*/) {
         } else {
             last->setText(rule.last);
         }
-        ASG_Rules->item(row, ColValue)
-            ->setText(rule.value ? QString::number(*rule.value, 'g', 12) : QString());
+        ASG_Rules->item(row, ColValue)->setText(rule.value ? Nmea::valueText(*rule.value) : QString());
     }
 }
 
@@ -633,9 +728,7 @@ void TFNmeaMonitor::refreshCounters() {
 }
 
 void TFNmeaMonitor::refreshLines() {
-    QScrollBar* bar = LB_Lines->verticalScrollBar();
-    // Follow the newest line unless the user has scrolled back to read.
-    const bool following = bar->value() == bar->maximum();
+    m_linesRevision = m_monitor->revision();
     const QList<Nmea::RecentLine> lines = m_monitor->recentLines();
     LB_Lines->setUpdatesEnabled(false);
     while (LB_Lines->count() > lines.size())
@@ -659,6 +752,5 @@ void TFNmeaMonitor::refreshLines() {
             item->setForeground(QBrush());
     }
     LB_Lines->setUpdatesEnabled(true);
-    if (following)
-        LB_Lines->scrollToBottom();
+    LB_Lines->scrollToBottom();
 }

@@ -45,14 +45,17 @@ public:
         ColHits,
         ColLast,
         ColValue,
-        ColSince
+        ColSince,
+        ColEmpty
     };
-    static constexpr int RuleColumns = ColSince + 1;
+    static constexpr int RuleColumns = ColEmpty + 1;
     // Below this size a log is read before a progress bar would be worth showing.
     static constexpr qint64 ProgressFromBytes = 4 * 1024 * 1024;
     static constexpr int RefreshMs = 200;
     // How long a row stays highlighted after its text changed.
     static constexpr qint64 HighlightMs = 1000;
+    // A source quiet for this long is said to send nothing.
+    static constexpr qint64 StallMs = 5000;
     // The channels as the rules name them, in the order offered.
     static const QStringList& channels();
 
@@ -75,6 +78,8 @@ public:
     bool isListening() const;
     // The clock of "since last" and the highlight, in milliseconds.
     void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
+    // How long a running source may send nothing before the status line says so.
+    void setStallAfter(qint64 ms) { m_stallAfter = ms; }
     // The address the UDP source binds, every interface unless set.
     void setUdpAddress(const QString& address) { m_udpAddress = address; }
 
@@ -102,6 +107,7 @@ public:
     QList<QLabel*> L_Counters;      // names, in ReaderCounts order
     QList<QLabel*> L_CounterValues; // their values
     QLabel* L_Recent;
+    QPushButton* Btn_Pause; // checked: the last lines hold still
     QListWidget* LB_Lines;
 
 protected:
@@ -117,17 +123,24 @@ private:
     std::unique_ptr<Platform::NmeaSourceHandle> createSource(Status& problem);
     void sourceStarted() override;
     void sourceBytes(const QByteArray& bytes) override;
-    void sourceFailed(const QString& reason) override;
+    void sourceMessage(const QByteArray& bytes) override;
+    void sourceFailed(const QString& reason, Platform::NmeaSourceFailure why) override;
     void sourceFinished() override;
     void sourceProgress(qint64 done, qint64 total) override;
     void stopSource();
-    void showStatus(int slot, const QString& detail = {}, bool error = false);
+    void showStatus(const Status& status);
+    void onSourceKindChanged();
+    // Bytes came: the source is not quiet.
+    void noteBytes();
+    // Says so when the running source has sent nothing for the stall interval.
+    void checkStall(qint64 now);
     void fillRuleRows();
     void refreshRules(qint64 now);
     void refreshTimes(qint64 now);
     void refreshUnused();
     void refreshCounters();
     void refreshLines();
+    bool linesFollow() const;
     qint64 now() const { return m_clock(); }
     void updateButtons();
 
@@ -146,8 +159,10 @@ private:
     // The status line as a slot and what follows it, so a language change can say it again.
     struct Status {
         int slot = 0;
-        QString detail;
+        QString detail{}; // a description or the system's reason
         bool error = false;
+        int detailSlot = 0; // a text of ours in place of detail
+        qint64 count = -1;  // for the slot's "%1"
     };
 
     ProgramState& m_state;
@@ -160,7 +175,10 @@ private:
     QTimer* m_refresh;
     std::function<qint64()> m_clock;
     QString m_udpAddress; // empty: every IPv4 address
+    qint64 m_stallAfter = StallMs;
+    qint64 m_lastBytesAt = 0; // when the running source last sent, or started
     quint64 m_shownRevision = ~quint64(0);
+    quint64 m_linesRevision = ~quint64(0); // what the last lines show
     bool m_highlightShown = false;
     qint64 m_timesShownAt = 0;
 };

@@ -30,8 +30,12 @@ void SerialNmeaSource::start() {
     }
     connect(m_port, &QSerialPort::readyRead, this, [this] { emit bytesReceived(m_port->readAll()); });
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
-        if (m_port && error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
-            portBroken(m_port->errorString());
+        if (!m_port || error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+            return;
+        // A read failing on an open port: the device was unplugged or hung up, or the system took
+        // the port away. The system's text ("Inappropriate ioctl for device") names no cause.
+        const bool closed = error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
+        portBroken(m_port->errorString(), closed ? NmeaSourceFailure::PortClosed : NmeaSourceFailure::System);
     });
     reportStarted();
 }

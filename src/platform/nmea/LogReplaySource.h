@@ -8,7 +8,8 @@ class QTimer;
 namespace Platform {
 
 // A log file read as fast as the disk allows, one chunk per turn of the event loop, so that a
-// window stays responsive and can show progress while a large log is replayed.
+// window stays responsive and can show progress while a large log is replayed. Regular files only:
+// a FIFO or a device is for the serial source, which reads as data arrives.
 class LogReplaySource : public NmeaSource {
     Q_OBJECT
 public:

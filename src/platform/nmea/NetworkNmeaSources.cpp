@@ -16,12 +16,13 @@ UdpNmeaSource::~UdpNmeaSource() {
 void UdpNmeaSource::start() {
     stop();
     m_socket = new QUdpSocket(this);
-    // Shared, so that another listener on the same port (a chart plotter on this computer) can stay.
-    if (!m_socket->bind(m_address, m_port,
-                        QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
+    // Never shared: with address reuse on both sockets the system hands unicast datagrams to the
+    // last one bound, so a chart plotter already listening on the port would stop receiving.
+    if (!m_socket->bind(m_address, m_port, QAbstractSocket::DontShareAddress)) {
+        const bool inUse = m_socket->error() == QAbstractSocket::AddressInUseError;
         const QString reason = m_socket->errorString();
         stop();
-        reportFailed(reason);
+        reportFailed(reason, inUse ? NmeaSourceFailure::PortInUse : NmeaSourceFailure::System);
         return;
     }
     connect(m_socket, &QUdpSocket::readyRead, this, &UdpNmeaSource::readDatagrams);
@@ -31,8 +32,9 @@ void UdpNmeaSource::start() {
 void UdpNmeaSource::readDatagrams() {
     while (m_socket && m_socket->hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_socket->receiveDatagram();
+        // Many senders put one sentence in a datagram without a line end: the datagram ends it.
         if (!datagram.data().isEmpty())
-            emit bytesReceived(datagram.data());
+            emit messageReceived(datagram.data());
     }
 }
 
@@ -84,7 +86,7 @@ void TcpNmeaSource::onError() {
         emit bytesReceived(rest);
     const QString reason = m_socket->errorString();
     stop();
-    emit failed(reason);
+    emit failed(reason, NmeaSourceFailure::System);
 }
 
 void TcpNmeaSource::stop() {

@@ -10,7 +10,7 @@ class QUdpSocket;
 
 namespace Platform {
 
-// Datagrams arriving on a UDP port; each datagram's bytes are passed on as they are.
+// Datagrams arriving on a UDP port; each is passed on as a whole message.
 class UdpNmeaSource : public NmeaSource {
     Q_OBJECT
 public:

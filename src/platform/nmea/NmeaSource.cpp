@@ -11,10 +11,10 @@ void NmeaSource::reportStarted() {
     });
 }
 
-void NmeaSource::reportFailed(const QString& reason) {
-    QTimer::singleShot(0, this, [this, generation = m_generation, reason] {
+void NmeaSource::reportFailed(const QString& reason, NmeaSourceFailure why) {
+    QTimer::singleShot(0, this, [this, generation = m_generation, reason, why] {
         if (generation == m_generation)
-            emit failed(reason);
+            emit failed(reason, why);
     });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/nmea/NmeaSourceSettings.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -28,8 +30,12 @@ signals:
     void started();
     // Bytes as they arrived, in arbitrary pieces: lines may be split between two emissions.
     void bytesReceived(const QByteArray& bytes);
-    // The source could not start or broke off; reason is the system's text. The source is stopped.
-    void failed(const QString& reason);
+    // A whole message, a datagram: it ends the last line in it, and nothing after it continues
+    // that line.
+    void messageReceived(const QByteArray& bytes);
+    // The source could not start or broke off; reason is the system's text, why says more where it
+    // can. The source is stopped.
+    void failed(const QString& reason, Platform::NmeaSourceFailure why);
     // A log file was read to its end (the other sources never finish on their own).
     void finished();
     // A log file's progress in bytes (the other sources never report progress).
@@ -38,7 +44,7 @@ signals:
 protected:
     // Emits started() or failed(reason) from the event loop, unless stop() or start() come first.
     void reportStarted();
-    void reportFailed(const QString& reason);
+    void reportFailed(const QString& reason, NmeaSourceFailure why = NmeaSourceFailure::System);
     // Forgets reports still on their way; the sources call it from start() and stop().
     void cancelReports() { ++m_generation; }
 

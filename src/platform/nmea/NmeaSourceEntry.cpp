@@ -16,8 +16,12 @@ public:
         QObject::connect(s, &NmeaSource::started, s, [&events] { events.sourceStarted(); });
         QObject::connect(s, &NmeaSource::bytesReceived, s,
                          [&events](const QByteArray& bytes) { events.sourceBytes(bytes); });
+        QObject::connect(s, &NmeaSource::messageReceived, s,
+                         [&events](const QByteArray& bytes) { events.sourceMessage(bytes); });
         QObject::connect(s, &NmeaSource::failed, s,
-                         [&events](const QString& reason) { events.sourceFailed(reason); });
+                         [&events](const QString& reason, Platform::NmeaSourceFailure why) {
+                             events.sourceFailed(reason, why);
+                         });
         QObject::connect(s, &NmeaSource::finished, s, [&events] { events.sourceFinished(); });
         QObject::connect(s, &NmeaSource::progress, s,
                          [&events](qint64 done, qint64 total) { events.sourceProgress(done, total); });

@@ -16,8 +16,10 @@ public:
     virtual void sourceStarted() = 0;
     // Bytes as they arrived, in arbitrary pieces.
     virtual void sourceBytes(const QByteArray& bytes) = 0;
+    // A whole message, a datagram: its end ends the line still open.
+    virtual void sourceMessage(const QByteArray& bytes) = 0;
     // The source could not start or broke off; it is stopped.
-    virtual void sourceFailed(const QString& reason) = 0;
+    virtual void sourceFailed(const QString& reason, NmeaSourceFailure why) = 0;
     // A log file was read to its end.
     virtual void sourceFinished() = 0;
     virtual void sourceProgress(qint64 done, qint64 total) = 0;

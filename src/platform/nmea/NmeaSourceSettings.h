@@ -6,6 +6,15 @@
 
 namespace Platform {
 
+// Why a source failed, where the program has a clearer word for it than the system's text.
+enum class NmeaSourceFailure {
+    System,         // the system's reason says it
+    LogShrank,      // the log became shorter while it was read
+    NotRegularFile, // a FIFO or a device named as the log
+    PortInUse,      // another program listens on the UDP port
+    PortClosed,     // the device or the system closed the serial port under the source
+};
+
 // What one NMEA 0183 source is to listen to. Plain data, so that it can cross into the module that
 // holds the sources.
 struct NmeaSourceSettings {

@@ -9,9 +9,9 @@ SerialNmeaSource::~SerialNmeaSource() {
     stop();
 }
 
-void SerialNmeaSource::portBroken(const QString& reason) {
+void SerialNmeaSource::portBroken(const QString& reason, NmeaSourceFailure why) {
     stop();
-    reportFailed(reason);
+    reportFailed(reason, why);
 }
 
 QString SerialNmeaSource::description() const {

@@ -42,8 +42,8 @@ public:
     const SerialLine& line() const { return m_line; }
 
 private:
-    // A read failed: the port is closed and the reason reported.
-    void portBroken(const QString& reason);
+    // The port failed to open or broke off: it is closed and the reason reported.
+    void portBroken(const QString& reason, NmeaSourceFailure why = NmeaSourceFailure::System);
 
     QString m_portName;
     SerialLine m_line;

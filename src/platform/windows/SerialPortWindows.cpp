@@ -17,7 +17,9 @@ void SerialNmeaSource::start() {
         return;
     }
     connect(m_port, &WinSerialPort::bytesRead, this, &SerialNmeaSource::bytesReceived);
-    connect(m_port, &WinSerialPort::broken, this, &SerialNmeaSource::portBroken);
+    // A read that fails on an open port: the device went or the system closed the port.
+    connect(m_port, &WinSerialPort::broken, this,
+            [this](const QString& reason) { portBroken(reason, NmeaSourceFailure::PortClosed); });
     reportStarted();
 }
 
