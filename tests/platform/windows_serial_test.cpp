@@ -27,7 +27,8 @@ TEST(WindowsSerialSource, ReadsWhatTheFarEndWritesAndStopsCleanly) {
     QObject::connect(&source, &Platform::NmeaSource::started, [&] { started = true; });
     QObject::connect(&source, &Platform::NmeaSource::bytesReceived,
                      [&](const QByteArray& bytes) { received += bytes; });
-    QObject::connect(&source, &Platform::NmeaSource::failed, [&](const QString& reason) { failure = reason; });
+    QObject::connect(&source, &Platform::NmeaSource::failed,
+                     [&](const QString& reason) { failure = reason; });
     source.start();
     QElapsedTimer clock;
     clock.start();
@@ -47,7 +48,8 @@ TEST(WindowsSerialSource, APortThatDoesNotExistFailsWithTheSystemsReason) {
     QCoreApplication app(argc, nullptr);
     SerialNmeaSource source(QStringLiteral("COM97"), SerialLine{});
     QString failure;
-    QObject::connect(&source, &Platform::NmeaSource::failed, [&](const QString& reason) { failure = reason; });
+    QObject::connect(&source, &Platform::NmeaSource::failed,
+                     [&](const QString& reason) { failure = reason; });
     source.start();
     QElapsedTimer clock;
     clock.start();
