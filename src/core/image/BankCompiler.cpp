@@ -151,14 +151,6 @@ std::optional<Channel> channelCode(const QString& channel) {
     return std::nullopt;
 }
 
-// Whether the device reads the Index of this rule: GSV only for its repeated fields, the other
-// indexed sentences for every field.
-bool usesIndex(int sentence, int field) {
-    if (sentence == 10)
-        return field == 1 || (field >= 3 && field <= 6);
-    return sentence == 34 || sentence == 35 || (sentence >= 41 && sentence <= 47);
-}
-
 bool accessRules(const QString& path, BankImage& image, CompileError* error) {
     image.setU32(RuleCount, 0);
     const quint8 enableBits = image.u8(SerialEnable);
@@ -218,7 +210,8 @@ RuleDecision compileRule(const Nmea::RuleAttributes& rule, quint8 enableBits) {
     record.sentence = static_cast<quint16>(sentence);
     record.channel = channel->code;
     record.field = static_cast<quint8>(field);
-    if (usesIndex(sentence, field)) {
+    // The device reads the Index only where the field repeats.
+    if (Nmea::indexRule(sentence, field).required) {
         const auto index = parseIntText(trimText(rule.Index));
         record.index = static_cast<quint8>(index.value_or(0));
         decision.indexNotByte = !index || *index < 0 || *index > 0xFF;

@@ -5,6 +5,7 @@
 #include "core/util/TextRules.h"
 
 #include <QList>
+#include <vector>
 
 namespace Nmea {
 
@@ -100,28 +101,59 @@ QStringList postOperationLabels() {
     return catalog().postOperations;
 }
 
+namespace {
+
+// The sentences whose rules name the repetition they read, and for which fields: the one table the
+// compiler, the data check, the rules window and the monitor read.
+struct IndexedFields {
+    const char* sentence;
+    int firstField; // -1: every field
+    int lastField;
+    IndexRule rule;
+};
+constexpr IndexedFields kIndexedFields[] = {
+    // GSV: satellite data repeats per satellite, the sentence number per group.
+    {"GSV", 3, 6, {true, 1, 36, TextSlot::NmeaAccess::IndexTo36}},
+    {"GSV", 1, 1, {true, 1, 9, TextSlot::NmeaAccess::IndexTo9}},
+    {"XDR", -1, -1, {true, 1, 10, TextSlot::NmeaAccess::IndexTo10}},
+    {"$PJELA", -1, -1, {true, 1, 50, TextSlot::NmeaAccess::IndexTo50}},
+    {"$VTHA0", -1, -1, {true, 1, 32, TextSlot::NmeaAccess::IndexTo32}},
+    {"$VTHA1", -1, -1, {true, 1, 32, TextSlot::NmeaAccess::IndexTo32}},
+    {"$VTHA2", -1, -1, {true, 1, 32, TextSlot::NmeaAccess::IndexTo32}},
+    {"$VTHA3", -1, -1, {true, 1, 32, TextSlot::NmeaAccess::IndexTo32}},
+    {"$VTHA4", -1, -1, {true, 1, 32, TextSlot::NmeaAccess::IndexTo32}},
+    {"$VTHA5", -1, -1, {true, 1, 32, TextSlot::NmeaAccess::IndexTo32}},
+    {"$VTHS0", -1, -1, {true, 1, 32, TextSlot::NmeaAccess::IndexTo32}},
+};
+
+// The table by sentence number, looked up once: the compiler asks for every rule.
+const std::vector<std::vector<const IndexedFields*>>& indexedBySentence() {
+    static const std::vector<std::vector<const IndexedFields*>> bySentence = [] {
+        std::vector<std::vector<const IndexedFields*>> table(catalog().names.size() + 1);
+        for (const IndexedFields& entry : kIndexedFields) {
+            const int sentence = Find_Sentence(QLatin1String(entry.sentence));
+            Q_ASSERT(sentence > 0);
+            table[size_t(sentence)].push_back(&entry);
+        }
+        return table;
+    }();
+    return bySentence;
+}
+
+} // namespace
+
 bool takesIndex(int sentence) {
-    return sentence == 10 || sentence == 34 || sentence == 35 || (sentence >= 41 && sentence <= 47);
+    return inTable(sentence) && !indexedBySentence()[size_t(sentence)].empty();
 }
 
 IndexRule indexRule(int sentence, int field) {
-    // {required, min, max, message slot}
-    switch (sentence) {
-    case 10: // GSV: satellite data repeats per satellite, the sentence number per group
-        if (field >= 3 && field <= 6)
-            return {true, 1, 36, TextSlot::NmeaAccess::IndexTo36};
-        if (field == 1)
-            return {true, 1, 9, TextSlot::NmeaAccess::IndexTo9};
+    if (!inTable(sentence))
         return {};
-    case 34: // XDR
-        return {true, 1, 10, TextSlot::NmeaAccess::IndexTo10};
-    case 35: // $PJELA
-        return {true, 1, 50, TextSlot::NmeaAccess::IndexTo50};
-    default:
-        if (sentence >= 41 && sentence <= 47) // $VTHA0..$VTHA5, $VTHS0
-            return {true, 1, 32, TextSlot::NmeaAccess::IndexTo32};
-        return {};
+    for (const IndexedFields* entry : indexedBySentence()[size_t(sentence)]) {
+        if (entry->firstField < 0 || (field >= entry->firstField && field <= entry->lastField))
+            return entry->rule;
     }
+    return {};
 }
 
 } // namespace Nmea

@@ -41,7 +41,8 @@ qint32 fieldSize(int sentence, int field);
 // The nine post-operation labels in code order.
 QStringList postOperationLabels();
 
-// Whether rules of this sentence carry an Index (10, 34, 35, 41..47): the Index cell is editable.
+// Whether rules of this sentence carry an Index for any field (GSV, XDR, $PJELA, $VTHA0..$VTHS0):
+// the Index cell is editable.
 bool takesIndex(int sentence);
 
 struct IndexRule {
