@@ -1,5 +1,7 @@
 #include "core/util/XmlDocument.h"
 
+#include "core/util/XmlCharacters.h"
+
 #include <QFile>
 #include <QXmlStreamReader>
 
@@ -327,20 +329,11 @@ QByteArray documentBytes(const QDomDocument& document) {
     return document.toByteArray(-1);
 }
 
-namespace {
-
-bool isXmlCharacter(char16_t u) {
-    return !(QChar::isSurrogate(u) || u == 0xFFFE || u == 0xFFFF ||
-             (u < 0x20 && u != 0x9 && u != 0xA && u != 0xD));
-}
-
-} // namespace
-
 QString xmlCharactersOnly(const QString& text) {
     // Nearly every text is clean: it is returned shared, without a copy, unless something goes.
     if (std::all_of(text.cbegin(), text.cend(), [](QChar c) {
             const char16_t u = c.unicode();
-            return (u >= 0x20 && u < 0xD800) || isXmlCharacter(u);
+            return (u >= 0x20 && u < 0xD800) || isXmlCharacter(u); // a lone surrogate is none
         }))
         return text;
     QString kept;

@@ -1,5 +1,7 @@
 #include "core/util/XmlScanner.h"
 
+#include "core/util/XmlCharacters.h"
+
 #include <array>
 #include <cstring>
 
@@ -27,7 +29,7 @@ bool plainUtf8(const QByteArray& bytes) {
         }
         const unsigned char c = *p;
         if (c < 0x80) {
-            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            if (!isXmlCharacter(c))
                 return false;
             ++p;
             continue;
@@ -52,12 +54,11 @@ bool plainUtf8(const QByteArray& bytes) {
         const unsigned char second = p[1];
         if ((c == 0xE0 && second < 0xA0) || (c == 0xF0 && second < 0x90))
             return false; // overlong
-        if (c == 0xED && second >= 0xA0)
-            return false; // a surrogate
-        if (c == 0xF4 && second >= 0x90)
-            return false; // past U+10FFFF
-        if (c == 0xEF && second == 0xBF && (p[2] == 0xBE || p[2] == 0xBF))
-            return false; // U+FFFE, U+FFFF
+        char32_t code = c & (0x3F >> follow);
+        for (int k = 1; k <= follow; ++k)
+            code = code << 6 | (p[k] & 0x3F);
+        if (!isXmlCharacter(code))
+            return false; // a surrogate, U+FFFE, U+FFFF or past U+10FFFF
         p += follow + 1;
     }
     return true;
