@@ -39,13 +39,7 @@ void UdpNmeaSource::readDatagrams() {
 }
 
 void UdpNmeaSource::stop() {
-    cancelReports();
-    if (!m_socket)
-        return;
-    m_socket->disconnect(this);
-    m_socket->close();
-    m_socket->deleteLater();
-    m_socket = nullptr;
+    releaseDevice(m_socket);
 }
 
 bool UdpNmeaSource::isRunning() const {
@@ -90,13 +84,12 @@ void TcpNmeaSource::onError() {
 }
 
 void TcpNmeaSource::stop() {
-    cancelReports();
-    if (!m_socket)
-        return;
-    m_socket->disconnect(this);
-    m_socket->abort();
-    m_socket->deleteLater();
-    m_socket = nullptr;
+    // At once, not after a goodbye to the far side, and without a word of it to this source.
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
+    releaseDevice(m_socket);
 }
 
 bool TcpNmeaSource::isRunning() const {

@@ -47,6 +47,18 @@ protected:
     void reportFailed(const QString& reason, NmeaSourceFailure why = NmeaSourceFailure::System);
     // Forgets reports still on their way; the sources call it from start() and stop().
     void cancelReports() { ++m_generation; }
+    // How a source stops: reports on their way are forgotten, no signal of the device reaches the
+    // source any more, and the device is closed and deleted once its events are done (a stop may
+    // come from within one of its own signals).
+    template <typename Device> void releaseDevice(Device*& device) {
+        cancelReports();
+        if (!device)
+            return;
+        device->disconnect(this);
+        device->close();
+        device->deleteLater();
+        device = nullptr;
+    }
 
 private:
     quint64 m_generation = 0;

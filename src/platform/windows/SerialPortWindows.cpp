@@ -24,13 +24,7 @@ void SerialNmeaSource::start() {
 }
 
 void SerialNmeaSource::stop() {
-    cancelReports();
-    if (!m_port)
-        return;
-    m_port->disconnect(this);
-    m_port->close();
-    m_port->deleteLater();
-    m_port = nullptr;
+    releaseDevice(m_port);
 }
 
 bool SerialNmeaSource::isRunning() const {
