@@ -4,7 +4,7 @@
 
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/NmeaMonitor.h"
-#include "core/util/Paths.h"
+#include "core/shell/ConfigurationFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,8 +159,7 @@ int runReplay(const QStringList& words) {
     if (!channel.isEmpty() && Nmea::channelNamed(channel).isEmpty())
         return usageError(QStringLiteral("unknown channel %1").arg(channel), QStringLiteral("replay"));
 
-    const Nmea::RulesLoad rules =
-        Nmea::loadAccessRules(joinPath(folder, QStringLiteral("NMEA_0183_Set_Access.xml")));
+    const Nmea::RulesLoad rules = Nmea::loadAccessRules(ConfigurationFiles(folder).nmeaAccess());
     if (!rules.error.isEmpty())
         return failure(rules.error);
 
