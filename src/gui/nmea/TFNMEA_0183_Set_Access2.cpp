@@ -575,16 +575,13 @@ void TFNMEA_0183_Set_Access2::resizeEvent(QResizeEvent* event) {
     L_Review->resize(std::max(0, w - SummaryLeft - 30), L_Review->height());
 }
 
-void TFNMEA_0183_Set_Access2::hideEvent(QHideEvent* event) {
-    if (!event->spontaneous()) {
-        // The map shows this window's rows; it has nothing to show once the window is closed.
-        if (m_dataMap)
-            m_dataMap->hide();
-        // Every opening starts at the opening size, as the window always did.
-        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
-        resize(ClientWidth, ClientHeight);
-    }
-    DialogBase::hideEvent(event);
+void TFNMEA_0183_Set_Access2::closed() {
+    // The map shows this window's rows; it has nothing to show once the window is closed.
+    if (m_dataMap)
+        m_dataMap->hide();
+    // Every opening starts at the opening size, as the window always did.
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    resize(ClientWidth, ClientHeight);
 }
 
 void TFNMEA_0183_Set_Access2::Btn_DelRowClick() {

@@ -102,7 +102,7 @@ protected:
     void opened() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    void closed() override;
 
 private:
     // Index cells are editable exactly when the row's sentence takes an Index.

@@ -437,16 +437,13 @@ void TFNmeaMonitor::opened() {
     m_refresh->start();
 }
 
-void TFNmeaMonitor::hideEvent(QHideEvent* event) {
+void TFNmeaMonitor::closed() {
     // Closing the window ends the listening; minimising it does not.
-    if (!event->spontaneous()) {
-        stopSource();
-        m_refresh->stop();
-        if (m_status.slot == Text::Connecting || m_status.slot == Text::Listening ||
-            m_status.slot == Text::Stalled)
-            showStatus({Text::Stopped});
-    }
-    DialogBase::hideEvent(event);
+    stopSource();
+    m_refresh->stop();
+    if (m_status.slot == Text::Connecting || m_status.slot == Text::Listening ||
+        m_status.slot == Text::Stalled)
+        showStatus({Text::Stopped});
 }
 
 std::unique_ptr<Platform::NmeaSourceHandle> TFNmeaMonitor::createSource(Status& problem) {

@@ -112,7 +112,7 @@ public:
 
 protected:
     void opened() override;
-    void hideEvent(QHideEvent* event) override;
+    void closed() override;
 
 private:
     void buildLayout();

@@ -4,6 +4,7 @@
 #include "gui/shell/WindowLook.h"
 
 #include <QDialog>
+#include <QHideEvent>
 #include <QShowEvent>
 #include <QSize>
 
@@ -18,9 +19,10 @@ inline constexpr Qt::WindowFlags FixedMainWindowFlags = Qt::Window | FixedFrameH
 // What every window of the program shares: its frame, its client size, the title band, the look,
 // and opening at the centre of the screen.
 //
-// A window does its per-opening work in opened(). The window system shows a window again when it
-// is restored from minimised; that is no new opening, so opened() does not run then, and what the
-// user was editing stays as it was.
+// A window does its per-opening work in opened() and what ends an opening in closed(). The window
+// system shows a window again when it is restored from minimised and hides it when it is
+// minimised; that is no new opening and no closing, so neither runs then, and what the user was
+// editing stays as it was.
 template <class Widget> class WindowBase : public Widget {
 public:
     enum class Sizing {
@@ -42,6 +44,8 @@ protected:
     // Runs at every real opening, once the window stands at the centre of the screen and before
     // it is drawn.
     virtual void opened() {}
+    // Runs at every real closing (OK, Cancel, the close box, hide()), before the window is hidden.
+    virtual void closed() {}
 
     // The title band across the top of the client area, with the product code in its first line.
     WindowLook::TitlePanel* addTitlePanel() {
@@ -58,6 +62,12 @@ protected:
             opened();
         }
         Widget::showEvent(event);
+    }
+
+    void hideEvent(QHideEvent* event) override {
+        if (!event->spontaneous())
+            closed();
+        Widget::hideEvent(event);
     }
 
 private:
