@@ -46,6 +46,10 @@ private:
 
 extern "C" {
 
+Q_DECL_EXPORT int tessellor_nmea_interface_version() {
+    return Platform::NmeaSourceModule::InterfaceVersion;
+}
+
 Q_DECL_EXPORT Platform::NmeaSourceHandle*
 tessellor_create_nmea_source(const Platform::NmeaSourceSettings& settings,
                              Platform::NmeaSourceEvents& events) {
@@ -60,6 +64,8 @@ Q_DECL_EXPORT void tessellor_list_serial_ports(QStringList& ports) {
 } // extern "C"
 
 // The entries must keep the shapes the program calls them with.
+static_assert(
+    std::is_same_v<decltype(&tessellor_nmea_interface_version), Platform::NmeaSourceModule::VersionFunction>);
 static_assert(
     std::is_same_v<decltype(&tessellor_create_nmea_source), Platform::NmeaSourceModule::CreateFunction>);
 static_assert(

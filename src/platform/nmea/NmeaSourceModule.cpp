@@ -12,12 +12,30 @@ QString& folderSetting() {
     return folder;
 }
 
-// Resolves one entry, loading the module on first use; null with the reason in problem.
+// Resolves one entry, loading the module on first use; null with the reason in problem. A module
+// of another interface version is refused: a stale file left in the folder by an older program.
 QFunctionPointer entry(const char* name, QString& problem) {
     const QString folder =
         folderSetting().isEmpty() ? QCoreApplication::applicationDirPath() : folderSetting();
     // QLibrary keeps a loaded module loaded when the object goes; it is never unloaded.
     QLibrary library(QDir(folder).filePath(fileName()));
+    const auto version = reinterpret_cast<VersionFunction>(library.resolve(VersionEntry));
+    if (!version) {
+        problem = library.isLoaded() ? QStringLiteral("%1 is not a module of this program version (it has no "
+                                                      "interface version): install the program again")
+                                           .arg(QDir::toNativeSeparators(library.fileName()))
+                                     : library.errorString();
+        return nullptr;
+    }
+    if (const int found = version(); found != InterfaceVersion) {
+        problem =
+            QStringLiteral("%1 belongs to another version of the program (interface %2, this program needs "
+                           "%3): install the program again")
+                .arg(QDir::toNativeSeparators(library.fileName()))
+                .arg(found)
+                .arg(InterfaceVersion);
+        return nullptr;
+    }
     const QFunctionPointer function = library.resolve(name);
     if (!function)
         problem = library.errorString();

@@ -47,9 +47,16 @@ public:
 // them only through the two interfaces above, which have no code of their own.
 namespace NmeaSourceModule {
 
+// The shape of everything that crosses into the module: the settings, the two interfaces above and
+// the entries below. Raise it with any change to them; a module built with another shape is refused
+// before any of its code runs with the program's objects.
+inline constexpr int InterfaceVersion = 2;
+
 // The module's entries, extern "C".
+inline constexpr char VersionEntry[] = "tessellor_nmea_interface_version";
 inline constexpr char CreateEntry[] = "tessellor_create_nmea_source";
 inline constexpr char PortsEntry[] = "tessellor_list_serial_ports";
+using VersionFunction = int (*)();
 using CreateFunction = NmeaSourceHandle* (*)(const NmeaSourceSettings& settings, NmeaSourceEvents& events);
 using PortsFunction = void (*)(QStringList& ports);
 
