@@ -82,3 +82,16 @@ quint32 BankImage::computeChecksum() const {
 QByteArray BankImage::bytes() const {
     return QByteArray(reinterpret_cast<const char*>(m_bytes.data()), BankLayout::Size);
 }
+
+quint32 BankImage::addressAt(int offset) const {
+    return quint32(u8(offset)) << 24 | quint32(u8(offset + 1)) << 16 | quint32(u8(offset + 2)) << 8 |
+           u8(offset + 3);
+}
+
+QString dottedAddress(quint32 address) {
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(address >> 24)
+        .arg((address >> 16) & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg(address & 0xFF);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 #include <array>
 #include <optional>
@@ -75,6 +76,8 @@ public:
     quint8 u8(int offset) const;
     quint16 u16(int offset) const;
     quint32 u32(int offset) const;
+    // Four octets from offset as the device reads an IPv4 address, the first octet highest.
+    quint32 addressAt(int offset) const;
     void setU8(int offset, quint8 value);
     void setU16(int offset, quint16 value);
     void setU32(int offset, quint32 value);
@@ -92,3 +95,6 @@ public:
 private:
     std::array<quint8, BankLayout::Size> m_bytes{};
 };
+
+// An IPv4 address written dotted ("192.168.0.5").
+QString dottedAddress(quint32 address);

@@ -20,14 +20,6 @@ QString parityName(quint32 code) {
     return code < std::size(kParities) ? QLatin1String(kParities[code]) : QStringLiteral("unknown");
 }
 
-QString dotted(const BankImage& image, int offset) {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(image.u8(offset))
-        .arg(image.u8(offset + 1))
-        .arg(image.u8(offset + 2))
-        .arg(image.u8(offset + 3));
-}
-
 QString channelName(quint8 code) {
     static const char* const kNames[] = {"RS232", "RS485 1", "RS485 2"};
     return code < std::size(kNames) ? QLatin1String(kNames[code]) : QStringLiteral("unknown");
@@ -117,9 +109,9 @@ bool describeImage(const QByteArray& bytes, QStringList& lines, QString* error) 
 
     describePort(*image, lines, QStringLiteral("RS485 1"), RS485_1_Baud, RS485_1_Parity, RS485_1_StopBits,
                  false);
-    lines << line(IpAddress, QStringLiteral("IP address"), dotted(*image, IpAddress))
-          << line(SubnetMask, QStringLiteral("subnet mask"), dotted(*image, SubnetMask))
-          << line(Gateway, QStringLiteral("gateway"), dotted(*image, Gateway))
+    lines << line(IpAddress, QStringLiteral("IP address"), dottedAddress(image->addressAt(IpAddress)))
+          << line(SubnetMask, QStringLiteral("subnet mask"), dottedAddress(image->addressAt(SubnetMask)))
+          << line(Gateway, QStringLiteral("gateway"), dottedAddress(image->addressAt(Gateway)))
           << line(ApplicationPort, QStringLiteral("application port"),
                   QString::number(image->u16(ApplicationPort)))
           << line(EtherNetIP_Port, QStringLiteral("EtherNet/IP port"),

@@ -297,24 +297,11 @@ void layoutFindings(const Result& result, QList<Finding>& findings) {
     }
 }
 
-quint32 address(const BankImage& image, int offset) {
-    return quint32(image.u8(offset)) << 24 | quint32(image.u8(offset + 1)) << 16 |
-           quint32(image.u8(offset + 2)) << 8 | image.u8(offset + 3);
-}
-
-QString dotted(quint32 a) {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(a >> 24)
-        .arg((a >> 16) & 0xFF)
-        .arg((a >> 8) & 0xFF)
-        .arg(a & 0xFF);
-}
-
 // The address, mask and gateway as the device gets them.
 void networkFindings(const BankImage& parameters, QList<Finding>& findings) {
-    const quint32 ip = address(parameters, IpAddress);
-    const quint32 mask = address(parameters, SubnetMask);
-    const quint32 gateway = address(parameters, Gateway);
+    const quint32 ip = parameters.addressAt(IpAddress);
+    const quint32 mask = parameters.addressAt(SubnetMask);
+    const quint32 gateway = parameters.addressAt(Gateway);
     // Ones from the top, then zeros: inverting gives zeros then ones, which plus one is a power of two.
     const quint32 hostBits = ~mask;
     const bool contiguous = (hostBits & (hostBits + 1)) == 0;
@@ -326,7 +313,7 @@ void networkFindings(const BankImage& parameters, QList<Finding>& findings) {
             QStringLiteral(
                 "The subnet mask %1 is not contiguous: its ones must form one run from the left, as in "
                 "255.255.255.0. Correct the mask in the communication parameters.")
-                .arg(dotted(mask)));
+                .arg(dottedAddress(mask)));
     if (ip == 0) {
         add(Severity::Error, Kind::AddressNotHost,
             QStringLiteral("The IP address 0.0.0.0 is no device address. Enter the device's address in the "
@@ -340,8 +327,8 @@ void networkFindings(const BankImage& parameters, QList<Finding>& findings) {
                 QStringLiteral(
                     "The IP address %1 is the %2 address of its subnet (mask %3), which no device may "
                     "take. Enter a host address in the communication parameters.")
-                    .arg(dotted(ip), network ? QStringLiteral("network") : QStringLiteral("broadcast"),
-                         dotted(mask)));
+                    .arg(dottedAddress(ip), network ? QStringLiteral("network") : QStringLiteral("broadcast"),
+                         dottedAddress(mask)));
     }
     // The compiler writes 255.255.255.255 for a gateway that is switched off.
     if (gateway != 0xFFFFFFFF && (gateway & mask) != (ip & mask))
@@ -350,7 +337,7 @@ void networkFindings(const BankImage& parameters, QList<Finding>& findings) {
                 "The gateway %1 is outside the subnet of the address %2 with mask %3, so the device "
                 "cannot reach it. Correct the gateway, or switch it off in the communication "
                 "parameters.")
-                .arg(dotted(gateway), dotted(ip), dotted(mask)));
+                .arg(dottedAddress(gateway), dottedAddress(ip), dottedAddress(mask)));
 }
 
 } // namespace
