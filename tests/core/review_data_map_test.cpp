@@ -348,6 +348,10 @@ TEST(PlcExport, EveryFormatOverRepresentativeConfigurations) {
          "",
          "Rule 2 (Sats, SINT) at byte 3: the nearest position Logix reads is byte 4."},
         {"none", {{}, 16}, "No rule is compiled", ""},
+        {"output past the data array",
+         {{{"GGA", kLatitude, "0", "a"}}, 2001},
+         "longer than the data array",
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 #include "core/review/PlcExport.h"
 
+#include "core/nmea/RulesCheck.h"
 #include "core/review/PlcNames.h"
 
 #include <QXmlStreamWriter>
@@ -377,6 +378,15 @@ PlcLayout plcLayout(const QList<MapEntry>& entries, const MapHeader& header) {
     layout.typeName = typeName(header);
     if (entries.isEmpty()) {
         layout.error = QStringLiteral("No rule is compiled, so the data array has no layout to write.");
+        return layout;
+    }
+    // The communication window keeps it to 496; a hand-edited document may hold anything.
+    if (header.outputBytes > quint32(Nmea::DataArraySize)) {
+        layout.error =
+            QStringLiteral("The output array of %1 bytes is longer than the data array of %2 bytes. "
+                           "Correct its size in the communication parameters.")
+                .arg(header.outputBytes)
+                .arg(Nmea::DataArraySize);
         return layout;
     }
     // A structure gives each byte to one member: overlapping rules have no true layout.
