@@ -16,7 +16,7 @@
 #include "core/nmea/RulePositions.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/options/VersionCheck.h"
-#include "core/review/DataMap.h"
+#include "core/review/PlcExport.h"
 #include "core/review/Review.h"
 #include "core/shell/ProductIdentity.h"
 #include "core/shell/ProgramState.h"
@@ -197,9 +197,13 @@ inline void imageCompiler(const QByteArray& bytes) {
     for (qsizetype k = 0; k < review.compiled.size(); ++k)
         require(review.compiled[k].record == image.record(int(k)), "the review compiles the image's records");
     const QList<Review::MapEntry> map = Review::dataMap(review);
-    const Review::StructuredText st = Review::mapStructuredText(map, QStringLiteral("T"));
-    require(st.text.isEmpty() != st.error.isEmpty(), "the structured text is written or refused");
-    Review::mapCsv(map);
+    require(review.imageChecksum == image.u32(BankLayout::Checksum), "the review knows the image's checksum");
+    const Review::MapHeader header = Review::mapHeader(review, QStringLiteral("T"));
+    for (const Review::MapFormat format :
+         {Review::MapFormat::Csv, Review::MapFormat::St, Review::MapFormat::L5x}) {
+        const Review::MapExport exported = Review::exportMap(map, header, format);
+        require(exported.text.isEmpty() != exported.error.isEmpty(), "an export is written or refused");
+    }
     const quint32 count = image.u32(BankLayout::RuleCount);
     require(count <= BankLayout::MaxRules, "the rule count fits the table");
     for (int k = 0; k < static_cast<int>(count); ++k) {

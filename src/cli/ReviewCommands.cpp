@@ -1,7 +1,7 @@
 #include "ReviewCommands.h"
 
 #include "CommandOutput.h"
-#include "core/review/DataMap.h"
+#include "core/review/PlcExport.h"
 #include "core/review/Review.h"
 #include "core/shell/ConfigurationFiles.h"
 
@@ -32,21 +32,31 @@ Exit codes: 0 no error or warning (notes alone); 1 an error or a warning, or a d
 read; 2 wrong usage or no such folder.
 )";
 
-const char* const kMapHelp = R"(Usage: tessellor-cli map CONFIG_DIR [--format csv|json|st]
+const char* const kMapHelp = R"(Usage: tessellor-cli map CONFIG_DIR [--format csv|json|st|iec|plcopen|l5x]
 
 Prints where the compiled rules of the configuration folder CONFIG_DIR put their values in the
 converter's data array, ordered by position: rule, mnemonic, channel, sentence, field, Index,
-post-operation, swaps, first byte, size, last byte.
+post-operation, swaps, first byte, size, last byte, the type the PLC reads (from the field's
+catalog text; raw bytes where a swap reordered them), what the post operation means, and the
+connection sizes (output: converter to PLC, input: PLC to converter). Values are little-endian.
 
 Options:
-  --format csv   comma-separated values with a header line (the default)
-  --format json  {"rules": [...]}
-  --format st    an IEC 61131-3 TYPE ... STRUCT of the data array, packed to the byte
-                 ({attribute 'pack_mode' := '1'}), one raw-typed member per rule named from its
-                 mnemonic, padding members for the gaps; refused when rules overlap
-  -h, --help     show this help
+  --format csv      comma-separated values with a header line (the default)
+  --format json     {"configuration", "program", "imageChecksum", "outputBytes", "inputBytes",
+                    "rules": [...]}
+  --format st       a TYPE ... STRUCT of the output array for TwinCAT and CODESYS, packed to the
+                    byte ({attribute 'pack_mode' := '1'}), one typed member per rule named from its
+                    mnemonic, padding members for the gaps and up to the output array's size
+  --format iec      the same in strict IEC 61131-3 (END_STRUCT;, no vendor attribute)
+  --format plcopen  the same as PLCopen XML (TC6 2.01) for import into CODESYS or TwinCAT
+  --format l5x      a Logix data type (L5X); refused when Logix would move a member, listing
+                    each one with the nearest position Logix reads
+  -h, --help        show this help
 
-Exit codes: 0 printed; 1 a document cannot be read, or rules overlap for st; 2 wrong usage or no
+The data types are refused when rules overlap, when a rule lies past the output array, or when no
+rule is compiled.
+
+Exit codes: 0 printed; 1 a document cannot be read, or a data type is refused; 2 wrong usage or no
 such folder.
 )";
 
@@ -70,13 +80,13 @@ QString parse(const QStringList& words, bool isMap, Options& options) {
             QString value;
             if (word == u"--format") {
                 if (i + 1 >= words.size())
-                    return QStringLiteral("--format needs csv, json or st");
+                    return QStringLiteral("--format needs csv, json, st, iec, plcopen or l5x");
                 value = words[++i];
             } else {
                 value = word.mid(9);
             }
-            if (value != u"csv" && value != u"json" && value != u"st")
-                return QStringLiteral("unknown format %1; use csv, json or st").arg(value);
+            if (!Review::mapFormat(value))
+                return QStringLiteral("unknown format %1; use csv, json, st, iec, plcopen or l5x").arg(value);
             options.format = value;
         } else if (word.startsWith(u'-') && word.size() > 1) {
             return QStringLiteral("unknown option %1").arg(word);
@@ -178,20 +188,19 @@ int runMap(const QStringList& words) {
         return exitCode;
 
     const QList<Review::MapEntry> entries = Review::dataMap(*result);
-    QString text;
-    if (options.format == u"json") {
-        text = Review::mapJson(entries);
-    } else if (options.format == u"st") {
-        const QString folderName = QDir(QFileInfo(options.folder).absoluteFilePath()).dirName();
-        const Review::StructuredText st =
-            Review::mapStructuredText(entries, QStringLiteral("T_") + folderName);
-        if (!st.error.isEmpty())
-            return failure(st.error);
-        text = st.text;
-    } else {
-        text = Review::mapCsv(entries);
+    const QString configuration = QDir(QFileInfo(options.folder).absoluteFilePath()).dirName();
+    const Review::MapExport exported = Review::exportMap(entries, Review::mapHeader(*result, configuration),
+                                                         *Review::mapFormat(options.format));
+    if (!exported.error.isEmpty()) {
+        if (exported.misaligned.isEmpty())
+            return failure(exported.error);
+        // One member a line, so that each can be found and moved.
+        for (const QString& line : exported.error.split(u'\n'))
+            standardError() << "tessellor-cli: " << line << '\n';
+        standardError().flush();
+        return Failure;
     }
-    standardOutput() << text;
+    standardOutput() << exported.text;
     standardOutput().flush();
     return Success;
 }

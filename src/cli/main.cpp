@@ -34,7 +34,7 @@ Commands:
   dump FILE                     print a configuration image decoded, one field a line
   check CONFIG_DIR              run the data checks of both editors on a configuration folder
   review CONFIG_DIR [--json]    list what the device will not do as the editors show it
-  map CONFIG_DIR [--format F]   print where the compiled rules sit in the data array (csv, json, st)
+  map CONFIG_DIR [--format F]   print where the compiled rules sit in the data array, or its PLC type
   replay CONFIG_DIR LOGFILE     show what every rule would receive from an NMEA 0183 log
 
 Run "tessellor-cli COMMAND --help" for one command, "tessellor-cli --version" for the version.

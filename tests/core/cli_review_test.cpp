@@ -69,13 +69,16 @@ TEST_F(ReviewCommandsTest, UsageAndExitCodes) {
         {{"--help"}, 0, "review CONFIG_DIR [--json]", ""},
         {{"--version"}, 0, "tessellor-cli 1.000 (SW73052)\n", ""},
         {{"review", "--help"}, 0, "Usage: tessellor-cli review CONFIG_DIR [--json]", ""},
-        {{"map", "Clean", "-h"}, 0, "Usage: tessellor-cli map CONFIG_DIR [--format csv|json|st]", ""},
+        {{"map", "Clean", "-h"},
+         0,
+         "Usage: tessellor-cli map CONFIG_DIR [--format csv|json|st|iec|plcopen|l5x]",
+         ""},
 
         {{"review"}, 2, "", "review: missing CONFIG_DIR"},
         {{"review", "Clean", "Notes"}, 2, "", "review: unexpected argument Notes"},
         {{"review", "Clean", "--format", "st"}, 2, "", "review: unknown option --format"},
         {{"map", "Clean", "--json"}, 2, "", "map: unknown option --json"},
-        {{"map", "Clean", "--format"}, 2, "", "map: --format needs csv, json or st"},
+        {{"map", "Clean", "--format"}, 2, "", "map: --format needs csv, json, st, iec, plcopen or l5x"},
         {{"map", "Clean", "--format", "xml"}, 2, "", "map: unknown format xml"},
         {{"review", "Nowhere"}, 2, "", "no such configuration folder Nowhere"},
         {{"map", "Nowhere"}, 2, "", "no such configuration folder Nowhere"},
@@ -86,6 +89,12 @@ TEST_F(ReviewCommandsTest, UsageAndExitCodes) {
         {{"review", "Broken"}, 1, "", "Broken/ParGen.xml: Opening and ending tag mismatch"},
         {{"map", "Broken", "--format", "json"}, 1, "", "Broken/ParGen.xml: Opening and ending tag mismatch"},
         {{"map", "Faulty", "--format=st"}, 1, "", "Rules 2 and 3 share byte 4 of the data array"},
+        {{"map", "Faulty", "--format=l5x"}, 1, "", "Rules 2 and 3 share byte 4 of the data array"},
+        {{"map", "Clean", "--format", "iec"}, 0, "END_STRUCT;\nEND_TYPE\n", ""},
+        {{"map", "Clean", "--format", "plcopen"},
+         0,
+         "<project xmlns=\"http://www.plcopen.org/xml/tc6_0201\"",
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
@@ -149,25 +158,56 @@ TEST_F(ReviewCommandsTest, ReviewAsJson) {
 TEST_F(ReviewCommandsTest, MapInEachFormat) {
     CliOutcome result = run({"map", "Faulty"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(result.out.toStdString(),
-              "rule,mnemonic,channel,sentence,field,index,post_operation,swaps,first_byte,size,last_byte\n"
-              "2,Heading,RS232,HDT,\"Heading, degrees True, Number [floating point]\",0,None,none,2,4,5\n"
-              "3,Sats,RS232,GGA,Number of satellites in use [decimal],0,None,none,4,1,4\n");
+    EXPECT_EQ(
+        result.out.toStdString(),
+        "rule,mnemonic,channel,sentence,field,index,post_operation,swaps,first_byte,size,last_byte,type,"
+        "meaning,output_bytes,input_bytes\n"
+        "2,Heading,RS232,HDT,\"Heading, degrees True, Number [floating point]\",0,None,none,2,4,5,REAL,as "
+        "sent,496,496\n"
+        "3,Sats,RS232,GGA,Number of satellites in use [decimal],0,None,none,4,1,4,USINT,as sent,496,496\n");
 
-    result = run({"map", "Faulty", "--format", "json"});
+    // The checksum every export names is the one the image gets.
+    BankImage image;
+    ASSERT_TRUE(Compile_Bank(path("Clean/ParGen.xml"), path("Clean/NMEA_0183_Set_Access.xml"), image));
+    result = run({"map", "Clean", "--format", "json"});
     EXPECT_EQ(result.exitCode, 0);
-    const QJsonArray rules = QJsonDocument::fromJson(result.out.toUtf8())["rules"].toArray();
-    ASSERT_EQ(rules.size(), 2);
-    EXPECT_EQ(rules[0].toObject()["rule"].toInt(), 2);
-    EXPECT_EQ(rules[1].toObject()["lastByte"].toInt(), 4);
+    const QJsonObject json = QJsonDocument::fromJson(result.out.toUtf8()).object();
+    EXPECT_EQ(json["configuration"], "Clean");
+    EXPECT_EQ(json["imageChecksum"].toInteger(), qint64(image.u32(BankLayout::Checksum)));
+    const QJsonArray mapped = json["rules"].toArray();
+    ASSERT_EQ(mapped.size(), 2);
+    EXPECT_EQ(mapped[0].toObject()["rule"].toInt(), 1);
+    EXPECT_EQ(mapped[1].toObject()["lastByte"].toInt(), 8);
 
     result = run({"map", "Clean", "--format", "st"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.out.contains("{attribute 'pack_mode' := '1'}\nTYPE T_Clean :\nSTRUCT\n"
-                                    "    Heading : UDINT; (* bytes 0 to 3, rule 1: HDT"))
+    EXPECT_TRUE(result.out.contains(QStringLiteral("T_Clean of configuration \"Clean\"")))
         << result.out.toStdString();
-    EXPECT_TRUE(result.out.contains("    Gap_4 : ARRAY [0..3] OF BYTE; (* bytes 4 to 7, no rule *)\n"
-                                    "    Rule_2 : USINT; (* byte 8, rule 2: GGA"));
+    EXPECT_TRUE(
+        result.out.contains(QStringLiteral("Image checksum %1 ").arg(image.u32(BankLayout::Checksum))));
+    EXPECT_TRUE(result.out.contains("{attribute 'pack_mode' := '1'}\nTYPE T_Clean :\nSTRUCT\n"
+                                    "    Heading : REAL; (* rule 1, RS232, HDT"));
+    EXPECT_TRUE(result.out.contains("    Gap_4 : ARRAY [0..3] OF BYTE; (* no rule, bytes 4 to 7 *)\n"
+                                    "    Rule_2 : USINT; (* rule 2, RS232, GGA"));
+    EXPECT_TRUE(result.out.contains(
+        "    Gap_9 : ARRAY [0..486] OF BYTE; (* no rule, bytes 9 to 495 *)\nEND_STRUCT\n"));
+
+    // Logix reads a byte at 8 but not a REAL at 2: each member to move on a line of its own.
+    result = run({"map", "Notes", "--format", "l5x"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains("<DataType Use=\"Target\" Name=\"T_Notes\""));
+    add("Misplaced", ParGenSet(),
+        rules(row("RS232", "GGA", kSatellites, 0, "Sats") + row("RS232", "HDT", kHeading, 2, "Heading") +
+              row("RS232", "HDT", kHeading, 7, "Again")));
+    result = run({"map", "Misplaced", "--format", "l5x"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_EQ(
+        result.err.toStdString(),
+        "tessellor-cli: Logix cannot read this layout: it places INT on multiples of 2, DINT and REAL on "
+        "multiples of 4 and arrays on whole 4-byte words.\n"
+        "tessellor-cli: Rule 2 (Heading, REAL) at byte 2: the nearest position Logix reads is byte 4.\n"
+        "tessellor-cli: Rule 3 (Again, REAL) at byte 7: the nearest position Logix reads is byte 8.\n");
 }
 
 TEST_F(ReviewCommandsTest, DumpShowsEachRulesBytesAndTheChecksumAsTheUpdaterLogs) {

@@ -16,12 +16,13 @@ TEST(MessageCatalog, BuiltInTextsFillSixteenHundredSlots) {
     MessageCatalog catalog;
     EXPECT_EQ(MessageCatalog::SlotCount, 1600);
     // Each window's block holds its texts without gaps from its first slot; 38 to 42, 593, 1047 and
-    // 1060 to 1063 are this product's own messages, and so are 1200 to 1230 (the review windows), 1231 to
-    // 1239 and 1240 to 1279 (the NMEA monitor), 1280 to 1282 and 1290. Every other slot holds one blank.
+    // 1060 to 1063 are this product's own messages, and so are 1200 to 1230 (the review windows), 1231
+    // to 1239 and 1240 to 1279 (the NMEA monitor), 1280 to 1287 and 1290 to 1296. Every other slot
+    // holds one blank.
     const std::pair<int, int> withText[] = {
         {0, 42},      {100, 110},   {200, 207},   {300, 321},   {400, 593},   {600, 630},   {700, 710},
         {800, 837},   {900, 903},   {1000, 1047}, {1060, 1063}, {1100, 1199}, {1200, 1230}, {1231, 1239},
-        {1240, 1279}, {1280, 1282}, {1290, 1290}, {1300, 1398}, {1400, 1474}, {1500, 1550}};
+        {1240, 1279}, {1280, 1287}, {1290, 1296}, {1300, 1398}, {1400, 1474}, {1500, 1550}};
     for (int slot = 0; slot < 1600; ++slot) {
         const bool expected = std::any_of(std::begin(withText), std::end(withText), [slot](auto range) {
             return slot >= range.first && slot <= range.second;

@@ -12,6 +12,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
 
@@ -279,6 +281,67 @@ TEST_F(ReviewWindowsTest, DataMapDrawsTheRowsAsTheyStandAndNamesTheRuleOfEachByt
     m_boxes.setNextAnswer(MessageBox::Answer::Yes);
     close();
     EXPECT_FALSE(map->isVisible());
+}
+
+TEST_F(ReviewWindowsTest, DataMapExportsTheRowsAsTheyStandForThePlc) {
+    ParGenSet parameters;
+    parameters.EtherNetIP_NB_Output = QStringLiteral("16");
+    storeParameters(parameters);
+    storeRules({rule("GGA", 6, "0", "Minutes"), rule("GGA", 11, "5", "Satellites")});
+    open();
+    QTest::mouseClick(m_window->Btn_DataMap, Qt::LeftButton);
+    TFDataMap* map = m_window->dataMapWindow();
+    ASSERT_NE(map, nullptr);
+    // The new button sits beside Close, which keeps its place.
+    EXPECT_EQ(map->Btn_Close->geometry(), QRect(18, 6, 110, 28));
+    EXPECT_EQ(map->Btn_Export->geometry(), QRect(138, 6, 110, 28));
+    EXPECT_EQ(map->Btn_Export->text(), "Export");
+
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QStringList offered;
+    QString suggested;
+    int choice = int(Review::MapFormat::St);
+    QString answer = folder.filePath("ship.st");
+    map->setSaveQuestion(
+        [&](QWidget*, const QString&, const QString& path, const QStringList& filters, QString* chosen) {
+            offered = filters;
+            suggested = path;
+            *chosen = filters.value(choice);
+            return answer;
+        });
+    QTest::mouseClick(map->Btn_Export, Qt::LeftButton);
+    EXPECT_EQ(offered.size(), 6);
+    EXPECT_EQ(offered.value(int(Review::MapFormat::L5x)), "Logix data type (*.L5X)");
+    EXPECT_TRUE(suggested.endsWith("/Ship.st")) << suggested.toStdString();
+    QFile written(answer);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(written.readAll());
+    EXPECT_TRUE(text.contains("TYPE T_Ship :")) << text.toStdString();
+    EXPECT_TRUE(text.contains("    Minutes : REAL; (* rule 1, RS232, GGA"));
+    EXPECT_TRUE(
+        text.contains("    Gap_6 : ARRAY [0..9] OF BYTE; (* no rule, bytes 6 to 15 *)\nEND_STRUCT\n"));
+
+    // Rows as they stand, saved or not; a layout Logix cannot take is refused with its reasons and
+    // nothing is written.
+    type(Position, 2, "12");
+    choice = int(Review::MapFormat::L5x);
+    answer = folder.filePath("ship.L5X");
+    type(Position, 1, "1");
+    QTest::mouseClick(map->Btn_Export, Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(answer));
+    EXPECT_TRUE(
+        m_boxes.lastText().startsWith("The data map cannot be exported: Logix cannot read this layout"))
+        << m_boxes.lastText().toStdString();
+    EXPECT_TRUE(
+        m_boxes.lastText().contains("Rule 1 (Minutes, REAL) at byte 1: the nearest position Logix reads "
+                                    "is byte 0."));
+    type(Position, 1, "8");
+    QTest::mouseClick(map->Btn_Export, Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(answer));
+
+    m_boxes.setNextAnswer(MessageBox::Answer::Yes);
+    close();
 }
 
 } // namespace

@@ -371,7 +371,19 @@ const BuiltinText kBuiltinTexts[] = {
     {1281, "The communication parameters have been changed and not saved. Close the window and discard the "
            "changes?"},
     {1282, "Hold the last lines still to read them; everything else goes on"},
+    {1283, "Export"},
+    {1284, "Save the layout of the output array for the PLC: a data type for TwinCAT, CODESYS, IEC 61131-3 "
+           "compilers or Logix, or a list"},
+    {1285, "Export the Data Map for the PLC"},
+    {1286, "The data map cannot be exported: %1"},
+    {1287, "The file cannot be written: %1"},
     {1290, "The NMEA 0183 sources could not be loaded: "},
+    {1291, "Comma-separated values"},
+    {1292, "JSON"},
+    {1293, "Structured text for TwinCAT and CODESYS"},
+    {1294, "Structured text, strict IEC 61131-3"},
+    {1295, "PLCopen XML for CODESYS and TwinCAT"},
+    {1296, "Logix data type"},
 };
 const int kBuiltinTextCount = int(sizeof(kBuiltinTexts) / sizeof(kBuiltinTexts[0]));
 

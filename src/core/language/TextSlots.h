@@ -262,6 +262,12 @@ inline constexpr int BackTip = 1225;
 inline constexpr int ProceedButton = 1226;
 inline constexpr int ProceedTip = 1227;
 inline constexpr TextRange FindingsHeaders{1228, 3}; // Severity, Rules, Message
+inline constexpr int MapExportButton = 1283;
+inline constexpr int MapExportTip = 1284;
+inline constexpr int MapExportTitle = 1285;
+inline constexpr int MapExportRefused = 1286;         // %1: why, in English from the layout
+inline constexpr int MapExportFailed = 1287;          // %1: the file's error
+inline constexpr TextRange MapExportFormats{1291, 6}; // in Review::MapFormat order
 } // namespace ReviewWindows
 
 // TFNmeaMonitor, and the rules window's button that opens it.

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/review/PlcTypes.h"
 #include "core/review/Review.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
+#include <optional>
 
 // Where the compiled rules put their values in the converter's data array: what the PLC engineer
 // needs to read them, and what the data map draws.
@@ -22,7 +25,21 @@ struct MapEntry {
     int firstByte = 0;
     int size = 0;
     int lastByte = 0;
+    PlcValueType type; // as the PLC reads it: raw bytes where a swap reordered them
+    QString meaning;   // what the post operation did: "value x 10: divide by 10 for the value sent"
 };
+
+// What every export states beside the rules: the configuration, the program and the image, and
+// the EtherNet/IP connection sizes the PLC must be set to.
+struct MapHeader {
+    QString configuration;
+    quint32 outputBytes = 0; // converter to PLC: the data array's bytes the PLC receives
+    quint32 inputBytes = 0;  // PLC to converter
+    std::optional<quint32> imageChecksum;
+    QString program; // "Tessellor SW73052 1.000"
+    QDateTime created;
+};
+MapHeader mapHeader(const Result& review, const QString& configuration);
 
 // The compiled rules of a review by first byte, then by rule number.
 QList<MapEntry> dataMap(const Result& review);
@@ -30,21 +47,10 @@ QList<MapEntry> dataMap(const Result& review);
 // "none", "all", "16" or "all+16".
 QString swapsText(const MapEntry& entry);
 
-// One line of headers, then one line a rule; fields quoted where they must be.
-QString mapCsv(const QList<MapEntry>& entries);
-// {"rules": [{"rule": 1, "mnemonic": ..., "firstByte": ..., ...}, ...]}
-QString mapJson(const QList<MapEntry>& entries);
-
-struct StructuredText {
-    QString text;  // the declaration, or empty with error set
-    QString error; // why no layout can be written: overlapping rules
-};
-// An IEC 61131-3 TYPE ... STRUCT of the data array, packed to byte offsets, with one member per
-// rule typed by size alone and padding members for the gaps. typeName is made a valid identifier.
-StructuredText mapStructuredText(const QList<MapEntry>& entries, const QString& typeName);
-
-// A valid IEC 61131-3 identifier made from text: ASCII letters, digits and single underscores,
-// not starting with a digit, not a keyword; empty when nothing of text is left.
-QString plcIdentifier(const QString& text);
+// One line of headers, then one line a rule; fields quoted where they must be. Every line carries
+// the connection sizes, so that each row stands on its own in a spreadsheet.
+QString mapCsv(const QList<MapEntry>& entries, const MapHeader& header);
+// {"configuration": ..., "outputBytes": ..., "rules": [{"rule": 1, "type": "REAL", ...}, ...]}
+QString mapJson(const QList<MapEntry>& entries, const MapHeader& header);
 
 } // namespace Review

@@ -3,6 +3,7 @@
 #include "core/comm/ParGen.h"
 #include "core/language/MessageCatalog.h"
 #include "core/nmea/NmeaCatalog.h"
+#include "core/review/PlcTypes.h"
 #include "core/util/TextRules.h"
 
 #include <QDir>
@@ -224,8 +225,7 @@ void layoutFindings(const Result& result, QList<Finding>& findings) {
                                 std::move(message));
         }
         const quint8 swaps = c.record.swaps;
-        const quint8 useless = ((swaps & SwapAllBit) && c.size <= 1 ? SwapAllBit : 0) |
-                               ((swaps & Swap16Bit) && c.size < 4 ? Swap16Bit : 0);
+        const quint8 useless = swapsWithoutEffect(swaps, c.size);
         if (useless)
             findings << finding(Severity::Note, Kind::SwapNoEffect, {c.rule}, Reason::None,
                                 filled(u"Rule %1: %2 changes nothing on a %3-byte field. Untick it.",
@@ -404,6 +404,12 @@ void RuleReview::add(const Nmea::RuleAttributes& stored) {
 
 Result RuleReview::finish() {
     Result result = std::move(m_result);
+    if (result.compiled.size() <= MaxRules) {
+        // The checksum covers the parameter block and the rule count, not the records.
+        BankImage image = m_parameters;
+        image.setU32(RuleCount, quint32(result.compiled.size()));
+        result.imageChecksum = image.computeChecksum();
+    }
     QList<Finding> findings = std::move(m_findings);
     layoutFindings(result, findings);
     networkFindings(m_parameters, findings);

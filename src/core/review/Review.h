@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <bitset>
+#include <optional>
 
 struct ParGenSet;
 
@@ -88,6 +89,8 @@ struct Result {
     QList<CompiledRule> compiled; // in image order
     quint32 inputBytes = 0;       // EtherNet/IP array sizes as compiled
     quint32 outputBytes = 0;
+    // The checksum of the image these rules compile to; none with more rules than it holds.
+    std::optional<quint32> imageChecksum;
 
     bool hasErrorOrWarning() const;
     int count(Severity severity) const;

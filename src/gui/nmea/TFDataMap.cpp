@@ -4,9 +4,13 @@
 #include "core/nmea/NmeaCatalog.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/shell/ProgramState.h"
+#include "core/util/SafeSave.h"
+#include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
@@ -251,6 +255,15 @@ TFDataMap::TFDataMap(const ProgramState& state, QWidget* parent)
     Btn_Close->setIcon(Pictures::picture(Pictures::Kind::Close, 16));
     Btn_Close->setAutoDefault(false);
     connect(Btn_Close, &QPushButton::clicked, this, &QDialog::close);
+    Btn_Export = WindowLook::button(P_Button, QRect(138, 6, 110, 28));
+    Btn_Export->setObjectName(QStringLiteral("Btn_Export"));
+    Btn_Export->setAutoDefault(false);
+    connect(Btn_Export, &QPushButton::clicked, this, &TFDataMap::exportClicked);
+    m_saveQuestion = [](QWidget* parent, const QString& title, const QString& suggested,
+                        const QStringList& filters, QString* chosenFilter) {
+        return QFileDialog::getSaveFileName(parent, title, suggested, filters.join(QStringLiteral(";;")),
+                                            chosenFilter);
+    };
 
     Set_Lang();
 }
@@ -260,6 +273,8 @@ void TFDataMap::Set_Lang() {
     WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(Text::MapDescription));
     Btn_Close->setText(m_state.msg(Text::MapCloseButton));
     Btn_Close->setToolTip(m_state.msg(Text::MapCloseTip));
+    Btn_Export->setText(m_state.msg(Text::MapExportButton));
+    Btn_Export->setToolTip(m_state.msg(Text::MapExportTip));
     WindowLook::setLabelText(L_Shared, swatch(DataMapView::Shared, m_state.msg(Text::MapShared)));
     showCounts();
 }
@@ -307,4 +322,43 @@ void TFDataMap::layOut() {
     const int mapTop = top + LegendLine;
     SB_Map->setGeometry(0, mapTop, w, h - mapTop - ButtonPanelHeight);
     P_Button->setGeometry(0, h - ButtonPanelHeight, w, ButtonPanelHeight);
+}
+
+QStringList TFDataMap::exportFilters() const {
+    QStringList filters;
+    for (int k = 0; k < Text::MapExportFormats.count; ++k)
+        filters << QStringLiteral("%1 (*.%2)")
+                       .arg(m_state.msg(Text::MapExportFormats.first + k),
+                            Review::formatSuffix(Review::MapFormat(k)));
+    return filters;
+}
+
+void TFDataMap::exportClicked() {
+    const QStringList filters = exportFilters();
+    // The vendor structured text first: what most PLC engineers import.
+    QString chosen = filters.value(int(Review::MapFormat::St));
+    const QString suggested = QDir(m_state.Active_Conf_Dir)
+                                  .filePath(QStringLiteral("%1.%2").arg(
+                                      m_state.Active_Conf_Name, Review::formatSuffix(Review::MapFormat::St)));
+    const QString path = m_saveQuestion(this, m_state.msg(Text::MapExportTitle), suggested, filters, &chosen);
+    if (path.isEmpty())
+        return;
+    const qsizetype format = filters.indexOf(chosen);
+    exportTo(path, format < 0 ? Review::MapFormat::St : Review::MapFormat(format));
+}
+
+bool TFDataMap::exportTo(const QString& path, Review::MapFormat format) {
+    const QList<Review::MapEntry> entries = Review::dataMap(m_review);
+    const Review::MapExport exported =
+        Review::exportMap(entries, Review::mapHeader(m_review, m_state.Active_Conf_Name), format);
+    if (!exported.error.isEmpty()) {
+        MessageBox::error(this, m_state.msg(Text::MapExportRefused).arg(exported.error));
+        return false;
+    }
+    QString error;
+    if (!saveFileAtomically(path, exported.text.toUtf8(), &error)) {
+        MessageBox::error(this, m_state.msg(Text::MapExportFailed).arg(error));
+        return false;
+    }
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/review/PlcExport.h"
 #include "core/review/Review.h"
 #include "gui/shell/LanguageAware.h"
 #include "gui/shell/WindowBase.h"
@@ -8,6 +9,7 @@
 #include <QList>
 #include <QVector>
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -73,6 +75,17 @@ public:
     // Shows the compiled rules of a review: the table's rows as they stand.
     void showReview(const Review::Result& review);
 
+    // Writes the map shown in a format for the PLC; a refused layout or a failed write is told in an
+    // error box and writes nothing.
+    bool exportTo(const QString& path, Review::MapFormat format);
+    // Where Export asks for the file: given the title, the suggested path and the format filters
+    // (in Review::MapFormat order), the chosen path or empty, and the filter chosen. A file dialog
+    // unless tests put their answer in place.
+    using SaveQuestion =
+        std::function<QString(QWidget* parent, const QString& title, const QString& suggested,
+                              const QStringList& filters, QString* chosenFilter)>;
+    void setSaveQuestion(SaveQuestion question) { m_saveQuestion = std::move(question); }
+
     WindowLook::TitlePanel* P_Title;
     QLabel* L_Summary;
     QLabel* L_Input;
@@ -83,15 +96,19 @@ public:
     DataMapView* Map;
     QWidget* P_Button;
     QPushButton* Btn_Close;
+    QPushButton* Btn_Export;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void showCounts();
+    void exportClicked();
+    QStringList exportFilters() const;
     // The legend's lines, the map below them and the button row at the bottom.
     void layOut();
 
     const ProgramState& m_state;
     Review::Result m_review;
+    SaveQuestion m_saveQuestion;
 };

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/review/DataMap.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+// The data array as PLC data types: one member per compiled rule, typed as the device represents
+// its value, padding members for the gaps, exactly as long as the output array the PLC receives.
+namespace Review {
+
+enum class MapFormat {
+    Csv,
+    Json,
+    St,      // TwinCAT and CODESYS: packed by {attribute 'pack_mode' := '1'}
+    Iec,     // strict IEC 61131-3: END_STRUCT;, no vendor attribute
+    PlcOpen, // PLCopen XML, TC6 version 2.01
+    L5x,     // a Logix data type in the L5X import format
+};
+
+// "csv", "json", "st", "iec", "plcopen", "l5x".
+QString formatName(MapFormat format);
+std::optional<MapFormat> mapFormat(const QString& name);
+// The file name suffix an export is saved with: "csv", "json", "st", "st", "xml", "L5X".
+QString formatSuffix(MapFormat format);
+
+// A member of the layout: a rule's value, or padding where entry is null.
+struct PlcMember {
+    int first = 0;
+    int size = 0;
+    QString name;
+    PlcValueType type;
+    const MapEntry* entry = nullptr;
+};
+
+struct PlcLayout {
+    QString typeName;
+    QList<PlcMember> members; // by byte; they cover 0 to outputBytes - 1 without overlap
+    QString error;            // why no layout is true: overlapping rules, rules the PLC never receives
+};
+// The byte layout of the output array. entries must outlive the layout.
+PlcLayout plcLayout(const QList<MapEntry>& entries, const MapHeader& header);
+
+// A rule whose value Logix would not read at its byte: Logix places INT on multiples of 2, DINT
+// and REAL on multiples of 4, and arrays on multiples of 4 rounded up to whole 4-byte words.
+struct Misaligned {
+    int rule = 0;
+    QString name;
+    QString logixType;
+    int firstByte = 0;
+    int nearest = 0; // the nearest position where Logix reads it, clear of the member before
+};
+
+struct MapExport {
+    QString text;                 // the export, or empty with error set
+    QString error;                // why it is refused
+    QList<Misaligned> misaligned; // for l5x: what must move first
+};
+MapExport exportMap(const QList<MapEntry>& entries, const MapHeader& header, MapFormat format);
+
+} // namespace Review

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// How the device represents a catalog field in the data array, as a PLC reads it. The note that
+// ends the field's text gives the kind, the field's Dimension the size; multi-byte values are
+// little-endian, the byte order of EtherNet/IP.
+namespace Review {
+
+enum class ValueKind {
+    Real,       // "[floating point]": IEEE 754 single precision
+    Unsigned,   // "[decimal]"
+    Signed,     // "[decimal +/-]"
+    Characters, // "[character]", "[char]", "[string of 3 characters]", "[character string] (...)"
+    Raw,        // no note, a size the note does not allow, or bytes a swap has reordered
+};
+
+struct PlcValueType {
+    ValueKind kind = ValueKind::Raw;
+    int size = 0; // bytes
+
+    bool operator==(const PlcValueType&) const = default;
+};
+
+// The type of a field from its catalog text and Dimension.
+PlcValueType valueType(const QString& fieldText, int size);
+
+// The swap bits (BankLayout::SwapAllBit, Swap16Bit) that change nothing on a field of this size:
+// Swap All on one byte, Swap 16 on fewer than four.
+quint8 swapsWithoutEffect(quint8 swaps, int size);
+
+// The type the PLC reads: raw bytes where a swap has taken the value out of little-endian order.
+PlcValueType memberType(const PlcValueType& value, quint8 swaps);
+
+// IEC 61131-3 names: REAL, USINT, UINT, UDINT, SINT, INT, DINT; one character or raw byte is BYTE,
+// more are ARRAY [0..n-1] OF BYTE.
+QString iecTypeName(const PlcValueType& type);
+
+// What the post operation (code 0..8) did to the value and how the PLC gets it back:
+// "value x 10: divide by 10 for the value sent".
+QString postOperationMeaning(int code);
+
+} // namespace Review
