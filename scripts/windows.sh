@@ -133,7 +133,10 @@ fi
 shot=$build/windows-main.png
 rm -f "$shot"
 # A painted main window has many colours; an empty screen has one. Wine's first start in a prefix
-# takes a while, so the screen is looked at every few seconds for up to a minute.
+# takes a while, so the screen is looked at every few seconds for up to a minute. The Wine server
+# left by the tests has no display, and programs it starts can open no window: it goes first.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 xvfb-run -a -s "-screen 0 1280x800x24" sh -c '
     wine "$1/Tessellor.exe" &
     for i in $(seq 20); do
