@@ -13,6 +13,7 @@
 #include "gui/update/TFBoot.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -40,6 +41,10 @@ protected:
         for (const QString& name : QDir(kShipped).entryList(QDir::Files))
             ASSERT_TRUE(
                 QFile::copy(QDir(kShipped).filePath(name), programPath(QStringLiteral("LANGUAGE/") + name)));
+        // Qt's own texts, as the build lays them out in the program folder.
+        const QDir built(QStringLiteral(TESSELLOR_BINARY_DIR "/program/LANGUAGE"));
+        for (const QString& name : built.entryList({QStringLiteral("*.qm")}, QDir::Files))
+            ASSERT_TRUE(QFile::copy(built.filePath(name), programPath(QStringLiteral("LANGUAGE/") + name)));
     }
 
     QList<QWidget*> windows() const {
@@ -146,6 +151,19 @@ protected:
         m_main->Change_Language();
     }
 };
+
+// The buttons of every question (Yes, No, OK, Cancel) are Qt's own texts: they follow the language.
+TEST_F(ShippedLanguagesTest, QtsOwnButtonsSpeakTheChosenLanguage) {
+    startProgram();
+    const auto yes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+    ASSERT_EQ(yes(), "&Yes");
+    switchTo(QStringLiteral("Deutsch"));
+    EXPECT_EQ(yes(), "&Ja");
+    switchTo(QStringLiteral("Italiano"));
+    EXPECT_EQ(yes(), QString::fromUtf8("&Sì"));
+    switchTo(QStringLiteral("English"));
+    EXPECT_EQ(yes(), "&Yes");
+}
 
 TEST_F(ShippedLanguagesTest, EveryWindowSwitchesToItalianoAndDeutschAndBack) {
     startProgram();

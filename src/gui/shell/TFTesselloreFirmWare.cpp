@@ -16,6 +16,7 @@
 #include "gui/review/TFReviewFindings.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
+#include "gui/shell/QtTranslation.h"
 #include "gui/shell/TFNew_Project.h"
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/WindowLook.h"
@@ -89,6 +90,7 @@ TFTesselloreFirmWare::TFTesselloreFirmWare(ProgramState& state, const QString& p
     WindowLook::setLabelText(L_SW_Desc, Product::SW_Desc);
 
     Load_Language(m_state);
+    useQtTranslation(m_state.Dir_Language, m_state.Language_Name);
 
     // The remembered name stays as read and is written back even when its folder is not opened.
     m_state.Active_Conf_Dir = Configurations::existingFolder(m_state.Dir_Projects, m_state.Active_Conf_Name);
@@ -272,6 +274,7 @@ bool TFTesselloreFirmWare::configurationFolderStillThere() {
 void TFTesselloreFirmWare::Change_Language() {
     // A window not built yet takes the new texts when it is built.
     m_languageChanged = true;
+    useQtTranslation(m_state.Dir_Language, m_state.Language_Name);
     const QList<LanguageAware*> windows{this,     m_newProject, m_openConf,   m_softOptions,
                                         m_parGen, m_boot,       m_nmeaAccess, m_reviewFindings};
     for (LanguageAware* window : windows) {
