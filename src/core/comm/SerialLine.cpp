@@ -3,6 +3,15 @@
 #include "core/comm/SerialIndex.h"
 #include "core/nmea/NmeaMonitor.h"
 
+QStringList serialChannels() {
+    return {QStringLiteral("RS232"), QStringLiteral("RS485 1"), QStringLiteral("RS485 2")};
+}
+
+QString serialChannelName(int code) {
+    const QStringList names = serialChannels();
+    return code >= 0 && code < names.size() ? names[code] : QString();
+}
+
 std::optional<SerialLine> serialLineOf(const ParGenSet& set, const QString& channel) {
     const QString name = Nmea::channelNamed(channel);
     const SerialPortSet* port = nullptr;

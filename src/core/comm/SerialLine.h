@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <QStringList>
 #include <optional>
 
 // The line settings of one serial channel of a configuration, as a port opened to listen to the
@@ -18,6 +19,11 @@ struct SerialLine {
 
     bool operator==(const SerialLine&) const = default;
 };
+
+// The device's serial channels by the code the image gives them: "RS232" (0), "RS485 1" (1),
+// "RS485 2" (2). An image may hold another code; it has no name.
+QStringList serialChannels();
+QString serialChannelName(int code);
 
 // The settings of the channel named as the rules name it ("RS232", "RS485 / RS422" or "RS485 1",
 // "RS485 2"); none for any other name.

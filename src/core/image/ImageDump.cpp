@@ -1,6 +1,7 @@
 #include "core/image/ImageDump.h"
 
 #include "core/comm/SerialIndex.h"
+#include "core/comm/SerialLine.h"
 #include "core/image/BankImage.h"
 #include "core/nmea/NmeaCatalog.h"
 
@@ -18,11 +19,6 @@ QString line(int offset, const QString& name, const QString& value) {
 
 QString parityName(quint32 code) {
     return code < std::size(kParities) ? QLatin1String(kParities[code]) : QStringLiteral("unknown");
-}
-
-QString channelName(quint8 code) {
-    static const char* const kNames[] = {"RS232", "RS485 1", "RS485 2"};
-    return code < std::size(kNames) ? QLatin1String(kNames[code]) : QStringLiteral("unknown");
 }
 
 QString named(const QString& name, quint32 code) {
@@ -72,7 +68,7 @@ QString ruleLine(int k, const RuleRecord& r) {
                .arg(k + 1)
                .arg(named(sentence, r.sentence))
                .arg(named(field.isEmpty() ? QString() : QLatin1Char('"') + field + QLatin1Char('"'), r.field))
-               .arg(named(channelName(r.channel), r.channel))
+               .arg(named(serialChannelName(r.channel), r.channel))
                .arg(named(postOperation, r.postOperation))
                .arg(yesNo(r.swaps & SwapAllBit))
                .arg(yesNo(r.swaps & Swap16Bit))

@@ -1,5 +1,7 @@
 #include "core/review/DataMap.h"
+#include "core/comm/SerialLine.h"
 
+#include "core/comm/SerialLine.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/shell/ProductIdentity.h"
 
@@ -11,11 +13,6 @@
 namespace Review {
 
 namespace {
-
-QString channelName(quint8 code) {
-    static const char* const kNames[] = {"RS232", "RS485 1", "RS485 2"};
-    return code < std::size(kNames) ? QLatin1String(kNames[code]) : QString::number(code);
-}
 
 QString csvField(const QString& text) {
     static const QString special = QStringLiteral(",\"\r\n");
@@ -37,7 +34,7 @@ QList<MapEntry> dataMap(const Result& review) {
         const RuleRecord& r = c.record;
         entries << MapEntry{c.rule,
                             c.mnemonic,
-                            channelName(r.channel),
+                            serialChannelName(r.channel),
                             Nmea::sentenceName(r.sentence),
                             Nmea::fieldText(r.sentence, r.field),
                             r.index,

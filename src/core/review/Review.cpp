@@ -1,6 +1,7 @@
 #include "core/review/Review.h"
 
 #include "core/comm/ParGen.h"
+#include "core/comm/SerialLine.h"
 #include "core/language/MessageCatalog.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/review/PlcTypes.h"
@@ -20,11 +21,6 @@ namespace Review {
 namespace {
 
 using namespace BankLayout;
-
-QString channelText(quint8 code) {
-    static const char* const kNames[] = {"RS232", "RS485 1", "RS485 2"};
-    return code < std::size(kNames) ? QLatin1String(kNames[code]) : QString();
-}
 
 QString quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -285,7 +281,7 @@ void layoutFindings(const Result& result, QList<Finding>& findings) {
                 const RuleRecord& x = a.record;
                 QString message = filled(u"Rules %1 and %2 both read %3 \"%4\" on %5",
                                          {a.rule, b.rule, Nmea::sentenceName(x.sentence),
-                                          Nmea::fieldText(x.sentence, x.field), channelText(x.channel)},
+                                          Nmea::fieldText(x.sentence, x.field), serialChannelName(x.channel)},
                                          64);
                 if (x.index)
                     appendFilled(message, u", Index %1", {x.index});

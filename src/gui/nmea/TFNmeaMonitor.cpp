@@ -100,8 +100,7 @@ int failureText(Platform::NmeaSourceFailure why) {
 } // namespace
 
 const QStringList& TFNmeaMonitor::channels() {
-    static const QStringList names{QStringLiteral("RS232"), QStringLiteral("RS485 1"),
-                                   QStringLiteral("RS485 2")};
+    static const QStringList names = serialChannels();
     return names;
 }
 
