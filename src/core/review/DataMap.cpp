@@ -1,5 +1,4 @@
 #include "core/review/DataMap.h"
-#include "core/comm/SerialLine.h"
 
 #include "core/comm/SerialLine.h"
 #include "core/nmea/NmeaCatalog.h"
