@@ -1,5 +1,8 @@
 #include "CommandOutput.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include <cstdio>
 
 namespace Cli {
@@ -31,6 +34,11 @@ int failure(const QString& message) {
     standardError() << "tessellor-cli: " << oneLine(message) << '\n';
     standardError().flush();
     return Failure;
+}
+
+QString jsonString(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
 } // namespace Cli

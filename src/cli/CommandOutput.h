@@ -20,5 +20,7 @@ int usageError(const QString& message, const QString& command = {});
 QString oneLine(QString text);
 // Writes "tessellor-cli: message" on one line and returns Failure.
 int failure(const QString& message);
+// The text as a JSON string, quotes included, escaped as Qt's JSON writer escapes it.
+QString jsonString(const QString& text);
 
 } // namespace Cli

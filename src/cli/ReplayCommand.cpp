@@ -44,19 +44,6 @@ QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-QString jsonString(const QString& text) {
-    QString quoted = QStringLiteral("\"");
-    for (const QChar c : text) {
-        if (c == u'"' || c == u'\\')
-            quoted += u'\\' + QString(c);
-        else if (c.unicode() < 0x20)
-            quoted += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            quoted += c;
-    }
-    return quoted + u'"';
-}
-
 void printJson(const Nmea::Monitor& monitor) {
     const Nmea::ReaderCounts& c = monitor.counts();
     QTextStream& o = standardOutput();

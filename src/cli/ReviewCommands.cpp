@@ -133,11 +133,6 @@ std::optional<Review::Result> reviewFolder(const QString& command, const QString
     return result;
 }
 
-QString jsonString(const QString& text) {
-    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(array.mid(1, array.size() - 2));
-}
-
 QString joinedRules(const QList<int>& rules, const QString& separator) {
     QStringList numbers;
     for (int rule : rules)
