@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build, the program and the tests need on Debian 12 (only what is missing).
+# Installs what the build, the program and the tests need on Debian 12 (only what is missing), and
+# the packages named as arguments (scripts/windows.sh adds those of the Windows build).
 set -euo pipefail
 
 packages=(
@@ -7,6 +8,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev libcurl4-openssl-dev libgtest-dev
     xvfb xauth imagemagick fonts-dejavu-core iproute2 procps
     g++-mingw-w64-x86-64-posix
+    "$@"
 )
 
 missing=()

@@ -28,20 +28,10 @@ jobs=$(nproc)
 step() { printf '\n== %s\n' "$*"; }
 
 step "Packages"
-scripts/setup.sh # the host's Qt: its moc, rcc and uic serve the cross build
-packages=(g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth imagemagick zip perl python3 xz-utils
-    cmake ninja-build googletest)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# The host's Qt serves the cross build with its moc, rcc and uic; then the cross compiler, Wine, the
+# googletest sources and what the Qt build and the end-to-end checks use.
+scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth imagemagick perl python3 xz-utils \
+    cmake ninja-build googletest
 
 build_qt() {
     step "Qt $qt_version for Windows: not in $qt_prefix yet, building it (about an hour on two cores)"

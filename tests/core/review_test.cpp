@@ -498,4 +498,18 @@ TEST(ReviewNetwork, AddressMaskAndGateway) {
     }
 }
 
+TEST(ReviewHint, StopsAtFifteenLinesTheLastTellingHowManyAreLeftOut) {
+    QStringList lines;
+    for (int i = 1; i <= 20; ++i)
+        lines << QString::number(i);
+    const QString more = QStringLiteral("and %1 more");
+    EXPECT_EQ(Review::limitedHint(lines.first(15), 15, more).split(u'\n'), lines.first(15));
+    const QStringList cut = Review::limitedHint(lines, 20, more).split(u'\n');
+    EXPECT_EQ(cut.size(), 15);
+    EXPECT_EQ(cut.first(14), lines.first(14));
+    EXPECT_EQ(cut.last(), "and 6 more");
+    // Only the lines shown need be at hand.
+    EXPECT_EQ(Review::limitedHint(lines.first(15), 4950, more).split(u'\n').last(), "and 4936 more");
+}
+
 } // namespace

@@ -34,82 +34,89 @@ std::optional<bool> tickNamed(const QString& value) {
     return std::nullopt;
 }
 
+bool* tickCell(AccessRule& rule, int column) {
+    switch (column) {
+    case ColEnable:
+        return &rule.Enable;
+    case ColSwapAll:
+        return &rule.SwapAll;
+    case ColSwap16:
+        return &rule.Swap16;
+    default:
+        return nullptr;
+    }
+}
+
+QString* pickCell(AccessRule& rule, int column) {
+    switch (column) {
+    case ColChannel:
+        return &rule.Serial_Channel;
+    case ColSentence:
+        return &rule.Sentence;
+    case ColField:
+        return &rule.DataField;
+    case ColPostOpe:
+        return &rule.PortOperation;
+    default:
+        return nullptr;
+    }
+}
+
+// The entries a pick-list cell of this row offers.
+QStringList pickEntries(const AccessRule& rule, int column, const QStringList& channels) {
+    switch (column) {
+    case ColChannel:
+        return channels;
+    case ColSentence:
+        return supportedNames();
+    case ColField:
+        return fieldsOf(Find_Sentence(rule.Sentence));
+    default:
+        return postOperationLabels();
+    }
+}
+
 // Applies one value to its cell as typing or a pick would; false when the cell cannot take it.
 bool applyValue(RuleTable& table, int row, int column, const QString& value, const QStringList& channels) {
     AccessRule& rule = table[row - 1];
-    switch (column) {
-    case ColEnable:
-    case ColSwapAll:
-    case ColSwap16: {
-        const std::optional<bool> tick = tickNamed(value);
-        if (!tick)
-            return false;
-        (column == ColEnable ? rule.Enable : column == ColSwapAll ? rule.SwapAll : rule.Swap16) = *tick;
-        return true;
+    if (bool* tick = tickCell(rule, column)) {
+        const std::optional<bool> named = tickNamed(value);
+        if (named)
+            *tick = *named;
+        return named.has_value();
     }
-    case ColChannel:
-    case ColSentence:
-    case ColField:
-    case ColPostOpe:
+    if (QString* cell = pickCell(rule, column)) {
         // An empty cell of the block empties the cell, as a fresh row has it.
         if (value.trimmed().isEmpty()) {
-            (column == ColChannel    ? rule.Serial_Channel
-             : column == ColSentence ? rule.Sentence
-             : column == ColField    ? rule.DataField
-                                     : rule.PortOperation)
-                .clear();
+            cell->clear();
             return true;
         }
-        break;
-    default:
-        break;
+        const std::optional<QString> entry = entryNamed(pickEntries(rule, column, channels), value);
+        if (!entry)
+            return false;
+        if (*entry == *cell)
+            return true;
+        *cell = *entry;
+        // As a pick: a sentence takes its first field, and either proposes the position.
+        if (column == ColSentence)
+            rule.DataField = fieldText(Find_Sentence(rule.Sentence), 0);
+        if (column == ColSentence || column == ColField)
+            rule.Position = QString::number(proposedPosition(table, row, rule.Sentence, rule.DataField));
+        return true;
     }
+    const QString text = withoutControlCharacters(value);
     switch (column) {
-    case ColChannel:
-    case ColPostOpe: {
-        const std::optional<QString> entry =
-            entryNamed(column == ColChannel ? channels : postOperationLabels(), value);
-        if (!entry)
-            return false;
-        (column == ColChannel ? rule.Serial_Channel : rule.PortOperation) = *entry;
-        return true;
-    }
-    case ColSentence: {
-        const std::optional<QString> entry = entryNamed(supportedNames(), value);
-        if (!entry)
-            return false;
-        if (*entry != rule.Sentence) {
-            // As a pick: the sentence's first field, and its proposed position.
-            rule.Sentence = *entry;
-            rule.DataField = fieldText(Find_Sentence(*entry), 0);
-            rule.Position = QString::number(proposedPosition(table, row, rule.Sentence, rule.DataField));
-        }
-        return true;
-    }
-    case ColField: {
-        const std::optional<QString> entry = entryNamed(fieldsOf(Find_Sentence(rule.Sentence)), value);
-        if (!entry)
-            return false;
-        if (*entry != rule.DataField) {
-            rule.DataField = *entry;
-            rule.Position = QString::number(proposedPosition(table, row, rule.Sentence, rule.DataField));
-        }
-        return true;
-    }
-    case ColIndex: {
-        const QString text = withoutControlCharacters(value);
+    case ColIndex:
         // The cell is closed to typing unless the row's sentence takes an Index.
-        if (!text.isEmpty() && !indexEditable(rule.Sentence))
-            return false;
-        if (indexEditable(rule.Sentence))
-            rule.Index = text;
+        if (!indexEditable(rule.Sentence))
+            return text.isEmpty();
+        rule.Index = text;
         return true;
-    }
     case ColPosition:
-        rule.Position = withoutControlCharacters(value);
+        rule.Position = text;
         return true;
     case ColMnemonic:
-        rule.Mnemonic = withoutControlCharacters(value);
+        rule.Mnemonic = text;
         return true;
     default:
         return false;

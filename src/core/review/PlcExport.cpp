@@ -195,12 +195,10 @@ QString plcOpen(const PlcLayout& layout, const MapHeader& header) {
 QString logixType(const PlcValueType& type) {
     switch (type.kind) {
     case ValueKind::Real:
-        return QStringLiteral("REAL");
-    case ValueKind::Unsigned:
     case ValueKind::Signed:
-        return type.size == 1   ? QStringLiteral("SINT")
-               : type.size == 2 ? QStringLiteral("INT")
-                                : QStringLiteral("DINT");
+        return iecTypeName(type);
+    case ValueKind::Unsigned: // Logix reads an unsigned value as the signed type of its size
+        return iecTypeName({ValueKind::Signed, type.size});
     case ValueKind::Characters:
     case ValueKind::Raw:
         break;

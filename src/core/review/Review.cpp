@@ -484,6 +484,12 @@ Result reviewTable(const Nmea::RuleTable& table, const ParGenSet& parameters) {
     return reviewTable(table, compileParameterSet(parameters));
 }
 
+QString limitedHint(const QStringList& lines, qsizetype total, const QString& moreText) {
+    if (total <= HintLines)
+        return lines.join(u'\n');
+    return (lines.first(HintLines - 1) << moreText.arg(total - (HintLines - 1))).join(u'\n');
+}
+
 QString severityName(Severity severity) {
     switch (severity) {
     case Severity::Error:

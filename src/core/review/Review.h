@@ -134,6 +134,12 @@ private:
 };
 
 // The names used in the command line's output and in JSON: "error", "left-out", "port-disabled".
+// A hint lists at most HintLines lines: past that, its last line says how many of total are left
+// out (moreText, "and %1 more"), and the findings window has them all. lines are the first lines,
+// at least HintLines - 1 of them when total is larger.
+inline constexpr int HintLines = 15;
+QString limitedHint(const QStringList& lines, qsizetype total, const QString& moreText);
+
 QString severityName(Severity severity);
 QString kindName(Kind kind);
 QString reasonName(Reason reason); // empty for Reason::None

@@ -52,8 +52,6 @@ using Nmea::ColSwap16;
 using Nmea::ColSwapAll;
 
 constexpr int Columns = Nmea::RuleColumnCount + 1;
-// A row number's hint lists at most this many findings; the findings window has them all.
-constexpr int HintLines = 15;
 constexpr int Rows = Nmea::RuleRows + 1;
 constexpr int ClientWidth = 1200;
 constexpr int ClientHeight = 337;
@@ -476,7 +474,9 @@ void TFNMEA_0183_Set_Access2::showReview() {
         const auto flag = flags.constFind(row);
         const int shown = flag == flags.cend() ? 0 : 1 + int(flag->severity);
         QTableWidgetItem* number = ASG->verticalHeaderItem(row - 1);
-        const QString hint = shown ? limitedHint(flag->messages) : QString();
+        const QString hint =
+            shown ? Review::limitedHint(flag->messages, flag->messages.size(), m_state.msg(Text::HintMore))
+                  : QString();
         // Only rows whose flag changed are touched: a header change repaints the whole header.
         if (shown == m_rowFlags[row - 1] && number->toolTip() == hint)
             continue;
@@ -506,28 +506,16 @@ void TFNMEA_0183_Set_Access2::showReview() {
     }
     QStringList hint;
     for (const Review::Finding& f : m_review.findings) {
-        if (hint.size() > HintLines)
-            break; // enough to say that more follow
+        if (hint.size() == Review::HintLines)
+            break; // as many as the hint shows
         hint << QStringLiteral("%1: %2").arg(m_state.msg(ReviewMarks::nameSlot(f.severity)), f.message);
     }
-    const QString listed = m_review.findings.size() > HintLines
-                               ? limitedHint(hint, int(m_review.findings.size()))
-                               : hint.join(u'\n');
-    L_Review->setToolTip(m_state.msg(ReviewText::FindingsTip) + u'\n' + listed);
+    L_Review->setToolTip(m_state.msg(ReviewText::FindingsTip) + u'\n' +
+                         Review::limitedHint(hint, m_review.findings.size(), m_state.msg(Text::HintMore)));
     L_ReviewMark->setToolTip(L_Review->toolTip());
 
     if (m_dataMap && m_dataMap->isVisible())
         m_dataMap->showReview(m_review);
-}
-
-QString TFNMEA_0183_Set_Access2::limitedHint(const QStringList& lines, int total) const {
-    if (total < 0)
-        total = int(lines.size());
-    if (total <= HintLines)
-        return lines.join(u'\n');
-    // The last line tells how many are left out, so the hint never passes its limit.
-    return (lines.first(HintLines - 1) << m_state.msg(Text::HintMore).arg(total - (HintLines - 1)))
-        .join(u'\n');
 }
 
 void TFNMEA_0183_Set_Access2::pasteBlock(const QString& block) {
@@ -643,7 +631,7 @@ bool TFNMEA_0183_Set_Access2::eventFilter(QObject* watched, QEvent* event) {
             pasteBlock(QGuiApplication::clipboard()->text());
             return true;
         }
-        return Jump_Next_Cell(ASG, key, m_state) || dropTypingInReadOnlyCell(ASG, key);
+        return Jump_Next_Cell(ASG, key, m_state);
     }
     if (watched == m_corner && event->type() == QEvent::Paint) {
         QStylePainter painter(m_corner);

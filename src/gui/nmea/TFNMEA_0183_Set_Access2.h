@@ -115,8 +115,6 @@ private:
     // A cell being typed into counts as changed before it is left.
     void commitOpenTextEditor();
     void showReview();
-    // The lines of a hint, cut to its limit with a last line telling how many of total are left out.
-    QString limitedHint(const QStringList& lines, int total = -1) const;
 
     ProgramState& m_state;
     TableCellDelegate* m_delegate;

@@ -21,11 +21,9 @@ void EditingTable::keyPressEvent(QKeyEvent* event) {
     // As a double click would, this ends the wait; the cell's delegate sees the key first, as it
     // would any typed key, and an editor opened here receives it as its first character.
     const QModelIndex cell = currentIndex();
-    if (!QTableWidget::edit(cell, DoubleClicked, event)) {
-        m_clickEditPending = false;
-        return;
-    }
     m_clickEditPending = false;
+    if (!QTableWidget::edit(cell, DoubleClicked, event))
+        return;
     if (QWidget* editor = indexWidget(cell); editor && state() == EditingState) {
         QWidget* target = editor->focusProxy() ? editor->focusProxy() : editor;
         QApplication::sendEvent(target, event);

@@ -131,18 +131,6 @@ bool Jump_Next_Cell(QTableWidget* table, const QKeyEvent* key, const ProgramStat
     return true;
 }
 
-bool dropTypingInReadOnlyCell(QTableWidget* table, const QKeyEvent* key) {
-    // Space toggles check boxes, and keys with Ctrl, Alt or Meta are shortcuts, never a search.
-    if (key->key() == Qt::Key_Space ||
-        (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-        return false;
-    const QString text = key->text();
-    if (text.isEmpty() || !std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); }))
-        return false;
-    const QTableWidgetItem* item = table->currentItem();
-    return !item || !(item->flags() & Qt::ItemIsEditable);
-}
-
 void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState& state) {
     if (!state.Enable_Double_Click_Auto_Size || row != 0 || col < 0 || col > table->columnCount())
         return;

@@ -45,9 +45,6 @@ bool Paste_Row(QTableWidget* table, int r, bool copied, const ProgramState& stat
 
 // Enter moves to the next cell when the program option is on; true when the key was consumed.
 bool Jump_Next_Cell(QTableWidget* table, const QKeyEvent* key, const ProgramState& state);
-// A key typed into a cell that cannot be edited goes nowhere: the view would otherwise search the
-// column for it and move to another row. True when the key was dropped.
-bool dropTypingInReadOnlyCell(QTableWidget* table, const QKeyEvent* key);
 // A double click on header row 0 fits the column to its widest content when the option is on;
 // column 0 is the row-number header.
 void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState& state);
