@@ -12,6 +12,7 @@
 #include "core/util/SafeSave.h"
 #include "gui/comm/CategoryPanelGroup.h"
 #include "gui/comm/TFParGen.h"
+#include "gui/nmea/MonitorChannel.h"
 #include "gui/nmea/TFDataMap.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/nmea/TFNmeaMonitor.h"
@@ -124,15 +125,25 @@ int main(int argc, char* argv[]) {
 
     TFNMEA_0183_Set_Access2* rules = mainWindow.nmeaAccessWindow();
     shot(rules, QStringLiteral("rules"));
-    // The monitor over the rules, once the sample watch log beside the program has been replayed.
+    // The monitor beside the rules, once the sample watch log beside the program has been replayed
+    // on every channel.
     rules->Btn_MonitorClick();
     TFNmeaMonitor* monitor = rules->monitorWindow();
     shot(monitor, QStringLiteral("monitor"), [&] {
-        monitor->E_LogFile->setText(joinPath(programFolder, QStringLiteral("watch.nmea")));
-        monitor->Btn_StartClick();
+        for (MonitorChannel* channel : monitor->channelRows()) {
+            channel->E_LogFile->setText(joinPath(programFolder, QStringLiteral("watch.nmea")));
+            channel->Btn_StartClick();
+        }
         QElapsedTimer wait;
         wait.start();
-        while (monitor->Btn_Stop->isEnabled() && wait.elapsed() < 5000)
+        const auto listening = [monitor] {
+            for (const MonitorChannel* channel : monitor->channelRows()) {
+                if (channel->Btn_Stop->isEnabled())
+                    return true;
+            }
+            return false;
+        };
+        while (listening() && wait.elapsed() < 5000)
             QTest::qWait(20);
         monitor->refresh();
     });

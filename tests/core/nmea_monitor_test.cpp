@@ -415,6 +415,51 @@ TEST(Monitor, FeedsOnlyTheRulesOfTheChannelFromGoodSentences) {
     EXPECT_EQ(every.rules()[2].value, 8);
 }
 
+// Rules edited while the monitor listens: the rule that reads as before keeps its values under its
+// new number, a changed one starts afresh, and an address a rule now takes leaves the unused list.
+TEST(Monitor, EditedRulesKeepWhatTheyStillReceive) {
+    const char* heading = "Heading, degrees True, Number [floating point]";
+    const char* satellites = "Number of satellites in use [decimal]";
+    Nmea::Monitor monitor(NmeaSamples::table({{"HDT", heading, "", "None", "RS232"},
+                                              {"GGA", satellites, "", "None", "RS232"},
+                                              {"HDT", heading, "", "None", "RS485 2"}}),
+                          QStringLiteral("RS232"));
+    const QByteArray log = "$HEHDT,274.07,T*19\r\n"
+                           "$GNGGA,092750.00,5321.6802,N,00630.3372,W,1,08,1.03,61.7,M,55.2,M,,*68\r\n"
+                           "$GPZDA,160012.71,11,03,2026,-1,00*7D\r\n";
+    monitor.feed(log, 1000);
+    const quint64 before = monitor.revision();
+
+    monitor.setRules(NmeaSamples::table({{"ZDA", "year [decimal]", "", "None", "RS232"},
+                                         {"HDT", heading, "", "None", "RS232"},
+                                         {"GGA", satellites, "", "x 10", "RS232"}}));
+    EXPECT_GT(monitor.revision(), before);
+    ASSERT_EQ(monitor.rules().size(), 3u);
+    const Nmea::RuleFeed& year = monitor.rules()[0];
+    const Nmea::RuleFeed& kept = monitor.rules()[1];
+    const Nmea::RuleFeed& changed = monitor.rules()[2];
+    EXPECT_EQ(year.hits, 0);
+    EXPECT_EQ(kept.rule, 2);
+    EXPECT_EQ(kept.hits, 1);
+    EXPECT_EQ(kept.last, u"274.07");
+    EXPECT_EQ(kept.lastAt, 1000);
+    EXPECT_EQ(changed.hits, 0);
+    EXPECT_FALSE(changed.value);
+    EXPECT_EQ(monitor.counts().sentences, 3) << "the reader's counts stay";
+    EXPECT_EQ(monitor.unused(), (QMap<QString, qint64>{})) << "ZDA feeds a rule now, GGA still does";
+    EXPECT_EQ(monitor.recentLines().size(), 3);
+
+    monitor.feed("$GPZDA,160013.71,11,03,2026,-1,00*7C\r\n" + log.sliced(0, 20), 2000);
+    EXPECT_EQ(monitor.rules()[0].last, u"2026");
+    EXPECT_EQ(monitor.rules()[1].hits, 2);
+
+    monitor.setRules({});
+    EXPECT_TRUE(monitor.rules().empty());
+    monitor.feed(log, 3000);
+    EXPECT_EQ(monitor.unused(), (QMap<QString, qint64>{{"HEHDT", 1}, {"GNGGA", 1}, {"GPZDA", 1}}))
+        << "addresses no rule takes any more count from now on";
+}
+
 TEST(Monitor, RemembersTheLastLinesAndTheTimeOfChange) {
     Nmea::Monitor monitor(NmeaSamples::table({{"HDT", "Heading, degrees True, Number [floating point]"}}));
     monitor.setHistory(3);

@@ -7,6 +7,7 @@
 #include "core/language/TextSlots.h"
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/NmeaCatalog.h"
+#include "gui/nmea/MonitorChannel.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/nmea/TFNmeaMonitor.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -98,9 +100,13 @@ protected:
         writeFile(QStringLiteral("watch.nmea"), content);
         return path;
     }
-    void start(Kind kind) {
-        m_monitor->CB_Source->setCurrentIndex(static_cast<int>(kind));
-        QTest::mouseClick(m_monitor->Btn_Start, Qt::LeftButton);
+    MonitorChannel* row(const char* channel = "RS232") const {
+        return m_monitor->channel(QString::fromLatin1(channel));
+    }
+    void start(Kind kind, MonitorChannel* source = nullptr) {
+        source = source ? source : row();
+        source->CB_Source->setCurrentIndex(static_cast<int>(kind));
+        QTest::mouseClick(source->Btn_Start, Qt::LeftButton);
     }
     // Runs the event loop until holds() or five seconds pass, then redraws as the timer would.
     bool waitFor(const std::function<bool()>& holds) {
@@ -111,7 +117,10 @@ protected:
         m_monitor->refresh();
         return holds();
     }
-    bool statusIs(int slot) const { return m_monitor->L_Status->text().startsWith(m_state.msg(slot)); }
+    bool statusIs(int slot, const char* channel = "RS232") const {
+        return status(channel).startsWith(m_state.msg(slot));
+    }
+    QString status(const char* channel = "RS232") const { return row(channel)->L_Status->text(); }
     QString cell(int row, int col) const {
         const QTableWidgetItem* item = m_monitor->ASG_Rules->item(row, col);
         return item ? item->text() : QStringLiteral("<none>");
@@ -119,11 +128,30 @@ protected:
     bool highlighted(int row) const {
         return m_monitor->ASG_Rules->item(row, TFNmeaMonitor::ColRule)->background().style() != Qt::NoBrush;
     }
+    // Channel and address, and the count.
     std::map<QString, QString> unusedShown() const {
         std::map<QString, QString> shown;
-        for (int row = 0; row < m_monitor->ASG_Unused->rowCount(); ++row)
-            shown[m_monitor->ASG_Unused->item(row, 0)->text()] = m_monitor->ASG_Unused->item(row, 1)->text();
+        const QTableWidget* table = m_monitor->ASG_Unused;
+        for (int row = 0; row < table->rowCount(); ++row)
+            shown[table->item(row, TFNmeaMonitor::UnusedChannel)->text() + u' ' +
+                  table->item(row, TFNmeaMonitor::UnusedSentence)->text()] =
+                table->item(row, TFNmeaMonitor::UnusedCount)->text();
         return shown;
+    }
+    // The rules table's rows the channel filter leaves, by rule number.
+    QStringList rulesShown() const {
+        QStringList rules;
+        for (int row = 0; row < m_monitor->ASG_Rules->rowCount(); ++row) {
+            if (!m_monitor->ASG_Rules->isRowHidden(row))
+                rules << cell(row, TFNmeaMonitor::ColRule);
+        }
+        return rules;
+    }
+    QStringList lineColumn(int col) const {
+        QStringList texts;
+        for (int row = 0; row < m_monitor->ASG_Lines->rowCount(); ++row)
+            texts << m_monitor->ASG_Lines->item(row, col)->text();
+        return texts;
     }
     QStringList counters() const {
         QStringList values;
@@ -137,77 +165,132 @@ protected:
     qint64 m_now = 1000;
 };
 
-TEST_F(MonitorWindowTest, LogReplayShowsTheChosenChannelsRulesOnly) {
+TEST_F(MonitorWindowTest, EveryChannelsRulesWithTheChannelFilter) {
     openMonitor();
-    ASSERT_EQ(m_monitor->CB_Channel->currentText(), u"RS232");
-    m_monitor->E_LogFile->setText(writeLog(sampleLog()));
-    start(Kind::LogFile);
-    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }))
-        << qPrintable(m_monitor->L_Status->text());
-    EXPECT_FALSE(m_monitor->isListening());
+    EXPECT_EQ(m_monitor->CB_Channel->currentIndex(), 0) << "all channels";
+    // The same watch on RS232 and on RS485 2, each its own source.
+    const QString log = writeLog(sampleLog());
+    for (const char* channel : {"RS232", "RS485 2"}) {
+        row(channel)->E_LogFile->setText(log);
+        start(Kind::LogFile, row(channel));
+        ASSERT_TRUE(waitFor([&] { return statusIs(Text::LogEnded, channel); }))
+            << qPrintable(status(channel));
+        EXPECT_FALSE(row(channel)->isListening());
+    }
 
-    // Rules 1 and 3 are on RS232; the heading's value is multiplied, the angle divided.
-    ASSERT_EQ(m_monitor->ASG_Rules->rowCount(), 2);
-    const QStringList heading{"1", "HDT", kHeading, "", "0-3", "2", "275.10", "2751", "0.0 s", "1"};
-    const QStringList angle{"3", "MWV", kWindAngle, "", "4-7", "1", "045.5", "4.55", "0.0 s", "0"};
-    for (int col = 0; col < TFNmeaMonitor::RuleColumns; ++col) {
-        EXPECT_EQ(cell(0, col), heading[col]) << "column " << col;
-        EXPECT_EQ(cell(1, col), angle[col]) << "column " << col;
+    // Every channel's rules in rule order; the heading's value is multiplied, the angle divided.
+    ASSERT_EQ(m_monitor->ASG_Rules->rowCount(), 3);
+    const QString ago = m_state.msg(Text::SecondsAgo).arg(QStringLiteral("0.0"));
+    const QStringList expected[] = {
+        {"1", "RS232", "HDT", kHeading, "", "0-3", "2", "", "1", "275.10", "2751", ago},
+        {"2", "RS485 2", "MWV", kWindSpeed, "", "10-13", "1", "", "0", "12.4", "12.4", ago},
+        {"3", "RS232", "MWV", kWindAngle, "", "4-7", "1", "", "0", "045.5", "4.55", ago}};
+    for (int r = 0; r < 3; ++r) {
+        for (int col = 0; col < TFNmeaMonitor::RuleColumns; ++col) {
+            if (col != TFNmeaMonitor::ColRate) {
+                EXPECT_EQ(cell(r, col), expected[r][col]) << "row " << r << " column " << col;
+            }
+        }
     }
     EXPECT_TRUE(highlighted(0));
 
-    // The position feeds nothing; the wind speed belongs to another channel.
-    EXPECT_EQ(unusedShown(), (std::map<QString, QString>{{"GPGGA", "1"}}));
-    // lines, sentences, checksum errors, without checksum, long lines, bad lines
-    EXPECT_EQ(counters(), (QStringList{"7", "5", "1", "0", "0", "1"}));
+    // Unused per channel: the wind sentence feeds a rule on both, the heading only on RS232.
+    EXPECT_EQ(unusedShown(), (std::map<QString, QString>{
+                                 {"RS232 GPGGA", "1"}, {"RS485 2 GPGGA", "1"}, {"RS485 2 HEHDT", "3"}}));
+    // lines, sentences, checksum errors, without checksum, long lines, bad lines: both channels
+    EXPECT_EQ(counters(), (QStringList{"14", "10", "2", "0", "0", "2"}));
+    EXPECT_EQ(lineColumn(TFNmeaMonitor::LineChannel).count(u"RS232"), 7);
+    EXPECT_EQ(lineColumn(TFNmeaMonitor::LineChannel).count(u"RS485 2"), 7);
 
-    ASSERT_EQ(m_monitor->LB_Lines->count(), 7);
-    const auto kindOf = [this](int row) {
-        return static_cast<Nmea::LineKind>(m_monitor->LB_Lines->item(row)->data(Qt::UserRole).toInt());
+    m_monitor->CB_Channel->setCurrentText(QStringLiteral("RS485 2"));
+    EXPECT_EQ(rulesShown(), QStringList{"2"});
+    EXPECT_EQ(unusedShown(), (std::map<QString, QString>{{"RS485 2 GPGGA", "1"}, {"RS485 2 HEHDT", "3"}}));
+    EXPECT_EQ(counters(), (QStringList{"7", "5", "1", "0", "0", "1"}));
+    EXPECT_EQ(lineColumn(TFNmeaMonitor::LineChannel), QStringList(7, QStringLiteral("RS485 2")));
+    const auto kindOf = [this](int r) {
+        return static_cast<Nmea::LineKind>(
+            m_monitor->ASG_Lines->item(r, TFNmeaMonitor::LineText)->data(Qt::UserRole).toInt());
     };
     EXPECT_EQ(kindOf(0), Nmea::LineKind::Sentence);
     EXPECT_EQ(kindOf(5), Nmea::LineKind::ChecksumError);
     EXPECT_EQ(kindOf(6), Nmea::LineKind::Bad);
-    EXPECT_TRUE(m_monitor->LB_Lines->item(0)->text().startsWith(u"$HEHDT"));
-    EXPECT_EQ(m_monitor->LB_Lines->item(6)->text(), QString::fromUtf8("\u2717 \\x01\\x02noise\\xFF"));
+    EXPECT_EQ(lineColumn(TFNmeaMonitor::LineText).value(6), QString::fromUtf8("\u2717 \\x01\\x02noise\\xFF"));
+    m_monitor->CB_Channel->setCurrentIndex(0);
+    EXPECT_EQ(rulesShown(), (QStringList{"1", "2", "3"}));
 
     // The highlight fades while the time since the last value grows.
     m_now = 2600;
     m_monitor->refresh();
     EXPECT_FALSE(highlighted(0));
-    EXPECT_EQ(cell(0, TFNmeaMonitor::ColSince), u"1.6 s");
-
-    // Another channel: its own rules, nothing received yet, then the same log again.
-    m_monitor->CB_Channel->setCurrentText(QStringLiteral("RS485 2"));
-    ASSERT_EQ(m_monitor->ASG_Rules->rowCount(), 1);
-    EXPECT_EQ(cell(0, TFNmeaMonitor::ColRule), u"2");
-    EXPECT_EQ(cell(0, TFNmeaMonitor::ColHits), u"0");
-    start(Kind::LogFile);
-    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
-    EXPECT_EQ(cell(0, TFNmeaMonitor::ColValue), u"12.4");
-    EXPECT_EQ(unusedShown(), (std::map<QString, QString>{{"GPGGA", "1"}, {"HEHDT", "3"}}));
+    EXPECT_EQ(cell(0, TFNmeaMonitor::ColSince), m_state.msg(Text::SecondsAgo).arg(QStringLiteral("1.6")));
 
     QTest::mouseClick(m_monitor->Btn_Clear, Qt::LeftButton);
     EXPECT_EQ(cell(0, TFNmeaMonitor::ColHits), u"0");
     EXPECT_EQ(m_monitor->ASG_Unused->rowCount(), 0);
-    EXPECT_EQ(m_monitor->LB_Lines->count(), 0);
+    EXPECT_EQ(m_monitor->ASG_Lines->rowCount(), 0);
     EXPECT_EQ(counters(), (QStringList{"0", "0", "0", "0", "0", "0"}));
+}
+
+// The GPS on RS232 and the wind on RS485 2, each on its own serial line, watched together.
+TEST_F(MonitorWindowTest, TwoChannelsListenAtOnceThroughTwoPseudoTerminals) {
+    openMonitor();
+    struct Line {
+        const char* channel;
+        int master = -1;
+        int slave = -1;
+    };
+    Line lines[] = {{"RS232"}, {"RS485 2"}};
+    for (Line& line : lines) {
+        char path[128] = {};
+        ASSERT_EQ(openpty(&line.master, &line.slave, path, nullptr, nullptr), 0);
+        row(line.channel)->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
+        start(Kind::SerialPort, row(line.channel));
+    }
+    ASSERT_TRUE(waitFor([&] { return row("RS232")->isListening() && row("RS485 2")->isListening(); }));
+    const auto send = [](const Line& line, const QByteArray& bytes) {
+        ASSERT_EQ(write(line.master, bytes.constData(), size_t(bytes.size())), bytes.size());
+    };
+    send(lines[0], framed("HEHDT,274.07,T") + "\r\n" + framed("WIMWV,045.5,R,12.4,N,A") + "\r\n");
+    send(lines[1], framed("WIMWV,050.0,R,7.5,N,A") + "\r\n");
+    ASSERT_TRUE(waitFor([this] {
+        return cell(0, TFNmeaMonitor::ColHits) == u"1" && cell(1, TFNmeaMonitor::ColHits) == u"1" &&
+               cell(2, TFNmeaMonitor::ColHits) == u"1";
+    }));
+    EXPECT_EQ(cell(0, TFNmeaMonitor::ColValue), u"2740.7");
+    EXPECT_EQ(cell(1, TFNmeaMonitor::ColValue), u"7.5") << "RS485 2's own wind";
+    EXPECT_EQ(cell(2, TFNmeaMonitor::ColValue), u"4.55") << "RS232's wind";
+    EXPECT_TRUE(statusIs(Text::Listening, "RS232"));
+    EXPECT_TRUE(statusIs(Text::Listening, "RS485 2"));
+    QStringList channels = lineColumn(TFNmeaMonitor::LineChannel);
+    channels.sort();
+    EXPECT_EQ(channels, (QStringList{"RS232", "RS232", "RS485 2"}));
+
+    // Stopping one leaves the other listening.
+    QTest::mouseClick(row("RS232")->Btn_Stop, Qt::LeftButton);
+    EXPECT_FALSE(row("RS232")->isListening());
+    EXPECT_TRUE(row("RS485 2")->isListening());
+    send(lines[1], framed("WIMWV,051.0,R,8.0,N,A") + "\r\n");
+    ASSERT_TRUE(waitFor([this] { return cell(1, TFNmeaMonitor::ColHits) == u"2"; }));
+    for (Line& line : lines) {
+        close(line.master);
+        close(line.slave);
+    }
 }
 
 TEST_F(MonitorWindowTest, LargeLogShowsReplayProgress) {
     openMonitor();
     QByteArray log;
     const QByteArray line = framed("HEHDT,274.07,T") + "\r\n";
-    while (log.size() < TFNmeaMonitor::ProgressFromBytes + 1024)
+    while (log.size() < MonitorChannel::ProgressFromBytes + 1024)
         log += line;
-    m_monitor->E_LogFile->setText(writeLog(log));
+    row()->E_LogFile->setText(writeLog(log));
     int progressShown = 0;
-    QObject::connect(m_monitor->PB_Replay, &QProgressBar::valueChanged, m_monitor,
+    QObject::connect(row()->PB_Replay, &QProgressBar::valueChanged, m_monitor,
                      [&progressShown](int value) { progressShown = std::max(progressShown, value); });
     start(Kind::LogFile);
     ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
-    EXPECT_TRUE(m_monitor->PB_Replay->isVisible());
-    EXPECT_EQ(progressShown, m_monitor->PB_Replay->maximum());
+    EXPECT_TRUE(row()->PB_Replay->isVisible());
+    EXPECT_EQ(progressShown, row()->PB_Replay->maximum());
     EXPECT_EQ(cell(0, TFNmeaMonitor::ColHits), QString::number(log.size() / line.size()));
 }
 
@@ -215,6 +298,7 @@ TEST_F(MonitorWindowTest, LargeLogShowsReplayProgress) {
 TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
     openMonitor();
     m_monitor->setUdpAddress(QStringLiteral("127.0.0.1"));
+    MonitorChannel* source = row();
     quint16 closedPort = 0;
     {
         QTcpServer closed;
@@ -235,51 +319,49 @@ TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
     const std::vector<Case> cases = {
         {"connection refused", Kind::TcpClient,
          [&] {
-             m_monitor->E_Host->setText(QStringLiteral("127.0.0.1"));
-             m_monitor->E_TcpPort->setValue(closedPort);
+             source->E_Host->setText(QStringLiteral("127.0.0.1"));
+             source->E_TcpPort->setValue(closedPort);
          },
          QStringLiteral("refused")},
-        {"UDP port in use", Kind::Udp, [&] { m_monitor->E_UdpPort->setValue(holder.localPort()); },
+        {"UDP port in use", Kind::Udp, [&] { source->E_UdpPort->setValue(holder.localPort()); },
          m_state.msg(Text::PortInUse)},
         {"missing log", Kind::LogFile,
-         [&] { m_monitor->E_LogFile->setText(programPath(QStringLiteral("none.nmea"))); },
+         [&] { source->E_LogFile->setText(programPath(QStringLiteral("none.nmea"))); },
          QStringLiteral("No such file")},
-        {"device as the log", Kind::LogFile,
-         [&] { m_monitor->E_LogFile->setText(QStringLiteral("/dev/null")); },
+        {"device as the log", Kind::LogFile, [&] { source->E_LogFile->setText(QStringLiteral("/dev/null")); },
          m_state.msg(Text::NotRegularFile)},
         {"missing serial port", Kind::SerialPort,
-         [&] { m_monitor->CB_Port->setCurrentText(QStringLiteral("/dev/tessellor-no-such-port")); },
+         [&] { source->CB_Port->setCurrentText(QStringLiteral("/dev/tessellor-no-such-port")); },
          QStringLiteral("No such file")},
-        {"no log chosen", Kind::LogFile, [&] { m_monitor->E_LogFile->clear(); },
-         m_state.msg(Text::NoLogFile)},
+        {"no log chosen", Kind::LogFile, [&] { source->E_LogFile->clear(); }, m_state.msg(Text::NoLogFile)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         c.prepare();
         start(c.kind);
         ASSERT_TRUE(waitFor([this] { return statusIs(Text::SourceFailed); }));
-        EXPECT_TRUE(m_monitor->L_Status->text().contains(c.reason))
-            << qPrintable(m_monitor->L_Status->text());
-        EXPECT_TRUE(m_monitor->L_Status->property("error").toBool());
-        EXPECT_FALSE(m_monitor->isListening());
-        EXPECT_FALSE(m_monitor->Btn_Stop->isEnabled());
+        EXPECT_TRUE(status().contains(c.reason)) << qPrintable(status());
+        EXPECT_TRUE(source->L_Status->property("error").toBool());
+        EXPECT_FALSE(source->isListening());
+        EXPECT_FALSE(source->Btn_Stop->isEnabled());
         EXPECT_TRUE(m_monitor->isVisible());
     }
     EXPECT_TRUE(m_boxes.shown().empty());
 
-    // Then a source that works: UDP datagrams from this computer.
+    // Then a source that works: UDP datagrams from this computer, described in the chosen language.
     quint16 freePort = 0;
     {
         QUdpSocket probe;
         ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
         freePort = probe.localPort();
     }
-    m_monitor->E_UdpPort->setValue(freePort);
+    m_state.Msg_Catalog.setText(Text::UdpDescription, QStringLiteral("porta UDP %1"));
+    source->E_UdpPort->setValue(freePort);
     start(Kind::Udp);
-    ASSERT_TRUE(waitFor([this] { return statusIs(Text::Listening); }))
-        << qPrintable(m_monitor->L_Status->text());
-    EXPECT_TRUE(m_monitor->isListening());
-    EXPECT_FALSE(m_monitor->L_Status->property("error").toBool());
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::Listening); })) << qPrintable(status());
+    EXPECT_TRUE(status().endsWith(QStringLiteral("porta UDP %1").arg(freePort))) << qPrintable(status());
+    EXPECT_TRUE(source->isListening());
+    EXPECT_FALSE(source->L_Status->property("error").toBool());
     QUdpSocket sender;
     sender.writeDatagram(framed("HEHDT,274.07,T"), QHostAddress::LocalHost, freePort);
     sender.writeDatagram(framed("HEHDT,275.10,T"), QHostAddress::LocalHost, freePort);
@@ -288,7 +370,7 @@ TEST_F(MonitorWindowTest, FailingSourcesShowTheReasonAndLeaveTheWindowUsable) {
 
     // Closing the window stops listening.
     m_monitor->close();
-    EXPECT_FALSE(m_monitor->isListening());
+    EXPECT_FALSE(source->isListening());
     EXPECT_TRUE(statusIs(Text::Stopped));
 }
 
@@ -299,38 +381,39 @@ TEST_F(MonitorWindowTest, MissingSourcesModuleIsReportedAndNothingElseBreaks) {
     ASSERT_TRUE(QDir().mkpath(emptyFolder));
     Platform::NmeaSourceModule::setFolder(emptyFolder);
     openMonitor();
-    m_monitor->E_LogFile->setText(writeLog(sampleLog()));
+    row()->E_LogFile->setText(writeLog(sampleLog()));
     start(Kind::LogFile);
-    EXPECT_TRUE(statusIs(Text::ModuleFailed)) << qPrintable(m_monitor->L_Status->text());
-    EXPECT_TRUE(m_monitor->L_Status->text().contains(Platform::NmeaSourceModule::fileName()));
-    EXPECT_TRUE(m_monitor->L_Status->property("error").toBool());
-    EXPECT_FALSE(m_monitor->isListening());
-    EXPECT_EQ(m_monitor->CB_Port->count(), 0);
+    EXPECT_TRUE(statusIs(Text::ModuleFailed)) << qPrintable(status());
+    EXPECT_TRUE(status().contains(Platform::NmeaSourceModule::fileName()));
+    EXPECT_TRUE(row()->L_Status->property("error").toBool());
+    EXPECT_FALSE(row()->isListening());
+    EXPECT_EQ(row()->CB_Port->count(), 0);
     EXPECT_TRUE(m_boxes.shown().empty());
 
     Platform::NmeaSourceModule::setFolder(QStringLiteral(TESSELLOR_NMEA_MODULE_DIR));
     start(Kind::LogFile);
-    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }))
-        << qPrintable(m_monitor->L_Status->text());
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); })) << qPrintable(status());
     EXPECT_EQ(cell(0, TFNmeaMonitor::ColHits), u"2");
 }
 
 TEST_F(MonitorWindowTest, SerialPortUsesTheChannelsSettingsAndTheChangesMadeHere) {
     openMonitor();
-    m_monitor->CB_Channel->setCurrentText(QStringLiteral("RS485 2"));
-    EXPECT_EQ(m_monitor->CB_Baud->currentText(), u"9600");
-    EXPECT_EQ(m_monitor->CB_Parity->currentText(), u"EVEN");
-    EXPECT_EQ(m_monitor->CB_StopBits->currentText(), u"2 bits");
-    m_monitor->CB_Baud->setCurrentText(QStringLiteral("19200"));
+    MonitorChannel* source = row("RS485 2");
+    EXPECT_EQ(source->CB_Baud->currentText(), u"9600");
+    EXPECT_EQ(source->CB_Parity->currentText(), u"EVEN");
+    EXPECT_EQ(source->CB_StopBits->currentText(), u"2 bits");
+    EXPECT_EQ(row("RS232")->CB_Baud->currentText(), u"4800") << "each channel its own line";
+    source->CB_Baud->setCurrentText(QStringLiteral("19200"));
 
     int master = -1;
     int slave = -1;
     char path[128] = {};
     ASSERT_EQ(openpty(&master, &slave, path, nullptr, nullptr), 0);
-    m_monitor->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
-    start(Kind::SerialPort);
-    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }))
-        << qPrintable(m_monitor->L_Status->text());
+    source->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
+    start(Kind::SerialPort, source);
+    ASSERT_TRUE(waitFor([source] { return source->isListening(); })) << qPrintable(status("RS485 2"));
+    EXPECT_TRUE(status("RS485 2").endsWith(QStringLiteral("%1, 19200 8E2").arg(QString::fromLocal8Bit(path))))
+        << qPrintable(status("RS485 2"));
     termios settings{};
     ASSERT_EQ(tcgetattr(slave, &settings), 0);
     EXPECT_EQ(cfgetispeed(&settings), speed_t(B19200));
@@ -338,12 +421,12 @@ TEST_F(MonitorWindowTest, SerialPortUsesTheChannelsSettingsAndTheChangesMadeHere
 
     const QByteArray wind = framed("WIMWV,045.5,R,12.4,N,A") + "\r\n";
     ASSERT_EQ(write(master, wind.constData(), size_t(wind.size())), wind.size());
-    ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"1"; }));
-    EXPECT_EQ(cell(0, TFNmeaMonitor::ColValue), u"12.4");
+    ASSERT_TRUE(waitFor([this] { return cell(1, TFNmeaMonitor::ColHits) == u"1"; }));
+    EXPECT_EQ(cell(1, TFNmeaMonitor::ColValue), u"12.4");
 
-    QTest::mouseClick(m_monitor->Btn_Stop, Qt::LeftButton);
-    EXPECT_FALSE(m_monitor->isListening());
-    EXPECT_TRUE(statusIs(Text::Stopped));
+    QTest::mouseClick(source->Btn_Stop, Qt::LeftButton);
+    EXPECT_FALSE(source->isListening());
+    EXPECT_TRUE(statusIs(Text::Stopped, "RS485 2"));
     close(master);
     close(slave);
 }
@@ -352,15 +435,16 @@ TEST_F(MonitorWindowTest, SerialPortUsesTheChannelsSettingsAndTheChangesMadeHere
 // halves never make a sentence ("$HEHDT,91.5,T" would feed 91.5).
 TEST_F(MonitorWindowTest, HalvesOfALineFromTwoConnectionsAreNeverJoined) {
     openMonitor();
+    MonitorChannel* source = row();
     const QByteArray firstHalf = framed("HEHDT,274.07,T") + "\r\n$HEHDT,9";
     const QByteArray secondHalf = "1.5,T\r\n";
-    const auto expectApart = [this] {
-        ASSERT_TRUE(waitFor([this] {
-            return m_monitor->monitor().counts().lines >= 3 || cell(0, TFNmeaMonitor::ColHits) == u"2";
+    const auto expectApart = [this, source] {
+        ASSERT_TRUE(waitFor([this, source] {
+            return source->monitor().counts().lines >= 3 || cell(0, TFNmeaMonitor::ColHits) == u"2";
         }));
         EXPECT_EQ(cell(0, TFNmeaMonitor::ColHits), u"1");
         EXPECT_EQ(cell(0, TFNmeaMonitor::ColLast), u"274.07");
-        EXPECT_EQ(m_monitor->monitor().counts().badLines, 2) << "both halves are cut lines";
+        EXPECT_EQ(source->monitor().counts().badLines, 2) << "both halves are cut lines";
         QTest::mouseClick(m_monitor->Btn_Clear, Qt::LeftButton);
     };
 
@@ -372,28 +456,28 @@ TEST_F(MonitorWindowTest, HalvesOfALineFromTwoConnectionsAreNeverJoined) {
     const auto toPort = [master](const QByteArray& bytes) {
         ASSERT_EQ(write(master, bytes.constData(), size_t(bytes.size())), bytes.size());
     };
-    m_monitor->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
+    source->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
     start(Kind::SerialPort);
-    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }));
+    ASSERT_TRUE(waitFor([source] { return source->isListening(); }));
     toPort(firstHalf);
     ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"1"; }));
     QTest::qWait(100); // the half line, should the port deliver it apart
-    QTest::mouseClick(m_monitor->Btn_Stop, Qt::LeftButton);
+    QTest::mouseClick(source->Btn_Stop, Qt::LeftButton);
     start(Kind::SerialPort);
-    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }));
+    ASSERT_TRUE(waitFor([source] { return source->isListening(); }));
     toPort(secondHalf);
     expectApart();
-    m_monitor->Btn_StopClick();
+    source->Btn_StopClick();
     close(master);
     close(slave);
 
     // A TCP connection the far side closes, and a new one.
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    m_monitor->E_Host->setText(QStringLiteral("127.0.0.1"));
-    m_monitor->E_TcpPort->setValue(server.serverPort());
+    source->E_Host->setText(QStringLiteral("127.0.0.1"));
+    source->E_TcpPort->setValue(server.serverPort());
     start(Kind::TcpClient);
-    ASSERT_TRUE(waitFor([&] { return m_monitor->isListening() && server.hasPendingConnections(); }));
+    ASSERT_TRUE(waitFor([&] { return source->isListening() && server.hasPendingConnections(); }));
     QTcpSocket* peer = server.nextPendingConnection();
     peer->write(firstHalf);
     ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"1"; }));
@@ -401,7 +485,7 @@ TEST_F(MonitorWindowTest, HalvesOfALineFromTwoConnectionsAreNeverJoined) {
     peer->close();
     ASSERT_TRUE(waitFor([this] { return statusIs(Text::SourceFailed); }));
     start(Kind::TcpClient);
-    ASSERT_TRUE(waitFor([&] { return m_monitor->isListening() && server.hasPendingConnections(); }));
+    ASSERT_TRUE(waitFor([&] { return source->isListening() && server.hasPendingConnections(); }));
     peer = server.nextPendingConnection();
     peer->write(secondHalf);
     expectApart();
@@ -411,17 +495,17 @@ TEST_F(MonitorWindowTest, HalvesOfALineFromTwoConnectionsAreNeverJoined) {
 // nothing, closed by the far side; a failure goes when another kind of source is chosen.
 TEST_F(MonitorWindowTest, StatusLineSaysWhatTheSourceIsDoing) {
     openMonitor();
+    MonitorChannel* source = row();
     m_monitor->setStallAfter(2000);
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    m_monitor->E_Host->setText(QStringLiteral("127.0.0.1"));
-    m_monitor->E_TcpPort->setValue(server.serverPort());
+    source->E_Host->setText(QStringLiteral("127.0.0.1"));
+    source->E_TcpPort->setValue(server.serverPort());
     start(Kind::TcpClient);
-    EXPECT_TRUE(statusIs(Text::Connecting)) << qPrintable(m_monitor->L_Status->text());
-    EXPECT_TRUE(
-        m_monitor->L_Status->text().endsWith(QStringLiteral("127.0.0.1:%1").arg(server.serverPort())));
-    ASSERT_TRUE(waitFor([&] { return m_monitor->isListening() && server.hasPendingConnections(); }));
-    EXPECT_TRUE(statusIs(Text::Listening)) << qPrintable(m_monitor->L_Status->text());
+    EXPECT_TRUE(statusIs(Text::Connecting)) << qPrintable(status());
+    EXPECT_TRUE(status().endsWith(QStringLiteral("127.0.0.1:%1").arg(server.serverPort())));
+    ASSERT_TRUE(waitFor([&] { return source->isListening() && server.hasPendingConnections(); }));
+    EXPECT_TRUE(statusIs(Text::Listening)) << qPrintable(status());
     QTcpSocket* peer = server.nextPendingConnection();
 
     // Nothing arrives for the stall interval, then a sentence.
@@ -431,31 +515,31 @@ TEST_F(MonitorWindowTest, StatusLineSaysWhatTheSourceIsDoing) {
     m_now += 1001;
     m_monitor->refresh();
     const QString stalled = m_state.msg(Text::Stalled).arg(3);
-    EXPECT_TRUE(m_monitor->L_Status->text().startsWith(stalled)) << qPrintable(m_monitor->L_Status->text());
-    EXPECT_FALSE(m_monitor->L_Status->property("error").toBool());
+    EXPECT_TRUE(status().startsWith(stalled)) << qPrintable(status());
+    EXPECT_FALSE(source->L_Status->property("error").toBool());
     peer->write(framed("HEHDT,274.07,T") + "\r\n");
     ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"1"; }));
-    EXPECT_TRUE(statusIs(Text::Listening)) << qPrintable(m_monitor->L_Status->text());
+    EXPECT_TRUE(statusIs(Text::Listening)) << qPrintable(status());
 
     // The far side closes; choosing another kind of source clears the failure.
     peer->close();
     ASSERT_TRUE(waitFor([this] { return statusIs(Text::SourceFailed); }));
-    m_monitor->CB_Source->setCurrentIndex(static_cast<int>(Kind::Udp));
-    EXPECT_TRUE(statusIs(Text::Stopped)) << qPrintable(m_monitor->L_Status->text());
-    EXPECT_FALSE(m_monitor->L_Status->property("error").toBool());
+    source->CB_Source->setCurrentIndex(static_cast<int>(Kind::Udp));
+    EXPECT_TRUE(statusIs(Text::Stopped)) << qPrintable(status());
+    EXPECT_FALSE(source->L_Status->property("error").toBool());
 
     // A serial port that the system closes under the monitor: the pseudo-terminal's other side goes.
     int master = -1;
     int slave = -1;
     char path[128] = {};
     ASSERT_EQ(openpty(&master, &slave, path, nullptr, nullptr), 0);
-    m_monitor->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
+    source->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
     start(Kind::SerialPort);
-    ASSERT_TRUE(waitFor([this] { return m_monitor->isListening(); }));
+    ASSERT_TRUE(waitFor([source] { return source->isListening(); }));
     close(slave);
     close(master);
     ASSERT_TRUE(waitFor([this] { return statusIs(Text::SourceFailed); }));
-    EXPECT_EQ(m_monitor->L_Status->text(), m_state.msg(Text::SourceFailed) + m_state.msg(Text::PortClosed));
+    EXPECT_EQ(status(), m_state.msg(Text::SourceFailed) + m_state.msg(Text::PortClosed));
 }
 
 // The last lines hold still while they are read, scrolled back or paused; at the bottom they follow
@@ -467,27 +551,21 @@ TEST_F(MonitorWindowTest, LastLinesHoldStillWhileRead) {
         QByteArray log;
         for (int n = from; n < from + count; ++n)
             log += framed("HEHDT," + QByteArray::number(n) + ",T") + "\r\n";
-        m_monitor->E_LogFile->setText(writeLog(log));
+        row()->E_LogFile->setText(writeLog(log));
         start(Kind::LogFile);
         ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
     };
-    QListWidget* pane = m_monitor->LB_Lines;
-    const auto shown = [pane] {
-        QStringList texts;
-        for (int row = 0; row < pane->count(); ++row)
-            texts << pane->item(row)->text();
-        return texts;
-    };
-    const auto newest = [pane] { return pane->item(pane->count() - 1)->text(); };
+    QTableWidget* pane = m_monitor->ASG_Lines;
+    const auto newest = [pane] { return pane->item(pane->rowCount() - 1, TFNmeaMonitor::LineText)->text(); };
 
     receive(0, 250);
-    ASSERT_EQ(pane->count(), Nmea::Monitor::DefaultHistory);
+    ASSERT_EQ(pane->rowCount(), Nmea::Monitor::DefaultHistory);
     EXPECT_EQ(newest(), framed("HEHDT,249,T"));
 
     pane->verticalScrollBar()->setValue(0);
-    const QStringList before = shown();
+    const QStringList before = lineColumn(TFNmeaMonitor::LineText);
     receive(250, 10);
-    EXPECT_EQ(shown(), before) << "scrolled back, the rows hold";
+    EXPECT_EQ(lineColumn(TFNmeaMonitor::LineText), before) << "scrolled back, the rows hold";
     EXPECT_EQ(pane->verticalScrollBar()->value(), 0);
     EXPECT_EQ(cell(0, TFNmeaMonitor::ColLast), u"259") << "the rules go on";
 
@@ -505,33 +583,133 @@ TEST_F(MonitorWindowTest, LastLinesHoldStillWhileRead) {
     EXPECT_EQ(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
 }
 
-TEST_F(MonitorWindowTest, OpensOverTheRulesWindowsUnsavedRows) {
+// The filter box keeps the lines that hold its text (an address, a value); the selected line's
+// bytes show in hex.
+TEST_F(MonitorWindowTest, FilterBoxAndHexViewOfTheLastLines) {
+    openMonitor();
+    row()->E_LogFile->setText(writeLog(sampleLog()));
+    start(Kind::LogFile);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
+    ASSERT_EQ(m_monitor->ASG_Lines->rowCount(), 7);
+
+    const struct {
+        const char* filter;
+        int lines;
+    } cases[] = {{"hehdt", 4}, {"GPGGA", 1}, {"275.10", 1}, {"noise", 1}, {"GLGSV", 0}, {"", 7}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filter);
+        QTest::keyClick(m_monitor->E_Filter, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(m_monitor->E_Filter, Qt::Key_Delete);
+        QTest::keyClicks(m_monitor->E_Filter, QString::fromLatin1(c.filter));
+        EXPECT_EQ(m_monitor->ASG_Lines->rowCount(), c.lines);
+        for (const QString& text : lineColumn(TFNmeaMonitor::LineText))
+            EXPECT_TRUE(text.contains(QString::fromLatin1(c.filter), Qt::CaseInsensitive))
+                << qPrintable(text);
+    }
+
+    // The noise line: its bytes as they came, the unprintable ones as dots beside.
+    m_monitor->ASG_Lines->setCurrentCell(6, TFNmeaMonitor::LineText);
+    EXPECT_EQ(m_monitor->E_Hex->toPlainText(), QStringLiteral("0000  01 02 6E 6F 69 73 65 FF ") +
+                                                   QString(24, u' ') + QStringLiteral(" ..noise."));
+}
+
+// The monitor stands beside the rules window and both are used at once: an edit in the rules
+// reaches the monitor while its sources keep running; closing the rules closes the monitor.
+TEST_F(MonitorWindowTest, BesideTheRulesWindowFollowingItsEdits) {
     EXPECT_EQ(m_rulesWindow->Btn_Monitor->geometry(), QRect(842, 6, 110, 28));
     EXPECT_EQ(m_rulesWindow->Btn_Monitor->text(), m_state.msg(Text::OpenButton));
 
     // Rows edited and not saved: the wind speed alone, on RS485 2.
-    m_rulesWindow->showRules(NmeaSamples::table({{"MWV", kWindSpeed, "", "x 100", "RS485 2", true, "20"}}));
+    m_rulesWindow->showRules(NmeaSamples::table({{"HDT", kHeading, "", "x 10", "RS232", true, "0"},
+                                                 {"MWV", kWindSpeed, "", "x 100", "RS485 2", true, "20"}}));
     ASSERT_TRUE(m_rulesWindow->hasUnsavedChanges());
     openMonitor();
-    EXPECT_TRUE(m_monitor->isModal());
-    EXPECT_EQ(m_monitor->CB_Channel->currentText(), u"RS485 2") << "the channel that has rules";
-    EXPECT_EQ(m_monitor->CB_Baud->currentText(), u"9600");
-    ASSERT_EQ(m_monitor->ASG_Rules->rowCount(), 1);
-    EXPECT_EQ(cell(0, TFNmeaMonitor::ColField), QString::fromLatin1(kWindSpeed));
-    EXPECT_EQ(cell(0, TFNmeaMonitor::ColBytes), u"20-23");
+    EXPECT_FALSE(m_monitor->isModal());
+    EXPECT_EQ(m_monitor->windowModality(), Qt::NonModal);
+    ASSERT_EQ(m_monitor->ASG_Rules->rowCount(), 2);
+    EXPECT_EQ(cell(1, TFNmeaMonitor::ColField), QString::fromLatin1(kWindSpeed));
+    EXPECT_EQ(cell(1, TFNmeaMonitor::ColBytes), u"20-23");
 
-    m_monitor->E_LogFile->setText(writeLog(sampleLog()));
-    start(Kind::LogFile);
-    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
-    EXPECT_EQ(cell(0, TFNmeaMonitor::ColValue), u"1240");
+    quint16 port = 0;
+    {
+        QUdpSocket probe;
+        ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+        port = probe.localPort();
+    }
+    m_monitor->setUdpAddress(QStringLiteral("127.0.0.1"));
+    MonitorChannel* source = row("RS485 2");
+    source->E_UdpPort->setValue(port);
+    start(Kind::Udp, source);
+    ASSERT_TRUE(waitFor([source] { return source->isListening(); }));
+    QUdpSocket sender;
+    sender.writeDatagram(framed("WIMWV,045.5,R,12.4,N,A"), QHostAddress::LocalHost, port);
+    ASSERT_TRUE(waitFor([this] { return cell(1, TFNmeaMonitor::ColHits) == u"1"; }));
+    EXPECT_EQ(cell(1, TFNmeaMonitor::ColValue), u"1240");
+
+    // The rules window takes input while the monitor is open: a heading rule is changed and the
+    // wind speed moves to row 3, as typed there.
+    ASSERT_TRUE(m_rulesWindow->isEnabled());
+    ASSERT_EQ(QApplication::activeModalWidget(), nullptr);
+    m_rulesWindow->showRules(NmeaSamples::table({{"HDT", kHeading, "", ": 10", "RS232", true, "0"},
+                                                 {"HDT", kHeading, "", "None", "RS485 2", true, "4"},
+                                                 {"MWV", kWindSpeed, "", "x 100", "RS485 2", true, "20"}}));
+    QApplication::processEvents();
+    m_monitor->refresh();
+    ASSERT_EQ(m_monitor->ASG_Rules->rowCount(), 3);
+    EXPECT_EQ(cell(1, TFNmeaMonitor::ColSentence), u"HDT");
+    EXPECT_EQ(cell(1, TFNmeaMonitor::ColHits), u"0") << "a new rule starts afresh";
+    EXPECT_EQ(cell(2, TFNmeaMonitor::ColRule), u"3");
+    EXPECT_EQ(cell(2, TFNmeaMonitor::ColHits), u"1") << "the unchanged rule keeps its count";
+    EXPECT_EQ(cell(2, TFNmeaMonitor::ColValue), u"1240");
+    EXPECT_TRUE(source->isListening()) << "the source keeps running";
+    sender.writeDatagram(framed("HEHDT,274.07,T"), QHostAddress::LocalHost, port);
+    ASSERT_TRUE(waitFor([this] { return cell(1, TFNmeaMonitor::ColHits) == u"1"; }));
+    EXPECT_EQ(cell(1, TFNmeaMonitor::ColValue), u"274.07");
     EXPECT_TRUE(m_rulesWindow->hasUnsavedChanges()) << "the monitor changes no rule";
 
     // A language change reaches the monitor through the rules window.
     m_state.Msg_Catalog.setText(Text::Title, QStringLiteral("Monitor NMEA 0183"));
-    m_state.Msg_Catalog.setText(Text::LogEnded, QStringLiteral("Log letto fino alla fine"));
+    m_state.Msg_Catalog.setText(Text::Listening, QStringLiteral("In ascolto su "));
     m_main->Change_Language();
     EXPECT_EQ(m_monitor->windowTitle(), u"Monitor NMEA 0183");
-    EXPECT_EQ(m_monitor->L_Status->text(), u"Log letto fino alla fine");
+    EXPECT_TRUE(status("RS485 2").startsWith(u"In ascolto su ")) << qPrintable(status("RS485 2"));
+
+    // Closing the rules window closes the monitor and ends its listening.
+    m_rulesWindow->hide();
+    EXPECT_FALSE(m_monitor->isVisible());
+    EXPECT_FALSE(source->isListening());
+    EXPECT_TRUE(statusIs(Text::Stopped, "RS485 2"));
+}
+
+// Where the monitor stands: under or over the rules window when there is room, else the rules go to
+// the top of the screen and the monitor takes the rest, never less than its smallest height.
+TEST(MonitorPlacement, StandsBesideTheRulesWindow) {
+    const QRect screen(0, 0, 1600, 1000);
+    const QSize monitor(1000, 500);
+    struct Case {
+        const char* name;
+        QRect rules;
+        QPoint rulesAt;
+        QRect expected;
+    } cases[] = {
+        {"room below", QRect(100, 100, 1200, 337), QPoint(100, 100), QRect(100, 437, 1000, 500)},
+        {"room above", QRect(100, 600, 1200, 337), QPoint(100, 600), QRect(100, 100, 1000, 500)},
+        {"room neither: rules to the top", QRect(100, 300, 1200, 337), QPoint(100, 0),
+         QRect(100, 337, 1000, 500)},
+        {"kept on the screen", QRect(900, 100, 600, 337), QPoint(900, 100), QRect(600, 437, 1000, 500)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TFNmeaMonitor::Placement placed = TFNmeaMonitor::besideRules(screen, c.rules, monitor, 400);
+        EXPECT_EQ(placed.rulesAt, c.rulesAt);
+        EXPECT_EQ(placed.monitor, c.expected);
+        EXPECT_FALSE(placed.monitor.intersects(QRect(placed.rulesAt, c.rules.size())));
+    }
+    // A small screen: the rules to the top and the monitor at its smallest, on the screen.
+    const TFNmeaMonitor::Placement small =
+        TFNmeaMonitor::besideRules(QRect(0, 0, 1280, 720), QRect(40, 190, 1200, 337), monitor, 400);
+    EXPECT_EQ(small.rulesAt, QPoint(40, 0));
+    EXPECT_EQ(small.monitor, QRect(40, 320, 1000, 400));
 }
 
 } // namespace

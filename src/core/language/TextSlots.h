@@ -311,6 +311,38 @@ inline constexpr int EmptyHeader = 1237;
 inline constexpr int EmptyTip = 1238;
 inline constexpr int PauseButton = 1239;
 inline constexpr int PauseTip = 1282;
+// The monitor window beside the rules: channels, recording, baud rate, last lines, findings.
+inline constexpr int AllChannels = 1064;
+inline constexpr int RecordButton = 1065;
+inline constexpr int RecordTip = 1066;
+inline constexpr int Recording = 1067;
+inline constexpr int RecordDiskFull = 1068;
+inline constexpr int RecordFailed = 1069;
+inline constexpr int FindBaudButton = 1070;
+inline constexpr int FindBaudTip = 1071;
+inline constexpr int TryingBaud = 1072;
+inline constexpr int BaudFound = 1073;
+inline constexpr int BaudNotFound = 1074;
+inline constexpr int WrongBaud = 1075;
+inline constexpr int FilterLabel = 1076;
+inline constexpr int FilterTip = 1077;
+inline constexpr int TimeHeader = 1078;
+inline constexpr int LineHeader = 1079;
+inline constexpr int ReasonHeader = 1080;
+inline constexpr int RateHeader = 1081;
+inline constexpr int ReasonChecksum = 1082;
+inline constexpr int ReasonCut = 1083;
+inline constexpr int ReasonTooLong = 1084;
+inline constexpr int ReasonNotPrintable = 1085;
+inline constexpr int ReasonNoAddress = 1086;
+inline constexpr int SecondsAgo = 1087;
+inline constexpr int MinutesAgo = 1088;
+inline constexpr int HoursAgo = 1089;
+inline constexpr int UdpDescription = 1090;
+inline constexpr int TcpDescription = 1091;
+inline constexpr int NoFindings = 1092;
+inline constexpr int FindingsSummary = 1093;
+inline constexpr int ChannelFilterTip = 1094;
 } // namespace NmeaMonitor
 
 } // namespace TextSlot

@@ -192,7 +192,7 @@ QString displayText(QByteArrayView line) {
 }
 
 Monitor::Monitor(const RuleTable& table, const QString& channel)
-    : m_rules(rulesToFeed(table, channel)), m_bySentence(SentenceCount + 1) {
+    : m_channel(channel), m_rules(rulesToFeed(table, channel)), m_bySentence(SentenceCount + 1) {
     for (size_t i = 0; i < m_rules.size(); ++i)
         m_bySentence[m_rules[i].sentenceIndex].push_back(static_cast<int>(i));
     setHistory(DefaultHistory);
@@ -344,6 +344,54 @@ void Monitor::onSentence(QByteArrayView body, qint64 now) {
                                 : std::nullopt;
         }
     }
+}
+
+namespace {
+
+// Two rules receive the same values exactly when these agree; the rest (number, position, name)
+// only says where the value goes.
+bool readsAlike(const RuleFeed& a, const RuleFeed& b) {
+    return a.channel == b.channel && a.sentenceIndex == b.sentenceIndex && a.fieldIndex == b.fieldIndex &&
+           a.index == b.index && a.indexMissing == b.indexMissing && a.postOperation == b.postOperation;
+}
+
+} // namespace
+
+void Monitor::setRules(const RuleTable& table) {
+    std::vector<RuleFeed> fresh = rulesToFeed(table, m_channel);
+    std::vector<bool> taken(m_rules.size(), false);
+    for (RuleFeed& rule : fresh) {
+        for (size_t old = 0; old < m_rules.size(); ++old) {
+            if (taken[old] || !readsAlike(m_rules[old], rule))
+                continue;
+            taken[old] = true;
+            // What it received stays; where it goes is the edited rule's.
+            RuleFeed kept = m_rules[old];
+            kept.rule = rule.rule;
+            kept.sentence = rule.sentence;
+            kept.field = rule.field;
+            kept.mnemonic = rule.mnemonic;
+            kept.position = rule.position;
+            kept.size = rule.size;
+            kept.decoded = rule.decoded;
+            kept.numeric = rule.numeric;
+            rule = std::move(kept);
+            break;
+        }
+    }
+    m_rules = std::move(fresh);
+    for (std::vector<int>& positions : m_bySentence)
+        positions.clear();
+    for (size_t i = 0; i < m_rules.size(); ++i)
+        m_bySentence[m_rules[i].sentenceIndex].push_back(static_cast<int>(i));
+    // An address now feeding a rule is no longer unused; one no longer feeding any counts afresh.
+    for (Address& known : m_addresses) {
+        const bool used = known.sentence > 0 && !m_bySentence[known.sentence].empty();
+        if (used != known.used)
+            known.unusedCount = 0;
+        known.used = used;
+    }
+    ++m_revision;
 }
 
 } // namespace Nmea

@@ -79,6 +79,9 @@ public:
     static constexpr int MaxAddresses = 1000;
 
     explicit Monitor(const RuleTable& table, const QString& channel = {});
+    // Takes the rules as edited: a rule that reads as before keeps what it has received, a new or
+    // changed one starts afresh; the counts, the addresses and the last lines stay.
+    void setRules(const RuleTable& table);
 
     // Reads bytes; now is the caller's clock (for example milliseconds since the epoch), stored
     // with each value.
@@ -121,6 +124,7 @@ private:
     void keepLine(const ReadLine& line);
 
     SentenceReader m_reader;
+    QString m_channel;
     std::vector<RuleFeed> m_rules;
     std::vector<std::vector<int>> m_bySentence; // catalog index -> positions in m_rules
     QHash<QByteArray, Address> m_addresses;

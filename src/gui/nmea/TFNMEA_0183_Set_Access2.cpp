@@ -457,6 +457,9 @@ void TFNMEA_0183_Set_Access2::reviewNow() {
     m_reviewTimer->stop();
     m_review = Review::reviewTable(rules(), m_parameters);
     showReview();
+    // The monitor beside this window follows every edit.
+    if (m_monitor && m_monitor->isVisible())
+        m_monitor->setRules(rules());
 }
 
 void TFNMEA_0183_Set_Access2::showReview() {
@@ -567,6 +570,8 @@ void TFNMEA_0183_Set_Access2::closed() {
     // The map shows this window's rows; it has nothing to show once the window is closed.
     if (m_dataMap)
         m_dataMap->hide();
+    if (m_monitor)
+        m_monitor->hide();
     // Every opening starts at the opening size, as the window always did.
     setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
     resize(ClientWidth, ClientHeight);
@@ -618,7 +623,6 @@ void TFNMEA_0183_Set_Access2::Btn_MonitorClick() {
     if (!m_monitor)
         m_monitor = new TFNmeaMonitor(m_state, this);
     m_monitor->setConfiguration(rules(), parameters);
-    m_monitor->setWindowModality(Qt::ApplicationModal);
     m_monitor->show();
     m_monitor->raise();
     m_monitor->activateWindow();

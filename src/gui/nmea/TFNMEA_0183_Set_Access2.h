@@ -52,7 +52,7 @@ public:
     // Ctrl+V: text copied from a spreadsheet goes in from the current cell, row by row and column
     // by column, each value checked as if typed; one value refused refuses the whole block.
     void pasteBlock(const QString& block);
-    // Opens the monitor over the rows as they stand, saved or not.
+    // Opens the monitor beside this window over the rows as they stand, saved or not.
     void Btn_MonitorClick();
     // Null until the Monitor button is first pressed.
     TFNmeaMonitor* monitorWindow() const { return m_monitor; }

@@ -1,6 +1,5 @@
 #include "gui/nmea/TFNmeaMonitor.h"
 
-#include "core/comm/SerialIndex.h"
 #include "core/comm/SerialLine.h"
 #include "core/language/TextSlots.h"
 #include "core/shell/ProgramState.h"
@@ -9,24 +8,22 @@
 
 #include <QComboBox>
 #include <QDateTime>
-#include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QProgressBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
-#include <QSpinBox>
 #include <QSplitter>
-#include <QStackedWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -34,6 +31,8 @@ namespace Text = TextSlot::NmeaMonitor;
 
 constexpr int ClientWidth = 1160;
 constexpr int ClientHeight = 760;
+// Below this the tables have no room; the window is made no smaller to stand beside the rules.
+constexpr int MinimumClientHeight = 520;
 const QColor ChangedColour(255, 200, 120);
 const QColor BadLineColour(200, 0, 0);
 const QColor ChecksumColour(190, 100, 0);
@@ -41,20 +40,10 @@ const QColor NotDecodedColour(128, 128, 128);
 // Marks a line that fed nothing: noise, a broken frame or a checksum that fails.
 const QString BadMark = QStringLiteral("\u2717 ");
 
-const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {50, 80, 280, 50, 80, 70, 150, 110, 90, 70};
-
-// "3.4 s" up to ten seconds, then whole seconds, minutes and hours.
-QString age(qint64 ms) {
-    ms = std::max<qint64>(ms, 0);
-    if (ms < 10000)
-        return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
-    const qint64 s = ms / 1000;
-    if (s < 120)
-        return QStringLiteral("%1 s").arg(s);
-    if (s < 7200)
-        return QStringLiteral("%1 min").arg(s / 60);
-    return QStringLiteral("%1 h").arg(s / 3600);
-}
+const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {45, 100, 70, 250, 45,  60,
+                                                           60, 55,  55, 120, 100, 80};
+const int kUnusedColumnWidths[TFNmeaMonitor::UnusedColumns] = {100, 80, 60, 50};
+const int kLineColumnWidths[TFNmeaMonitor::LineColumns] = {90, 100, 380, 100};
 
 // The bytes a rule's value takes in the data array, as "12-15".
 QString byteRange(const Nmea::RuleFeed& rule) {
@@ -69,7 +58,22 @@ QTableWidgetItem* readOnlyItem(const QString& text = {}) {
     return item;
 }
 
-void setUpTable(QTableWidget* table) {
+// Sets a cell's text, making the cell when it is not there yet.
+QTableWidgetItem* put(QTableWidget* table, int row, int col, const QString& text, bool right = false) {
+    QTableWidgetItem* item = table->item(row, col);
+    if (!item) {
+        item = readOnlyItem();
+        if (right)
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        table->setItem(row, col, item);
+    }
+    if (item->text() != text)
+        item->setText(text);
+    return item;
+}
+
+void setUpTable(QTableWidget* table, int columns, const int* widths) {
+    table->setColumnCount(columns);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setWordWrap(false);
@@ -77,24 +81,26 @@ void setUpTable(QTableWidget* table) {
     table->verticalHeader()->setDefaultSectionSize(22);
     table->horizontalHeader()->setHighlightSections(false);
     table->horizontalHeader()->setStretchLastSection(true);
+    for (int col = 0; col < columns; ++col) {
+        table->setHorizontalHeaderItem(col, new QTableWidgetItem);
+        table->setColumnWidth(col, widths[col]);
+    }
 }
 
-// Our word for a failure where the system's text would mislead; 0 where the system's text says it.
-int failureText(Platform::NmeaSourceFailure why) {
-    using Failure = Platform::NmeaSourceFailure;
-    switch (why) {
-    case Failure::System:
-        return 0;
-    case Failure::LogShrank:
-        return Text::LogShrank;
-    case Failure::NotRegularFile:
-        return Text::NotRegularFile;
-    case Failure::PortInUse:
-        return Text::PortInUse;
-    case Failure::PortClosed:
-        return Text::PortClosed;
+// Sixteen bytes a row: offset, hex, and the printable ones as text.
+QString hexDump(const QByteArray& bytes) {
+    QString dump;
+    for (qsizetype at = 0; at < bytes.size(); at += 16) {
+        const QByteArray row = bytes.mid(at, 16);
+        QString hex;
+        QString text;
+        for (const char c : row) {
+            hex += QStringLiteral("%1 ").arg(uchar(c), 2, 16, QLatin1Char('0')).toUpper();
+            text += c >= 0x20 && c <= 0x7E ? QLatin1Char(c) : QLatin1Char('.');
+        }
+        dump += QStringLiteral("%1  %2 %3\n").arg(at, 4, 16, QLatin1Char('0')).arg(hex, -48).arg(text);
     }
-    return 0;
+    return dump.trimmed();
 }
 
 } // namespace
@@ -107,33 +113,30 @@ const QStringList& TFNmeaMonitor::channels() {
 TFNmeaMonitor::TFNmeaMonitor(ProgramState& state, QWidget* parent)
     : DialogBase(parent, QSize(ClientWidth, ClientHeight), Sizing::Resizable,
                  Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                     Qt::WindowMaximizeButtonHint),
+                     Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
       m_state(state), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
     setObjectName(QStringLiteral("FNmeaMonitor"));
-    m_monitor = std::make_unique<Nmea::Monitor>(m_rules, channels().first());
+    setMinimumSize(900, MinimumClientHeight);
     buildLayout();
+    m_shownRevisions.assign(size_t(m_channels.size()), ~quint64(0));
 
     m_refresh = new QTimer(this);
     m_refresh->setInterval(RefreshMs);
     connect(m_refresh, &QTimer::timeout, this, &TFNmeaMonitor::refresh);
-
-    connect(CB_Channel, &QComboBox::currentIndexChanged, this, &TFNmeaMonitor::onChannelChanged);
-    connect(CB_Source, &QComboBox::currentIndexChanged, this, &TFNmeaMonitor::onSourceKindChanged);
-    connect(Btn_Start, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_StartClick);
-    connect(Btn_Stop, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_StopClick);
+    connect(CB_Channel, &QComboBox::currentIndexChanged, this, &TFNmeaMonitor::applyChannelFilter);
     connect(Btn_Clear, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_ClearClick);
-    connect(Btn_Browse, &QPushButton::clicked, this, &TFNmeaMonitor::Btn_BrowseClick);
     connect(Btn_Pause, &QPushButton::toggled, this, [this] { refresh(); });
+    connect(E_Filter, &QLineEdit::textChanged, this, [this] {
+        m_linesStale = true;
+        refreshLines();
+    });
+    connect(ASG_Lines, &QTableWidget::itemSelectionChanged, this, &TFNmeaMonitor::showHex);
 
-    m_status = {Text::Stopped};
     Set_Lang();
-    onChannelChanged();
+    fillRuleRows();
 }
 
-TFNmeaMonitor::~TFNmeaMonitor() {
-    if (m_source)
-        m_source->stop();
-}
+TFNmeaMonitor::~TFNmeaMonitor() = default;
 
 void TFNmeaMonitor::buildLayout() {
     auto* outer = new QVBoxLayout(this);
@@ -147,120 +150,39 @@ void TFNmeaMonitor::buildLayout() {
     body->setSpacing(6);
     outer->addLayout(body, 1);
 
-    const auto caption = [this](QLayout* layout) {
-        auto* l = new QLabel(this);
-        layout->addWidget(l);
-        return l;
-    };
+    // A row of source controls for every channel, all listening at once.
+    for (const QString& name : channels()) {
+        auto* row = new MonitorChannel(m_state, name, this);
+        row->setClock([this] { return now(); });
+        body->addWidget(row);
+        m_channels << row;
+    }
 
-    // The source: channel, kind, the kind's settings, and the buttons.
-    auto* sourceRow = new QHBoxLayout;
-    body->addLayout(sourceRow);
-    m_captions.channel = caption(sourceRow);
+    // Which channels the tables show, the findings, and Clear.
+    auto* viewRow = new QHBoxLayout;
+    viewRow->setSpacing(6);
+    body->addSpacing(4);
+    body->addLayout(viewRow);
+    m_channelCaption = new QLabel(this);
+    m_channelCaption->setFixedWidth(MonitorChannel::NameWidth);
+    viewRow->addWidget(m_channelCaption);
     CB_Channel = new QComboBox(this);
     CB_Channel->setObjectName(QStringLiteral("CB_Channel"));
+    CB_Channel->addItem(QString());
     CB_Channel->addItems(channels());
-    sourceRow->addWidget(CB_Channel);
-    sourceRow->addSpacing(12);
-    m_captions.source = caption(sourceRow);
-    CB_Source = new QComboBox(this);
-    CB_Source->setObjectName(QStringLiteral("CB_Source"));
-    for (int i = 0; i < Text::SourceKinds.count; ++i)
-        CB_Source->addItem(QString());
-    sourceRow->addWidget(CB_Source);
-
-    PC_Source = new QStackedWidget(this);
-    PC_Source->setObjectName(QStringLiteral("PC_Source"));
-    sourceRow->addWidget(PC_Source, 1);
-    const auto page = [this] {
-        auto* widget = new QWidget(PC_Source);
-        auto* layout = new QHBoxLayout(widget);
-        layout->setContentsMargins(6, 0, 0, 0);
-        PC_Source->addWidget(widget);
-        return layout;
-    };
-
-    QHBoxLayout* logPage = page();
-    E_LogFile = new QLineEdit(this);
-    E_LogFile->setObjectName(QStringLiteral("E_LogFile"));
-    E_LogFile->setMinimumWidth(260);
-    logPage->addWidget(E_LogFile, 1);
-    Btn_Browse = WindowLook::button(this, QRect(0, 0, 90, 26));
-    Btn_Browse->setObjectName(QStringLiteral("Btn_Browse"));
-    Btn_Browse->setAutoDefault(false);
-    logPage->addWidget(Btn_Browse);
-
-    QHBoxLayout* serialPage = page();
-    m_captions.serialPort = caption(serialPage);
-    CB_Port = new QComboBox(this);
-    CB_Port->setObjectName(QStringLiteral("CB_Port"));
-    CB_Port->setEditable(true);
-    CB_Port->setMinimumWidth(130);
-    serialPage->addWidget(CB_Port);
-    const auto choices = [this, serialPage](QLabel*& label, const char* name, auto& texts) {
-        label = new QLabel(this);
-        serialPage->addWidget(label);
-        auto* box = new QComboBox(this);
-        box->setObjectName(QString::fromLatin1(name));
-        for (const char* text : texts)
-            box->addItem(QString::fromLatin1(text));
-        serialPage->addWidget(box);
-        return box;
-    };
-    CB_Baud = choices(m_captions.baud, "CB_Baud", kBaudRates);
-    CB_Parity = choices(m_captions.parity, "CB_Parity", kParities);
-    CB_StopBits = choices(m_captions.stopBits, "CB_StopBits", kStopBits);
-    serialPage->addStretch();
-
-    const auto portBox = [this](const char* name) {
-        auto* box = new QSpinBox(this);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setRange(1, 65535);
-        box->setValue(Platform::NmeaSourceSettings::DefaultUdpPort);
-        return box;
-    };
-    QHBoxLayout* udpPage = page();
-    m_captions.udpPort = caption(udpPage);
-    E_UdpPort = portBox("E_UdpPort");
-    udpPage->addWidget(E_UdpPort);
-    udpPage->addStretch();
-
-    QHBoxLayout* tcpPage = page();
-    m_captions.host = caption(tcpPage);
-    E_Host = new QLineEdit(QStringLiteral("localhost"), this);
-    E_Host->setObjectName(QStringLiteral("E_Host"));
-    E_Host->setMinimumWidth(180);
-    tcpPage->addWidget(E_Host);
-    m_captions.tcpPort = caption(tcpPage);
-    E_TcpPort = portBox("E_TcpPort");
-    tcpPage->addWidget(E_TcpPort);
-    tcpPage->addStretch();
-
-    const auto button = [this, sourceRow](const char* name) {
-        QPushButton* b = WindowLook::button(this, QRect(0, 0, 90, 28));
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        b->setMinimumSize(90, 28);
-        sourceRow->addWidget(b);
-        return b;
-    };
-    Btn_Start = button("Btn_Start");
-    Btn_Stop = button("Btn_Stop");
-    Btn_Clear = button("Btn_Clear");
-
-    // What the source is doing, or why it stopped.
-    auto* statusRow = new QHBoxLayout;
-    body->addLayout(statusRow);
-    L_Status = new QLabel(this);
-    L_Status->setObjectName(QStringLiteral("L_Status"));
-    L_Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    statusRow->addWidget(L_Status, 1);
-    PB_Replay = new QProgressBar(this);
-    PB_Replay->setObjectName(QStringLiteral("PB_Replay"));
-    PB_Replay->setRange(0, 1000);
-    PB_Replay->setFixedWidth(300);
-    PB_Replay->hide();
-    statusRow->addWidget(PB_Replay);
+    CB_Channel->setFixedWidth(MonitorChannel::KindWidth);
+    viewRow->addWidget(CB_Channel);
+    viewRow->addSpacing(12);
+    L_Findings = new QLabel(this);
+    L_Findings->setObjectName(QStringLiteral("L_Findings"));
+    L_Findings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    L_Findings->setMinimumWidth(100);
+    viewRow->addWidget(L_Findings, 1);
+    Btn_Clear = WindowLook::button(this, QRect(0, 0, 80, 24));
+    Btn_Clear->setObjectName(QStringLiteral("Btn_Clear"));
+    Btn_Clear->setAutoDefault(false);
+    Btn_Clear->setMinimumSize(80, 24);
+    viewRow->addWidget(Btn_Clear);
 
     auto* split = new QSplitter(Qt::Vertical, this);
     split->setChildrenCollapsible(false);
@@ -268,11 +190,7 @@ void TFNmeaMonitor::buildLayout() {
 
     ASG_Rules = new QTableWidget(0, RuleColumns, split);
     ASG_Rules->setObjectName(QStringLiteral("ASG_Rules"));
-    setUpTable(ASG_Rules);
-    for (int col = 0; col < RuleColumns; ++col) {
-        ASG_Rules->setHorizontalHeaderItem(col, new QTableWidgetItem);
-        ASG_Rules->setColumnWidth(col, kRuleColumnWidths[col]);
-    }
+    setUpTable(ASG_Rules, RuleColumns, kRuleColumnWidths);
     // The raw text takes what the window gives beyond the columns' widths.
     ASG_Rules->horizontalHeader()->setStretchLastSection(false);
     ASG_Rules->horizontalHeader()->setSectionResizeMode(ColLast, QHeaderView::Stretch);
@@ -285,13 +203,11 @@ void TFNmeaMonitor::buildLayout() {
     lowerLayout->addLayout(left, 2);
     L_Unused = new QLabel(lower);
     L_Unused->setFont(WindowLook::font(11, true));
+    L_Unused->setFixedHeight(24);
     left->addWidget(L_Unused);
-    ASG_Unused = new QTableWidget(0, 2, lower);
+    ASG_Unused = new QTableWidget(0, UnusedColumns, lower);
     ASG_Unused->setObjectName(QStringLiteral("ASG_Unused"));
-    setUpTable(ASG_Unused);
-    ASG_Unused->setHorizontalHeaderItem(0, new QTableWidgetItem);
-    ASG_Unused->setHorizontalHeaderItem(1, new QTableWidgetItem);
-    ASG_Unused->setColumnWidth(0, 140);
+    setUpTable(ASG_Unused, UnusedColumns, kUnusedColumnWidths);
     left->addWidget(ASG_Unused, 1);
     auto* counters = new QGridLayout;
     left->addLayout(counters);
@@ -300,7 +216,7 @@ void TFNmeaMonitor::buildLayout() {
         auto* value = new QLabel(QStringLiteral("0"), lower);
         value->setObjectName(QStringLiteral("L_Counter_%1").arg(i));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        value->setMinimumWidth(70);
+        value->setMinimumWidth(60);
         counters->addWidget(name, i / 2, (i % 2) * 2);
         counters->addWidget(value, i / 2, (i % 2) * 2 + 1);
         L_Counters << name;
@@ -309,26 +225,45 @@ void TFNmeaMonitor::buildLayout() {
 
     auto* right = new QVBoxLayout;
     lowerLayout->addLayout(right, 3);
-    // The title's row holds the Pause button at its right end, no higher than the title, so the
-    // list stays where it was.
+    // The title's row holds the filter and the Pause button.
     auto* recentTitle = new QHBoxLayout;
     right->addLayout(recentTitle);
     L_Recent = new QLabel(lower);
     L_Recent->setFont(WindowLook::font(11, true));
+    L_Recent->setFixedHeight(24);
     recentTitle->addWidget(L_Recent, 1);
-    Btn_Pause = WindowLook::button(lower, QRect(0, 0, 90, 20));
+    m_filterCaption = new QLabel(lower);
+    recentTitle->addWidget(m_filterCaption);
+    E_Filter = new QLineEdit(lower);
+    E_Filter->setObjectName(QStringLiteral("E_Filter"));
+    E_Filter->setClearButtonEnabled(true);
+    E_Filter->setFixedWidth(160);
+    recentTitle->addWidget(E_Filter);
+    Btn_Pause = WindowLook::button(lower, QRect(0, 0, 80, 22));
     Btn_Pause->setObjectName(QStringLiteral("Btn_Pause"));
     Btn_Pause->setAutoDefault(false);
     Btn_Pause->setCheckable(true);
     Btn_Pause->setStyleSheet(Btn_Pause->styleSheet() +
                              QStringLiteral(" QPushButton:checked { background-color: #FF8000; }"));
-    Btn_Pause->setFixedSize(90, L_Recent->sizeHint().height());
+    Btn_Pause->setFixedSize(80, 22);
     recentTitle->addWidget(Btn_Pause);
-    LB_Lines = new QListWidget(lower);
-    LB_Lines->setObjectName(QStringLiteral("LB_Lines"));
-    LB_Lines->setFont(QFont(QStringLiteral("Monospace"), 9));
-    LB_Lines->setUniformItemSizes(true);
-    right->addWidget(LB_Lines, 1);
+    ASG_Lines = new QTableWidget(0, LineColumns, lower);
+    ASG_Lines->setObjectName(QStringLiteral("ASG_Lines"));
+    setUpTable(ASG_Lines, LineColumns, kLineColumnWidths);
+    ASG_Lines->setSelectionMode(QAbstractItemView::SingleSelection);
+    ASG_Lines->setFont(QFont(QStringLiteral("Monospace"), 9));
+    ASG_Lines->horizontalHeader()->setFont(font());
+    ASG_Lines->horizontalHeader()->setStretchLastSection(false);
+    ASG_Lines->horizontalHeader()->setSectionResizeMode(LineText, QHeaderView::Stretch);
+    ASG_Lines->verticalHeader()->setDefaultSectionSize(18);
+    right->addWidget(ASG_Lines, 1);
+    E_Hex = new QPlainTextEdit(lower);
+    E_Hex->setObjectName(QStringLiteral("E_Hex"));
+    E_Hex->setReadOnly(true);
+    E_Hex->setLineWrapMode(QPlainTextEdit::NoWrap);
+    E_Hex->setFont(QFont(QStringLiteral("Monospace"), 9));
+    E_Hex->setFixedHeight(4 * QFontMetrics(E_Hex->font()).lineSpacing() + 10);
+    right->addWidget(E_Hex);
 
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
@@ -337,291 +272,174 @@ void TFNmeaMonitor::buildLayout() {
 void TFNmeaMonitor::Set_Lang() {
     setWindowTitle(m_state.msg(Text::Title));
     WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(Text::Description));
-    m_captions.channel->setText(m_state.msg(TextSlot::NmeaAccess::ChannelHeader));
-    m_captions.source->setText(m_state.msg(Text::SourceLabel));
-    for (int i = 0; i < Text::SourceKinds.count; ++i)
-        CB_Source->setItemText(i, m_state.msg(Text::SourceKinds.at(i)));
-    Btn_Browse->setText(m_state.msg(Text::BrowseButton));
-    m_captions.serialPort->setText(m_state.msg(Text::PortLabel));
-    // The serial settings are named as in the communication parameters.
-    m_captions.baud->setText(m_state.msg(TextSlot::ParGen::RS232.at(TextSlot::PortBaud)));
-    m_captions.parity->setText(m_state.msg(TextSlot::ParGen::RS232.at(TextSlot::PortParity)));
-    m_captions.stopBits->setText(m_state.msg(TextSlot::ParGen::RS232.at(TextSlot::PortStopBits)));
-    m_captions.udpPort->setText(m_state.msg(Text::PortLabel));
-    m_captions.host->setText(m_state.msg(Text::HostLabel));
-    m_captions.tcpPort->setText(m_state.msg(Text::PortLabel));
-    QPushButton* const buttons[] = {Btn_Start, Btn_Stop, Btn_Clear};
-    for (int i = 0; i < Text::Buttons.count; ++i) {
-        buttons[i]->setText(m_state.msg(Text::Buttons.at(i)));
-        buttons[i]->setToolTip(m_state.msg(Text::ButtonTips.at(i)));
-    }
+    for (MonitorChannel* row : m_channels)
+        row->Set_Lang();
+    m_channelCaption->setText(m_state.msg(TextSlot::NmeaAccess::ChannelHeader));
+    CB_Channel->setItemText(0, m_state.msg(Text::AllChannels));
+    CB_Channel->setToolTip(m_state.msg(Text::ChannelFilterTip));
+    Btn_Clear->setText(m_state.msg(Text::Buttons.at(2)));
+    Btn_Clear->setToolTip(m_state.msg(Text::ButtonTips.at(2)));
     Btn_Pause->setText(m_state.msg(Text::PauseButton));
     Btn_Pause->setToolTip(m_state.msg(Text::PauseTip));
+    m_filterCaption->setText(m_state.msg(Text::FilterLabel));
+    E_Filter->setToolTip(m_state.msg(Text::FilterTip));
 
-    const int headers[RuleColumns] = {Text::RuleHeader,
-                                      TextSlot::NmeaAccess::SentenceHeader,
-                                      TextSlot::NmeaAccess::FieldHeader,
-                                      TextSlot::NmeaAccess::IndexHeader,
-                                      Text::BytesHeader,
-                                      Text::HitsHeader,
-                                      Text::LastHeader,
-                                      Text::ValueHeader,
-                                      Text::SinceHeader,
-                                      Text::EmptyHeader};
+    const int ruleHeaders[RuleColumns] = {Text::RuleHeader,
+                                          TextSlot::NmeaAccess::ChannelHeader,
+                                          TextSlot::NmeaAccess::SentenceHeader,
+                                          TextSlot::NmeaAccess::FieldHeader,
+                                          TextSlot::NmeaAccess::IndexHeader,
+                                          Text::BytesHeader,
+                                          Text::HitsHeader,
+                                          Text::RateHeader,
+                                          Text::EmptyHeader,
+                                          Text::LastHeader,
+                                          Text::ValueHeader,
+                                          Text::SinceHeader};
     for (int col = 0; col < RuleColumns; ++col)
-        ASG_Rules->horizontalHeaderItem(col)->setText(m_state.msg(headers[col]));
+        ASG_Rules->horizontalHeaderItem(col)->setText(m_state.msg(ruleHeaders[col]));
     ASG_Rules->horizontalHeaderItem(ColEmpty)->setToolTip(m_state.msg(Text::EmptyTip));
-    ASG_Unused->horizontalHeaderItem(0)->setText(m_state.msg(TextSlot::NmeaAccess::SentenceHeader));
-    ASG_Unused->horizontalHeaderItem(1)->setText(m_state.msg(Text::CountHeader));
+    const int unusedHeaders[UnusedColumns] = {TextSlot::NmeaAccess::ChannelHeader,
+                                              TextSlot::NmeaAccess::SentenceHeader, Text::CountHeader,
+                                              Text::RateHeader};
+    for (int col = 0; col < UnusedColumns; ++col)
+        ASG_Unused->horizontalHeaderItem(col)->setText(m_state.msg(unusedHeaders[col]));
+    const int lineHeaders[LineColumns] = {Text::TimeHeader, TextSlot::NmeaAccess::ChannelHeader,
+                                          Text::LineHeader, Text::ReasonHeader};
+    for (int col = 0; col < LineColumns; ++col)
+        ASG_Lines->horizontalHeaderItem(col)->setText(m_state.msg(lineHeaders[col]));
     L_Unused->setText(m_state.msg(Text::UnusedTitle));
     for (int i = 0; i < L_Counters.size(); ++i)
         L_Counters[i]->setText(m_state.msg(Text::Counters.at(i)));
     L_Recent->setText(m_state.msg(Text::RecentTitle));
-    showStatus(m_status);
-    // Texts inside the tables ("not decoded", "Other addresses") are drawn again.
-    m_shownRevision = ~quint64(0);
+    // Texts inside the tables ("not decoded", the ages, the reasons) are drawn again.
+    std::fill(m_shownRevisions.begin(), m_shownRevisions.end(), ~quint64(0));
+    m_linesStale = true;
     refresh();
+}
+
+MonitorChannel* TFNmeaMonitor::channel(const QString& name) const {
+    const qsizetype at = channels().indexOf(Nmea::channelNamed(name));
+    return at < 0 ? nullptr : m_channels.value(at);
+}
+
+void TFNmeaMonitor::setStallAfter(qint64 ms) {
+    for (MonitorChannel* row : m_channels)
+        row->setStallAfter(ms);
+}
+
+void TFNmeaMonitor::setUdpAddress(const QString& address) {
+    for (MonitorChannel* row : m_channels)
+        row->setUdpAddress(address);
 }
 
 void TFNmeaMonitor::setConfiguration(const Nmea::RuleTable& rules, const ParGenSet& parameters) {
-    stopSource();
-    m_rules = rules;
-    m_parameters = parameters;
-    // Start on a channel that has rules when the one chosen has none.
-    if (Nmea::rulesToFeed(m_rules, CB_Channel->currentText()).empty()) {
-        for (int i = 0; i < channels().size(); ++i) {
-            if (!Nmea::rulesToFeed(m_rules, channels()[i]).empty()) {
-                const QSignalBlocker quiet(CB_Channel);
-                CB_Channel->setCurrentIndex(i);
-                break;
-            }
-        }
-    }
-    showStatus({Text::Stopped});
-    onChannelChanged();
-}
-
-void TFNmeaMonitor::onChannelChanged() {
-    const int history = m_monitor->history();
-    m_monitor = std::make_unique<Nmea::Monitor>(m_rules, CB_Channel->currentText());
-    m_monitor->setHistory(history);
-    presetSerialLine();
-    fillRuleRows();
-    LB_Lines->clear(); // the lines of another channel's monitor
-    m_shownRevision = ~quint64(0);
-    m_linesRevision = ~quint64(0);
-    refresh();
-}
-
-void TFNmeaMonitor::presetSerialLine() {
-    const std::optional<SerialLine> line = serialLineOf(m_parameters, CB_Channel->currentText());
-    if (!line)
+    if (isVisible()) {
+        setRules(rules);
         return;
-    CB_Baud->setCurrentIndex(Baud_to_Index(QString::number(line->baudRate)));
-    CB_Parity->setCurrentIndex(static_cast<int>(line->parity));
-    CB_StopBits->setCurrentIndex(line->stopBits - 1);
+    }
+    for (MonitorChannel* row : m_channels)
+        row->reset(rules, serialLineOf(parameters, row->channel()));
+    fillRuleRows();
 }
 
-void TFNmeaMonitor::refreshPorts() {
-    const QString typed = CB_Port->currentText();
-    CB_Port->clear();
-    CB_Port->addItems(Platform::NmeaSourceModule::serialPorts());
-    if (!typed.isEmpty())
-        CB_Port->setCurrentText(typed);
+void TFNmeaMonitor::setRules(const Nmea::RuleTable& rules) {
+    for (MonitorChannel* row : m_channels)
+        row->setRules(rules);
+    fillRuleRows();
 }
 
 void TFNmeaMonitor::opened() {
-    refreshPorts();
-    updateButtons();
+    placeBesideOwner();
+    const QStringList ports = Platform::NmeaSourceModule::serialPorts();
+    for (MonitorChannel* row : m_channels)
+        row->refreshPorts(ports);
     m_refresh->start();
 }
 
 void TFNmeaMonitor::closed() {
     // Closing the window ends the listening; minimising it does not.
-    stopSource();
+    for (MonitorChannel* row : m_channels)
+        row->stopSource();
     m_refresh->stop();
-    if (m_status.slot == Text::Connecting || m_status.slot == Text::Listening ||
-        m_status.slot == Text::Stalled)
-        showStatus({Text::Stopped});
 }
 
-std::unique_ptr<Platform::NmeaSourceHandle> TFNmeaMonitor::createSource(Status& problem) {
-    Platform::NmeaSourceSettings settings;
-    settings.kind = static_cast<SourceKind>(CB_Source->currentIndex());
-    switch (settings.kind) {
-    case SourceKind::LogFile:
-        settings.logFile = E_LogFile->text().trimmed();
-        if (settings.logFile.isEmpty()) {
-            problem = {Text::SourceFailed, m_state.msg(Text::NoLogFile), true};
-            return nullptr;
-        }
-        break;
-    case SourceKind::SerialPort:
-        settings.serialPort = CB_Port->currentText().trimmed();
-        settings.line.baudRate =
-            QString::fromLatin1(kBaudRates[std::max(CB_Baud->currentIndex(), 0)]).toInt();
-        settings.line.parity = static_cast<SerialLine::Parity>(std::max(CB_Parity->currentIndex(), 0));
-        settings.line.stopBits = std::max(CB_StopBits->currentIndex(), 0) + 1;
-        break;
-    case SourceKind::Udp:
-        settings.udpPort = quint16(E_UdpPort->value());
-        settings.udpAddress = m_udpAddress;
-        break;
-    case SourceKind::TcpClient:
-        settings.tcpHost = E_Host->text().trimmed();
-        settings.tcpPort = quint16(E_TcpPort->value());
-        break;
-    }
-    QString reason;
-    std::unique_ptr<Platform::NmeaSourceHandle> source =
-        Platform::NmeaSourceModule::create(settings, *this, reason);
-    if (!source)
-        problem = {Text::ModuleFailed, reason, true};
-    return source;
+TFNmeaMonitor::Placement TFNmeaMonitor::besideRules(const QRect& area, const QRect& rules, QSize monitor,
+                                                    int minHeight) {
+    const int areaEnd = area.y() + area.height();
+    const int left =
+        std::clamp(rules.x(), area.x(), std::max(area.x(), area.x() + area.width() - monitor.width()));
+    if (areaEnd - (rules.y() + rules.height()) >= monitor.height())
+        return {rules.topLeft(), QRect(QPoint(left, rules.y() + rules.height()), monitor)};
+    if (rules.y() - area.y() >= monitor.height())
+        return {rules.topLeft(), QRect(QPoint(left, rules.y() - monitor.height()), monitor)};
+    const int top = area.y() + rules.height();
+    const int height = std::max(minHeight, std::min(monitor.height(), areaEnd - top));
+    return {QPoint(rules.x(), area.y()),
+            QRect(left, std::min(top, areaEnd - height), monitor.width(), height)};
 }
 
-void TFNmeaMonitor::Btn_StartClick() {
-    stopSource();
-    Status problem;
-    m_source = createSource(problem);
-    if (!m_source) {
-        showStatus(problem);
+void TFNmeaMonitor::placeBesideOwner() {
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    const QScreen* screen = owner ? owner->screen() : nullptr;
+    if (!owner || !owner->isVisible() || !screen)
         return;
-    }
-    PB_Replay->hide();
-    PB_Replay->setValue(0);
-    // Until the source says it has started: a TCP connection may take a while.
-    showStatus({Text::Connecting, m_source->description()});
-    m_source->start();
-    updateButtons();
-}
-
-void TFNmeaMonitor::sourceStarted() {
-    if (!m_source)
-        return;
-    m_lastBytesAt = now();
-    showStatus({Text::Listening, m_source->description()});
-}
-
-void TFNmeaMonitor::Btn_StopClick() {
-    stopSource();
-    showStatus({Text::Stopped});
-    refresh();
+    // What the frame adds to the client area.
+    const QSize frameExtra = frameGeometry().size() - size();
+    const Placement placed =
+        besideRules(screen->availableGeometry(), owner->frameGeometry(),
+                    QSize(width(), ClientHeight) + frameExtra, MinimumClientHeight + frameExtra.height());
+    owner->move(placed.rulesAt);
+    resize(placed.monitor.size() - frameExtra);
+    move(placed.monitor.topLeft());
 }
 
 void TFNmeaMonitor::Btn_ClearClick() {
-    m_monitor->clear();
-    LB_Lines->clear();
-    m_linesRevision = ~quint64(0);
-    m_shownRevision = ~quint64(0);
+    for (MonitorChannel* row : m_channels)
+        row->monitor().clear();
+    ASG_Lines->setRowCount(0);
+    m_shownLines.clear();
+    E_Hex->clear();
+    std::fill(m_shownRevisions.begin(), m_shownRevisions.end(), ~quint64(0));
+    m_linesStale = true;
     refresh();
 }
 
-void TFNmeaMonitor::Btn_BrowseClick() {
-    const QString path = QFileDialog::getOpenFileName(this, m_state.msg(Text::NoLogFile), E_LogFile->text());
-    if (!path.isEmpty())
-        E_LogFile->setText(QDir::toNativeSeparators(path));
+bool TFNmeaMonitor::channelShown(int channel) const {
+    return CB_Channel->currentIndex() <= 0 || CB_Channel->currentIndex() - 1 == channel;
 }
 
-bool TFNmeaMonitor::isListening() const {
-    return m_source && m_source->isRunning();
-}
-
-void TFNmeaMonitor::sourceBytes(const QByteArray& bytes) {
-    noteBytes();
-    m_monitor->feed(bytes, now());
-}
-
-void TFNmeaMonitor::sourceMessage(const QByteArray& bytes) {
-    noteBytes();
-    m_monitor->feedMessage(bytes, now());
-}
-
-void TFNmeaMonitor::noteBytes() {
-    m_lastBytesAt = now();
-    if (m_status.slot == Text::Stalled && m_source)
-        showStatus({Text::Listening, m_source->description()});
-}
-
-void TFNmeaMonitor::checkStall(qint64 now) {
-    if (!m_source || (m_status.slot != Text::Listening && m_status.slot != Text::Stalled))
-        return;
-    const qint64 quiet = now - m_lastBytesAt;
-    if (quiet < m_stallAfter)
-        return;
-    const qint64 seconds = quiet / 1000;
-    if (m_status.slot != Text::Stalled || m_status.count != seconds)
-        showStatus({Text::Stalled, m_source->description(), false, 0, seconds});
-}
-
-void TFNmeaMonitor::onSourceKindChanged() {
-    PC_Source->setCurrentIndex(CB_Source->currentIndex());
-    // The failure was another kind's: it would be read as this one's.
-    if (!m_source && m_status.error)
-        showStatus({Text::Stopped});
-}
-
-void TFNmeaMonitor::sourceFailed(const QString& reason, Platform::NmeaSourceFailure why) {
-    // The source has stopped itself; the handle may go from inside its own event.
-    m_source.reset();
-    m_monitor->cutOpenLine(now());
-    showStatus({Text::SourceFailed, reason, true, failureText(why)});
-    updateButtons();
+void TFNmeaMonitor::applyChannelFilter() {
+    for (int row = 0; row < int(m_ruleRows.size()); ++row)
+        ASG_Rules->setRowHidden(row, !channelShown(m_ruleRows[size_t(row)].channel));
+    std::fill(m_shownRevisions.begin(), m_shownRevisions.end(), ~quint64(0));
+    m_linesStale = true;
     refresh();
-}
-
-void TFNmeaMonitor::sourceFinished() {
-    // The source has stopped itself; the handle may go from inside its own event.
-    m_source.reset();
-    m_monitor->finish(now());
-    if (PB_Replay->isVisible())
-        PB_Replay->setValue(PB_Replay->maximum());
-    showStatus({Text::LogEnded});
-    updateButtons();
-    refresh();
-}
-
-void TFNmeaMonitor::sourceProgress(qint64 done, qint64 total) {
-    if (total < ProgressFromBytes)
-        return;
-    PB_Replay->show();
-    PB_Replay->setValue(int(done * PB_Replay->maximum() / std::max<qint64>(total, 1)));
-}
-
-void TFNmeaMonitor::stopSource() {
-    // The next bytes, from whatever source, never complete a line begun here.
-    m_source.reset();
-    m_monitor->cutOpenLine(now());
-    updateButtons();
-}
-
-void TFNmeaMonitor::updateButtons() {
-    Btn_Stop->setEnabled(m_source != nullptr);
-}
-
-void TFNmeaMonitor::showStatus(const Status& status) {
-    m_status = status;
-    QString text = m_state.msg(status.slot);
-    if (status.count >= 0)
-        text = text.arg(status.count);
-    L_Status->setText(text + (status.detailSlot ? m_state.msg(status.detailSlot) : status.detail));
-    QPalette palette = L_Status->palette();
-    palette.setColor(QPalette::WindowText, status.error ? BadLineColour : palette.color(QPalette::Text));
-    L_Status->setPalette(palette);
-    L_Status->setProperty("error", status.error);
 }
 
 void TFNmeaMonitor::fillRuleRows() {
-    const std::vector<Nmea::RuleFeed>& rules = m_monitor->rules();
-    ASG_Rules->setRowCount(int(rules.size()));
-    for (int row = 0; row < int(rules.size()); ++row) {
-        const Nmea::RuleFeed& rule = rules[row];
+    // Every channel's rules in the order of the rules window.
+    m_ruleRows.clear();
+    for (int c = 0; c < m_channels.size(); ++c) {
+        const int count = int(m_channels[c]->monitor().rules().size());
+        for (int i = 0; i < count; ++i)
+            m_ruleRows.push_back({c, i});
+    }
+    const auto ruleOf = [this](const RuleRow& row) -> const Nmea::RuleFeed& {
+        return m_channels[row.channel]->monitor().rules()[size_t(row.index)];
+    };
+    std::stable_sort(m_ruleRows.begin(), m_ruleRows.end(),
+                     [&](const RuleRow& a, const RuleRow& b) { return ruleOf(a).rule < ruleOf(b).rule; });
+
+    ASG_Rules->clearContents();
+    ASG_Rules->setRowCount(int(m_ruleRows.size()));
+    for (int row = 0; row < int(m_ruleRows.size()); ++row) {
+        const Nmea::RuleFeed& rule = ruleOf(m_ruleRows[size_t(row)]);
         QString index;
         if (rule.index)
             index = QString::number(*rule.index);
-        else if (rule.indexMissing)
-            index = m_rules[rule.rule - 1].Index; // as typed: the converter cannot use it
         const QString texts[RuleColumns] = {QString::number(rule.rule),
+                                            channels().value(m_ruleRows[size_t(row)].channel),
                                             rule.sentence,
                                             rule.field,
                                             index,
@@ -630,123 +448,197 @@ void TFNmeaMonitor::fillRuleRows() {
                                             {},
                                             {},
                                             {},
+                                            {},
                                             {}};
         for (int col = 0; col < RuleColumns; ++col) {
-            QTableWidgetItem* item = readOnlyItem(texts[col]);
-            if (col == ColRule || col == ColIndex || col == ColHits || col == ColValue || col == ColSince ||
-                col == ColEmpty)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            ASG_Rules->setItem(row, col, item);
+            const bool right = col == ColRule || col == ColIndex || col == ColHits || col == ColRate ||
+                               col == ColEmpty || col == ColValue || col == ColSince;
+            put(ASG_Rules, row, col, texts[col], right);
         }
         if (!rule.mnemonic.isEmpty())
             ASG_Rules->item(row, ColRule)->setToolTip(rule.mnemonic);
     }
+    applyChannelFilter();
+}
+
+bool TFNmeaMonitor::receivedSinceShown() const {
+    for (int c = 0; c < m_channels.size(); ++c) {
+        if (m_channels[c]->monitor().revision() != m_shownRevisions[size_t(c)])
+            return true;
+    }
+    return false;
 }
 
 void TFNmeaMonitor::refresh() {
     const qint64 t = now();
-    checkStall(t);
-    if (m_monitor->revision() != m_shownRevision) {
-        m_shownRevision = m_monitor->revision();
+    for (MonitorChannel* row : m_channels)
+        row->updateStatus(t);
+    if (receivedSinceShown()) {
+        m_linesStale = true;
         refreshRules(t);
         refreshUnused();
         refreshCounters();
         refreshTimes(t);
+        for (int c = 0; c < m_channels.size(); ++c)
+            m_shownRevisions[size_t(c)] = m_channels[c]->monitor().revision();
     } else if (m_highlightShown || t - m_timesShownAt >= 1000) {
         refreshTimes(t);
     }
-    if (m_linesRevision != m_monitor->revision() && linesFollow())
+    if (m_linesStale && linesFollow())
         refreshLines();
 }
 
 bool TFNmeaMonitor::linesFollow() const {
     // Scrolled back to read, or paused, the rows hold still.
-    const QScrollBar* bar = LB_Lines->verticalScrollBar();
+    const QScrollBar* bar = ASG_Lines->verticalScrollBar();
     return !Btn_Pause->isChecked() && bar->value() == bar->maximum();
 }
 
 void TFNmeaMonitor::refreshRules(qint64 /*now*/) {
-    const std::vector<Nmea::RuleFeed>& rules = m_monitor->rules();
     const QString notDecoded = m_state.msg(Text::NotDecoded);
-    for (int row = 0; row < int(rules.size()) && row < ASG_Rules->rowCount(); ++row) {
-        const Nmea::RuleFeed& rule = rules[row];
-        ASG_Rules->item(row, ColHits)->setText(QString::number(rule.hits));
-        ASG_Rules->item(row, ColEmpty)->setText(QString::number(rule.empty));
+    for (int row = 0; row < int(m_ruleRows.size()); ++row) {
+        const RuleRow& at = m_ruleRows[size_t(row)];
+        const Nmea::RuleFeed& rule = m_channels[at.channel]->monitor().rules()[size_t(at.index)];
+        put(ASG_Rules, row, ColHits, QString::number(rule.hits));
+        put(ASG_Rules, row, ColEmpty, QString::number(rule.empty));
         QTableWidgetItem* last = ASG_Rules->item(row, ColLast);
         if (!rule.decoded && rule.hits > 0) {
             last->setText(notDecoded);
             last->setForeground(NotDecodedColour);
         } else {
             last->setText(rule.last);
+            last->setForeground(QBrush());
         }
-        ASG_Rules->item(row, ColValue)->setText(rule.value ? Nmea::valueText(*rule.value) : QString());
+        // A text field (a hemisphere, a unit, a status) shows its text as the value.
+        QString value;
+        if (rule.value)
+            value = Nmea::valueText(*rule.value);
+        else if (!rule.numeric && rule.decoded)
+            value = rule.last;
+        put(ASG_Rules, row, ColValue, value);
     }
+}
+
+QString TFNmeaMonitor::age(qint64 ms) const {
+    ms = std::max<qint64>(ms, 0);
+    // Tenths up to ten seconds, then whole seconds, minutes and hours.
+    if (ms < 10000)
+        return m_state.msg(Text::SecondsAgo).arg(double(ms) / 1000.0, 0, 'f', 1);
+    const qint64 s = ms / 1000;
+    if (s < 120)
+        return m_state.msg(Text::SecondsAgo).arg(s);
+    if (s < 7200)
+        return m_state.msg(Text::MinutesAgo).arg(s / 60);
+    return m_state.msg(Text::HoursAgo).arg(s / 3600);
 }
 
 void TFNmeaMonitor::refreshTimes(qint64 now) {
     m_timesShownAt = now;
     m_highlightShown = false;
-    const std::vector<Nmea::RuleFeed>& rules = m_monitor->rules();
-    for (int row = 0; row < int(rules.size()) && row < ASG_Rules->rowCount(); ++row) {
-        const Nmea::RuleFeed& rule = rules[row];
-        ASG_Rules->item(row, ColSince)->setText(rule.lastAt < 0 ? QString() : age(now - rule.lastAt));
+    for (int row = 0; row < int(m_ruleRows.size()); ++row) {
+        const RuleRow& at = m_ruleRows[size_t(row)];
+        const Nmea::RuleFeed& rule = m_channels[at.channel]->monitor().rules()[size_t(at.index)];
+        put(ASG_Rules, row, ColSince, rule.lastAt < 0 ? QString() : age(now - rule.lastAt));
         const bool changed = rule.changedAt >= 0 && now - rule.changedAt < HighlightMs;
         m_highlightShown = m_highlightShown || changed;
-        for (int col = 0; col < RuleColumns; ++col)
-            ASG_Rules->item(row, col)->setBackground(changed ? QBrush(ChangedColour) : QBrush());
+        const QBrush background = changed ? QBrush(ChangedColour) : QBrush();
+        if (ASG_Rules->item(row, ColRule)->background() != background) {
+            for (int col = 0; col < RuleColumns; ++col)
+                ASG_Rules->item(row, col)->setBackground(background);
+        }
     }
 }
 
 void TFNmeaMonitor::refreshUnused() {
-    const QMap<QString, qint64> unused = m_monitor->unused();
-    const qint64 overflow = m_monitor->unusedOverflow();
-    ASG_Unused->setRowCount(int(unused.size()) + (overflow > 0 ? 1 : 0));
     int row = 0;
-    const auto put = [this, &row](const QString& name, qint64 count) {
-        ASG_Unused->setItem(row, 0, readOnlyItem(name));
-        QTableWidgetItem* number = readOnlyItem(QString::number(count));
-        number->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        ASG_Unused->setItem(row, 1, number);
+    const auto add = [this, &row](const QString& channel, const QString& name, qint64 count) {
+        if (ASG_Unused->rowCount() <= row)
+            ASG_Unused->setRowCount(row + 1);
+        put(ASG_Unused, row, UnusedChannel, channel);
+        put(ASG_Unused, row, UnusedSentence, name);
+        put(ASG_Unused, row, UnusedCount, QString::number(count), true);
+        put(ASG_Unused, row, UnusedRate, QString(), true);
         ++row;
     };
-    for (auto it = unused.cbegin(); it != unused.cend(); ++it)
-        put(it.key(), it.value());
-    if (overflow > 0)
-        put(m_state.msg(Text::OtherAddresses), overflow);
+    for (int c = 0; c < m_channels.size(); ++c) {
+        if (!channelShown(c))
+            continue;
+        const Nmea::Monitor& monitor = m_channels[c]->monitor();
+        const QMap<QString, qint64> unused = monitor.unused();
+        for (auto it = unused.cbegin(); it != unused.cend(); ++it)
+            add(channels()[c], it.key(), it.value());
+        if (monitor.unusedOverflow() > 0)
+            add(channels()[c], m_state.msg(Text::OtherAddresses), monitor.unusedOverflow());
+    }
+    ASG_Unused->setRowCount(row);
 }
 
 void TFNmeaMonitor::refreshCounters() {
-    const Nmea::ReaderCounts& counts = m_monitor->counts();
-    const qint64 values[] = {counts.lines,      counts.sentences, counts.checksumErrors,
+    qint64 values[6] = {};
+    for (int c = 0; c < m_channels.size(); ++c) {
+        if (!channelShown(c))
+            continue;
+        const Nmea::ReaderCounts& counts = m_channels[c]->monitor().counts();
+        const qint64 of[] = {counts.lines,      counts.sentences, counts.checksumErrors,
                              counts.noChecksum, counts.longLines, counts.badLines};
+        for (int i = 0; i < 6; ++i)
+            values[i] += of[i];
+    }
     for (int i = 0; i < L_CounterValues.size(); ++i)
         L_CounterValues[i]->setText(QString::number(values[i]));
 }
 
 void TFNmeaMonitor::refreshLines() {
-    m_linesRevision = m_monitor->revision();
-    const QList<Nmea::RecentLine> lines = m_monitor->recentLines();
-    LB_Lines->setUpdatesEnabled(false);
-    while (LB_Lines->count() > lines.size())
-        delete LB_Lines->takeItem(LB_Lines->count() - 1);
-    while (LB_Lines->count() < lines.size())
-        LB_Lines->addItem(new QListWidgetItem);
-    for (int i = 0; i < lines.size(); ++i) {
-        const Nmea::RecentLine& line = lines[i];
-        QListWidgetItem* item = LB_Lines->item(i);
-        QString text = Nmea::displayText(line.text);
-        if (line.truncated)
-            text += QStringLiteral("\u2026");
-        const bool bad = line.kind != Nmea::LineKind::Sentence;
-        item->setText(bad ? BadMark + text : text);
-        item->setData(Qt::UserRole, static_cast<int>(line.kind));
-        if (line.kind == Nmea::LineKind::Bad)
-            item->setForeground(BadLineColour);
-        else if (line.kind == Nmea::LineKind::ChecksumError)
-            item->setForeground(ChecksumColour);
-        else
-            item->setForeground(QBrush());
+    m_linesStale = false;
+    // The shown channels' last lines, in the order received.
+    struct Line {
+        int channel;
+        Nmea::RecentLine line;
+    };
+    std::vector<Line> lines;
+    for (int c = 0; c < m_channels.size(); ++c) {
+        if (!channelShown(c))
+            continue;
+        for (const Nmea::RecentLine& line : m_channels[c]->monitor().recentLines())
+            lines.push_back({c, line});
     }
-    LB_Lines->setUpdatesEnabled(true);
-    LB_Lines->scrollToBottom();
+    const QString filter = E_Filter->text().trimmed();
+    std::vector<std::pair<Line, QString>> shown;
+    for (Line& line : lines) {
+        QString text = Nmea::displayText(line.line.text);
+        if (line.line.truncated)
+            text += QStringLiteral("\u2026");
+        if (filter.isEmpty() || text.contains(filter, Qt::CaseInsensitive))
+            shown.emplace_back(std::move(line), std::move(text));
+    }
+    const int history = m_channels.isEmpty() ? 0 : m_channels.first()->monitor().history();
+    if (int(shown.size()) > history)
+        shown.erase(shown.begin(), shown.end() - history);
+
+    ASG_Lines->setUpdatesEnabled(false);
+    ASG_Lines->setRowCount(int(shown.size()));
+    m_shownLines.resize(shown.size());
+    for (int row = 0; row < int(shown.size()); ++row) {
+        const Line& line = shown[size_t(row)].first;
+        const QString& text = shown[size_t(row)].second;
+        m_shownLines[size_t(row)].bytes = line.line.text;
+        const bool bad = line.line.kind != Nmea::LineKind::Sentence;
+        const QString cells[LineColumns] = {QString(), channels()[line.channel], bad ? BadMark + text : text,
+                                            QString()};
+        const QBrush colour = line.line.kind == Nmea::LineKind::Bad             ? QBrush(BadLineColour)
+                              : line.line.kind == Nmea::LineKind::ChecksumError ? QBrush(ChecksumColour)
+                                                                                : QBrush();
+        for (int col = 0; col < LineColumns; ++col)
+            put(ASG_Lines, row, col, cells[col])->setForeground(colour);
+        ASG_Lines->item(row, LineText)->setData(Qt::UserRole, static_cast<int>(line.line.kind));
+    }
+    ASG_Lines->setUpdatesEnabled(true);
+    ASG_Lines->scrollToBottom();
+    showHex();
+}
+
+void TFNmeaMonitor::showHex() {
+    const int row = ASG_Lines->currentRow();
+    E_Hex->setPlainText(row >= 0 && row < int(m_shownLines.size()) ? hexDump(m_shownLines[size_t(row)].bytes)
+                                                                   : QString());
 }

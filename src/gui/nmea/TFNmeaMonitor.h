@@ -3,23 +3,21 @@
 #include "core/comm/ParGen.h"
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/NmeaMonitor.h"
+#include "gui/nmea/MonitorChannel.h"
 #include "gui/shell/LanguageAware.h"
 #include "gui/shell/WindowBase.h"
-#include "platform/nmea/NmeaSourceModule.h"
 
 #include <QList>
+#include <QRect>
 
 #include <functional>
-#include <memory>
+#include <vector>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QProgressBar;
+class QPlainTextEdit;
 class QPushButton;
-class QSpinBox;
-class QStackedWidget;
 class QTableWidget;
 class QTimer;
 struct ProgramState;
@@ -27,36 +25,38 @@ namespace WindowLook {
 class TitlePanel;
 }
 
-// Listens to an NMEA 0183 source as one serial channel of the converter would and shows, for each
-// rule of that channel, what it would receive; beside them the sentences no rule uses, the
-// reader's counts and the last lines received. The rules come from the rules window as they stand
-// there, saved or not.
-class TFNmeaMonitor : public DialogBase, public LanguageAware, private Platform::NmeaSourceEvents {
+// Listens to NMEA 0183 sources as the serial channels of the converter would, every channel from
+// its own source at the same time, and shows for each rule what it would receive; beside them the
+// sentences no rule of a channel uses, the reader's counts and the last lines received. The rules
+// come from the rules window as they stand there, saved or not, and follow its edits while both
+// windows are open.
+class TFNmeaMonitor : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
-    // The order of the source list.
-    using SourceKind = Platform::NmeaSourceSettings::Kind;
+    using SourceKind = MonitorChannel::SourceKind;
     enum RuleColumn {
         ColRule,
+        ColChannel,
         ColSentence,
         ColField,
         ColIndex,
         ColBytes,
         ColHits,
+        ColRate,
+        ColEmpty,
         ColLast,
         ColValue,
-        ColSince,
-        ColEmpty
+        ColSince
     };
-    static constexpr int RuleColumns = ColEmpty + 1;
-    // Below this size a log is read before a progress bar would be worth showing.
-    static constexpr qint64 ProgressFromBytes = 4 * 1024 * 1024;
+    static constexpr int RuleColumns = ColSince + 1;
+    enum UnusedColumn { UnusedChannel, UnusedSentence, UnusedCount, UnusedRate };
+    static constexpr int UnusedColumns = UnusedRate + 1;
+    enum LineColumn { LineTime, LineChannel, LineText, LineReason };
+    static constexpr int LineColumns = LineReason + 1;
     static constexpr int RefreshMs = 200;
     // How long a row stays highlighted after its text changed.
     static constexpr qint64 HighlightMs = 1000;
-    // A source quiet for this long is said to send nothing.
-    static constexpr qint64 StallMs = 5000;
-    // The channels as the rules name them, in the order offered.
+    // The channels as the rules name them, in the order shown.
     static const QStringList& channels();
 
     explicit TFNmeaMonitor(ProgramState& state, QWidget* parent = nullptr);
@@ -64,121 +64,93 @@ public:
     void Set_Lang() override;
 
     // The rules to check and the configuration's communication parameters (the serial settings
-    // of each channel). Stops a source still running and forgets what was received.
+    // of each channel). While the window is closed, every channel starts afresh; while it is open,
+    // this is an edit of the rules and the sources keep running.
     void setConfiguration(const Nmea::RuleTable& rules, const ParGenSet& parameters);
+    // The rules as edited: a changed rule starts counting afresh, the others and the sources go on.
+    void setRules(const Nmea::RuleTable& rules);
 
-    void Btn_StartClick();
-    void Btn_StopClick();
     void Btn_ClearClick();
-    void Btn_BrowseClick();
     // Redraws what changed since the last redraw; the refresh timer calls it.
     void refresh();
 
-    const Nmea::Monitor& monitor() const { return *m_monitor; }
-    bool isListening() const;
-    // The clock of "since last" and the highlight, in milliseconds.
+    // Where the monitor's frame goes beside the rules window's frame on a screen's free area, and
+    // where the rules window goes: under the rules or over them where the monitor fits, else the
+    // rules go to the top and the monitor takes the height left, at least minHeight.
+    struct Placement {
+        QPoint rulesAt;
+        QRect monitor;
+    };
+    static Placement besideRules(const QRect& area, const QRect& rules, QSize monitor, int minHeight);
+
+    // The channel named as in channels().
+    MonitorChannel* channel(const QString& name) const;
+    const QList<MonitorChannel*>& channelRows() const { return m_channels; }
+    // The clock of "since last", the highlight and the received times, in milliseconds.
     void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
-    // How long a running source may send nothing before the status line says so.
-    void setStallAfter(qint64 ms) { m_stallAfter = ms; }
-    // The address the UDP source binds, every interface unless set.
-    void setUdpAddress(const QString& address) { m_udpAddress = address; }
+    // How long a running source may send nothing before its status line says so.
+    void setStallAfter(qint64 ms);
+    // The address the UDP sources bind, every interface unless set.
+    void setUdpAddress(const QString& address);
 
     WindowLook::TitlePanel* P_Title;
-    QComboBox* CB_Channel;
-    QComboBox* CB_Source;
-    QStackedWidget* PC_Source; // one page per SourceKind
-    QLineEdit* E_LogFile;
-    QPushButton* Btn_Browse;
-    QComboBox* CB_Port; // the system's ports; a device path may be typed
-    QComboBox* CB_Baud;
-    QComboBox* CB_Parity;
-    QComboBox* CB_StopBits;
-    QSpinBox* E_UdpPort;
-    QLineEdit* E_Host;
-    QSpinBox* E_TcpPort;
-    QPushButton* Btn_Start;
-    QPushButton* Btn_Stop;
+    QComboBox* CB_Channel; // "All channels", then each channel
     QPushButton* Btn_Clear;
-    QLabel* L_Status;
-    QProgressBar* PB_Replay;
+    QLabel* L_Findings;
     QTableWidget* ASG_Rules;
     QLabel* L_Unused;
     QTableWidget* ASG_Unused;
     QList<QLabel*> L_Counters;      // names, in ReaderCounts order
     QList<QLabel*> L_CounterValues; // their values
     QLabel* L_Recent;
+    QLineEdit* E_Filter;
     QPushButton* Btn_Pause; // checked: the last lines hold still
-    QListWidget* LB_Lines;
+    QTableWidget* ASG_Lines;
+    QPlainTextEdit* E_Hex; // the selected line's bytes
 
 protected:
     void opened() override;
     void closed() override;
 
 private:
+    // A rule's row: which channel's monitor holds it, and where.
+    struct RuleRow {
+        int channel = 0;
+        int index = 0;
+    };
+    // A last line's row, kept for the hex view.
+    struct ShownLine {
+        QByteArray bytes;
+    };
+
     void buildLayout();
-    void onChannelChanged();
-    void presetSerialLine();
-    void refreshPorts();
-    struct Status;
-    std::unique_ptr<Platform::NmeaSourceHandle> createSource(Status& problem);
-    void sourceStarted() override;
-    void sourceBytes(const QByteArray& bytes) override;
-    void sourceMessage(const QByteArray& bytes) override;
-    void sourceFailed(const QString& reason, Platform::NmeaSourceFailure why) override;
-    void sourceFinished() override;
-    void sourceProgress(qint64 done, qint64 total) override;
-    void stopSource();
-    void showStatus(const Status& status);
-    void onSourceKindChanged();
-    // Bytes came: the source is not quiet.
-    void noteBytes();
-    // Says so when the running source has sent nothing for the stall interval.
-    void checkStall(qint64 now);
+    // Stands beside the rules window rather than over it.
+    void placeBesideOwner();
     void fillRuleRows();
+    void applyChannelFilter();
+    bool channelShown(int channel) const;
     void refreshRules(qint64 now);
     void refreshTimes(qint64 now);
     void refreshUnused();
     void refreshCounters();
     void refreshLines();
+    void showHex();
     bool linesFollow() const;
+    // Something was received or changed since the last redraw.
+    bool receivedSinceShown() const;
+    QString age(qint64 ms) const;
     qint64 now() const { return m_clock(); }
-    void updateButtons();
-
-    // The labels in front of the controls, for Set_Lang.
-    struct Captions {
-        QLabel* channel;
-        QLabel* source;
-        QLabel* serialPort;
-        QLabel* baud;
-        QLabel* parity;
-        QLabel* stopBits;
-        QLabel* udpPort;
-        QLabel* host;
-        QLabel* tcpPort;
-    };
-    // The status line as a slot and what follows it, so a language change can say it again.
-    struct Status {
-        int slot = 0;
-        QString detail{}; // a description or the system's reason
-        bool error = false;
-        int detailSlot = 0; // a text of ours in place of detail
-        qint64 count = -1;  // for the slot's "%1"
-    };
 
     ProgramState& m_state;
-    Captions m_captions{};
-    Status m_status;
-    Nmea::RuleTable m_rules{};
-    ParGenSet m_parameters;
-    std::unique_ptr<Nmea::Monitor> m_monitor;
-    std::unique_ptr<Platform::NmeaSourceHandle> m_source;
+    QList<MonitorChannel*> m_channels;
+    QLabel* m_channelCaption = nullptr;
+    QLabel* m_filterCaption = nullptr;
+    std::vector<RuleRow> m_ruleRows;
+    std::vector<ShownLine> m_shownLines;
     QTimer* m_refresh;
     std::function<qint64()> m_clock;
-    QString m_udpAddress; // empty: every IPv4 address
-    qint64 m_stallAfter = StallMs;
-    qint64 m_lastBytesAt = 0; // when the running source last sent, or started
-    quint64 m_shownRevision = ~quint64(0);
-    quint64 m_linesRevision = ~quint64(0); // what the last lines show
+    std::vector<quint64> m_shownRevisions; // per channel, what the tables show
+    bool m_linesStale = true;              // the last lines pane needs drawing
     bool m_highlightShown = false;
     qint64 m_timesShownAt = 0;
 };

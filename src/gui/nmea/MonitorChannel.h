@@ -1,0 +1,128 @@
+#pragma once
+
+#include "core/comm/SerialLine.h"
+#include "core/nmea/AccessRules.h"
+#include "core/nmea/NmeaMonitor.h"
+#include "platform/nmea/NmeaSourceModule.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QStackedWidget;
+struct ProgramState;
+
+// One serial channel of the converter in the monitor: a row of controls for the source that stands
+// in for the channel's line (a log, a serial port, UDP or TCP), its status line, and the
+// `Nmea::Monitor` that its bytes feed. Every channel listens on its own, so that the GPS on one line
+// and the gyro on another are watched together.
+class MonitorChannel : public QWidget, private Platform::NmeaSourceEvents {
+    Q_OBJECT
+public:
+    using SourceKind = Platform::NmeaSourceSettings::Kind;
+    // A source quiet for this long is said to send nothing.
+    static constexpr qint64 StallMs = 5000;
+    // Below this size a log is read before a progress bar would be worth showing.
+    static constexpr qint64 ProgressFromBytes = 4 * 1024 * 1024;
+    // The widths that line the channels' rows up under one another.
+    static constexpr int NameWidth = 110;
+    static constexpr int KindWidth = 120;
+
+    MonitorChannel(ProgramState& state, const QString& channel, QWidget* parent);
+    ~MonitorChannel() override;
+    void Set_Lang();
+
+    const QString& channel() const { return m_channel; }
+    Nmea::Monitor& monitor() { return *m_monitor; }
+    const Nmea::Monitor& monitor() const { return *m_monitor; }
+    // Stops the source and starts afresh over these rules and this line's settings.
+    void reset(const Nmea::RuleTable& rules, const std::optional<SerialLine>& line);
+    // The rules as edited; the source keeps running.
+    void setRules(const Nmea::RuleTable& rules) { m_monitor->setRules(rules); }
+
+    void Btn_StartClick();
+    void Btn_StopClick();
+    void Btn_BrowseClick();
+    bool isListening() const;
+    void stopSource();
+    // Says what the source is doing now that time has passed: quiet, for how long.
+    void updateStatus(qint64 now);
+
+    void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
+    void setStallAfter(qint64 ms) { m_stallAfter = ms; }
+    void setUdpAddress(const QString& address) { m_udpAddress = address; }
+    void refreshPorts(const QStringList& ports);
+
+    QLabel* L_Channel;
+    QComboBox* CB_Source;
+    QStackedWidget* PC_Source; // one page per SourceKind
+    QLineEdit* E_LogFile;
+    QPushButton* Btn_Browse;
+    QComboBox* CB_Port; // the system's ports; a device path may be typed
+    QComboBox* CB_Baud;
+    QComboBox* CB_Parity;
+    QComboBox* CB_StopBits;
+    QSpinBox* E_UdpPort;
+    QLineEdit* E_Host;
+    QSpinBox* E_TcpPort;
+    QPushButton* Btn_Start;
+    QPushButton* Btn_Stop;
+    QLabel* L_Status;
+    QProgressBar* PB_Replay;
+
+private:
+    // The status line as a slot and what follows it, so a language change can say it again.
+    struct Status {
+        int slot = 0;
+        QString detail{}; // a description or the system's reason
+        bool error = false;
+        int detailSlot = 0; // a text of ours in place of detail
+        qint64 count = -1;  // for the slot's "%1"
+    };
+    // The labels in front of the controls, for Set_Lang.
+    struct Captions {
+        QLabel* serialPort;
+        QLabel* baud;
+        QLabel* parity;
+        QLabel* stopBits;
+        QLabel* udpPort;
+        QLabel* host;
+        QLabel* tcpPort;
+    };
+
+    void buildLayout();
+    Platform::NmeaSourceSettings settings() const;
+    // What the source listens to, in the chosen language.
+    QString description(const Platform::NmeaSourceSettings& settings) const;
+    void sourceStarted() override;
+    void sourceBytes(const QByteArray& bytes) override;
+    void sourceMessage(const QByteArray& bytes) override;
+    void sourceFailed(const QString& reason, Platform::NmeaSourceFailure why) override;
+    void sourceFinished() override;
+    void sourceProgress(qint64 done, qint64 total) override;
+    void onSourceKindChanged();
+    void noteBytes();
+    void showStatus(const Status& status);
+    void updateButtons();
+    qint64 now() const { return m_clock(); }
+
+    ProgramState& m_state;
+    QString m_channel;
+    Captions m_captions{};
+    Status m_status;
+    std::unique_ptr<Nmea::Monitor> m_monitor;
+    std::unique_ptr<Platform::NmeaSourceHandle> m_source;
+    QString m_description; // of the running source
+    std::function<qint64()> m_clock;
+    QString m_udpAddress; // empty: every IPv4 address
+    qint64 m_stallAfter = StallMs;
+    qint64 m_lastBytesAt = 0; // when the running source last sent, or started
+};
