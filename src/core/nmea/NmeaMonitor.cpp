@@ -207,6 +207,11 @@ void keepName(QStringList& names, QByteArrayView text) {
     names << QString::fromLatin1(text);
 }
 
+// The slot of a second in a ring of buckets slots; seconds before the epoch too.
+size_t bucketOf(qint64 second, qint64 buckets) {
+    return static_cast<size_t>((second % buckets + buckets) % buckets);
+}
+
 qint64 secondOf(qint64 ms) {
     return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
 }
@@ -369,12 +374,13 @@ void Monitor::countRate(Address& address, qint64 now) {
     }
     if (second > address.lastSecond) {
         // The seconds passed without a sentence start empty.
-        for (qint64 s = address.lastSecond + 1; s <= second && s <= address.lastSecond + RateSeconds; ++s)
-            address.perSecond[static_cast<size_t>(s % RateSeconds)] = 0;
+        for (qint64 s = address.lastSecond + 1; s <= second && s <= address.lastSecond + Address::RateBuckets;
+             ++s)
+            address.perSecond[bucketOf(s, Address::RateBuckets)] = 0;
         address.lastSecond = second;
     }
     // A clock that went back counts in the newest second.
-    ++address.perSecond[static_cast<size_t>(address.lastSecond % RateSeconds)];
+    ++address.perSecond[bucketOf(address.lastSecond, Address::RateBuckets)];
     ++address.count;
 }
 
@@ -390,8 +396,9 @@ double Monitor::rate(const QString& name, qint64 now) const {
         nowSecond > a.firstSecond ? std::max(a.firstSecond, nowSecond - RateSeconds) : nowSecond;
     const qint64 to = nowSecond > a.firstSecond ? nowSecond - 1 : nowSecond;
     qint64 sentences = 0;
-    for (qint64 s = std::max(from, a.lastSecond - RateSeconds + 1); s <= std::min(to, a.lastSecond); ++s)
-        sentences += a.perSecond[static_cast<size_t>(s % RateSeconds)];
+    for (qint64 s = std::max(from, a.lastSecond - Address::RateBuckets + 1); s <= std::min(to, a.lastSecond);
+         ++s)
+        sentences += a.perSecond[bucketOf(s, Address::RateBuckets)];
     return static_cast<double>(sentences) / static_cast<double>(to - from + 1);
 }
 

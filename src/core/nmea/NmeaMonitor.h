@@ -174,8 +174,10 @@ private:
         int sentence = -1; // catalog index, -1 outside the catalog
         bool used = false; // some rule of the channel names that sentence
         qint64 count = 0;
-        // Sentences heard in each of the last RateSeconds seconds, by second modulo RateSeconds.
-        std::array<quint32, RateSeconds> perSecond{};
+        // Sentences heard in each second, by second modulo RateBuckets: the last RateSeconds whole
+        // seconds and the one under way.
+        static constexpr int RateBuckets = RateSeconds + 1;
+        std::array<quint32, RateBuckets> perSecond{};
         qint64 lastSecond = 0;  // the second of the newest entry in perSecond
         qint64 firstSecond = 0; // the second the address was first heard
     };
