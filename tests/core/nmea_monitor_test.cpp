@@ -1,11 +1,13 @@
 #include "NmeaSamples.h"
 
+#include "core/language/MessageCatalog.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/nmea/NmeaMonitor.h"
 #include "core/nmea/SentenceLayout.h"
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <functional>
@@ -559,3 +561,237 @@ TEST(Monitor, NoiseCannotGrowTheAddressTable) {
 }
 
 } // namespace
+
+// Why a bad line was not taken, and when it came, as the last-lines pane shows it.
+TEST(Monitor, TellsEachBadLineItsFaultAndTime) {
+    using Nmea::LineFault;
+    Nmea::Monitor monitor(NmeaSamples::table({}));
+    const std::pair<QByteArray, LineFault> lines[] = {
+        {kHdt + "\r\n", LineFault::None},
+        {"$HEHDT,274.07,T*18\r\n", LineFault::Checksum},
+        {"$HEHDT,274.07,T*1\r\n", LineFault::Checksum},
+        {"$HEHDT,27" + kHdt + "\r\n", LineFault::Cut}, // and the sentence after it
+        {"$HEHDT,27\x01,T\r\n", LineFault::NotPrintable},
+        {"$GPXYZ," + QByteArray(2000, '1') + "\r\n", LineFault::TooLong},
+        {"hello world\r\n", LineFault::NoAddress},
+        {"$hehdt,274.07,T\r\n", LineFault::NoAddress},
+    };
+    qint64 at = 100;
+    for (const auto& [line, fault] : lines)
+        monitor.feed(line, at++);
+    monitor.feed("$HEHDT,2", at);
+    monitor.finish(at);
+
+    const QList<Nmea::RecentLine> kept = monitor.recentLines();
+    const std::vector<std::pair<LineFault, qint64>> expected = {
+        {LineFault::None, 100},    {LineFault::Checksum, 101},  {LineFault::Checksum, 102},
+        {LineFault::Cut, 103},     {LineFault::None, 103},      {LineFault::NotPrintable, 104},
+        {LineFault::TooLong, 105}, {LineFault::NoAddress, 106}, {LineFault::NoAddress, 107},
+        {LineFault::Cut, 108},
+    };
+    ASSERT_EQ(kept.size(), static_cast<qsizetype>(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(kept[i].fault, expected[i].first) << i;
+        EXPECT_EQ(kept[i].at, expected[i].second) << i;
+        EXPECT_EQ(kept[i].kind == LineKind::Sentence, expected[i].first == LineFault::None) << i;
+    }
+    EXPECT_EQ(Nmea::lineFaultName(LineFault::NotPrintable), u"not printable");
+    EXPECT_EQ(Nmea::lineFaultName(LineFault::None), QString());
+}
+
+// The traps: every sentence is good, and still the PLC reads nonsense. Each case is a small log,
+// a line a time in milliseconds, and the findings expected at the end.
+struct TrapCase {
+    const char* name;
+    std::vector<NmeaSamples::Rule> rules;
+    std::vector<std::pair<qint64, QByteArray>> log;
+    qint64 now;
+    std::vector<std::pair<int, const char*>> findings; // rule, kind
+    const char* message = "";                          // a part of the first finding's message
+};
+
+void PrintTo(const TrapCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+std::vector<TrapCase> trapCases() {
+    using namespace Nmea::FindingKind;
+    const NmeaSamples::Rule gsv{"GSV", "Satellite ID number [decimal]", "1"};
+    const NmeaSamples::Rule windAngle{"MWV", "wind angle [floating point]"};
+    const NmeaSamples::Rule heading{"HDT", "Heading, degrees True, Number [floating point]"};
+    const NmeaSamples::Rule latitude{"RMC", "Latitude, Degrees [decimal]"};
+    const QByteArray rmcGood = framed("GPRMC,225446,A,4916.45,N,12311.12,W,000.5,054.7,191126,020.3,E,A");
+    const QByteArray rmcVoid = framed("GPRMC,225447,V,4916.45,N,12311.12,W,000.5,054.7,191126,020.3,E,N");
+    std::vector<std::pair<qint64, QByteArray>> everySecond;
+    for (qint64 t = 0; t <= 20000; t += 1000)
+        everySecond.push_back({t, framed("HEHDT,274.07,T")});
+    std::vector<std::pair<qint64, QByteArray>> everyTenSeconds;
+    for (qint64 t = 0; t <= 100000; t += 10000)
+        everyTenSeconds.push_back({t, framed("HEHDT,274.07,T")});
+    return {
+        {"Clean",
+         {gsv, windAngle, heading},
+         {{0, framed("GPGSV,1,1,01,03,03,111,00")},
+          {0, framed("WIMWV,045.5,R,12.4,N,A")},
+          {0, framed("HEHDT,1.0,T")}},
+         0,
+         {}},
+        {"TwoConstellationsInOneSatelliteRule",
+         {heading, gsv},
+         {{0, framed("GPGSV,1,1,01,03,03,111,00")},
+          {0, framed("GLGSV,1,1,01,65,22,045,30")},
+          {0, framed("GPGSV,1,1,01,03,03,111,00")}},
+         0,
+         {{2, MixedTalkers}},
+         "Rule 2 is fed by sentences of the talkers GP, GL:"},
+        {"TwoHeadingSources",
+         {heading},
+         {{0, framed("HEHDT,274.07,T")}, {0, framed("INHDT,275.10,T")}},
+         0,
+         {{1, MixedTalkers}},
+         "HE, IN"},
+        {"RelativeAndTrueWind",
+         {windAngle, {"MWV", "wind speed [floating point]"}},
+         {{0, framed("WIMWV,045.5,R,12.4,N,A")}, {0, framed("WIMWV,030.0,T,10.1,N,A")}},
+         0,
+         {{1, MixedReference}, {2, MixedReference}},
+         "Rule 1 is fed by MWV sentences with different references (R, T)"},
+        {"TwoTransducersInOneGroup",
+         {{"XDR", "Measurement data [floating point]", "1"}},
+         {{0, framed("IIXDR,C,19.5,C,AIRTEMP")}, {0, framed("IIXDR,P,1.0212,B,BARO")}},
+         0,
+         {{1, MixedReference}},
+         "(AIRTEMP, BARO)"},
+        {"VoidFixes",
+         {latitude, {"GGA", "Latitude, Degrees [decimal]"}},
+         {{0, rmcGood},
+          {0, rmcVoid},
+          {0, rmcGood},
+          {0, rmcGood},
+          {0, framed("GPGGA,092750.00,5321.6802,N,00630.3372,W,0,00,,,M,,M,,")}},
+         0,
+         {{1, InvalidStatus}, {2, InvalidStatus}},
+         "Rule 1: 25% of its 4 sentences (RMC) say their own data is not valid"},
+        {"ModeNotValid",
+         {{"VTG", "Speed over ground, knots, Number [floating point]"},
+          {"MWV", "wind speed [floating point]"}},
+         {{0, framed("GPVTG,054.7,T,034.4,M,005.5,N,010.2,K,N")}, {0, framed("WIMWV,045.5,R,12.4,N,V")}},
+         0,
+         {{1, InvalidStatus}, {2, InvalidStatus}},
+         "100%"},
+        // GLL and RMC before the mode indicator: an absent mode says nothing.
+        {"OlderRevisionWithoutMode",
+         {latitude},
+         {{0, framed("GPRMC,225446,A,4916.45,N,12311.12,W,000.5,054.7,191126,020.3,E")}},
+         0,
+         {}},
+        {"SilentForLessThanFiveSeconds", {heading}, everySecond, 24999, {}},
+        {"SilentForMoreThanFiveSeconds",
+         {heading},
+         everySecond,
+         25001,
+         {{1, Stale}},
+         "Rule 1 has had no value for 5 s"},
+        {"SilentForLessThanThreeIntervals", {heading}, everyTenSeconds, 129000, {}},
+        {"SilentForMoreThanThreeIntervals", {heading}, everyTenSeconds, 130001, {{1, Stale}}},
+        {"NeverFedIsNotStale", {heading, latitude}, {{0, framed("HEHDT,274.07,T")}}, 6000, {{1, Stale}}},
+    };
+}
+
+class Traps : public ::testing::TestWithParam<TrapCase> {};
+
+TEST_P(Traps, AreFoundFromTheSentencesTheRulesReceive) {
+    const TrapCase& c = GetParam();
+    Nmea::RuleTable table{};
+    for (size_t i = 0; i < c.rules.size(); ++i) {
+        const NmeaSamples::Rule& r = c.rules[i];
+        table[static_cast<int>(i)] = NmeaSamples::table({r})[0];
+    }
+    Nmea::Monitor monitor(table);
+    for (const auto& [at, line] : c.log)
+        monitor.feed(line + "\r\n", at);
+    const MessageCatalog texts;
+    const QList<Nmea::MonitorFinding> found = monitor.findings(c.now, texts);
+    std::vector<std::pair<int, QString>> kinds;
+    for (const Nmea::MonitorFinding& f : found)
+        kinds.push_back({f.rule, f.kind});
+    std::vector<std::pair<int, QString>> expected;
+    for (const auto& [rule, kind] : c.findings)
+        expected.push_back({rule, QString::fromLatin1(kind)});
+    EXPECT_EQ(kinds, expected);
+    if (!found.isEmpty()) {
+        EXPECT_TRUE(found[0].message.contains(QString::fromUtf8(c.message))) << qPrintable(found[0].message);
+        EXPECT_FALSE(found[0].message.contains(QRegularExpression(QStringLiteral("%\\d"))))
+            << qPrintable(found[0].message);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitor, Traps, ::testing::ValuesIn(trapCases()),
+                         [](const ::testing::TestParamInfo<TrapCase>& info) { return info.param.name; });
+
+// A value from a sentence that calls its data invalid is still shown, and marked; the next valid
+// one clears the mark. Talkers and references are kept to a few whatever arrives.
+TEST(Monitor, MarksInvalidValuesAndKeepsTheTrapStateSmall) {
+    Nmea::Monitor monitor(NmeaSamples::table({{"MWV", "wind angle [floating point]"}}));
+    monitor.feed(framed("WIMWV,045.5,R,12.4,N,V") + "\r\n");
+    EXPECT_EQ(monitor.rules()[0].last, u"045.5");
+    EXPECT_TRUE(monitor.rules()[0].lastInvalid);
+    monitor.feed(framed("WIMWV,046.0,R,12.4,N,A") + "\r\n");
+    EXPECT_FALSE(monitor.rules()[0].lastInvalid);
+    EXPECT_EQ(monitor.rules()[0].invalid, 1);
+
+    for (int i = 0; i < 100; ++i)
+        monitor.feed(framed("W" + QByteArray(1, char('A' + i % 26)) + "MWV,045.5," +
+                            QByteArray(1, char('A' + i % 26)) + ",12.4,N,A") +
+                     "\r\n");
+    EXPECT_EQ(monitor.rules()[0].talkers.size(), Nmea::RuleFeed::MaxKept);
+    EXPECT_EQ(monitor.rules()[0].references.size(), Nmea::RuleFeed::MaxKept);
+    monitor.clear();
+    EXPECT_TRUE(monitor.findings(0, MessageCatalog()).isEmpty());
+}
+
+TEST(Monitor, RatesOfUsedAndUnusedAddresses) {
+    Nmea::Monitor monitor(NmeaSamples::table({{"HDT", "Heading, degrees True, Number [floating point]"}}));
+    // HDT ten times a second, ZDA once a second, for 30 s from an arbitrary start.
+    const qint64 start = 1'765'400'000'000;
+    for (qint64 t = 0; t < 30000; t += 100) {
+        monitor.feed(framed("HEHDT,274.07,T") + "\r\n", start + t);
+        if (t % 1000 == 0)
+            monitor.feed(framed("GPZDA,160012.71,11,03,2026,-1,00") + "\r\n", start + t);
+    }
+    const qint64 now = start + 29950;
+    EXPECT_DOUBLE_EQ(monitor.rate(QStringLiteral("HEHDT"), now), 10);
+    EXPECT_DOUBLE_EQ(monitor.rate(QStringLiteral("GPZDA"), now), 1);
+    EXPECT_EQ(monitor.used(), (QMap<QString, qint64>{{"HEHDT", 300}}));
+    EXPECT_EQ(monitor.unused(), (QMap<QString, qint64>{{"GPZDA", 30}}));
+    EXPECT_EQ(monitor.rate(QStringLiteral("GPGGA"), now), 0);
+
+    // Silence brings the rate down as the seconds pass, to nothing after the window.
+    EXPECT_DOUBLE_EQ(monitor.rate(QStringLiteral("HEHDT"), now + 5000), 6);
+    EXPECT_EQ(monitor.rate(QStringLiteral("HEHDT"), now + 60000), 0);
+
+    // A newcomer's rate is over the seconds it has been heard.
+    monitor.feed(framed("INHDT,274.07,T") + "\r\n", now);
+    monitor.feed(framed("INHDT,274.07,T") + "\r\n", now + 10);
+    EXPECT_DOUBLE_EQ(monitor.rate(QStringLiteral("INHDT"), now + 20), 2);
+}
+
+TEST(Monitor, WrongBaudIsBadLinesWithoutASentenceForTwoSeconds) {
+    const auto counts = [](qint64 sentences, qint64 checksumErrors, qint64 badLines) {
+        ReaderCounts c;
+        c.sentences = sentences;
+        c.checksumErrors = checksumErrors;
+        c.badLines = badLines;
+        c.lines = sentences + checksumErrors + badLines;
+        return c;
+    };
+    EXPECT_TRUE(Nmea::looksLikeWrongBaud(counts(0, 0, 12), 2000));
+    EXPECT_TRUE(Nmea::looksLikeWrongBaud(counts(0, 3, 0), 2500));
+    EXPECT_FALSE(Nmea::looksLikeWrongBaud(counts(0, 0, 12), 1999)) << "too soon";
+    EXPECT_FALSE(Nmea::looksLikeWrongBaud(counts(1, 0, 12), 5000)) << "a good sentence came";
+    EXPECT_FALSE(Nmea::looksLikeWrongBaud(counts(0, 0, 0), 5000)) << "silence is not a wrong rate";
+    const Nmea::MonitorFinding finding = Nmea::wrongBaudFinding(2300, MessageCatalog());
+    EXPECT_EQ(finding.rule, 0);
+    EXPECT_EQ(finding.kind, u"wrong-baud?");
+    EXPECT_TRUE(finding.message.contains(u"in 2 s")) << qPrintable(finding.message);
+}

@@ -215,6 +215,15 @@ const BuiltinText kBuiltinTexts[] = {
     {1045, "!! Index Must be Between 1 and 9"},
     {1046, "!! Index Must be Between 1 and 32"},
     {1047, "Rows below the empty row %1 are not saved. Save anyway?"},
+    {1048, "Rule %1 is fed by sentences of the talkers %2: the converter takes them all by their formatter, "
+           "so the PLC sees their values alternate"},
+    {1049, "Rule %1 is fed by %2 sentences with different references (%3): the PLC cannot tell which one a "
+           "value has"},
+    {1050, "Rule %1: %2% of its %3 sentences (%4) say their own data is not valid; their values are marked"},
+    {1051, "Rule %1 has had no value for %2 s, more than three times its usual interval: the PLC still reads "
+           "the last one"},
+    {1052, "Only bad lines and no good sentence in %1 s: the baud rate of the port may be wrong"},
+    {1053, "The recording stopped at %1 bytes, kept in %2: %3"},
     {1060, "The rules in %1 have been changed on disk since this window opened, by another copy of the "
            "program or another program. Replace those changes with the rules of this window?"},
     {1061, "and %1 more"},

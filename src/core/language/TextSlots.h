@@ -345,4 +345,15 @@ inline constexpr int FindingsSummary = 1093;
 inline constexpr int ChannelFilterTip = 1094;
 } // namespace NmeaMonitor
 
+// What the NMEA monitor finds wrong with the values the rules receive, for the monitor window and
+// the companion's replay and listen.
+namespace MonitorFindings {
+inline constexpr int MixedTalkers = 1048;     // %1 rule, %2 the talkers
+inline constexpr int MixedReference = 1049;   // %1 rule, %2 sentence, %3 the references
+inline constexpr int InvalidStatus = 1050;    // %1 rule, %2 percent, %3 sentences, %4 sentence
+inline constexpr int Stale = 1051;            // %1 rule, %2 seconds without a value
+inline constexpr int WrongBaud = 1052;        // %1 seconds listened
+inline constexpr int RecordingStopped = 1053; // %1 bytes, %2 the file, %3 the system's reason
+} // namespace MonitorFindings
+
 } // namespace TextSlot

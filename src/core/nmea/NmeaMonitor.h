@@ -8,9 +8,13 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
+#include <array>
 #include <optional>
 #include <vector>
+
+class MessageCatalog;
 
 // Listens to an NMEA 0183 stream as the converter would and keeps, for every rule of one serial
 // channel, what that rule would receive. Fed bytes in any chunks; nothing here waits or reads by
@@ -41,16 +45,64 @@ struct RuleFeed {
     qint64 lastAt = -1;          // the time passed to feed() with the last value; -1 before any
     qint64 changedAt = -1;       // the time last first differed from the text before it
 
+    // What the traps are judged on. Each list keeps at most MaxKept entries, in the order first met.
+    static constexpr int MaxKept = 4;
+    qint64 invalid = 0;        // sentences that reached the rule saying their own data is not valid
+    bool lastInvalid = false;  // the last value came from such a sentence: shown, but marked
+    QStringList talkers;       // the talkers ("GP", "GL") of the sentences that reached the rule
+    QStringList references;    // the references (MWV "R"/"T", an XDR transducer) of those sentences
+    qint64 usualInterval = -1; // milliseconds between values, smoothed; -1 before a second value
+
     bool operator==(const RuleFeed&) const = default;
 };
 
 struct RecentLine {
     QByteArray text; // as received, up to SentenceReader::MaxLine bytes
     LineKind kind = LineKind::Sentence;
-    bool truncated = false; // the line was longer than text
+    LineFault fault = LineFault::None; // why a bad line or a checksum failure was not taken
+    bool truncated = false;            // the line was longer than text
+    qint64 at = -1;                    // the time passed to feed() or feedMessage() with it
 
     bool operator==(const RecentLine&) const = default;
 };
+
+// The name of a line's fault as the report writes it: "checksum", "cut", "too long", "not printable",
+// "no address"; empty for a sentence. The window shows a catalog text in its place.
+QString lineFaultName(LineFault fault);
+
+// What the monitor finds wrong with the values a rule receives, though every sentence is good.
+namespace FindingKind {
+// A rule fed by sentences of more than one talker: the converter matches the formatter alone.
+inline constexpr char MixedTalkers[] = "mixed-talkers";
+// A rule fed by sentences whose reference field gives its values different meanings.
+inline constexpr char MixedReference[] = "mixed-reference";
+// Sentences whose own status says their data is not valid.
+inline constexpr char InvalidStatus[] = "invalid-status";
+// A rule that had values and has had none for much longer than its usual interval.
+inline constexpr char Stale[] = "stale";
+// A serial source that reads only bad lines: a finding of the source, not of a rule (rule 0).
+inline constexpr char WrongBaud[] = "wrong-baud?";
+} // namespace FindingKind
+
+struct MonitorFinding {
+    int rule = 0; // 1..100; 0 for a finding of the source
+    QString kind; // one of FindingKind
+    QString message;
+
+    bool operator==(const MonitorFinding&) const = default;
+};
+
+// A rule is stale after StaleFactor times its usual interval without a value, and never sooner
+// than StaleAfterMs.
+inline constexpr int StaleFactor = 3;
+inline constexpr qint64 StaleAfterMs = 5000;
+
+// A serial source whose line is read at the wrong rate gives bad lines and no sentence: after
+// WrongBaudAfterMs of listening, bad lines and no good sentence suggest the baud rate.
+inline constexpr qint64 WrongBaudAfterMs = 2000;
+bool looksLikeWrongBaud(const ReaderCounts& counts, qint64 listenedMs);
+// The wrong-baud finding, its message from texts.
+MonitorFinding wrongBaudFinding(qint64 listenedMs, const MessageCatalog& texts);
 
 // The channel a text names, as the rules store it: "RS232", "RS485 / RS422" (also written
 // "RS485 1") or "RS485 2", in any case and with blanks around; empty for anything else.
@@ -100,7 +152,16 @@ public:
     const ReaderCounts& counts() const { return m_reader.counts(); }
     // Sentences whose address feeds no rule of the channel, by address.
     QMap<QString, qint64> unused() const;
+    // Sentences whose address feeds some rule of the channel, by address.
+    QMap<QString, qint64> used() const;
     qint64 unusedOverflow() const { return m_unusedOverflow; }
+    // Sentences of the address a second over the last RateSeconds seconds before now (fewer when it
+    // was first heard later); 0 for an address not heard. now is the clock feed() was given.
+    static constexpr int RateSeconds = 10;
+    double rate(const QString& address, qint64 now) const;
+
+    // The traps of the rules at the time now, rule by rule; messages from texts.
+    QList<MonitorFinding> findings(qint64 now, const MessageCatalog& texts) const;
 
     // The last lines received, oldest first, at most history() of them.
     QList<RecentLine> recentLines() const;
@@ -115,13 +176,20 @@ private:
     struct Address {
         int sentence = -1; // catalog index, -1 outside the catalog
         bool used = false; // some rule of the channel names that sentence
-        qint64 unusedCount = 0;
+        qint64 count = 0;
+        // Sentences heard in each second, by second modulo RateBuckets: the last RateSeconds whole
+        // seconds and the one under way.
+        static constexpr int RateBuckets = RateSeconds + 1;
+        std::array<quint32, RateBuckets> perSecond{};
+        qint64 lastSecond = 0;  // the second of the newest entry in perSecond
+        qint64 firstSecond = 0; // the second the address was first heard
     };
 
     void onLine(const ReadLine& line, qint64 now);
     void onSentence(QByteArrayView body, qint64 now);
+    static void countRate(Address& address, qint64 now);
     Address* address(QByteArrayView name, Address& scratch);
-    void keepLine(const ReadLine& line);
+    void keepLine(const ReadLine& line, qint64 now);
 
     SentenceReader m_reader;
     QString m_channel;

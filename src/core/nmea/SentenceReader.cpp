@@ -43,12 +43,17 @@ void SentenceReader::clear() {
 ReadLine SentenceReader::judge(QByteArrayView line, Ending ending, bool truncated) {
     ++m_counts.lines;
     ReadLine result{LineKind::Bad, line, {}, truncated};
-    const auto bad = [this, &result] {
+    const auto bad = [this, &result](LineFault fault) {
         ++m_counts.badLines;
+        result.fault = fault;
         return result;
     };
-    if (ending == Ending::Cut || truncated || line.size() < 2 || (line[0] != '$' && line[0] != '!'))
-        return bad();
+    if (truncated)
+        return bad(LineFault::TooLong);
+    if (ending == Ending::Cut)
+        return bad(LineFault::Cut);
+    if (line.size() < 2 || (line[0] != '$' && line[0] != '!'))
+        return bad(LineFault::NoAddress);
 
     // Printable ASCII only; at most one "*", and then exactly two hex digits after it.
     const char* const data = line.data();
@@ -58,10 +63,10 @@ ReadLine SentenceReader::judge(QByteArrayView line, Ending ending, bool truncate
     for (qsizetype i = 1; i < size; ++i) {
         const char c = data[i];
         if (c < 0x20 || c > 0x7E)
-            return bad();
+            return bad(LineFault::NotPrintable);
         if (c == '*') {
             if (star >= 0)
-                return bad();
+                return bad(LineFault::Checksum);
             star = i;
         } else if (star < 0) {
             sum ^= static_cast<quint8>(c);
@@ -71,7 +76,7 @@ ReadLine SentenceReader::judge(QByteArrayView line, Ending ending, bool truncate
     int low = 0;
     if (star >= 0) {
         if (star != size - 3 || (high = hexValue(data[size - 2])) < 0 || (low = hexValue(data[size - 1])) < 0)
-            return bad();
+            return bad(LineFault::Checksum);
     }
     const QByteArrayView body = line.sliced(1, (star >= 0 ? star : size) - 1);
     qsizetype addressLength = body.indexOf(',');
@@ -79,14 +84,15 @@ ReadLine SentenceReader::judge(QByteArrayView line, Ending ending, bool truncate
         addressLength = body.size();
     if (addressLength < 2 || addressLength > MaxAddress ||
         !std::all_of(body.data(), body.data() + addressLength, addressCharacter))
-        return bad();
+        return bad(LineFault::NoAddress);
 
     const bool checksumHolds = star >= 0 && sum == high * 16 + low;
     if (ending == Ending::NeedsChecksum && !checksumHolds)
-        return bad();
+        return bad(LineFault::Cut); // the log's writer may have stopped inside it
     if (star >= 0 && !checksumHolds) {
         ++m_counts.checksumErrors;
         result.kind = LineKind::ChecksumError;
+        result.fault = LineFault::Checksum;
         return result;
     }
     ++m_counts.sentences;

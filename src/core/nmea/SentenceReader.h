@@ -16,6 +16,16 @@ enum class LineKind : unsigned char {
     Bad,           // anything else: noise, control bytes, a line cut short, too long
 };
 
+// Why a line was not taken, for the engineer looking at it.
+enum class LineFault : unsigned char {
+    None,         // a sentence
+    Checksum,     // "*hh" does not match, or is not two hex digits
+    Cut,          // the line broke off: a new start character, a connection's or a log's end
+    TooLong,      // longer than MaxLine
+    NotPrintable, // a byte outside printable ASCII
+    NoAddress,    // no start character, or no address of letters and digits after it
+};
+
 struct ReaderCounts {
     qint64 lines = 0;          // every non-empty line: sentences + checksumErrors + badLines
     qint64 sentences = 0;      // accepted sentences, with or without checksum
@@ -35,6 +45,7 @@ struct ReadLine {
     QByteArrayView text;
     QByteArrayView body;
     bool truncated; // text holds only the first MaxLine bytes of a longer line
+    LineFault fault = LineFault::None;
 };
 
 class SentenceReader {
