@@ -15,12 +15,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -30,6 +32,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <pty.h>
@@ -129,15 +132,15 @@ protected:
         return m_monitor->ASG_Rules->item(row, TFNmeaMonitor::ColRule)->background().style() != Qt::NoBrush;
     }
     // Channel and address, and the count.
-    std::map<QString, QString> unusedShown() const {
+    std::map<QString, QString> addressesShown(const QTableWidget* table) const {
         std::map<QString, QString> shown;
-        const QTableWidget* table = m_monitor->ASG_Unused;
         for (int row = 0; row < table->rowCount(); ++row)
-            shown[table->item(row, TFNmeaMonitor::UnusedChannel)->text() + u' ' +
-                  table->item(row, TFNmeaMonitor::UnusedSentence)->text()] =
-                table->item(row, TFNmeaMonitor::UnusedCount)->text();
+            shown[table->item(row, TFNmeaMonitor::AddressChannel)->text() + u' ' +
+                  table->item(row, TFNmeaMonitor::AddressName)->text()] =
+                table->item(row, TFNmeaMonitor::AddressCount)->text();
         return shown;
     }
+    std::map<QString, QString> unusedShown() const { return addressesShown(m_monitor->ASG_Unused); }
     // The rules table's rows the channel filter leaves, by rule number.
     QStringList rulesShown() const {
         QStringList rules;
@@ -182,21 +185,23 @@ TEST_F(MonitorWindowTest, EveryChannelsRulesWithTheChannelFilter) {
     ASSERT_EQ(m_monitor->ASG_Rules->rowCount(), 3);
     const QString ago = m_state.msg(Text::SecondsAgo).arg(QStringLiteral("0.0"));
     const QStringList expected[] = {
-        {"1", "RS232", "HDT", kHeading, "", "0-3", "2", "", "1", "275.10", "2751", ago},
-        {"2", "RS485 2", "MWV", kWindSpeed, "", "10-13", "1", "", "0", "12.4", "12.4", ago},
-        {"3", "RS232", "MWV", kWindAngle, "", "4-7", "1", "", "0", "045.5", "4.55", ago}};
+        {"1", "RS232", "HDT", kHeading, "", "0-3", "2", "1", "275.10", "2751", ago},
+        {"2", "RS485 2", "MWV", kWindSpeed, "", "10-13", "1", "0", "12.4", "12.4", ago},
+        {"3", "RS232", "MWV", kWindAngle, "", "4-7", "1", "0", "045.5", "4.55", ago}};
     for (int r = 0; r < 3; ++r) {
-        for (int col = 0; col < TFNmeaMonitor::RuleColumns; ++col) {
-            if (col != TFNmeaMonitor::ColRate) {
-                EXPECT_EQ(cell(r, col), expected[r][col]) << "row " << r << " column " << col;
-            }
-        }
+        for (int col = 0; col < TFNmeaMonitor::RuleColumns; ++col)
+            EXPECT_EQ(cell(r, col), expected[r][col]) << "row " << r << " column " << col;
     }
     EXPECT_TRUE(highlighted(0));
 
     // Unused per channel: the wind sentence feeds a rule on both, the heading only on RS232.
     EXPECT_EQ(unusedShown(), (std::map<QString, QString>{
                                  {"RS232 GPGGA", "1"}, {"RS485 2 GPGGA", "1"}, {"RS485 2 HEHDT", "3"}}));
+    EXPECT_EQ(
+        addressesShown(m_monitor->ASG_Used),
+        (std::map<QString, QString>{{"RS232 HEHDT", "3"}, {"RS232 WIMWV", "1"}, {"RS485 2 WIMWV", "1"}}));
+    // All of them heard in the same second.
+    EXPECT_EQ(m_monitor->ASG_Used->item(0, TFNmeaMonitor::AddressRate)->text(), u"3.0");
     // lines, sentences, checksum errors, without checksum, long lines, bad lines: both channels
     EXPECT_EQ(counters(), (QStringList{"14", "10", "2", "0", "0", "2"}));
     EXPECT_EQ(lineColumn(TFNmeaMonitor::LineChannel).count(u"RS232"), 7);
@@ -583,10 +588,42 @@ TEST_F(MonitorWindowTest, LastLinesHoldStillWhileRead) {
     EXPECT_EQ(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
 }
 
-// The filter box keeps the lines that hold its text (an address, a value); the selected line's
-// bytes show in hex.
-TEST_F(MonitorWindowTest, FilterBoxAndHexViewOfTheLastLines) {
+// Each last line with the time it came to the millisecond, its channel and why it was not taken;
+// the filter box keeps the lines that hold its text (an address, a value); the selected line's bytes
+// show in hex.
+TEST_F(MonitorWindowTest, LastLinesWithTimeReasonFilterAndHex) {
     openMonitor();
+    // A heading, a line cut by the next start, one too long and one without an address, a second
+    // before the sample watch; then a text with a byte outside ASCII.
+    m_now = 45296789; // 12:34:56.789 after the epoch
+    QByteArray faults = framed("HEHDT,274.07,T") + "\r\n$HEHDT,27" + framed("HEHDT,275.00,T") +
+                        "\r\n$GPTXT," + QByteArray(1100, 'A') + "\r\nno address here\r\n";
+    row()->E_LogFile->setText(writeLog(faults));
+    start(Kind::LogFile);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
+    m_now += 1001;
+    row()->E_LogFile->setText(writeLog(sampleLog()));
+    start(Kind::LogFile);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
+    const auto timeOf = [](qint64 ms) {
+        return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss.zzz"));
+    };
+    const QStringList times = lineColumn(TFNmeaMonitor::LineTime);
+    ASSERT_EQ(times.size(), 12);
+    EXPECT_EQ(times.count(timeOf(45296789)), 5);
+    EXPECT_EQ(times.count(timeOf(45297790)), 7);
+    EXPECT_TRUE(times.first().endsWith(u"56.789")) << qPrintable(times.first());
+    const QString none;
+    EXPECT_EQ(lineColumn(TFNmeaMonitor::LineReason),
+              (QStringList{none, m_state.msg(Text::ReasonCut), none, m_state.msg(Text::ReasonTooLong),
+                           m_state.msg(Text::ReasonNoAddress), none, none, none, none, none,
+                           m_state.msg(Text::ReasonChecksum), m_state.msg(Text::ReasonNoAddress)}));
+    row()->E_LogFile->setText(writeLog(framed("GPTXT,caf\xe9") + "\r\n"));
+    start(Kind::LogFile);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
+    EXPECT_EQ(lineColumn(TFNmeaMonitor::LineReason).last(), m_state.msg(Text::ReasonNotPrintable));
+
+    QTest::mouseClick(m_monitor->Btn_Clear, Qt::LeftButton);
     row()->E_LogFile->setText(writeLog(sampleLog()));
     start(Kind::LogFile);
     ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
@@ -609,8 +646,7 @@ TEST_F(MonitorWindowTest, FilterBoxAndHexViewOfTheLastLines) {
 
     // The noise line: its bytes as they came, the unprintable ones as dots beside.
     m_monitor->ASG_Lines->setCurrentCell(6, TFNmeaMonitor::LineText);
-    EXPECT_EQ(m_monitor->E_Hex->toPlainText(), QStringLiteral("0000  01 02 6E 6F 69 73 65 FF ") +
-                                                   QString(24, u' ') + QStringLiteral(" ..noise."));
+    EXPECT_EQ(m_monitor->E_Hex->toPlainText(), u"01 02 6E 6F 69 73 65 FF");
 }
 
 // The monitor stands beside the rules window and both are used at once: an edit in the rules
@@ -679,6 +715,191 @@ TEST_F(MonitorWindowTest, BesideTheRulesWindowFollowingItsEdits) {
     EXPECT_FALSE(m_monitor->isVisible());
     EXPECT_FALSE(source->isListening());
     EXPECT_TRUE(statusIs(Text::Stopped, "RS485 2"));
+}
+
+// The traps of a watch where every sentence is good: two talkers feeding the heading rule, a wind
+// sentence saying its data is not valid. Each shows on its rule and in the summary line.
+TEST_F(MonitorWindowTest, FindingsShowOnTheirRulesAndInTheSummary) {
+    openMonitor();
+    EXPECT_EQ(m_monitor->L_Findings->text(), m_state.msg(Text::NoFindings));
+    const QByteArray log = framed("HEHDT,274.07,T") + "\r\n" + framed("GPHDT,275.00,T") + "\r\n" +
+                           framed("WIMWV,045.5,R,12.4,N,V") + "\r\n";
+    row()->E_LogFile->setText(writeLog(log));
+    start(Kind::LogFile);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
+
+    const QList<Nmea::MonitorFinding> found = row()->monitor().findings(m_now, m_state.Msg_Catalog);
+    ASSERT_EQ(found.size(), 2);
+    EXPECT_EQ(found[0].kind, QString::fromLatin1(Nmea::FindingKind::MixedTalkers));
+    EXPECT_EQ(found[1].kind, QString::fromLatin1(Nmea::FindingKind::InvalidStatus));
+    const auto marked = [this](int r) {
+        return !m_monitor->ASG_Rules->item(r, TFNmeaMonitor::ColRule)->icon().isNull();
+    };
+    EXPECT_TRUE(marked(0));
+    EXPECT_FALSE(marked(1));
+    EXPECT_TRUE(marked(2));
+    EXPECT_TRUE(m_monitor->ASG_Rules->item(0, TFNmeaMonitor::ColRule)->toolTip().contains(found[0].message));
+    EXPECT_TRUE(m_monitor->ASG_Rules->item(2, TFNmeaMonitor::ColRule)->toolTip().contains(found[1].message));
+    EXPECT_TRUE(m_monitor->L_Findings->text().startsWith(m_state.msg(Text::FindingsSummary).arg(2)))
+        << qPrintable(m_monitor->L_Findings->text());
+    // The invalid wind angle is shown, marked.
+    const QTableWidgetItem* angle = m_monitor->ASG_Rules->item(2, TFNmeaMonitor::ColValue);
+    EXPECT_EQ(angle->text(), u"4.55");
+    EXPECT_TRUE(angle->font().strikeOut());
+    EXPECT_EQ(angle->toolTip(), m_state.msg(Text::InvalidValueTip));
+    EXPECT_FALSE(m_monitor->ASG_Rules->item(0, TFNmeaMonitor::ColValue)->font().strikeOut());
+
+    // Filtered to another channel, RS232's findings are not summed up.
+    m_monitor->CB_Channel->setCurrentText(QStringLiteral("RS485 2"));
+    EXPECT_EQ(m_monitor->L_Findings->text(), m_state.msg(Text::NoFindings));
+}
+
+// A serial line read at the wrong rate gives only bad lines: after two seconds the status line says
+// so, and Find baud rate listens at each rate and offers the one that gives sentences. On a
+// pseudo-terminal Linux ignores the rate, so what the far side writes depends on the rate being
+// tried: sentences at 19200, noise at the others. This tests the window's search, not the line.
+TEST_F(MonitorWindowTest, WrongBaudRateIsSuspectedAndFound) {
+    openMonitor();
+    MonitorChannel* source = row();
+    int master = -1;
+    int slave = -1;
+    char path[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, path, nullptr, nullptr), 0);
+    const auto toPort = [master](const QByteArray& bytes) {
+        return write(master, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    };
+    const QByteArray noise = "\x8f\xe3$\xa1\xc6*\xff\x11\x98\r\n";
+    source->CB_Port->setCurrentText(QString::fromLocal8Bit(path));
+    start(Kind::SerialPort);
+    ASSERT_TRUE(waitFor([source] { return source->isListening(); }));
+    ASSERT_TRUE(toPort(noise + noise));
+    ASSERT_TRUE(waitFor([source] { return source->monitor().counts().badLines >= 2; }));
+    m_now += 1999;
+    m_monitor->refresh();
+    EXPECT_FALSE(source->wrongBaud(m_now));
+    m_now += 1;
+    m_monitor->refresh();
+    const std::optional<Nmea::MonitorFinding> suspected = source->wrongBaud(m_now);
+    ASSERT_TRUE(suspected);
+    EXPECT_TRUE(status().contains(suspected->message)) << qPrintable(status());
+    EXPECT_TRUE(m_monitor->L_Findings->text().contains(QStringLiteral("RS232: ") + suspected->message));
+
+    source->setBaudListenMs(250);
+    QTimer farSide;
+    QList<qint32> tried;
+    QObject::connect(&farSide, &QTimer::timeout, [&] {
+        const qint32 rate = source->baudBeingTried();
+        if (rate && (tried.isEmpty() || tried.last() != rate))
+            tried << rate;
+        if (rate == 19200)
+            toPort(framed("HEHDT,274.07,T") + "\r\n");
+        else if (rate)
+            toPort(noise);
+    });
+    farSide.start(20);
+    QTest::mouseClick(source->Btn_FindBaud, Qt::LeftButton);
+    EXPECT_TRUE(statusIs(Text::TryingBaud) || status().startsWith(m_state.msg(Text::TryingBaud).arg(4800)))
+        << qPrintable(status());
+    ASSERT_TRUE(waitFor([&] { return !m_boxes.shown().empty(); })) << qPrintable(status());
+    farSide.stop();
+    EXPECT_EQ(tried, (QList<qint32>{4800, 9600, 19200, 38400, 57600, 115200}));
+    EXPECT_EQ(m_boxes.lastText(), m_state.msg(Text::BaudFound).arg(19200));
+    // Answered Yes: the monitor listens at the rate found.
+    EXPECT_EQ(source->CB_Baud->currentText(), u"19200");
+    ASSERT_TRUE(waitFor([source] { return source->isListening(); }));
+    termios settings{};
+    ASSERT_EQ(tcgetattr(slave, &settings), 0);
+    EXPECT_EQ(cfgetispeed(&settings), speed_t(B19200));
+
+    // Nothing but noise at every rate: nothing is offered.
+    m_boxes.clear();
+    farSide.disconnect();
+    QObject::connect(&farSide, &QTimer::timeout, [&] { toPort(noise); });
+    farSide.start(20);
+    QTest::mouseClick(source->Btn_FindBaud, Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !m_boxes.shown().empty(); }));
+    farSide.stop();
+    EXPECT_EQ(m_boxes.lastText(), m_state.msg(Text::BaudNotFound));
+    EXPECT_EQ(source->CB_Baud->currentText(), u"19200");
+    EXPECT_FALSE(source->isListening());
+    close(master);
+    close(slave);
+}
+
+// What a source receives is recorded as it arrives; the recording replayed gives the same counts
+// and values as listening did.
+TEST_F(MonitorWindowTest, RecordingReplaysToTheSameCountsAndValues) {
+    openMonitor();
+    MonitorChannel* source = row();
+    const QString recording = programPath(QStringLiteral("recorded.nmea"));
+    source->setRecordFileChooser([recording] { return recording; });
+    QTest::mouseClick(source->Btn_Record, Qt::LeftButton);
+    ASSERT_TRUE(source->isRecording());
+    EXPECT_TRUE(source->Btn_Record->isChecked());
+    EXPECT_TRUE(source->L_Recording->isVisible());
+
+    // Over TCP, in pieces that split lines.
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    source->E_Host->setText(QStringLiteral("127.0.0.1"));
+    source->E_TcpPort->setValue(server.serverPort());
+    start(Kind::TcpClient);
+    ASSERT_TRUE(waitFor([&] { return source->isListening() && server.hasPendingConnections(); }));
+    QTcpSocket* peer = server.nextPendingConnection();
+    const QByteArray log = sampleLog();
+    for (qsizetype at = 0; at < log.size(); at += 17) {
+        peer->write(log.mid(at, 17));
+        peer->flush();
+        QTest::qWait(5);
+    }
+    ASSERT_TRUE(waitFor([source] { return source->monitor().counts().lines == 7; }));
+    m_monitor->refresh();
+    EXPECT_EQ(
+        source->L_Recording->text(),
+        m_state.msg(Text::Recording)
+            .arg(recording, QLocale().formattedDataSize(log.size(), 1, QLocale::DataSizeTraditionalFormat)));
+    QTest::mouseClick(source->Btn_Record, Qt::LeftButton);
+    EXPECT_FALSE(source->isRecording());
+    EXPECT_FALSE(source->L_Recording->isVisible());
+    QTest::mouseClick(source->Btn_Stop, Qt::LeftButton);
+    const QStringList countsHeard = counters();
+    QStringList valuesHeard;
+    for (int r = 0; r < m_monitor->ASG_Rules->rowCount(); ++r)
+        valuesHeard << cell(r, TFNmeaMonitor::ColHits) << cell(r, TFNmeaMonitor::ColLast)
+                    << cell(r, TFNmeaMonitor::ColValue);
+
+    QTest::mouseClick(m_monitor->Btn_Clear, Qt::LeftButton);
+    source->E_LogFile->setText(recording);
+    start(Kind::LogFile);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
+    EXPECT_EQ(counters(), countsHeard);
+    QStringList valuesReplayed;
+    for (int r = 0; r < m_monitor->ASG_Rules->rowCount(); ++r)
+        valuesReplayed << cell(r, TFNmeaMonitor::ColHits) << cell(r, TFNmeaMonitor::ColLast)
+                       << cell(r, TFNmeaMonitor::ColValue);
+    EXPECT_EQ(valuesReplayed, valuesHeard);
+    EXPECT_TRUE(m_boxes.shown().empty());
+}
+
+// A full disk stops the recording with a message; listening goes on.
+TEST_F(MonitorWindowTest, FullDiskStopsTheRecordingWithAMessage) {
+    openMonitor();
+    MonitorChannel* source = row();
+    source->setRecordFileChooser([] { return QStringLiteral("/dev/full"); });
+    QTest::mouseClick(source->Btn_Record, Qt::LeftButton);
+    ASSERT_TRUE(source->isRecording());
+    source->E_LogFile->setText(writeLog(sampleLog()));
+    start(Kind::LogFile);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
+    EXPECT_FALSE(source->isRecording());
+    EXPECT_FALSE(source->Btn_Record->isChecked());
+    ASSERT_EQ(m_boxes.shown().size(), 1u);
+    EXPECT_TRUE(m_boxes.lastText().startsWith(m_state.msg(TextSlot::MonitorFindings::RecordingStopped)
+                                                  .arg(0)
+                                                  .arg(QStringLiteral("/dev/full"))
+                                                  .section(u':', 0, 0)))
+        << qPrintable(m_boxes.lastText());
+    EXPECT_EQ(cell(0, TFNmeaMonitor::ColHits), u"2") << "the monitor heard it all";
 }
 
 // Where the monitor stands: under or over the rules window when there is room, else the rules go to

@@ -3,6 +3,7 @@
 #include "core/comm/SerialIndex.h"
 #include "core/language/TextSlots.h"
 #include "core/shell/ProgramState.h"
+#include "gui/shell/MessageBox.h"
 #include "gui/shell/WindowLook.h"
 
 #include <QComboBox>
@@ -12,10 +13,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -54,6 +57,14 @@ MonitorChannel::MonitorChannel(ProgramState& state, const QString& channel, QWid
     connect(Btn_Start, &QPushButton::clicked, this, &MonitorChannel::Btn_StartClick);
     connect(Btn_Stop, &QPushButton::clicked, this, &MonitorChannel::Btn_StopClick);
     connect(Btn_Browse, &QPushButton::clicked, this, &MonitorChannel::Btn_BrowseClick);
+    connect(Btn_Record, &QPushButton::clicked, this, &MonitorChannel::Btn_RecordClick);
+    connect(Btn_FindBaud, &QPushButton::clicked, this, &MonitorChannel::Btn_FindBaudClick);
+    m_baudTimer = new QTimer(this);
+    m_baudTimer->setSingleShot(true);
+    connect(m_baudTimer, &QTimer::timeout, this, [this] {
+        m_baudFinder->next();
+        listenAtNextRate();
+    });
     m_status = {Text::Stopped};
     updateButtons();
 }
@@ -128,6 +139,11 @@ void MonitorChannel::buildLayout() {
     CB_Baud = choices(m_captions.baud, "CB_Baud", kBaudRates);
     CB_Parity = choices(m_captions.parity, "CB_Parity", kParities);
     CB_StopBits = choices(m_captions.stopBits, "CB_StopBits", kStopBits);
+    Btn_FindBaud = WindowLook::button(this, QRect(0, 0, 110, 24));
+    Btn_FindBaud->setObjectName(QStringLiteral("Btn_FindBaud"));
+    Btn_FindBaud->setAutoDefault(false);
+    Btn_FindBaud->setMinimumSize(110, 24);
+    serialPage->addWidget(Btn_FindBaud);
 
     const auto portBox = [this](const char* name) {
         auto* box = new QSpinBox(this);
@@ -162,6 +178,10 @@ void MonitorChannel::buildLayout() {
     };
     Btn_Start = button("Btn_Start");
     Btn_Stop = button("Btn_Stop");
+    Btn_Record = button("Btn_Record");
+    Btn_Record->setCheckable(true);
+    Btn_Record->setStyleSheet(Btn_Record->styleSheet() +
+                              QStringLiteral(" QPushButton:checked { background-color: #FF8000; }"));
 
     // What the source is doing, or why it stopped, under the source's settings.
     auto* statusRow = new QHBoxLayout;
@@ -171,6 +191,10 @@ void MonitorChannel::buildLayout() {
     L_Status->setObjectName(QStringLiteral("L_Status"));
     L_Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusRow->addWidget(L_Status, 1);
+    L_Recording = new QLabel(this);
+    L_Recording->setObjectName(QStringLiteral("L_Recording"));
+    L_Recording->hide();
+    statusRow->addWidget(L_Recording);
     PB_Replay = new QProgressBar(this);
     PB_Replay->setObjectName(QStringLiteral("PB_Replay"));
     PB_Replay->setRange(0, 1000);
@@ -197,9 +221,14 @@ void MonitorChannel::Set_Lang() {
         buttons[i]->setText(m_state.msg(Text::Buttons.at(i)));
         buttons[i]->setToolTip(m_state.msg(Text::ButtonTips.at(i)));
     }
+    Btn_Record->setText(m_state.msg(Text::RecordButton));
+    Btn_Record->setToolTip(m_state.msg(Text::RecordTip));
+    Btn_FindBaud->setText(m_state.msg(Text::FindBaudButton));
+    Btn_FindBaud->setToolTip(m_state.msg(Text::FindBaudTip));
     if (m_source)
         m_description = description(settings());
     showStatus(m_status);
+    showRecording();
 }
 
 void MonitorChannel::reset(const Nmea::RuleTable& rules, const std::optional<SerialLine>& line) {
@@ -303,28 +332,134 @@ void MonitorChannel::stopSource() {
     // The next bytes, from whatever source, never complete a line begun here.
     const bool running = m_source != nullptr;
     m_source.reset();
+    m_startedAt = -1;
+    m_wrongBaud = false;
+    m_baudFinder.reset();
+    m_baudTimer->stop();
     m_monitor->cutOpenLine(now());
     updateButtons();
     if (running && (m_status.slot == Text::Connecting || m_status.slot == Text::Listening ||
-                    m_status.slot == Text::Stalled))
+                    m_status.slot == Text::Stalled || m_status.slot == Text::TryingBaud))
         showStatus({Text::Stopped});
 }
 
 void MonitorChannel::sourceStarted() {
-    if (!m_source)
+    if (!m_source || m_baudFinder)
         return;
     m_lastBytesAt = now();
+    m_startedAt = m_lastBytesAt;
+    m_countsAtStart = m_monitor->counts();
     showStatus({Text::Listening, m_description});
 }
 
 void MonitorChannel::sourceBytes(const QByteArray& bytes) {
+    if (m_baudFinder) {
+        m_baudFinder->feed(bytes);
+        return;
+    }
     noteBytes();
+    record(bytes, false);
     m_monitor->feed(bytes, now());
 }
 
 void MonitorChannel::sourceMessage(const QByteArray& bytes) {
     noteBytes();
+    record(bytes, true);
     m_monitor->feedMessage(bytes, now());
+}
+
+void MonitorChannel::Btn_RecordClick() {
+    if (m_recorder.isRecording()) {
+        endRecording();
+        return;
+    }
+    QString path = m_chooseRecordFile
+                       ? m_chooseRecordFile()
+                       : QFileDialog::getSaveFileName(this, m_state.msg(Text::RecordTip), E_LogFile->text());
+    if (!path.isEmpty() && !m_recorder.open(path))
+        MessageBox::error(this, m_state.msg(Text::RecordFailed).arg(m_recorder.error()));
+    showRecording();
+}
+
+void MonitorChannel::endRecording() {
+    m_recorder.close();
+    showRecording();
+}
+
+void MonitorChannel::record(const QByteArray& bytes, bool message) {
+    if (!m_recorder.isRecording())
+        return;
+    if (message ? m_recorder.writeMessage(bytes) : m_recorder.write(bytes))
+        return;
+    // The disk is full or gone: what was written stays, and the user is told at once.
+    showRecording();
+    MessageBox::error(this, m_state.msg(TextSlot::MonitorFindings::RecordingStopped)
+                                .arg(m_recorder.size())
+                                .arg(QDir::toNativeSeparators(m_recorder.path()), m_recorder.error()));
+}
+
+void MonitorChannel::showRecording() {
+    const bool recording = m_recorder.isRecording();
+    Btn_Record->setChecked(recording);
+    L_Recording->setVisible(recording);
+    if (recording)
+        L_Recording->setText(
+            m_state.msg(Text::Recording)
+                .arg(QDir::toNativeSeparators(m_recorder.path()),
+                     QLocale().formattedDataSize(m_recorder.size(), 1, QLocale::DataSizeTraditionalFormat)));
+}
+
+qint32 MonitorChannel::baudBeingTried() const {
+    return m_baudFinder ? m_baudFinder->currentRate() : 0;
+}
+
+void MonitorChannel::Btn_FindBaudClick() {
+    const bool searching = m_baudFinder != nullptr;
+    stopSource();
+    if (searching) {
+        showStatus({Text::Stopped});
+        return;
+    }
+    m_baudFinder = std::make_unique<Nmea::BaudFinder>();
+    listenAtNextRate();
+}
+
+void MonitorChannel::listenAtNextRate() {
+    m_source.reset();
+    if (m_baudFinder->finished()) {
+        endBaudSearch();
+        return;
+    }
+    Platform::NmeaSourceSettings chosen = settings();
+    chosen.kind = SourceKind::SerialPort;
+    chosen.line.baudRate = m_baudFinder->currentRate();
+    QString reason;
+    m_source = Platform::NmeaSourceModule::create(chosen, *this, reason);
+    if (!m_source) {
+        m_baudFinder.reset();
+        showStatus({Text::ModuleFailed, reason, true});
+        updateButtons();
+        return;
+    }
+    m_description = description(chosen);
+    showStatus({Text::TryingBaud, m_description, false, 0, chosen.line.baudRate});
+    m_source->start();
+    updateButtons();
+    m_baudTimer->start(m_baudListenMs);
+}
+
+void MonitorChannel::endBaudSearch() {
+    const qint32 found = m_baudFinder->found();
+    stopSource();
+    showStatus({Text::Stopped});
+    if (!found) {
+        MessageBox::warning(this, m_state.msg(Text::BaudNotFound));
+        return;
+    }
+    if (MessageBox::question(this, m_state.msg(Text::BaudFound).arg(found)) != MessageBox::Answer::Yes)
+        return;
+    CB_Baud->setCurrentText(QString::number(found));
+    Btn_StartClick();
 }
 
 void MonitorChannel::noteBytes() {
@@ -333,15 +468,39 @@ void MonitorChannel::noteBytes() {
         showStatus({Text::Listening, m_description});
 }
 
-void MonitorChannel::updateStatus(qint64 now) {
+std::optional<Nmea::MonitorFinding> MonitorChannel::wrongBaud(qint64 now) const {
+    if (!m_source || m_baudFinder || m_startedAt < 0 ||
+        CB_Source->currentIndex() != int(SourceKind::SerialPort))
+        return std::nullopt;
+    // Only what came since this source started counts: earlier lines may be another rate's.
+    const Nmea::ReaderCounts& counts = m_monitor->counts();
+    Nmea::ReaderCounts since;
+    since.sentences = counts.sentences - m_countsAtStart.sentences;
+    since.checksumErrors = counts.checksumErrors - m_countsAtStart.checksumErrors;
+    since.badLines = counts.badLines - m_countsAtStart.badLines;
+    if (!Nmea::looksLikeWrongBaud(since, now - m_startedAt))
+        return std::nullopt;
+    return Nmea::wrongBaudFinding(now - m_startedAt, m_state.Msg_Catalog);
+}
+
+bool MonitorChannel::updateStatus(qint64 now) {
+    if (m_recorder.isRecording())
+        showRecording();
+    const bool wrong = wrongBaud(now).has_value();
+    const bool flipped = wrong != m_wrongBaud;
+    if (flipped) {
+        m_wrongBaud = wrong;
+        showStatus(m_status);
+    }
     if (!m_source || (m_status.slot != Text::Listening && m_status.slot != Text::Stalled))
-        return;
+        return flipped;
     const qint64 quiet = now - m_lastBytesAt;
     if (quiet < m_stallAfter)
-        return;
+        return flipped;
     const qint64 seconds = quiet / 1000;
     if (m_status.slot != Text::Stalled || m_status.count != seconds)
         showStatus({Text::Stalled, m_description, false, 0, seconds});
+    return flipped;
 }
 
 void MonitorChannel::onSourceKindChanged() {
@@ -354,6 +513,10 @@ void MonitorChannel::onSourceKindChanged() {
 void MonitorChannel::sourceFailed(const QString& reason, Platform::NmeaSourceFailure why) {
     // The source has stopped itself; the handle may go from inside its own event.
     m_source.reset();
+    m_startedAt = -1;
+    m_wrongBaud = false;
+    m_baudFinder.reset();
+    m_baudTimer->stop();
     m_monitor->cutOpenLine(now());
     showStatus({Text::SourceFailed, reason, true, failureText(why)});
     updateButtons();
@@ -385,7 +548,13 @@ void MonitorChannel::showStatus(const Status& status) {
     QString text = m_state.msg(status.slot);
     if (status.count >= 0)
         text = text.arg(status.count);
-    L_Status->setText(text + (status.detailSlot ? m_state.msg(status.detailSlot) : status.detail));
+    text += status.detailSlot ? m_state.msg(status.detailSlot) : status.detail;
+    // The line reads, but nothing in it is a sentence.
+    if (m_wrongBaud) {
+        if (const std::optional<Nmea::MonitorFinding> finding = wrongBaud(now()))
+            text += QStringLiteral(" \u2014 ") + finding->message;
+    }
+    L_Status->setText(text);
     QPalette palette = L_Status->palette();
     palette.setColor(QPalette::WindowText, status.error ? ErrorColour : palette.color(QPalette::Text));
     L_Status->setPalette(palette);

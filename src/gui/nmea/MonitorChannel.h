@@ -2,6 +2,8 @@
 
 #include "core/comm/SerialLine.h"
 #include "core/nmea/AccessRules.h"
+#include "core/nmea/BaudFinder.h"
+#include "core/nmea/LogRecorder.h"
 #include "core/nmea/NmeaMonitor.h"
 #include "platform/nmea/NmeaSourceModule.h"
 
@@ -18,6 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QStackedWidget;
+class QTimer;
 struct ProgramState;
 
 // One serial channel of the converter in the monitor: a row of controls for the source that stands
@@ -51,15 +54,31 @@ public:
     void Btn_StartClick();
     void Btn_StopClick();
     void Btn_BrowseClick();
+    // Records what the source receives from now on, into a file the user chooses; pressed again,
+    // ends the recording.
+    void Btn_RecordClick();
+    // Listens at each baud rate in turn and offers the one that gives sentences.
+    void Btn_FindBaudClick();
     bool isListening() const;
     void stopSource();
-    // Says what the source is doing now that time has passed: quiet, for how long.
-    void updateStatus(qint64 now);
+    // Says what the source is doing now that time has passed: quiet for how long, only bad lines.
+    // True when the wrong baud rate came to be suspected, or went.
+    bool updateStatus(qint64 now);
+    // A serial source that has read only bad lines since it started: its finding, if so.
+    std::optional<Nmea::MonitorFinding> wrongBaud(qint64 now) const;
+    bool isRecording() const { return m_recorder.isRecording(); }
+    void endRecording();
+    // The rate the baud rate search listens at now; 0 when it is not searching.
+    qint32 baudBeingTried() const;
 
     void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
     void setStallAfter(qint64 ms) { m_stallAfter = ms; }
     void setUdpAddress(const QString& address) { m_udpAddress = address; }
     void refreshPorts(const QStringList& ports);
+    // Where a recording goes: asks the user unless set.
+    void setRecordFileChooser(std::function<QString()> chooser) { m_chooseRecordFile = std::move(chooser); }
+    // How long the baud rate search listens at each rate.
+    void setBaudListenMs(int ms) { m_baudListenMs = ms; }
 
     QLabel* L_Channel;
     QComboBox* CB_Source;
@@ -70,12 +89,15 @@ public:
     QComboBox* CB_Baud;
     QComboBox* CB_Parity;
     QComboBox* CB_StopBits;
+    QPushButton* Btn_FindBaud;
     QSpinBox* E_UdpPort;
     QLineEdit* E_Host;
     QSpinBox* E_TcpPort;
     QPushButton* Btn_Start;
     QPushButton* Btn_Stop;
+    QPushButton* Btn_Record; // checked while recording
     QLabel* L_Status;
+    QLabel* L_Recording; // the file and its size while recording
     QProgressBar* PB_Replay;
 
 private:
@@ -110,6 +132,11 @@ private:
     void sourceProgress(qint64 done, qint64 total) override;
     void onSourceKindChanged();
     void noteBytes();
+    // Opens the source anew at the search's current rate, or ends the search when all were tried.
+    void listenAtNextRate();
+    void endBaudSearch();
+    void record(const QByteArray& bytes, bool message);
+    void showRecording();
     void showStatus(const Status& status);
     void updateButtons();
     qint64 now() const { return m_clock(); }
@@ -125,4 +152,12 @@ private:
     QString m_udpAddress; // empty: every IPv4 address
     qint64 m_stallAfter = StallMs;
     qint64 m_lastBytesAt = 0; // when the running source last sent, or started
+    qint64 m_startedAt = -1;  // when the running source started; -1 while none runs
+    Nmea::ReaderCounts m_countsAtStart;
+    bool m_wrongBaud = false; // shown in the status line
+    Nmea::LogRecorder m_recorder;
+    std::function<QString()> m_chooseRecordFile;
+    std::unique_ptr<Nmea::BaudFinder> m_baudFinder; // while searching
+    QTimer* m_baudTimer;
+    int m_baudListenMs = int(Nmea::BaudFinder::ListenMs);
 };

@@ -3,6 +3,7 @@
 #include "core/comm/SerialLine.h"
 #include "core/language/TextSlots.h"
 #include "core/shell/ProgramState.h"
+#include "gui/review/ReviewMarks.h"
 #include "gui/shell/WindowLook.h"
 #include "platform/nmea/NmeaSourceModule.h"
 
@@ -40,10 +41,10 @@ const QColor NotDecodedColour(128, 128, 128);
 // Marks a line that fed nothing: noise, a broken frame or a checksum that fails.
 const QString BadMark = QStringLiteral("\u2717 ");
 
-const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {45, 100, 70, 250, 45,  60,
-                                                           60, 55,  55, 120, 100, 80};
-const int kUnusedColumnWidths[TFNmeaMonitor::UnusedColumns] = {100, 80, 60, 50};
-const int kLineColumnWidths[TFNmeaMonitor::LineColumns] = {90, 100, 380, 100};
+const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {55, 80, 70, 270, 45, 60, 60, 55, 120, 100, 80};
+const int kAddressColumnWidths[TFNmeaMonitor::AddressColumns] = {70, 70, 55, 45};
+const int kLineColumnWidths[TFNmeaMonitor::LineColumns] = {95, 70, 380, 100};
+const QColor InvalidValueColour(150, 150, 150);
 
 // The bytes a rule's value takes in the data array, as "12-15".
 QString byteRange(const Nmea::RuleFeed& rule) {
@@ -87,20 +88,9 @@ void setUpTable(QTableWidget* table, int columns, const int* widths) {
     }
 }
 
-// Sixteen bytes a row: offset, hex, and the printable ones as text.
-QString hexDump(const QByteArray& bytes) {
-    QString dump;
-    for (qsizetype at = 0; at < bytes.size(); at += 16) {
-        const QByteArray row = bytes.mid(at, 16);
-        QString hex;
-        QString text;
-        for (const char c : row) {
-            hex += QStringLiteral("%1 ").arg(uchar(c), 2, 16, QLatin1Char('0')).toUpper();
-            text += c >= 0x20 && c <= 0x7E ? QLatin1Char(c) : QLatin1Char('.');
-        }
-        dump += QStringLiteral("%1  %2 %3\n").arg(at, 4, 16, QLatin1Char('0')).arg(hex, -48).arg(text);
-    }
-    return dump.trimmed();
+// The bytes as two hex digits each, a space between.
+QString hexBytes(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
 } // namespace
@@ -176,7 +166,8 @@ void TFNmeaMonitor::buildLayout() {
     L_Findings = new QLabel(this);
     L_Findings->setObjectName(QStringLiteral("L_Findings"));
     L_Findings->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    L_Findings->setMinimumWidth(100);
+    // A long summary is cut at the window's edge; its tooltip holds every finding.
+    L_Findings->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     viewRow->addWidget(L_Findings, 1);
     Btn_Clear = WindowLook::button(this, QRect(0, 0, 80, 24));
     Btn_Clear->setObjectName(QStringLiteral("Btn_Clear"));
@@ -199,32 +190,41 @@ void TFNmeaMonitor::buildLayout() {
     auto* lowerLayout = new QHBoxLayout(lower);
     lowerLayout->setContentsMargins(0, 0, 0, 0);
 
-    auto* left = new QVBoxLayout;
+    // The addresses feeding rules and those feeding none side by side, the counts under both.
+    auto* left = new QGridLayout;
+    left->setHorizontalSpacing(8);
     lowerLayout->addLayout(left, 2);
-    L_Unused = new QLabel(lower);
-    L_Unused->setFont(WindowLook::font(11, true));
-    L_Unused->setFixedHeight(24);
-    left->addWidget(L_Unused);
-    ASG_Unused = new QTableWidget(0, UnusedColumns, lower);
-    ASG_Unused->setObjectName(QStringLiteral("ASG_Unused"));
-    setUpTable(ASG_Unused, UnusedColumns, kUnusedColumnWidths);
-    left->addWidget(ASG_Unused, 1);
+    const auto addressList = [this, lower, left](QLabel*& title, const char* name, int column) {
+        title = new QLabel(lower);
+        title->setFont(WindowLook::font(11, true));
+        title->setFixedHeight(24);
+        left->addWidget(title, 0, column);
+        auto* table = new QTableWidget(0, AddressColumns, lower);
+        table->setObjectName(QString::fromLatin1(name));
+        setUpTable(table, AddressColumns, kAddressColumnWidths);
+        left->addWidget(table, 1, column);
+        return table;
+    };
+    ASG_Used = addressList(L_Used, "ASG_Used", 0);
+    ASG_Unused = addressList(L_Unused, "ASG_Unused", 1);
     auto* counters = new QGridLayout;
-    left->addLayout(counters);
+    counters->setHorizontalSpacing(12);
+    left->addLayout(counters, 2, 0, 1, 2);
     for (int i = 0; i < Text::Counters.count; ++i) {
         auto* name = new QLabel(lower);
         auto* value = new QLabel(QStringLiteral("0"), lower);
         value->setObjectName(QStringLiteral("L_Counter_%1").arg(i));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        value->setMinimumWidth(60);
-        counters->addWidget(name, i / 2, (i % 2) * 2);
-        counters->addWidget(value, i / 2, (i % 2) * 2 + 1);
+        value->setMinimumWidth(50);
+        counters->addWidget(name, i / 3, (i % 3) * 2);
+        counters->addWidget(value, i / 3, (i % 3) * 2 + 1);
         L_Counters << name;
         L_CounterValues << value;
     }
 
     auto* right = new QVBoxLayout;
     lowerLayout->addLayout(right, 3);
+    lowerLayout->setSpacing(10);
     // The title's row holds the filter and the Pause button.
     auto* recentTitle = new QHBoxLayout;
     right->addLayout(recentTitle);
@@ -260,9 +260,10 @@ void TFNmeaMonitor::buildLayout() {
     E_Hex = new QPlainTextEdit(lower);
     E_Hex->setObjectName(QStringLiteral("E_Hex"));
     E_Hex->setReadOnly(true);
-    E_Hex->setLineWrapMode(QPlainTextEdit::NoWrap);
+    E_Hex->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     E_Hex->setFont(QFont(QStringLiteral("Monospace"), 9));
-    E_Hex->setFixedHeight(4 * QFontMetrics(E_Hex->font()).lineSpacing() + 10);
+    // A sentence of the longest the standard allows fits in three rows.
+    E_Hex->setFixedHeight(3 * QFontMetrics(E_Hex->font()).lineSpacing() + 12);
     right->addWidget(E_Hex);
 
     split->setStretchFactor(0, 3);
@@ -291,7 +292,6 @@ void TFNmeaMonitor::Set_Lang() {
                                           TextSlot::NmeaAccess::IndexHeader,
                                           Text::BytesHeader,
                                           Text::HitsHeader,
-                                          Text::RateHeader,
                                           Text::EmptyHeader,
                                           Text::LastHeader,
                                           Text::ValueHeader,
@@ -299,11 +299,14 @@ void TFNmeaMonitor::Set_Lang() {
     for (int col = 0; col < RuleColumns; ++col)
         ASG_Rules->horizontalHeaderItem(col)->setText(m_state.msg(ruleHeaders[col]));
     ASG_Rules->horizontalHeaderItem(ColEmpty)->setToolTip(m_state.msg(Text::EmptyTip));
-    const int unusedHeaders[UnusedColumns] = {TextSlot::NmeaAccess::ChannelHeader,
-                                              TextSlot::NmeaAccess::SentenceHeader, Text::CountHeader,
-                                              Text::RateHeader};
-    for (int col = 0; col < UnusedColumns; ++col)
-        ASG_Unused->horizontalHeaderItem(col)->setText(m_state.msg(unusedHeaders[col]));
+    const int addressHeaders[AddressColumns] = {TextSlot::NmeaAccess::ChannelHeader,
+                                                TextSlot::NmeaAccess::SentenceHeader, Text::CountHeader,
+                                                Text::RateHeader};
+    for (int col = 0; col < AddressColumns; ++col) {
+        ASG_Used->horizontalHeaderItem(col)->setText(m_state.msg(addressHeaders[col]));
+        ASG_Unused->horizontalHeaderItem(col)->setText(m_state.msg(addressHeaders[col]));
+    }
+    L_Used->setText(m_state.msg(Text::UsedTitle));
     const int lineHeaders[LineColumns] = {Text::TimeHeader, TextSlot::NmeaAccess::ChannelHeader,
                                           Text::LineHeader, Text::ReasonHeader};
     for (int col = 0; col < LineColumns; ++col)
@@ -359,8 +362,10 @@ void TFNmeaMonitor::opened() {
 
 void TFNmeaMonitor::closed() {
     // Closing the window ends the listening; minimising it does not.
-    for (MonitorChannel* row : m_channels)
+    for (MonitorChannel* row : m_channels) {
         row->stopSource();
+        row->endRecording();
+    }
     m_refresh->stop();
 }
 
@@ -448,15 +453,12 @@ void TFNmeaMonitor::fillRuleRows() {
                                             {},
                                             {},
                                             {},
-                                            {},
                                             {}};
         for (int col = 0; col < RuleColumns; ++col) {
-            const bool right = col == ColRule || col == ColIndex || col == ColHits || col == ColRate ||
-                               col == ColEmpty || col == ColValue || col == ColSince;
+            const bool right =
+                col == ColIndex || col == ColHits || col == ColEmpty || col == ColValue || col == ColSince;
             put(ASG_Rules, row, col, texts[col], right);
         }
-        if (!rule.mnemonic.isEmpty())
-            ASG_Rules->item(row, ColRule)->setToolTip(rule.mnemonic);
     }
     applyChannelFilter();
 }
@@ -471,21 +473,49 @@ bool TFNmeaMonitor::receivedSinceShown() const {
 
 void TFNmeaMonitor::refresh() {
     const qint64 t = now();
+    bool sourceFindingsMoved = false;
     for (MonitorChannel* row : m_channels)
-        row->updateStatus(t);
+        sourceFindingsMoved = row->updateStatus(t) || sourceFindingsMoved;
+    if (sourceFindingsMoved)
+        refreshFindings(t);
     if (receivedSinceShown()) {
         m_linesStale = true;
         refreshRules(t);
-        refreshUnused();
+        refreshAddresses(t);
         refreshCounters();
         refreshTimes(t);
+        refreshFindings(t);
         for (int c = 0; c < m_channels.size(); ++c)
             m_shownRevisions[size_t(c)] = m_channels[c]->monitor().revision();
     } else if (m_highlightShown || t - m_timesShownAt >= 1000) {
+        // Ages, rates and the findings that come with time (a rule gone quiet, a wrong baud rate).
+        const bool everySecond = t - m_timesShownAt >= 1000;
         refreshTimes(t);
+        if (everySecond) {
+            refreshAddresses(t);
+            refreshFindings(t);
+        }
     }
     if (m_linesStale && linesFollow())
         refreshLines();
+}
+
+QString TFNmeaMonitor::faultText(Nmea::LineFault fault) const {
+    switch (fault) {
+    case Nmea::LineFault::None:
+        return {};
+    case Nmea::LineFault::Checksum:
+        return m_state.msg(Text::ReasonChecksum);
+    case Nmea::LineFault::Cut:
+        return m_state.msg(Text::ReasonCut);
+    case Nmea::LineFault::TooLong:
+        return m_state.msg(Text::ReasonTooLong);
+    case Nmea::LineFault::NotPrintable:
+        return m_state.msg(Text::ReasonNotPrintable);
+    case Nmea::LineFault::NoAddress:
+        return m_state.msg(Text::ReasonNoAddress);
+    }
+    return {};
 }
 
 bool TFNmeaMonitor::linesFollow() const {
@@ -515,7 +545,15 @@ void TFNmeaMonitor::refreshRules(qint64 /*now*/) {
             value = Nmea::valueText(*rule.value);
         else if (!rule.numeric && rule.decoded)
             value = rule.last;
-        put(ASG_Rules, row, ColValue, value);
+        QTableWidgetItem* shown = put(ASG_Rules, row, ColValue, value);
+        // The sentence itself says the value is not valid: shown, but marked.
+        shown->setForeground(rule.lastInvalid ? QBrush(InvalidValueColour) : QBrush());
+        shown->setToolTip(rule.lastInvalid ? m_state.msg(Text::InvalidValueTip) : QString());
+        QFont font = shown->font();
+        if (font.strikeOut() != rule.lastInvalid) {
+            font.setStrikeOut(rule.lastInvalid);
+            shown->setFont(font);
+        }
     }
 }
 
@@ -549,28 +587,69 @@ void TFNmeaMonitor::refreshTimes(qint64 now) {
     }
 }
 
-void TFNmeaMonitor::refreshUnused() {
-    int row = 0;
-    const auto add = [this, &row](const QString& channel, const QString& name, qint64 count) {
-        if (ASG_Unused->rowCount() <= row)
-            ASG_Unused->setRowCount(row + 1);
-        put(ASG_Unused, row, UnusedChannel, channel);
-        put(ASG_Unused, row, UnusedSentence, name);
-        put(ASG_Unused, row, UnusedCount, QString::number(count), true);
-        put(ASG_Unused, row, UnusedRate, QString(), true);
-        ++row;
+void TFNmeaMonitor::refreshAddresses(qint64 now) {
+    const auto fill = [this, now](QTableWidget* table, bool used) {
+        int row = 0;
+        const auto add = [table, &row](const QString& channel, const QString& name, qint64 count,
+                                       const QString& rate) {
+            if (table->rowCount() <= row)
+                table->setRowCount(row + 1);
+            put(table, row, AddressChannel, channel);
+            put(table, row, AddressName, name);
+            put(table, row, AddressCount, QString::number(count), true);
+            put(table, row, AddressRate, rate, true);
+            ++row;
+        };
+        for (int c = 0; c < m_channels.size(); ++c) {
+            if (!channelShown(c))
+                continue;
+            const Nmea::Monitor& monitor = m_channels[c]->monitor();
+            const QMap<QString, qint64> addresses = used ? monitor.used() : monitor.unused();
+            for (auto it = addresses.cbegin(); it != addresses.cend(); ++it)
+                add(channels()[c], it.key(), it.value(),
+                    QString::number(monitor.rate(it.key(), now), 'f', 1));
+            if (!used && monitor.unusedOverflow() > 0)
+                add(channels()[c], m_state.msg(Text::OtherAddresses), monitor.unusedOverflow(), QString());
+        }
+        table->setRowCount(row);
     };
+    fill(ASG_Used, true);
+    fill(ASG_Unused, false);
+}
+
+void TFNmeaMonitor::refreshFindings(qint64 now) {
+    if (m_findingMark.isNull())
+        m_findingMark = QIcon(ReviewMarks::picture(Review::Severity::Warning, 12));
+    // Rule by rule, and the sources' own (a wrong baud rate) named by their channel.
+    QMap<int, QStringList> byRule;
+    QStringList all;
     for (int c = 0; c < m_channels.size(); ++c) {
         if (!channelShown(c))
             continue;
-        const Nmea::Monitor& monitor = m_channels[c]->monitor();
-        const QMap<QString, qint64> unused = monitor.unused();
-        for (auto it = unused.cbegin(); it != unused.cend(); ++it)
-            add(channels()[c], it.key(), it.value());
-        if (monitor.unusedOverflow() > 0)
-            add(channels()[c], m_state.msg(Text::OtherAddresses), monitor.unusedOverflow());
+        for (const Nmea::MonitorFinding& finding :
+             m_channels[c]->monitor().findings(now, m_state.Msg_Catalog)) {
+            byRule[finding.rule] << finding.message;
+            all << finding.message;
+        }
+        if (const std::optional<Nmea::MonitorFinding> wrong = m_channels[c]->wrongBaud(now))
+            all << channels()[c] + QStringLiteral(": ") + wrong->message;
     }
-    ASG_Unused->setRowCount(row);
+    for (int row = 0; row < int(m_ruleRows.size()); ++row) {
+        const RuleRow& at = m_ruleRows[size_t(row)];
+        const Nmea::RuleFeed& rule = m_channels[at.channel]->monitor().rules()[size_t(at.index)];
+        const QStringList messages = byRule.value(rule.rule);
+        QTableWidgetItem* number = ASG_Rules->item(row, ColRule);
+        QStringList tip = messages;
+        if (!rule.mnemonic.isEmpty())
+            tip.prepend(rule.mnemonic);
+        number->setIcon(messages.isEmpty() ? QIcon() : m_findingMark);
+        number->setToolTip(tip.join(u'\n'));
+        number->setData(Qt::UserRole, messages.size());
+    }
+    L_Findings->setText(all.isEmpty() ? m_state.msg(Text::NoFindings)
+                                      : m_state.msg(Text::FindingsSummary).arg(all.size()) +
+                                            all.join(QStringLiteral("; ")));
+    L_Findings->setToolTip(all.join(u'\n'));
 }
 
 void TFNmeaMonitor::refreshCounters() {
@@ -602,6 +681,8 @@ void TFNmeaMonitor::refreshLines() {
         for (const Nmea::RecentLine& line : m_channels[c]->monitor().recentLines())
             lines.push_back({c, line});
     }
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const Line& a, const Line& b) { return a.line.at < b.line.at; });
     const QString filter = E_Filter->text().trimmed();
     std::vector<std::pair<Line, QString>> shown;
     for (Line& line : lines) {
@@ -623,8 +704,9 @@ void TFNmeaMonitor::refreshLines() {
         const QString& text = shown[size_t(row)].second;
         m_shownLines[size_t(row)].bytes = line.line.text;
         const bool bad = line.line.kind != Nmea::LineKind::Sentence;
-        const QString cells[LineColumns] = {QString(), channels()[line.channel], bad ? BadMark + text : text,
-                                            QString()};
+        const QString cells[LineColumns] = {
+            QDateTime::fromMSecsSinceEpoch(line.line.at).toString(QStringLiteral("HH:mm:ss.zzz")),
+            channels()[line.channel], bad ? BadMark + text : text, faultText(line.line.fault)};
         const QBrush colour = line.line.kind == Nmea::LineKind::Bad             ? QBrush(BadLineColour)
                               : line.line.kind == Nmea::LineKind::ChecksumError ? QBrush(ChecksumColour)
                                                                                 : QBrush();
@@ -639,6 +721,6 @@ void TFNmeaMonitor::refreshLines() {
 
 void TFNmeaMonitor::showHex() {
     const int row = ASG_Lines->currentRow();
-    E_Hex->setPlainText(row >= 0 && row < int(m_shownLines.size()) ? hexDump(m_shownLines[size_t(row)].bytes)
+    E_Hex->setPlainText(row >= 0 && row < int(m_shownLines.size()) ? hexBytes(m_shownLines[size_t(row)].bytes)
                                                                    : QString());
 }

@@ -7,6 +7,7 @@
 #include "gui/shell/LanguageAware.h"
 #include "gui/shell/WindowBase.h"
 
+#include <QIcon>
 #include <QList>
 #include <QRect>
 
@@ -42,15 +43,15 @@ public:
         ColIndex,
         ColBytes,
         ColHits,
-        ColRate,
         ColEmpty,
         ColLast,
         ColValue,
         ColSince
     };
     static constexpr int RuleColumns = ColSince + 1;
-    enum UnusedColumn { UnusedChannel, UnusedSentence, UnusedCount, UnusedRate };
-    static constexpr int UnusedColumns = UnusedRate + 1;
+    // The columns of the lists of addresses, those feeding rules and those feeding none.
+    enum AddressColumn { AddressChannel, AddressName, AddressCount, AddressRate };
+    static constexpr int AddressColumns = AddressRate + 1;
     enum LineColumn { LineTime, LineChannel, LineText, LineReason };
     static constexpr int LineColumns = LineReason + 1;
     static constexpr int RefreshMs = 200;
@@ -96,8 +97,10 @@ public:
     WindowLook::TitlePanel* P_Title;
     QComboBox* CB_Channel; // "All channels", then each channel
     QPushButton* Btn_Clear;
-    QLabel* L_Findings;
+    QLabel* L_Findings; // the findings of the channels shown, in a line
     QTableWidget* ASG_Rules;
+    QLabel* L_Used;
+    QTableWidget* ASG_Used;
     QLabel* L_Unused;
     QTableWidget* ASG_Unused;
     QList<QLabel*> L_Counters;      // names, in ReaderCounts order
@@ -131,7 +134,8 @@ private:
     bool channelShown(int channel) const;
     void refreshRules(qint64 now);
     void refreshTimes(qint64 now);
-    void refreshUnused();
+    void refreshAddresses(qint64 now);
+    void refreshFindings(qint64 now);
     void refreshCounters();
     void refreshLines();
     void showHex();
@@ -139,6 +143,8 @@ private:
     // Something was received or changed since the last redraw.
     bool receivedSinceShown() const;
     QString age(qint64 ms) const;
+    // Why a line was not taken, in the chosen language.
+    QString faultText(Nmea::LineFault fault) const;
     qint64 now() const { return m_clock(); }
 
     ProgramState& m_state;
@@ -151,6 +157,7 @@ private:
     std::function<qint64()> m_clock;
     std::vector<quint64> m_shownRevisions; // per channel, what the tables show
     bool m_linesStale = true;              // the last lines pane needs drawing
+    QIcon m_findingMark;
     bool m_highlightShown = false;
     qint64 m_timesShownAt = 0;
 };
