@@ -3,6 +3,8 @@
 
 - src/core includes neither gui/ nor platform/;
 - src/platform includes no gui/;
+- src/cli, the companion, includes core/ and platform/ (the sources module's loader) and never
+  gui/, app/ or updater/;
 - no include cycle that crosses folders, counting a header with its source file as one
   component (TFBoot.h and TFBoot.cpp): a window that includes the main window while the main
   window includes it is such a cycle. Within a folder, a class and its private tables may know
@@ -21,6 +23,7 @@ INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 FORBIDDEN = {
     "core/": ("gui/", "platform/"),
     "platform/": ("gui/",),
+    "cli/": ("gui/", "app/", "updater/"),
 }
 
 

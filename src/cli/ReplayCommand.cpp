@@ -1,7 +1,10 @@
 #include "ReplayCommand.h"
 
+#include "CommandLine.h"
 #include "CommandOutput.h"
+#include "MonitorReport.h"
 
+#include "core/language/MessageCatalog.h"
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/NmeaMonitor.h"
 #include "core/shell/ConfigurationFiles.h"
@@ -44,107 +47,26 @@ QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-void printJson(const Nmea::Monitor& monitor) {
-    const Nmea::ReaderCounts& c = monitor.counts();
-    QTextStream& o = standardOutput();
-    o << "{\"lines\": " << c.lines << ", \"sentences\": " << c.sentences
-      << ", \"checksum_errors\": " << c.checksumErrors << ", \"no_checksum\": " << c.noChecksum
-      << ", \"bad_lines\": " << c.badLines << ", \"rules\": [";
-    bool first = true;
-    for (const Nmea::RuleFeed& rule : monitor.rules()) {
-        o << (first ? "" : ", ") << "{\"rule\": " << rule.rule
-          << ", \"sentence\": " << jsonString(rule.sentence) << ", \"field\": " << jsonString(rule.field)
-          << ", \"index\": " << (rule.index ? QString::number(*rule.index) : QStringLiteral("null"))
-          << ", \"hits\": " << rule.hits << ", \"empty\": " << rule.empty << ", \"last\": "
-          << (rule.hits > 0 && rule.decoded ? jsonString(rule.last) : QStringLiteral("null"))
-          << ", \"value\": " << (rule.value ? Nmea::valueText(*rule.value) : QStringLiteral("null")) << '}';
-        first = false;
-    }
-    o << "], \"unused\": {";
-    first = true;
-    const QMap<QString, qint64> unused = monitor.unused();
-    for (auto it = unused.cbegin(); it != unused.cend(); ++it) {
-        o << (first ? "" : ", ") << jsonString(it.key()) << ": " << it.value();
-        first = false;
-    }
-    o << "}}\n";
-}
-
-void printText(const Nmea::Monitor& monitor) {
-    QTextStream& o = standardOutput();
-    if (monitor.rules().empty())
-        o << "No enabled rule to feed.\n";
-    for (const Nmea::RuleFeed& rule : monitor.rules()) {
-        o << "Rule " << rule.rule << ": " << rule.sentence << " / " << rule.field;
-        if (rule.index)
-            o << ", Index " << *rule.index;
-        o << "; hits " << rule.hits;
-        if (rule.empty > 0)
-            o << ", empty " << rule.empty;
-        if (!rule.decoded) {
-            o << ", not decoded";
-        } else if (rule.hits > 0) {
-            o << ", last \"" << rule.last << '"';
-            // A text field has its text and no value.
-            if (rule.numeric)
-                o << ", value "
-                  << (rule.value ? Nmea::valueText(*rule.value) : QStringLiteral("not a number"));
-        }
-        if (rule.indexMissing)
-            o << " (no Index in range: never fed)";
-        o << '\n';
-    }
-    const Nmea::ReaderCounts& c = monitor.counts();
-    o << "Lines: " << c.lines << "\nSentences: " << c.sentences << "\nChecksum failures: " << c.checksumErrors
-      << "\nLines without checksum: " << c.noChecksum << "\nLines over 82 characters: " << c.longLines
-      << "\nBad lines: " << c.badLines << "\nFeeding no rule:";
-    const QMap<QString, qint64> unused = monitor.unused();
-    if (unused.isEmpty())
-        o << " none";
-    for (auto it = unused.cbegin(); it != unused.cend(); ++it)
-        o << ' ' << it.key() << " (" << it.value() << ')';
-    o << '\n';
-}
-
 } // namespace
 
 int runReplay(const QStringList& words) {
-    QStringList positional;
-    QString channel;
-    bool json = false;
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        const QString& word = words[i];
-        if (word == u"-h" || word == u"--help") {
-            standardOutput() << kReplayHelp;
-            standardOutput().flush();
-            return Success;
-        }
-        if (word == u"--json") {
-            json = true;
-        } else if (word == u"--channel") {
-            if (i + 1 >= words.size() || words[i + 1].isEmpty())
-                return usageError(QStringLiteral("--channel needs a channel name"), QStringLiteral("replay"));
-            channel = words[++i];
-        } else if (word.startsWith(u'-') && word.size() > 1) {
-            return usageError(QStringLiteral("unknown option %1").arg(word), QStringLiteral("replay"));
-        } else {
-            positional << word;
-        }
+    CommandLine line(QStringLiteral("replay"), {{"--channel", "a channel name"}, {"--json"}},
+                     {"CONFIG_DIR", "LOGFILE"});
+    if (!line.parse(words))
+        return line.usageError();
+    if (line.help()) {
+        standardOutput() << kReplayHelp;
+        standardOutput().flush();
+        return Success;
     }
-    if (positional.size() < 2)
-        return usageError(positional.isEmpty() ? QStringLiteral("missing CONFIG_DIR")
-                                               : QStringLiteral("missing LOGFILE"),
-                          QStringLiteral("replay"));
-    if (positional.size() > 2)
-        return usageError(QStringLiteral("unexpected argument %1").arg(positional[2]),
-                          QStringLiteral("replay"));
-    const QString folder = positional[0];
-    const QString logPath = positional[1];
+    const QString channel = line.value("--channel");
+    const bool json = line.has("--json");
+    const QString folder = line.argument("CONFIG_DIR");
+    const QString logPath = line.argument("LOGFILE");
     if (!QFileInfo(folder).isDir())
-        return usageError(QStringLiteral("no such configuration folder %1").arg(native(folder)),
-                          QStringLiteral("replay"));
+        return line.usageError(QStringLiteral("no such configuration folder %1").arg(native(folder)));
     if (!channel.isEmpty() && Nmea::channelNamed(channel).isEmpty())
-        return usageError(QStringLiteral("unknown channel %1").arg(channel), QStringLiteral("replay"));
+        return line.usageError(QStringLiteral("unknown channel %1").arg(channel));
 
     const Nmea::RulesLoad rules = Nmea::loadAccessRules(ConfigurationFiles(folder).nmeaAccess());
     if (!rules.error.isEmpty())
@@ -168,10 +90,7 @@ int runReplay(const QStringList& words) {
     }
     monitor.finish();
 
-    if (json)
-        printJson(monitor);
-    else
-        printText(monitor);
-    standardOutput().flush();
+    // A log has no clock of its own: everything arrived at once, so nothing is stale.
+    printMonitorReport(monitor, monitor.findings(0, MessageCatalog()), json);
     return Success;
 }

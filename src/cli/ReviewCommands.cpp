@@ -1,5 +1,6 @@
 #include "ReviewCommands.h"
 
+#include "CommandLine.h"
 #include "CommandOutput.h"
 #include "core/review/PlcExport.h"
 #include "core/review/Review.h"
@@ -64,63 +65,38 @@ struct Options {
     QString folder;
     bool json = false;
     QString format = QStringLiteral("csv");
-    bool help = false;
 };
 
-// Parses the words after the command; an error text means wrong usage.
-QString parse(const QStringList& words, bool isMap, Options& options) {
-    QStringList positional;
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        const QString& word = words[i];
-        if (word == u"-h" || word == u"--help") {
-            options.help = true;
-        } else if (!isMap && word == u"--json") {
-            options.json = true;
-        } else if (isMap && (word == u"--format" || word.startsWith(QStringLiteral("--format=")))) {
-            QString value;
-            if (word == u"--format") {
-                if (i + 1 >= words.size())
-                    return QStringLiteral("--format needs csv, json, st, iec, plcopen or l5x");
-                value = words[++i];
-            } else {
-                value = word.mid(9);
-            }
-            if (!Review::mapFormat(value))
-                return QStringLiteral("unknown format %1; use csv, json, st, iec, plcopen or l5x").arg(value);
-            options.format = value;
-        } else if (word.startsWith(u'-') && word.size() > 1) {
-            return QStringLiteral("unknown option %1").arg(word);
-        } else {
-            positional << word;
-        }
-    }
-    if (options.help)
-        return {};
-    if (positional.isEmpty())
-        return QStringLiteral("missing CONFIG_DIR");
-    if (positional.size() > 1)
-        return QStringLiteral("unexpected argument %1").arg(positional[1]);
-    options.folder = positional[0];
-    return {};
-}
-
-// The review of the folder, or an exit code: usage for a missing folder, failure for a document
-// that cannot be read.
+// The review of the folder, or an exit code: usage for wrong words or a missing folder, failure for
+// a document that cannot be read. Help is printed and ends the command with success.
 std::optional<Review::Result> reviewFolder(const QString& command, const QStringList& words, bool isMap,
                                            Options& options, int& exitCode) {
-    const QString problem = parse(words, isMap, options);
-    if (options.help) {
+    CommandLine line =
+        isMap ? CommandLine(command, {{"--format", "csv, json, st, iec, plcopen or l5x"}}, {"CONFIG_DIR"})
+              : CommandLine(command, {{"--json"}}, {"CONFIG_DIR"});
+    if (!line.parse(words)) {
+        exitCode = line.usageError();
+        return std::nullopt;
+    }
+    if (line.help()) {
         standardOutput() << (isMap ? kMapHelp : kReviewHelp);
         standardOutput().flush();
         exitCode = Success;
         return std::nullopt;
     }
-    if (!problem.isEmpty()) {
-        exitCode = usageError(QStringLiteral("%1: %2").arg(command, problem));
-        return std::nullopt;
+    options.folder = line.argument("CONFIG_DIR");
+    options.json = line.has("--json");
+    if (line.has("--format")) {
+        options.format = line.value("--format");
+        if (!Review::mapFormat(options.format)) {
+            exitCode =
+                line.usageError(QStringLiteral("unknown format %1; use csv, json, st, iec, plcopen or l5x")
+                                    .arg(options.format));
+            return std::nullopt;
+        }
     }
     if (!QFileInfo(options.folder).isDir()) {
-        exitCode = usageError(
+        exitCode = line.usageError(
             QStringLiteral("no such configuration folder %1").arg(QDir::toNativeSeparators(options.folder)));
         return std::nullopt;
     }

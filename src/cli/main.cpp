@@ -1,6 +1,8 @@
 // tessellor-cli: compiles, decodes and checks configurations without the windows, over the same
 // rules as the configurator. Exit codes: 0 success, 1 the work failed, 2 wrong usage.
+#include "CommandLine.h"
 #include "CommandOutput.h"
+#include "ListenCommand.h"
 #include "ReplayCommand.h"
 #include "ReviewCommands.h"
 #include "core/comm/ParGen.h"
@@ -36,6 +38,8 @@ Commands:
   review CONFIG_DIR [--json]    list what the device will not do as the editors show it
   map CONFIG_DIR [--format F]   print where the compiled rules sit in the data array, or its PLC type
   replay CONFIG_DIR LOGFILE     show what every rule would receive from an NMEA 0183 log
+  listen CONFIG_DIR --channel NAME (--serial DEVICE | --udp PORT | --tcp HOST:PORT)
+                                the same, from a serial port or the network, until Ctrl+C
 
 Run "tessellor-cli COMMAND --help" for one command, "tessellor-cli --version" for the version.
 Exit codes: 0 success, 1 failure, 2 wrong usage.
@@ -83,45 +87,6 @@ such folder.
 
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
-}
-
-struct Arguments {
-    QStringList positional;
-    QString output; // -o
-    bool help = false;
-};
-
-// Parses the words after the command; acceptsOutput allows -o FILE. An error text means wrong usage.
-QString parseArguments(const QStringList& words, bool acceptsOutput, Arguments& arguments) {
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        const QString& word = words[i];
-        if (word == u"-h" || word == u"--help") {
-            arguments.help = true;
-        } else if (acceptsOutput && word == u"-o") {
-            if (i + 1 >= words.size())
-                return QStringLiteral("-o needs a file name");
-            if (!arguments.output.isEmpty())
-                return QStringLiteral("-o given twice");
-            arguments.output = words[++i];
-            if (arguments.output.isEmpty())
-                return QStringLiteral("-o needs a file name");
-        } else if (word.startsWith(u'-') && word.size() > 1) {
-            return QStringLiteral("unknown option %1").arg(word);
-        } else {
-            arguments.positional << word;
-        }
-    }
-    return {};
-}
-
-// The one positional argument of a command, or a usage error.
-QString onePositional(const Arguments& arguments, const char* name, QString& value) {
-    if (arguments.positional.isEmpty())
-        return QStringLiteral("missing %1").arg(QLatin1String(name));
-    if (arguments.positional.size() > 1)
-        return QStringLiteral("unexpected argument %1").arg(arguments.positional[1]);
-    value = arguments.positional[0];
-    return {};
 }
 
 int compile(const QString& folder, const QString& output) {
@@ -203,6 +168,8 @@ int run(const QStringList& words) {
 
     if (command == u"replay")
         return runReplay(words.mid(1));
+    if (command == u"listen")
+        return runListen(words.mid(1));
 
     struct Command {
         const char* name;
@@ -223,26 +190,23 @@ int run(const QStringList& words) {
     if (!found)
         return usageError(QStringLiteral("unknown command %1").arg(command));
 
-    Arguments arguments;
-    QString problem = parseArguments(words.mid(1), found->acceptsOutput, arguments);
-    if (arguments.help) {
+    CommandLine line = found->acceptsOutput ? CommandLine(command, {{"-o", "a file name"}}, {found->argument})
+                                            : CommandLine(command, {}, {found->argument});
+    if (!line.parse(words.mid(1)))
+        return line.usageError();
+    if (line.help()) {
         standardOutput() << found->help;
         return Success;
     }
-    QString target;
-    if (problem.isEmpty())
-        problem = onePositional(arguments, found->argument, target);
-    if (!problem.isEmpty())
-        return usageError(QStringLiteral("%1: %2").arg(command, problem));
-
+    const QString target = line.argument(found->argument);
     if (command == u"dump") {
         if (!QFileInfo(target).isFile())
-            return usageError(QStringLiteral("no such file %1").arg(native(target)));
+            return line.usageError(QStringLiteral("no such file %1").arg(native(target)));
         return dump(target);
     }
     if (!QFileInfo(target).isDir())
-        return usageError(QStringLiteral("no such configuration folder %1").arg(native(target)));
-    return command == u"compile" ? compile(target, arguments.output) : check(target);
+        return line.usageError(QStringLiteral("no such configuration folder %1").arg(native(target)));
+    return command == u"compile" ? compile(target, line.value("-o")) : check(target);
 }
 
 } // namespace

@@ -116,6 +116,30 @@ TEST_F(CompanionTest, ExitCodesAndMessages) {
     EXPECT_FALSE(QDir(path("NoBin/bin")).exists());
 }
 
+// One parser reads every command's words, and every usage error points to the help that explains
+// it: the command's own, or the general one before a command is known.
+TEST_F(CompanionTest, EveryUsageErrorPointsToItsHelp) {
+    for (const char* command : {"compile", "dump", "check", "review", "map", "replay", "listen"}) {
+        SCOPED_TRACE(command);
+        const CliOutcome unknown = run({command, "Ship", "--frobnicate"});
+        EXPECT_EQ(unknown.exitCode, 2);
+        EXPECT_EQ(unknown.err,
+                  QStringLiteral("tessellor-cli: %1: unknown option --frobnicate (see tessellor-cli %1 "
+                                 "--help)\n")
+                      .arg(QLatin1String(command)));
+        const CliOutcome help = run({command, "--frobnicate", "--help"});
+        EXPECT_EQ(help.exitCode, 0) << "help wins over everything else";
+        EXPECT_TRUE(
+            help.out.startsWith(QStringLiteral("Usage: tessellor-cli %1 ").arg(QLatin1String(command))));
+    }
+    EXPECT_EQ(run({"frobnicate"}).err,
+              u"tessellor-cli: unknown command frobnicate (see tessellor-cli --help)\n");
+    EXPECT_EQ(run({"compile", "Ship", "-o", "a.bin", "-o", "b.bin"}).err,
+              u"tessellor-cli: compile: -o given twice (see tessellor-cli compile --help)\n");
+    EXPECT_EQ(run({"replay", "--json=yes", "Ship", "x.nmea"}).err,
+              u"tessellor-cli: replay: --json takes no value (see tessellor-cli replay --help)\n");
+}
+
 TEST_F(CompanionTest, CompileWritesTheImageOfUpdateDeviceAndDumpDecodesIt) {
     BankImage expected;
     ASSERT_TRUE(Compile_Bank(path("Ship/ParGen.xml"), path("Ship/NMEA_0183_Set_Access.xml"), expected));

@@ -82,13 +82,17 @@ std::optional<double> parseNumber(QByteArrayView text) {
 }
 
 // The catalog sentence an address names: proprietary names ("$PJELA") match the whole address,
-// standard ones the formatter after a two-character talker ("GPGGA", "INHDT").
-int catalogSentence(QByteArrayView address) {
+// standard ones the formatter after a two-character talker ("GPGGA", "INHDT"), which talker then
+// tells.
+int catalogSentence(QByteArrayView address, bool& talker) {
+    talker = false;
     const int whole = Find_Sentence(QLatin1Char('$') + QString::fromLatin1(address));
     if (whole > 0)
         return whole;
-    if (address.size() == 5 && address[0] != 'P')
+    if (address.size() == 5 && address[0] != 'P') {
+        talker = true;
         return Find_Sentence(QString::fromLatin1(address.sliced(2)));
+    }
     return -1;
 }
 
@@ -476,7 +480,7 @@ Monitor::Address* Monitor::address(QByteArrayView name, Address& scratch) {
     if (found != m_addresses.end())
         return &*found;
     scratch = Address{};
-    scratch.sentence = catalogSentence(name);
+    scratch.sentence = catalogSentence(name, scratch.talker);
     scratch.used = scratch.sentence > 0 && !m_bySentence[scratch.sentence].empty();
     if (m_addresses.size() >= MaxAddresses)
         return &scratch;
@@ -500,9 +504,7 @@ void Monitor::onSentence(QByteArrayView body, qint64 now) {
     Fields fields;
     splitFields(body, fields);
     const SentenceLayout* layout = sentenceLayout(known->sentence);
-    // A standard sentence names its talker before the formatter; a proprietary one has none.
-    const QByteArrayView talker =
-        Find_Sentence(QLatin1Char('$') + QString::fromLatin1(name)) > 0 ? QByteArrayView() : name.first(2);
+    const QByteArrayView talker = known->talker ? name.first(2) : QByteArrayView();
     const TrapFields& traps = trapFields();
     bool invalid = false;
     if (layout) {

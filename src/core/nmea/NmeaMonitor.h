@@ -174,8 +174,9 @@ public:
 
 private:
     struct Address {
-        int sentence = -1; // catalog index, -1 outside the catalog
-        bool used = false; // some rule of the channel names that sentence
+        int sentence = -1;   // catalog index, -1 outside the catalog
+        bool used = false;   // some rule of the channel names that sentence
+        bool talker = false; // a standard sentence: its first two characters name the talker
         qint64 count = 0;
         // Sentences heard in each second, by second modulo RateBuckets: the last RateSeconds whole
         // seconds and the one under way.
