@@ -41,9 +41,9 @@ const QColor NotDecodedColour(128, 128, 128);
 // Marks a line that fed nothing: noise, a broken frame or a checksum that fails.
 const QString BadMark = QStringLiteral("\u2717 ");
 
-const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {55, 80, 70, 270, 45, 60, 60, 55, 120, 100, 80};
-const int kAddressColumnWidths[TFNmeaMonitor::AddressColumns] = {70, 70, 55, 45};
-const int kLineColumnWidths[TFNmeaMonitor::LineColumns] = {95, 70, 380, 100};
+const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {55, 95, 70, 270, 45, 60, 60, 55, 120, 100, 80};
+const int kAddressColumnWidths[TFNmeaMonitor::AddressColumns] = {90, 62, 48, 40};
+const int kLineColumnWidths[TFNmeaMonitor::LineColumns] = {108, 80, 300, 90};
 const QColor InvalidValueColour(150, 150, 150);
 
 // The bytes a rule's value takes in the data array, as "12-15".
@@ -193,7 +193,7 @@ void TFNmeaMonitor::buildLayout() {
     // The addresses feeding rules and those feeding none side by side, the counts under both.
     auto* left = new QGridLayout;
     left->setHorizontalSpacing(8);
-    lowerLayout->addLayout(left, 2);
+    lowerLayout->addLayout(left, 1);
     const auto addressList = [this, lower, left](QLabel*& title, const char* name, int column) {
         title = new QLabel(lower);
         title->setFont(WindowLook::font(11, true));
@@ -223,7 +223,7 @@ void TFNmeaMonitor::buildLayout() {
     }
 
     auto* right = new QVBoxLayout;
-    lowerLayout->addLayout(right, 3);
+    lowerLayout->addLayout(right, 1);
     lowerLayout->setSpacing(10);
     // The title's row holds the filter and the Pause button.
     auto* recentTitle = new QHBoxLayout;
