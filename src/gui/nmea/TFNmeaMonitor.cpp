@@ -41,9 +41,9 @@ const QColor NotDecodedColour(128, 128, 128);
 // Marks a line that fed nothing: noise, a broken frame or a checksum that fails.
 const QString BadMark = QStringLiteral("\u2717 ");
 
-const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {55, 95, 70, 270, 45, 60, 60, 55, 120, 100, 80};
+const int kRuleColumnWidths[TFNmeaMonitor::RuleColumns] = {55, 95, 70, 250, 45, 60, 60, 55, 120, 100, 100};
 const int kAddressColumnWidths[TFNmeaMonitor::AddressColumns] = {90, 62, 48, 40};
-const int kLineColumnWidths[TFNmeaMonitor::LineColumns] = {108, 80, 300, 90};
+const int kLineColumnWidths[TFNmeaMonitor::LineColumns] = {108, 100, 300, 90};
 const QColor InvalidValueColour(150, 150, 150);
 
 // The bytes a rule's value takes in the data array, as "12-15".
