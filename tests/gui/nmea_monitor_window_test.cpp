@@ -408,6 +408,9 @@ TEST_F(MonitorWindowTest, SerialPortUsesTheChannelsSettingsAndTheChangesMadeHere
     EXPECT_EQ(source->CB_Parity->currentText(), u"EVEN");
     EXPECT_EQ(source->CB_StopBits->currentText(), u"2 bits");
     EXPECT_EQ(row("RS232")->CB_Baud->currentText(), u"4800") << "each channel its own line";
+    ASSERT_NE(row("RS485 1"), nullptr);
+    EXPECT_EQ(row("RS485 / RS422"), row("RS485 1"));
+    EXPECT_EQ(row("RS422"), nullptr);
     source->CB_Baud->setCurrentText(QStringLiteral("19200"));
 
     int master = -1;

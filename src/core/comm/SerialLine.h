@@ -20,6 +20,19 @@ struct SerialLine {
     bool operator==(const SerialLine&) const = default;
 };
 
+// The line as a port's settings are commonly written, "4800 8N1". Inline, so that the sources module
+// has it without linking the core.
+inline QString frameText(const SerialLine& line) {
+    const char parity = line.parity == SerialLine::Parity::Odd    ? 'O'
+                        : line.parity == SerialLine::Parity::Even ? 'E'
+                                                                  : 'N';
+    return QStringLiteral("%1 %2%3%4")
+        .arg(line.baudRate)
+        .arg(line.dataBits)
+        .arg(QLatin1Char(parity))
+        .arg(line.stopBits);
+}
+
 // The device's serial channels by the code the image gives them: "RS232" (0), "RS485 1" (1),
 // "RS485 2" (2). An image may hold another code; it has no name.
 QStringList serialChannels();

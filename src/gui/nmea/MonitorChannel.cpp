@@ -226,7 +226,7 @@ void MonitorChannel::Set_Lang() {
     Btn_FindBaud->setText(m_state.msg(Text::FindBaudButton));
     Btn_FindBaud->setToolTip(m_state.msg(Text::FindBaudTip));
     if (m_source)
-        m_description = description(settings());
+        m_description = description(m_running);
     showStatus(m_status);
     showRecording();
 }
@@ -272,17 +272,8 @@ QString MonitorChannel::description(const Platform::NmeaSourceSettings& settings
     switch (settings.kind) {
     case SourceKind::LogFile:
         return QDir::toNativeSeparators(settings.logFile);
-    case SourceKind::SerialPort: {
-        const char parity = settings.line.parity == SerialLine::Parity::Odd    ? 'O'
-                            : settings.line.parity == SerialLine::Parity::Even ? 'E'
-                                                                               : 'N';
-        return QStringLiteral("%1, %2 %3%4%5")
-            .arg(settings.serialPort)
-            .arg(settings.line.baudRate)
-            .arg(settings.line.dataBits)
-            .arg(QLatin1Char(parity))
-            .arg(settings.line.stopBits);
-    }
+    case SourceKind::SerialPort:
+        return QStringLiteral("%1, %2").arg(settings.serialPort, frameText(settings.line));
     case SourceKind::Udp:
         return m_state.msg(Text::UdpDescription).arg(settings.udpPort);
     case SourceKind::TcpClient:
@@ -304,6 +295,7 @@ void MonitorChannel::Btn_StartClick() {
         showStatus({Text::ModuleFailed, reason, true});
         return;
     }
+    m_running = chosen;
     m_description = description(chosen);
     PB_Replay->hide();
     PB_Replay->setValue(0);
@@ -441,6 +433,7 @@ void MonitorChannel::listenAtNextRate() {
         updateButtons();
         return;
     }
+    m_running = chosen;
     m_description = description(chosen);
     showStatus({Text::TryingBaud, m_description, false, 0, chosen.line.baudRate});
     m_source->start();

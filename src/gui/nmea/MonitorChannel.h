@@ -147,7 +147,8 @@ private:
     Status m_status;
     std::unique_ptr<Nmea::Monitor> m_monitor;
     std::unique_ptr<Platform::NmeaSourceHandle> m_source;
-    QString m_description; // of the running source
+    Platform::NmeaSourceSettings m_running; // what the running source listens to
+    QString m_description;                  // of the running source
     std::function<qint64()> m_clock;
     QString m_udpAddress; // empty: every IPv4 address
     qint64 m_stallAfter = StallMs;

@@ -322,8 +322,13 @@ void TFNmeaMonitor::Set_Lang() {
 }
 
 MonitorChannel* TFNmeaMonitor::channel(const QString& name) const {
-    const qsizetype at = channels().indexOf(Nmea::channelNamed(name));
-    return at < 0 ? nullptr : m_channels.value(at);
+    // Any spelling the rules accept: "RS485 1" is "RS485 / RS422".
+    const QString wanted = Nmea::channelNamed(name);
+    for (MonitorChannel* row : m_channels) {
+        if (!wanted.isEmpty() && Nmea::channelNamed(row->channel()) == wanted)
+            return row;
+    }
+    return nullptr;
 }
 
 void TFNmeaMonitor::setStallAfter(qint64 ms) {

@@ -15,15 +15,7 @@ void SerialNmeaSource::portBroken(const QString& reason, NmeaSourceFailure why) 
 }
 
 QString SerialNmeaSource::description() const {
-    const char parity = m_line.parity == SerialLine::Parity::Odd    ? 'O'
-                        : m_line.parity == SerialLine::Parity::Even ? 'E'
-                                                                    : 'N';
-    return QStringLiteral("%1, %2 %3%4%5")
-        .arg(m_portName)
-        .arg(m_line.baudRate)
-        .arg(m_line.dataBits)
-        .arg(QLatin1Char(parity))
-        .arg(m_line.stopBits);
+    return QStringLiteral("%1, %2").arg(m_portName, frameText(m_line));
 }
 
 } // namespace Platform
