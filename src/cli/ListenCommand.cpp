@@ -46,7 +46,7 @@ Options:
   --baud N          the serial port's baud rate instead of the configuration's
   --udp PORT        datagrams arriving on this UDP port (10110 is usual)
   --tcp HOST:PORT   a TCP connection to an instrument or a multiplexer
-  --seconds N       end after N seconds; without it, listen until Ctrl+C
+  --seconds N       end N seconds after the source started; without it, listen until Ctrl+C
   --record FILE     record what arrives to FILE as received, for replay or the monitor's log source
   --json            print one JSON object instead of text
   -h, --help        show this help
@@ -82,8 +82,14 @@ public:
     QString failure() const { return m_failure; }
     bool recordingFailed() const { return m_recordingFailed; }
 
+    // Ends the listening limitMs after the source started.
+    void setLimit(std::optional<qint64> limitMs) { m_limitMs = limitMs; }
+
     void sourceStarted() override {
         m_startedAt = now();
+        if (m_limitMs)
+            QTimer::singleShot(std::chrono::milliseconds(*m_limitMs), QCoreApplication::instance(),
+                               &QCoreApplication::quit);
         standardError() << "tessellor-cli: listen: listening to " << m_description << '\n';
         standardError().flush();
     }
@@ -125,6 +131,7 @@ private:
     qint64 m_startedAt = -1;
     QString m_failure;
     QString m_description;
+    std::optional<qint64> m_limitMs;
     bool m_recordingFailed = false;
 };
 
@@ -241,8 +248,7 @@ int runListen(const QStringList& words) {
     listening.setDescription(source->description());
 
     Platform::catchConsoleInterrupt([] { QCoreApplication::quit(); });
-    if (limitMs)
-        QTimer::singleShot(std::chrono::milliseconds(*limitMs), &application, &QCoreApplication::quit);
+    listening.setLimit(limitMs);
     source->start();
     QCoreApplication::exec();
     Platform::catchConsoleInterrupt({});
