@@ -241,7 +241,7 @@ int runListen(const QStringList& words) {
     monitor.setHistory(0);
     Listening listening(monitor, recorder);
     QString problem;
-    const std::unique_ptr<Platform::NmeaSourceHandle> source =
+    std::unique_ptr<Platform::NmeaSourceHandle> source =
         Platform::NmeaSourceModule::create(settings, listening, problem);
     if (!source)
         return failure(problem.isEmpty() ? QStringLiteral("the source cannot be made") : problem);
@@ -252,11 +252,14 @@ int runListen(const QStringList& words) {
     source->start();
     QCoreApplication::exec();
     Platform::catchConsoleInterrupt({});
-    source->stop();
+    const QString description = source->description();
+    // The source's objects go from the event loop: they are let go while it is still there.
+    source.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     recorder.close();
 
     if (!listening.started())
-        return failure(QStringLiteral("%1: %2").arg(source->description(), listening.failure()));
+        return failure(QStringLiteral("%1: %2").arg(description, listening.failure()));
     // The line still open broke off with the listening.
     const qint64 now = listening.now();
     monitor.cutOpenLine(now);
@@ -267,6 +270,6 @@ int runListen(const QStringList& words) {
         findings.prepend(Nmea::wrongBaudFinding(listening.listened(), texts));
     printMonitorReport(monitor, findings, line.has("--json"));
     if (!listening.failure().isEmpty())
-        return failure(QStringLiteral("%1 broke off: %2").arg(source->description(), listening.failure()));
+        return failure(QStringLiteral("%1 broke off: %2").arg(description, listening.failure()));
     return listening.recordingFailed() ? Failure : Success;
 }
