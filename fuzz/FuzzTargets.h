@@ -446,9 +446,17 @@ inline void nmeaReader(const QByteArray& bytes) {
     const QList<Nmea::RecentLine> lines = chunked.recentLines();
     require(lines.size() <= chunked.history() && lines.size() == std::min<qint64>(c.lines, 8),
             "the last lines are kept, no more");
-    require(lines == whole.recentLines(), "the last lines do not depend on the cut");
-    for (const Nmea::RecentLine& line : lines)
+    const QList<Nmea::RecentLine> wholeLines = whole.recentLines();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        // The times differ: the chunked feed gives each chunk its offset as its time.
+        Nmea::RecentLine line = lines[i];
+        line.at = wholeLines.value(i).at;
+        require(line == wholeLines.value(i), "the last lines do not depend on the cut");
         require(line.text.size() <= Nmea::SentenceReader::MaxLine, "a kept line is bounded");
+        require((line.fault == Nmea::LineFault::None) == (line.kind == Nmea::LineKind::Sentence) &&
+                    (line.kind != Nmea::LineKind::ChecksumError || line.fault == Nmea::LineFault::Checksum),
+                "a line has a fault exactly when it was not taken");
+    }
 
     for (size_t r = 0; r < chunked.rules().size(); ++r) {
         const Nmea::RuleFeed& rule = chunked.rules()[r];
@@ -459,7 +467,15 @@ inline void nmeaReader(const QByteArray& bytes) {
         require(rule.hits + rule.empty <= c.sentences, "a rule is fed by sentences only");
         require(!rule.value || (rule.numeric && !rule.last.isEmpty()), "a value comes from a number");
         require(rule.last.size() <= Nmea::SentenceReader::MaxLine, "a value is bounded");
+        require(rule.invalid <= rule.hits + rule.empty,
+                "invalid sentences are among those that reached the rule");
+        require(rule.talkers.size() <= Nmea::RuleFeed::MaxKept &&
+                    rule.references.size() <= Nmea::RuleFeed::MaxKept,
+                "the traps' lists stay short");
     }
+    const MessageCatalog texts;
+    for (const Nmea::MonitorFinding& finding : chunked.findings(wire.size() + 10000, texts))
+        require(finding.rule > 0 && !finding.message.isEmpty(), "a finding names its rule and says why");
 }
 
 // What an XmlRootReader reports for bytes, one line per token, then how the reading ended. Every

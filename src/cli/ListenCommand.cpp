@@ -46,7 +46,7 @@ Options:
   --baud N          the serial port's baud rate instead of the configuration's
   --udp PORT        datagrams arriving on this UDP port (10110 is usual)
   --tcp HOST:PORT   a TCP connection to an instrument or a multiplexer
-  --seconds N       end after N seconds; without it, listen until Ctrl+C
+  --seconds N       end N seconds after the source started; without it, listen until Ctrl+C
   --record FILE     record what arrives to FILE as received, for replay or the monitor's log source
   --json            print one JSON object instead of text
   -h, --help        show this help
@@ -82,8 +82,14 @@ public:
     QString failure() const { return m_failure; }
     bool recordingFailed() const { return m_recordingFailed; }
 
+    // Ends the listening limitMs after the source started.
+    void setLimit(std::optional<qint64> limitMs) { m_limitMs = limitMs; }
+
     void sourceStarted() override {
         m_startedAt = now();
+        if (m_limitMs)
+            QTimer::singleShot(std::chrono::milliseconds(*m_limitMs), QCoreApplication::instance(),
+                               &QCoreApplication::quit);
         standardError() << "tessellor-cli: listen: listening to " << m_description << '\n';
         standardError().flush();
     }
@@ -125,6 +131,7 @@ private:
     qint64 m_startedAt = -1;
     QString m_failure;
     QString m_description;
+    std::optional<qint64> m_limitMs;
     bool m_recordingFailed = false;
 };
 
@@ -234,23 +241,25 @@ int runListen(const QStringList& words) {
     monitor.setHistory(0);
     Listening listening(monitor, recorder);
     QString problem;
-    const std::unique_ptr<Platform::NmeaSourceHandle> source =
+    std::unique_ptr<Platform::NmeaSourceHandle> source =
         Platform::NmeaSourceModule::create(settings, listening, problem);
     if (!source)
         return failure(problem.isEmpty() ? QStringLiteral("the source cannot be made") : problem);
     listening.setDescription(source->description());
 
     Platform::catchConsoleInterrupt([] { QCoreApplication::quit(); });
-    if (limitMs)
-        QTimer::singleShot(std::chrono::milliseconds(*limitMs), &application, &QCoreApplication::quit);
+    listening.setLimit(limitMs);
     source->start();
     QCoreApplication::exec();
     Platform::catchConsoleInterrupt({});
-    source->stop();
+    const QString description = source->description();
+    // The source's objects go from the event loop: they are let go while it is still there.
+    source.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     recorder.close();
 
     if (!listening.started())
-        return failure(QStringLiteral("%1: %2").arg(source->description(), listening.failure()));
+        return failure(QStringLiteral("%1: %2").arg(description, listening.failure()));
     // The line still open broke off with the listening.
     const qint64 now = listening.now();
     monitor.cutOpenLine(now);
@@ -261,6 +270,6 @@ int runListen(const QStringList& words) {
         findings.prepend(Nmea::wrongBaudFinding(listening.listened(), texts));
     printMonitorReport(monitor, findings, line.has("--json"));
     if (!listening.failure().isEmpty())
-        return failure(QStringLiteral("%1 broke off: %2").arg(source->description(), listening.failure()));
+        return failure(QStringLiteral("%1 broke off: %2").arg(description, listening.failure()));
     return listening.recordingFailed() ? Failure : Success;
 }

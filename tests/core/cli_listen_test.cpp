@@ -218,6 +218,23 @@ TEST_F(ListenTest, TcpStreamAsText) {
         << qPrintable(outcome.out);
 }
 
+// The far end closes the connection: listen ends by itself, reports what arrived before and fails.
+TEST_F(ListenTest, TcpClosedByTheFarEndStillReports) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    RunningCli cli(m_root.path(), {"Ship", "--channel", "RS232", "--tcp",
+                                   QStringLiteral("127.0.0.1:%1").arg(server.serverPort()), "--json"});
+    ASSERT_TRUE(server.waitForNewConnection(30000));
+    QTcpSocket* connection = server.nextPendingConnection();
+    connection->write(kSentences);
+    connection->waitForBytesWritten(5000);
+    connection->disconnectFromHost();
+    const CliOutcome outcome = cli.finish();
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(outcome.err.contains(u"broke off")) << qPrintable(outcome.err);
+    expectReportOfTheSentences(jsonOf(outcome));
+}
+
 // A serial port through a pseudo-terminal, recorded, ended with Ctrl+C once everything arrived;
 // the recording replayed gives the same report.
 TEST_F(ListenTest, SerialRecordedAndInterruptedThenReplayed) {
