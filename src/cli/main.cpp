@@ -2,6 +2,7 @@
 // rules as the configurator. Exit codes: 0 success, 1 the work failed, 2 wrong usage.
 #include "CommandOutput.h"
 #include "ReplayCommand.h"
+#include "ReportCommand.h"
 #include "ReviewCommands.h"
 #include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
@@ -36,6 +37,7 @@ Commands:
   review CONFIG_DIR [--json]    list what the device will not do as the editors show it
   map CONFIG_DIR [--format F]   print where the compiled rules sit in the data array, or its PLC type
   replay CONFIG_DIR LOGFILE     show what every rule would receive from an NMEA 0183 log
+  report CONFIG_DIR -o FILE     write the commissioning report as a PDF to sign and hand over
 
 Run "tessellor-cli COMMAND --help" for one command, "tessellor-cli --version" for the version.
 Exit codes: 0 success, 1 failure, 2 wrong usage.
@@ -184,7 +186,7 @@ int check(const QString& folder) {
     return passed ? Success : Failure;
 }
 
-int run(const QStringList& words) {
+int run(const QStringList& words, char* program) {
     if (words.isEmpty())
         return usageError(QStringLiteral("missing command"));
     const QString command = words[0];
@@ -203,6 +205,8 @@ int run(const QStringList& words) {
 
     if (command == u"replay")
         return runReplay(words.mid(1));
+    if (command == u"report")
+        return runReport(words.mid(1), program);
 
     struct Command {
         const char* name;
@@ -251,7 +255,7 @@ int main(int argc, char** argv) {
     QStringList words;
     for (int i = 1; i < argc; ++i)
         words << QString::fromLocal8Bit(argv[i]);
-    const int code = run(words);
+    const int code = run(words, argv[0]);
     standardOutput().flush();
     standardError().flush();
     return code;
