@@ -176,7 +176,8 @@ const BuiltinText kBuiltinTexts[] = {
     {848, "Compiled image"},
     {849, "Rules from"},
     {850, "bin/bank.bin holds this image"},
-    {851, "none: bin/bank.bin is missing. Compile the configuration (Update Device) before the device is written."},
+    {851, "none: bin/bank.bin is missing. Compile the configuration (Update Device) before the device is "
+          "written."},
     {852, "bin/bank.bin holds another image (checksum %1). Compile again before the device is written."},
     {853, "bin/bank.bin cannot be read: %1"},
     {854, "none: an image holds at most %1 rules"},
