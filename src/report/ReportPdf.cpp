@@ -169,6 +169,10 @@ public:
             rows == 0 ? 0
                       : std::clamp((bottom() - m_y - headerHeight - legendHeight - mm(2)) / rows, minimumCell,
                                    mm(7));
+        if (rows == 0) {
+            legend();
+            return;
+        }
         const double x0 = left() + offsetWidth;
         const double y0 = m_y + headerHeight;
         const auto cell = [&](int byte) {
@@ -245,19 +249,7 @@ public:
         }
         m_y = y0 + rows * cellHeight + mm(2);
 
-        // The legend, one swatch a line.
-        const QColor swatches[] = {MapColours::OutputMarker, MapColours::Shared, MapColours::Beyond};
-        for (int k = 0; k < m_report.mapLegend.size() && k < 3; ++k) {
-            const double height =
-                textHeight(legendFont, contentWidth() - mm(7), m_report.mapLegend[k]) + mm(1);
-            const QRectF swatch(left(), m_y + mm(0.5), mm(5), height - mm(1.5));
-            m_painter.fillRect(swatch, k == 2 ? MapColours::Free : swatches[k]);
-            if (k == 2)
-                m_painter.fillRect(swatch, QBrush(MapColours::Beyond, Qt::BDiagPattern));
-            draw(legendFont, QRectF(left() + mm(7), m_y, contentWidth() - mm(7), height),
-                 m_report.mapLegend[k], kText);
-            m_y += height;
-        }
+        legend();
     }
 
     // Lines to fill in by hand, each with its label below it.
@@ -283,6 +275,23 @@ public:
     }
 
 private:
+    // The map's legend, one swatch a line.
+    void legend() {
+        const QFont legendFont = font(8);
+        const QColor swatches[] = {MapColours::OutputMarker, MapColours::Shared, MapColours::Beyond};
+        for (int k = 0; k < m_report.mapLegend.size() && k < 3; ++k) {
+            const double height =
+                textHeight(legendFont, contentWidth() - mm(7), m_report.mapLegend[k]) + mm(1);
+            const QRectF swatch(left(), m_y + mm(0.5), mm(5), height - mm(1.5));
+            m_painter.fillRect(swatch, k == 2 ? MapColours::Free : swatches[k]);
+            if (k == 2)
+                m_painter.fillRect(swatch, QBrush(MapColours::Beyond, Qt::BDiagPattern));
+            draw(legendFont, QRectF(left() + mm(7), m_y, contentWidth() - mm(7), height),
+                 m_report.mapLegend[k], kText);
+            m_y += height;
+        }
+    }
+
     double left() const { return mm(Margin); }
     double contentWidth() const { return mm(PageWidth - 2 * Margin); }
     double bottom() const { return mm(PageHeight - Margin - FooterHeight); }

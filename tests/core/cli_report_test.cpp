@@ -38,7 +38,7 @@ TEST_F(CliReportTest, EveryRuleAndEveryFindingIsOnThePagesWithTheHeaderFacts) {
     ParGenSet parameters;
     parameters.EtherNetIP_EN_GAT = true;
     write(path("Fleet"), parameters,
-          rules(probes(100) + row({"RS232", "XDR", kProbeName, 480, "Probe name", "101"}) +
+          rules(probes(100) + row({"RS485 2", "XDR", kProbeName, 480, "Probe name", "5"}) +
                 row({"RS485 / RS422", "HDT", kHeading, 420, "Heading"}) +
                 row({"RS485 / RS422", "HDT", kHeading, 424, "Heading again", "", "x 10", "N", "Y"})));
     ASSERT_EQ(run({"compile", "Fleet"}).exitCode, 0);
@@ -46,7 +46,7 @@ TEST_F(CliReportTest, EveryRuleAndEveryFindingIsOnThePagesWithTheHeaderFacts) {
     const CliOutcome result = runWithoutDisplay({"report", "Fleet", "-o", "fleet.pdf"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(result.err, QString());
-    EXPECT_EQ(result.out, "Wrote fleet.pdf: 103 compiled rules, Review: errors 1, warnings 0, notes 1\n");
+    EXPECT_EQ(result.out, "Wrote fleet.pdf: 103 compiled rules, Review: errors 1, warnings 0, notes 11\n");
 
     const QString text = pdfText(path("fleet.pdf"));
     QString error;
@@ -54,14 +54,14 @@ TEST_F(CliReportTest, EveryRuleAndEveryFindingIsOnThePagesWithTheHeaderFacts) {
         Review::folderReport(path("Fleet"), QDateTime::currentDateTime(), MessageCatalog(), &error);
     ASSERT_TRUE(error.isEmpty());
     ASSERT_EQ(sheet.rules.rows.size(), 103);
-    ASSERT_EQ(sheet.findings.rows.size(), 2);
+    ASSERT_EQ(sheet.findings.rows.size(), 12);
     // Each row reads as its cells in order: rule, channel, sentence, field, type, scaling, swap,
     // bytes, mnemonic; each finding as severity, rules, message.
     for (const QStringList& row : sheet.rules.rows)
         EXPECT_TRUE(text.contains(row.join(u' ').simplified())) << row.join(u'|').toStdString();
     for (const QStringList& row : sheet.findings.rows)
         EXPECT_TRUE(text.contains(row.join(u' ').simplified())) << row.join(u'|').toStdString();
-    EXPECT_TRUE(text.contains("XDR, Index 101 Transducer ID [character string] (20 characters) ARRAY [0..19] "
+    EXPECT_TRUE(text.contains("XDR, Index 5 Transducer ID [character string] (20 characters) ARRAY [0..19] "
                               "OF BYTE as sent - 480 to 499 Probe name"));
 
     BankImage image;
@@ -78,7 +78,7 @@ TEST_F(CliReportTest, EveryRuleAndEveryFindingIsOnThePagesWithTheHeaderFacts) {
               .arg(QString::number(checksum, 16).toUpper().rightJustified(8, u'0')),
           QStringLiteral("RS485 2 On 4800 NONE 1 bit 8"), QStringLiteral("Gateway 192.168.0.1"),
           QStringLiteral("Output array (converter to PLC) 496 bytes"),
-          QStringLiteral("Review Findings Review: errors 1, warnings 0, notes 1"),
+          QStringLiteral("Review Findings Review: errors 1, warnings 0, notes 11"),
           QStringLiteral("Commissioned and handed over: Name Date Signature")})
         EXPECT_TRUE(text.contains(fact)) << fact.toStdString() << "\n" << text.left(1500).toStdString();
 

@@ -57,7 +57,7 @@ TEST_F(ReportContentTest, EveryCompiledRuleWithWhatThePlcReadsAndEveryFinding) {
           rules(row({"RS232", "HDT", kHeading, 0, "Heading", "", "x 10"}) +
                 row({"RS485 / RS422", "XDR", kProbe, 4, "Probe", "2", "None", "Y"}) +
                 row({"RS232", "GGA", kSatellites, 8, " Sats "}) +
-                row({"RS232", "HDT", kHeading, 6, "", "", "/ 100", "N", "Y"}) +
+                row({"RS232", "HDT", kHeading, 6, "", "", ": 100", "N", "Y"}) +
                 row({"RS485 2", "HDT", kHeading, 12, "Off"})));
     const Review::CommissioningReport sheet = report("Ship");
 

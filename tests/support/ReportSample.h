@@ -51,14 +51,18 @@ inline void write(const QString& folder, const ParGenSet& parameters, const QByt
     file.write(rulesDocument);
 }
 
-// count XDR measurements, Index 1 up, four bytes each from byte 0, named Probe_1 up.
+// count XDR rules four bytes apart from byte 0, named Probe_1 up: Index 1 to 10 on each channel in
+// turn, then the next field, so that the first 90 read different values.
 inline QByteArray probes(int count) {
+    static const char* const channels[] = {"RS232", "RS485 / RS422", "RS485 2"};
+    static const char* const fields[] = {kProbe, "Transducer type [character]",
+                                         "Units of measure [character]"};
     QByteArray rows;
-    for (int k = 1; k <= count; ++k) {
-        const QByteArray index = QByteArray::number(k);
-        const QByteArray mnemonic = "Probe_" + index;
-        rows += row({"RS232", "XDR", kProbe, 4 * (k - 1), mnemonic.constData(), index.constData(),
-                     k % 2 ? "x 10" : "None"});
+    for (int k = 0; k < count; ++k) {
+        const QByteArray index = QByteArray::number(k % 10 + 1);
+        const QByteArray mnemonic = "Probe_" + QByteArray::number(k + 1);
+        rows += row({channels[k / 10 % 3], "XDR", fields[k / 30 % 3], 4 * k, mnemonic.constData(),
+                     index.constData(), k % 2 ? "None" : "x 10"});
     }
     return rows;
 }
