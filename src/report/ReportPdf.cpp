@@ -416,7 +416,7 @@ int write(QIODevice& output, const CommissioningReport& report, int pageCount) {
     if (report.rules.rows.isEmpty())
         pages.paragraph(report.noRules);
     else
-        pages.table(report.rules, {10, 15, 17, 40, 24, 26, 10, 16, 22});
+        pages.table(report.rules, {9, 14, 19, 38, 22, 30, 9, 19, 20});
     pages.heading(report.mapHeading, mm(60));
     pages.map();
     pages.heading(report.findingsHeading, mm(15));
