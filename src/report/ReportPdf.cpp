@@ -298,7 +298,9 @@ private:
     bool fits(double height) const { return m_y + height <= bottom() || m_y <= m_top + 1; }
 
     QFont font(double points, bool bold = false) const {
+        // A sans-serif face every system has; the style hint alone does not choose one on each.
         QFont f;
+        f.setFamilies({QStringLiteral("Arial"), QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans")});
         f.setStyleHint(QFont::SansSerif);
         f.setPointSizeF(points);
         f.setBold(bold);
