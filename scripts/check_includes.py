@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Checks the include direction of the sources.
 
-- src/core includes neither gui/ nor platform/;
+- src/core includes neither gui/, platform/ nor report/;
 - src/platform includes no gui/;
 - src/cli, the companion, includes core/ and platform/ (the sources module's loader) and never
   gui/, app/ or updater/;
+- src/report (the report's pages, Qt GUI without widgets) includes neither gui/ nor platform/;
 - no include cycle that crosses folders, counting a header with its source file as one
   component (TFBoot.h and TFBoot.cpp): a window that includes the main window while the main
   window includes it is such a cycle. Within a folder, a class and its private tables may know
@@ -21,9 +22,10 @@ SRC = ROOT / "src"
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 
 FORBIDDEN = {
-    "core/": ("gui/", "platform/"),
+    "core/": ("gui/", "platform/", "report/"),
     "platform/": ("gui/",),
     "cli/": ("gui/", "app/", "updater/"),
+    "report/": ("gui/", "platform/"),
 }
 
 

@@ -4,6 +4,7 @@
 #include "CommandOutput.h"
 #include "ListenCommand.h"
 #include "ReplayCommand.h"
+#include "ReportCommand.h"
 #include "ReviewCommands.h"
 #include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
@@ -40,6 +41,7 @@ Commands:
   replay CONFIG_DIR LOGFILE     show what every rule would receive from an NMEA 0183 log
   listen CONFIG_DIR --channel NAME (--serial DEVICE | --udp PORT | --tcp HOST:PORT)
                                 the same, from a serial port or the network, until Ctrl+C
+  report CONFIG_DIR -o FILE     write the commissioning report as a PDF to sign and hand over
 
 Run "tessellor-cli COMMAND --help" for one command, "tessellor-cli --version" for the version.
 Exit codes: 0 success, 1 failure, 2 wrong usage.
@@ -149,7 +151,7 @@ int check(const QString& folder) {
     return passed ? Success : Failure;
 }
 
-int run(const QStringList& words) {
+int run(const QStringList& words, char* program) {
     if (words.isEmpty())
         return usageError(QStringLiteral("missing command"));
     const QString command = words[0];
@@ -170,6 +172,8 @@ int run(const QStringList& words) {
         return runReplay(words.mid(1));
     if (command == u"listen")
         return runListen(words.mid(1));
+    if (command == u"report")
+        return runReport(words.mid(1), program);
 
     struct Command {
         const char* name;
@@ -215,7 +219,7 @@ int main(int argc, char** argv) {
     QStringList words;
     for (int i = 1; i < argc; ++i)
         words << QString::fromLocal8Bit(argv[i]);
-    const int code = run(words);
+    const int code = run(words, argv[0]);
     standardOutput().flush();
     standardError().flush();
     return code;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -95,6 +96,19 @@ TEST_F(ReviewCommandsTest, UsageAndExitCodes) {
          0,
          "<project xmlns=\"http://www.plcopen.org/xml/tc6_0201\"",
          ""},
+
+        // The report: the same folder and document errors, and what it writes.
+        {{"report", "--help"}, 0, "Usage: tessellor-cli report CONFIG_DIR -o FILE.pdf", ""},
+        {{"report"}, 2, "", "report: missing CONFIG_DIR"},
+        {{"report", "Clean"}, 2, "", "report: missing -o FILE"},
+        {{"report", "Clean", "-o"}, 2, "", "report: -o needs a file name"},
+        {{"report", "Nowhere", "-o", "n.pdf"}, 2, "", "report: no such configuration folder Nowhere"},
+        {{"report", "Broken", "-o", "b.pdf"}, 1, "", "Broken/ParGen.xml: Opening and ending tag mismatch"},
+        {{"report", "Clean", "-o", "Notes"}, 1, "", "tessellor-cli: cannot write Notes: "},
+        {{"report", "Clean", "-o", "clean.pdf"},
+         1,
+         "Wrote clean.pdf: 2 compiled rules, Review: no findings\n",
+         "tessellor-cli: Compiled image: none: bin/bank.bin is missing."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
@@ -107,6 +121,20 @@ TEST_F(ReviewCommandsTest, UsageAndExitCodes) {
             }
         }
     }
+}
+
+// The report of a compiled configuration, on Windows too; its pages are read in cli_report_test.
+TEST_F(ReviewCommandsTest, ReportOfACompiledConfigurationIsAPdf) {
+    ASSERT_EQ(run({"compile", "Faulty"}).exitCode, 0);
+    const CliOutcome result = run({"report", "Faulty", "-o", "faulty.pdf"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, "Wrote faulty.pdf: 2 compiled rules, Review: errors 2, warnings 1, notes 0\n");
+    QFile pdf(path("faulty.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF-"));
+    // Refused documents leave the file as it was.
+    EXPECT_EQ(run({"report", "Broken", "-o", "faulty.pdf"}).exitCode, 1);
+    EXPECT_EQ(QFileInfo(path("faulty.pdf")).size(), pdf.size());
 }
 
 TEST_F(ReviewCommandsTest, ReviewPrintsOneFindingALine) {

@@ -270,6 +270,48 @@ inline constexpr int MapExportFailed = 1287;          // %1: the file's error
 inline constexpr TextRange MapExportFormats{1291, 6}; // in Review::MapFormat order
 } // namespace ReviewWindows
 
+// The commissioning report: the data map window's Report button and the texts of the pages.
+namespace Report {
+inline constexpr int Title = 838;
+inline constexpr int Button = 839;
+inline constexpr int ButtonTip = 840;
+inline constexpr int SaveTitle = 841;
+inline constexpr int Filter = 842;
+inline constexpr int Failed = 843; // %1: why
+// configuration, date, program, image checksum, compiled image, rules from
+inline constexpr TextRange Facts{844, 6};
+inline constexpr int ImageSame = 850;
+inline constexpr int ImageMissing = 851;
+inline constexpr int ImageDiffers = 852;    // %1: the checksum of the image found
+inline constexpr int ImageUnreadable = 853; // %1: why
+inline constexpr int ChecksumNone = 854;    // %1: the rules an image holds
+inline constexpr int SourceSaved = 855;
+inline constexpr int SourceRows = 856;
+inline constexpr int PortsHeading = 857;
+inline constexpr TextRange PortHeadings{858, 6}; // port, state, baud rate, parity, stop bits, data bits
+inline constexpr int PortOn = 864;
+inline constexpr int PortOff = 865;
+inline constexpr int NetworkHeading = 866;
+// IP address, subnet mask, gateway, EtherNet/IP port, output array, input array, byte order
+inline constexpr TextRange NetworkFacts{867, 7};
+inline constexpr int GatewayOff = 874;
+inline constexpr int ByteCount = 875; // %1 bytes
+inline constexpr int ByteOrder = 876;
+inline constexpr int RulesHeading = 877;
+// rule, channel, sentence, field, type, scaling, swap, bytes, mnemonic
+inline constexpr TextRange RuleHeadings{878, 9};
+inline constexpr int NoRules = 887;
+inline constexpr int ScalingNone = 888;
+inline constexpr int ScalingDivided = 889;    // %1: the factor
+inline constexpr int ScalingMultiplied = 890; // %1: the factor
+inline constexpr int MapHeading = 891;
+inline constexpr int FindingsHeading = 892;
+inline constexpr int SignatureIntro = 893;
+inline constexpr TextRange SignatureLines{894, 3}; // name, date, signature
+inline constexpr int PageNumber = 897;             // %1 page, %2 pages
+inline constexpr int ByteRange = 898;              // %1 first byte, %2 last byte
+} // namespace Report
+
 // TFNmeaMonitor, and the rules window's button that opens it.
 namespace NmeaMonitor {
 inline constexpr int Title = 1240;

@@ -62,15 +62,23 @@ QString iecTypeName(const PlcValueType& type) {
                           : QStringLiteral("ARRAY [0..%1] OF BYTE").arg(type.size - 1);
 }
 
-QString postOperationMeaning(int code) {
+PostScaling postScaling(int code) {
     // Codes 1..4 divide by 10..10000, codes 5..8 multiply by the same.
     if (code < 1 || code > 8)
-        return QStringLiteral("as sent");
+        return {};
     int factor = 1;
     for (int k = code <= 4 ? code : code - 4; k > 0; --k)
         factor *= 10;
-    return code <= 4 ? QStringLiteral("value / %1: multiply by %1 for the value sent").arg(factor)
-                     : QStringLiteral("value x %1: divide by %1 for the value sent").arg(factor);
+    return {factor, code > 4};
+}
+
+QString postOperationMeaning(int code) {
+    const PostScaling scaling = postScaling(code);
+    if (scaling.factor == 1)
+        return QStringLiteral("as sent");
+    return scaling.multiplied
+               ? QStringLiteral("value x %1: divide by %1 for the value sent").arg(scaling.factor)
+               : QStringLiteral("value / %1: multiply by %1 for the value sent").arg(scaling.factor);
 }
 
 } // namespace Review

@@ -37,7 +37,15 @@ PlcValueType memberType(const PlcValueType& value, quint8 swaps);
 // more are ARRAY [0..n-1] OF BYTE.
 QString iecTypeName(const PlcValueType& type);
 
-// What the post operation (code 0..8) did to the value and how the PLC gets it back:
+// What the post operation (code 0..8) did to the value: divided it by factor (codes 1..4),
+// multiplied it by factor (codes 5..8), or left it as sent (factor 1).
+struct PostScaling {
+    int factor = 1;
+    bool multiplied = false;
+};
+PostScaling postScaling(int code);
+
+// What the post operation did to the value and how the PLC gets it back:
 // "value x 10: divide by 10 for the value sent".
 QString postOperationMeaning(int code);
 

@@ -1,14 +1,19 @@
 #include "gui/nmea/TFDataMap.h"
 
+#include "core/image/BankCompiler.h"
 #include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/nmea/RulesCheck.h"
+#include "core/review/CommissioningReport.h"
+#include "core/shell/ConfigurationFiles.h"
 #include "core/shell/ProgramState.h"
 #include "core/util/SafeSave.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/WindowLook.h"
+#include "report/ReportPdf.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QHelpEvent>
@@ -23,6 +28,7 @@
 namespace {
 
 namespace Text = TextSlot::ReviewWindows;
+namespace ReportText = TextSlot::Report;
 
 constexpr int Rows = (Nmea::DataArraySize + DataMapView::BytesPerRow - 1) / DataMapView::BytesPerRow;
 constexpr int ClientWidth = 1040;
@@ -31,9 +37,6 @@ constexpr int LegendMargin = 16;
 constexpr int LegendGap = 8;   // above the first line of the legend
 constexpr int LegendLine = 22; // a line of the legend with the gap below it
 constexpr int ButtonPanelHeight = 40;
-
-const QColor kFree(255, 255, 255);
-const QColor kGrid(200, 200, 200);
 
 // Qt compares two empty lists by a memcmp of null pointers; the sizes settle that case.
 bool sameRules(const QList<int>& a, const QList<int>& b) {
@@ -59,11 +62,7 @@ QSize DataMapView::sizeHint() const {
 }
 
 QColor DataMapView::ruleColour(int order) {
-    // Light colours that the labels stay readable on. The golden angle puts the hues of rules next
-    // to each other far apart; the reds either side of 0 are kept for shared bytes.
-    constexpr int FirstHue = 30;
-    constexpr int HueSpan = 300;
-    return QColor(QColor::fromHsv(FirstHue + (order * 137) % HueSpan, 80, 255).rgb());
+    return MapColours::ruleColour(order);
 }
 
 void DataMapView::setReview(const Review::Result& review) {
@@ -111,7 +110,7 @@ int DataMapView::bytesInUse() const {
 QColor DataMapView::byteColour(int byte) const {
     const QList<int>& owners = m_owners[byte];
     if (owners.isEmpty())
-        return kFree;
+        return MapColours::Free;
     return owners.size() > 1 ? Shared : ruleColour(owners.first());
 }
 
@@ -177,7 +176,7 @@ void DataMapView::paintEvent(QPaintEvent* event) {
             painter.fillRect(cell, byteColour(byte));
             if (quint32(byte) >= reach)
                 painter.fillRect(cell, QBrush(Beyond, Qt::BDiagPattern));
-            painter.setPen(kGrid);
+            painter.setPen(MapColours::Grid);
             painter.drawRect(cell.adjusted(0, 0, -1, -1));
         }
         // Each run of one rule's bytes in this row carries its number and mnemonic.
@@ -259,6 +258,10 @@ TFDataMap::TFDataMap(const ProgramState& state, QWidget* parent)
     Btn_Export->setObjectName(QStringLiteral("Btn_Export"));
     Btn_Export->setAutoDefault(false);
     connect(Btn_Export, &QPushButton::clicked, this, &TFDataMap::exportClicked);
+    Btn_Report = WindowLook::button(P_Button, QRect(258, 6, 110, 28));
+    Btn_Report->setObjectName(QStringLiteral("Btn_Report"));
+    Btn_Report->setAutoDefault(false);
+    connect(Btn_Report, &QPushButton::clicked, this, &TFDataMap::reportClicked);
     m_saveQuestion = [](QWidget* parent, const QString& title, const QString& suggested,
                         const QStringList& filters, QString* chosenFilter) {
         return QFileDialog::getSaveFileName(parent, title, suggested, filters.join(QStringLiteral(";;")),
@@ -275,6 +278,8 @@ void TFDataMap::Set_Lang() {
     Btn_Close->setToolTip(m_state.msg(Text::MapCloseTip));
     Btn_Export->setText(m_state.msg(Text::MapExportButton));
     Btn_Export->setToolTip(m_state.msg(Text::MapExportTip));
+    Btn_Report->setText(m_state.msg(ReportText::Button));
+    Btn_Report->setToolTip(m_state.msg(ReportText::ButtonTip));
     WindowLook::setLabelText(L_Shared, swatch(DataMapView::Shared, m_state.msg(Text::MapShared)));
     showCounts();
 }
@@ -358,6 +363,38 @@ bool TFDataMap::exportTo(const QString& path, Review::MapFormat format) {
     QString error;
     if (!saveFileAtomically(path, exported.text.toUtf8(), &error)) {
         MessageBox::error(this, m_state.msg(Text::MapExportFailed).arg(error));
+        return false;
+    }
+    return true;
+}
+
+void TFDataMap::reportClicked() {
+    const QStringList filters{QStringLiteral("%1 (*.pdf)").arg(m_state.msg(ReportText::Filter))};
+    QString chosen = filters.first();
+    const QString suggested =
+        QDir(m_state.Active_Conf_Dir).filePath(QStringLiteral("%1.pdf").arg(m_state.Active_Conf_Name));
+    const QString path =
+        m_saveQuestion(this, m_state.msg(ReportText::SaveTitle), suggested, filters, &chosen);
+    if (!path.isEmpty())
+        reportTo(path);
+}
+
+bool TFDataMap::reportTo(const QString& path) {
+    // The ports and the network as saved: the rules window edits neither.
+    BankImage parameters;
+    CompileError error;
+    if (!compileParameterDocument(m_state.File_ParGen, parameters, &error)) {
+        MessageBox::error(this, m_state.msg(ReportText::Failed)
+                                    .arg(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(error.file),
+                                                                      error.message)));
+        return false;
+    }
+    const Review::CommissioningReport report = Review::commissioningReport(
+        m_review, parameters, m_state.Active_Conf_Name, ConfigurationFiles(m_state.Active_Conf_Dir).bank(),
+        Review::ReportSource::RowsAsTheyStand, QDateTime::currentDateTime(), m_state.Msg_Catalog);
+    QString saveError;
+    if (!ReportPdf::save(path, report, &saveError)) {
+        MessageBox::error(this, m_state.msg(ReportText::Failed).arg(saveError));
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include "core/review/Review.h"
 #include "gui/shell/LanguageAware.h"
 #include "gui/shell/WindowBase.h"
+#include "report/MapColours.h"
 
 #include <QColor>
 #include <QList>
@@ -29,9 +30,9 @@ public:
     static constexpr int CellHeight = 20;
     static constexpr int OffsetWidth = 48; // the first byte of each row, at the left
     static constexpr int HeaderHeight = 18;
-    static inline const QColor Shared{220, 30, 30};
-    static inline const QColor Beyond{170, 170, 170};
-    static inline const QColor OutputMarker{0, 150, 60};
+    static inline const QColor Shared = MapColours::Shared;
+    static inline const QColor Beyond = MapColours::Beyond;
+    static inline const QColor OutputMarker = MapColours::OutputMarker;
 
     DataMapView(const ProgramState& state, QWidget* parent);
 
@@ -78,9 +79,13 @@ public:
     // Writes the map shown in a format for the PLC; a refused layout or a failed write is told in an
     // error box and writes nothing.
     bool exportTo(const QString& path, Review::MapFormat format);
-    // Where Export asks for the file: given the title, the suggested path and the format filters
-    // (in Review::MapFormat order), the chosen path or empty, and the filter chosen. A file dialog
-    // unless tests put their answer in place.
+    // Writes the commissioning report of the map shown as a PDF in the catalog's language, with the
+    // communication parameters as saved; a document that cannot be read or a failed write is told
+    // in an error box and writes nothing.
+    bool reportTo(const QString& path);
+    // Where Export and Report ask for the file: given the title, the suggested path and the filters
+    // (for Export in Review::MapFormat order), the chosen path or empty, and the filter chosen. A
+    // file dialog unless tests put their answer in place.
     using SaveQuestion =
         std::function<QString(QWidget* parent, const QString& title, const QString& suggested,
                               const QStringList& filters, QString* chosenFilter)>;
@@ -97,6 +102,7 @@ public:
     QWidget* P_Button;
     QPushButton* Btn_Close;
     QPushButton* Btn_Export;
+    QPushButton* Btn_Report;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -104,6 +110,7 @@ protected:
 private:
     void showCounts();
     void exportClicked();
+    void reportClicked();
     QStringList exportFilters() const;
     // The legend's lines, the map below them and the button row at the bottom.
     void layOut();
