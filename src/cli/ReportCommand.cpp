@@ -1,5 +1,6 @@
 #include "ReportCommand.h"
 
+#include "CommandLine.h"
 #include "CommandOutput.h"
 #include "core/language/MessageCatalog.h"
 #include "core/review/CommissioningReport.h"
@@ -37,58 +38,26 @@ QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-struct Arguments {
-    QString folder;
-    QString output;
-    bool help = false;
-};
-
-// An error text means wrong usage.
-QString parse(const QStringList& words, Arguments& arguments) {
-    QStringList positional;
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        const QString& word = words[i];
-        if (word == u"-h" || word == u"--help") {
-            arguments.help = true;
-        } else if (word == u"-o") {
-            if (i + 1 >= words.size() || words[i + 1].isEmpty())
-                return QStringLiteral("-o needs a file name");
-            if (!arguments.output.isEmpty())
-                return QStringLiteral("-o given twice");
-            arguments.output = words[++i];
-        } else if (word.startsWith(u'-') && word.size() > 1) {
-            return QStringLiteral("unknown option %1").arg(word);
-        } else {
-            positional << word;
-        }
-    }
-    if (arguments.help)
-        return {};
-    if (positional.isEmpty())
-        return QStringLiteral("missing CONFIG_DIR");
-    if (positional.size() > 1)
-        return QStringLiteral("unexpected argument %1").arg(positional[1]);
-    if (arguments.output.isEmpty())
-        return QStringLiteral("missing -o FILE");
-    arguments.folder = positional[0];
-    return {};
-}
-
 } // namespace
 
 int runReport(const QStringList& words, char* program) {
-    Arguments arguments;
-    const QString problem = parse(words, arguments);
-    if (arguments.help) {
+    CommandLine line(QStringLiteral("report"), {{"-o", "a file name"}}, {"CONFIG_DIR"});
+    if (!line.parse(words))
+        return line.usageError();
+    if (line.help()) {
         standardOutput() << kReportHelp;
         standardOutput().flush();
         return Success;
     }
-    if (!problem.isEmpty())
-        return usageError(problem, QStringLiteral("report"));
+    if (!line.has("-o") || line.value("-o").isEmpty())
+        return line.usageError(QStringLiteral("missing -o FILE"));
+    struct {
+        QString folder;
+        QString output;
+    } const arguments{line.argument("CONFIG_DIR"), line.value("-o")};
     if (!QFileInfo(arguments.folder).isDir())
-        return usageError(QStringLiteral("no such configuration folder %1").arg(native(arguments.folder)),
-                          QStringLiteral("report"));
+        return line.usageError(
+            QStringLiteral("no such configuration folder %1").arg(native(arguments.folder)));
 
 #ifndef Q_OS_WIN
     // The pages need fonts, not a screen: without a platform named, the report is painted without
