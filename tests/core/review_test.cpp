@@ -377,10 +377,11 @@ TEST_F(ReviewTest, EveryKindSpeaksDeutschFromTheCatalog) {
         const auto first = std::find_if(german.findings.begin(), german.findings.end(),
                                         [&c](const Review::Finding& f) { return f.kind == c.kind; });
         ASSERT_NE(first, german.findings.end());
-        if (c.expected)
+        if (c.expected) {
             EXPECT_EQ(first->message, QString::fromUtf8(c.expected));
-        else if (c.kind == Review::Kind::LeftOut)
+        } else if (c.kind == Review::Kind::LeftOut) {
             EXPECT_TRUE(first->message.startsWith(kLeftOut)) << first->message.toStdString();
+        }
         for (qsizetype i = 0; i < german.findings.size(); ++i)
             EXPECT_NE(german.findings[i].message, english.findings[i].message);
     }

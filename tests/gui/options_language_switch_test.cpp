@@ -4,15 +4,19 @@
 
 #include "core/language/BuiltinTexts.h"
 #include "core/language/Language.h"
+#include "core/language/TextSlots.h"
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/options/TFSoftOptions.h"
+#include "gui/shell/ProgramWindows.h"
 #include "gui/shell/TFNew_Project.h"
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/update/TFBoot.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -47,14 +51,12 @@ protected:
             ASSERT_TRUE(QFile::copy(built.filePath(name), programPath(QStringLiteral("LANGUAGE/") + name)));
     }
 
+    // Every window of the program, each built as its first opening builds it.
     QList<QWidget*> windows() const {
-        return {m_main.get(),
-                static_cast<QWidget*>(m_main->newProjectWindow()),
-                static_cast<QWidget*>(m_main->openConfWindow()),
-                m_main->softOptionsWindow(),
-                static_cast<QWidget*>(m_main->parGenWindow()),
-                static_cast<QWidget*>(m_main->bootWindow()),
-                static_cast<QWidget*>(m_main->nmeaAccessWindow())};
+        QList<QWidget*> all;
+        for (const ProgramWindow& entry : programWindows())
+            all << entry.build(*m_main);
+        return all;
     }
 
     static MessageCatalog catalogOf(const QString& language) {
@@ -81,6 +83,10 @@ protected:
             if (auto* tabs = qobject_cast<QTabWidget*>(child)) {
                 for (int i = 0; i < tabs->count(); ++i)
                     texts[key + QStringLiteral("tab%1").arg(i)] = tabs->tabText(i);
+            }
+            if (auto* choices = qobject_cast<QComboBox*>(child)) {
+                for (int i = 0; i < choices->count(); ++i)
+                    texts[key + QStringLiteral("item%1").arg(i)] = choices->itemText(i);
             }
             if (auto* table = qobject_cast<QTableWidget*>(child)) {
                 for (int i = 0; i < table->columnCount(); ++i) {
@@ -131,6 +137,14 @@ protected:
                 result[key] = {at.x() + child->sizeHint().width(), limit};
             } else if (auto* tabs = qobject_cast<QTabWidget*>(child)) {
                 result[key + QStringLiteral(" tabs")] = {tabs->tabBar()->sizeHint().width(), tabs->width()};
+            } else if (auto* choices = qobject_cast<QComboBox*>(child)) {
+                // The longest choice with the room the box's frame and arrow take.
+                QComboBox probe;
+                probe.setFont(choices->font());
+                probe.setSizeAdjustPolicy(QComboBox::AdjustToContents);
+                for (int i = 0; i < choices->count(); ++i)
+                    probe.addItem(choices->itemText(i));
+                result[key + QStringLiteral(" choices")] = {probe.sizeHint().width(), choices->width()};
             } else if (auto* table = qobject_cast<QTableWidget*>(child)) {
                 const QFontMetrics metrics(table->horizontalHeader()->font());
                 for (int i = 0; i < table->columnCount(); ++i) {
@@ -216,6 +230,7 @@ TEST_F(ShippedLanguagesTest, WindowsBuiltOnFirstUseShowWhatWindowsBuiltAtStartSh
                                         QStringList{QStringLiteral("Italiano"), QStringLiteral("English")}}) {
         SCOPED_TRACE(switches.join(u' ').toStdString());
         startProgram();
+        windows(); // and those made on demand, all before the switch
         for (const QString& language : switches)
             switchTo(language);
         std::vector<std::map<QString, QString>> builtAtStart;
@@ -264,6 +279,40 @@ TEST_F(ShippedLanguagesTest, TranslatedTextsFitTheirControlsAsTheEnglishOnesDo) 
         probe.setText(QStringLiteral("<a href=\"x\">%1</a>").arg(m_state.msg(19)));
         EXPECT_LE(m_main->LL_Update->x() + probe.sizeHint().width(), m_main->Btn_Info->x()) << language;
     }
+}
+
+// The review writes its findings in the chosen language: the rules window's row marks and summary
+// follow a switch made while the window is open.
+TEST_F(ShippedLanguagesTest, TheRulesWindowsReviewFollowsTheLanguage) {
+    startProgram();
+    openConfiguration(QStringLiteral("Review"));
+    const QByteArray row =
+        "<row Enable=\"Y\" Serial_Channel=\"RS232\" Sentence=\"HDT\" "
+        "DataField=\"Heading, degrees True, Number [floating point]\" PortOperation=\"None\" "
+        "Position=\"";
+    writeFile(QStringLiteral("PROJECTS/Review/NMEA_0183_Set_Access.xml"),
+              "<NMEA_0183><NMEA_Listener>" + row + "0\"/>" + row + "2\"/></NMEA_Listener></NMEA_0183>");
+    TFNMEA_0183_Set_Access2* rules = m_main->nmeaAccessWindow();
+    rules->show();
+    QApplication::processEvents();
+    const auto shown = [rules] { return rules->ASG->verticalHeaderItem(0)->toolTip(); };
+    ASSERT_TRUE(shown().startsWith(QStringLiteral("Rules 1 and 2 both write bytes 2 to 3")))
+        << shown().toStdString();
+    for (const char* language : {"Deutsch", "Italiano", "English"}) {
+        SCOPED_TRACE(language);
+        switchTo(QString::fromLatin1(language));
+        const QString expected =
+            m_state.msg(TextSlot::ReviewMessages::Overlap)
+                .replace(QStringLiteral("%1"), QStringLiteral("1"))
+                .replace(QStringLiteral("%2"), QStringLiteral("2"))
+                .replace(QStringLiteral("%3"), m_state.msg(TextSlot::ReviewMessages::Bytes)
+                                                   .replace(QStringLiteral("%1"), QStringLiteral("2"))
+                                                   .replace(QStringLiteral("%2"), QStringLiteral("3")));
+        EXPECT_TRUE(shown().contains(expected)) << shown().toStdString();
+        EXPECT_TRUE(rules->L_Review->toolTip().contains(expected))
+            << rules->L_Review->toolTip().toStdString();
+    }
+    rules->hide();
 }
 
 } // namespace
