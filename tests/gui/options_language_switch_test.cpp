@@ -2,6 +2,7 @@
 // control that shows it.
 #include "ProgramFixture.h"
 
+#include "core/comm/ParGen.h"
 #include "core/language/BuiltinTexts.h"
 #include "core/language/Language.h"
 #include "core/language/TextSlots.h"
@@ -107,6 +108,7 @@ protected:
     struct Fit {
         int need;
         int room;
+        QString text; // what is shown, for the failure's message
     };
     static std::map<QString, Fit> fits(QWidget* window) {
         std::map<QString, Fit> result;
@@ -121,8 +123,8 @@ protected:
                                     .arg(window->metaObject()->className(), child->objectName())
                                     .arg(index++);
             auto* label = qobject_cast<QLabel*>(child);
-            if (qobject_cast<QPushButton*>(child)) {
-                result[key] = {child->sizeHint().width(), child->width()};
+            if (auto* button = qobject_cast<QPushButton*>(child)) {
+                result[key] = {child->sizeHint().width(), child->width(), button->text()};
             } else if ((qobject_cast<QAbstractButton*>(child) || label) && !(label && label->wordWrap()) &&
                        !qobject_cast<QAbstractButton*>(child->parentWidget())) {
                 const QPoint at = child->mapTo(window, QPoint());
@@ -134,9 +136,11 @@ protected:
                         place.top() < at.y() + child->height() && place.bottom() > at.y())
                         limit = std::min(limit, place.left());
                 }
-                result[key] = {at.x() + child->sizeHint().width(), limit};
+                result[key] = {at.x() + child->sizeHint().width(), limit,
+                               label ? label->text() : qobject_cast<QAbstractButton*>(child)->text()};
             } else if (auto* tabs = qobject_cast<QTabWidget*>(child)) {
-                result[key + QStringLiteral(" tabs")] = {tabs->tabBar()->sizeHint().width(), tabs->width()};
+                result[key + QStringLiteral(" tabs")] = {tabs->tabBar()->sizeHint().width(), tabs->width(),
+                                                         tabs->tabText(0)};
             } else if (auto* choices = qobject_cast<QComboBox*>(child)) {
                 // The longest choice with the room the box's frame and arrow take.
                 QComboBox probe;
@@ -144,7 +148,8 @@ protected:
                 probe.setSizeAdjustPolicy(QComboBox::AdjustToContents);
                 for (int i = 0; i < choices->count(); ++i)
                     probe.addItem(choices->itemText(i));
-                result[key + QStringLiteral(" choices")] = {probe.sizeHint().width(), choices->width()};
+                result[key + QStringLiteral(" choices")] = {probe.sizeHint().width(), choices->width(),
+                                                            choices->currentText()};
             } else if (auto* table = qobject_cast<QTableWidget*>(child)) {
                 const QFontMetrics metrics(table->horizontalHeader()->font());
                 for (int i = 0; i < table->columnCount(); ++i) {
@@ -152,7 +157,7 @@ protected:
                         continue;
                     result[key + QStringLiteral(" column%1").arg(i)] = {
                         metrics.horizontalAdvance(table->horizontalHeaderItem(i)->text()) + 8,
-                        table->columnWidth(i)};
+                        table->columnWidth(i), table->horizontalHeaderItem(i)->text()};
                 }
             }
         }
@@ -255,19 +260,22 @@ TEST_F(ShippedLanguagesTest, TranslatedTextsFitTheirControlsAsTheEnglishOnesDo) 
     // Shown, so every window has its real geometry.
     for (QWidget* window : windows())
         window->show();
+    // Windows arranged by layouts take their places once the events are done, as on screen.
+    QApplication::processEvents();
     std::map<QString, Fit> english;
     for (QWidget* window : windows())
         english.merge(fits(window));
     for (const char* language : {"Italiano", "Deutsch"}) {
         SCOPED_TRACE(language);
         switchTo(QString::fromLatin1(language));
+        QApplication::processEvents();
         for (QWidget* window : windows()) {
             for (const auto& [key, fit] : fits(window)) {
                 const auto base = english.find(key);
                 // Where the English text already needs more room than it has, the translation may
                 // need as much, not more.
                 const int room = base == english.end() ? fit.room : std::max(fit.room, base->second.need);
-                EXPECT_LE(fit.need, room) << key.toStdString();
+                EXPECT_LE(fit.need, room) << key.toStdString() << ": " << fit.text.toStdString();
             }
         }
     }
@@ -286,6 +294,9 @@ TEST_F(ShippedLanguagesTest, TranslatedTextsFitTheirControlsAsTheEnglishOnesDo) 
 TEST_F(ShippedLanguagesTest, TheRulesWindowsReviewFollowsTheLanguage) {
     startProgram();
     openConfiguration(QStringLiteral("Review"));
+    ParGenSet parameters;
+    parameters.RS232.Enable = true;
+    ASSERT_TRUE(ParGen::save(m_state.File_ParGen, parameters));
     const QByteArray row =
         "<row Enable=\"Y\" Serial_Channel=\"RS232\" Sentence=\"HDT\" "
         "DataField=\"Heading, degrees True, Number [floating point]\" PortOperation=\"None\" "

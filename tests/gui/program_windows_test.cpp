@@ -19,7 +19,7 @@ namespace {
 // so a window added without an entry in the list is found.
 std::set<QString> windowClassesInSources() {
     static const QRegularExpression derived(
-        QStringLiteral(R"(^class (\w+) : public (?:DialogBase|WindowBase<\w+>)\b)"),
+        QStringLiteral(R"(^class (\w+) : public (?:DialogBase\b|WindowBase<\w+>))"),
         QRegularExpression::MultilineOption);
     std::set<QString> classes;
     QDirIterator headers(QStringLiteral(TESSELLOR_SOURCE_DIR "/src"),

@@ -165,6 +165,8 @@ void TFNmeaMonitor::buildLayout() {
     m_captions.source = caption(sourceRow);
     CB_Source = new QComboBox(this);
     CB_Source->setObjectName(QStringLiteral("CB_Source"));
+    // Wide enough for the kinds' names in every language, also after a switch.
+    CB_Source->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     for (int i = 0; i < Text::SourceKinds.count; ++i)
         CB_Source->addItem(QString());
     sourceRow->addWidget(CB_Source);
