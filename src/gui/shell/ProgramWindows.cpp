@@ -15,7 +15,7 @@
 namespace {
 
 // Every window is a descendant of the main window, so the main window finds the one it has built.
-template <class Window> QWidget* existing(const TFTesselloreFirmWare& main) {
+template <class Window> QWidget* existing(TFTesselloreFirmWare& main) {
     return main.findChild<Window*>();
 }
 
@@ -33,8 +33,7 @@ template <class Window, Window* (TFNMEA_0183_Set_Access2::*Make)()> constexpr Pr
 // Change_Language switches the main window and the windows of its steps first, in the family's
 // order; the About window, built with them, has fixed texts.
 const ProgramWindow kWindows[] = {
-    {TFTesselloreFirmWare::staticMetaObject,
-     [](const TFTesselloreFirmWare& main) -> QWidget* { return const_cast<TFTesselloreFirmWare*>(&main); },
+    {TFTesselloreFirmWare::staticMetaObject, [](TFTesselloreFirmWare& main) -> QWidget* { return &main; },
      [](TFTesselloreFirmWare& main) -> QWidget* { return &main; }, false},
     window<TFNew_Project, &TFTesselloreFirmWare::newProjectWindow>(),
     window<TFOpenConf, &TFTesselloreFirmWare::openConfWindow>(),

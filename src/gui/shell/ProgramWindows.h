@@ -10,7 +10,7 @@ class TFTesselloreFirmWare;
 struct ProgramWindow {
     const QMetaObject& type;
     // The window once built, else nullptr.
-    QWidget* (*existing)(const TFTesselloreFirmWare& main);
+    QWidget* (*existing)(TFTesselloreFirmWare& main);
     // The window, built first when it does not exist yet, as its first opening builds it.
     QWidget* (*build)(TFTesselloreFirmWare& main);
     // Built only when another window first needs it (the rules window's map and monitor, the
