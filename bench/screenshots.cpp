@@ -19,6 +19,7 @@
 #include "gui/options/TFAbout.h"
 #include "gui/options/TFSoftOptions.h"
 #include "gui/review/TFReviewFindings.h"
+#include "gui/shell/ProgramWindows.h"
 #include "gui/shell/TFNew_Project.h"
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
@@ -39,6 +40,8 @@
 
 #include <cstdio>
 #include <functional>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -89,6 +92,8 @@ int main(int argc, char* argv[]) {
     settle(&mainWindow);
 
     bool ok = save(&mainWindow, output, QStringLiteral("main"));
+    // The classes of the windows pictured, so that a window of the program left out is told.
+    std::set<std::string> pictured{mainWindow.metaObject()->className()};
     // Each window as the main window would open it, one at a time.
     const auto shot = [&](QWidget* window, const QString& name, const std::function<void()>& prepare = {}) {
         window->show();
@@ -98,6 +103,7 @@ int main(int argc, char* argv[]) {
             settle(window);
         }
         ok = save(window, output, name) && ok;
+        pictured.insert(window->metaObject()->className());
     };
 
     shot(mainWindow.newProjectWindow(), QStringLiteral("new_configuration"));
@@ -158,10 +164,10 @@ int main(int argc, char* argv[]) {
     shot(dataMap, QStringLiteral("data_map"));
     dataMap->hide();
     // What Update Device shows first when the review finds an error.
-    TFReviewFindings findings(state, &mainWindow);
-    findings.showFindings(rules->review().findings);
-    shot(&findings, QStringLiteral("review_findings"));
-    findings.hide();
+    TFReviewFindings* findings = mainWindow.makeReviewFindingsWindow();
+    findings->showFindings(rules->review().findings);
+    shot(findings, QStringLiteral("review_findings"));
+    findings->hide();
     rules->hide();
 
     mainWindow.bootWindow()->Form_Type = 1;
@@ -181,5 +187,11 @@ int main(int argc, char* argv[]) {
     TFStandInResult standIn(report.lines, report.ok);
     shot(&standIn, QStringLiteral("stand_in_updater"));
 
+    for (const ProgramWindow& window : programWindows()) {
+        if (!pictured.count(window.type.className())) {
+            std::fprintf(stderr, "no picture of %s\n", window.type.className());
+            ok = false;
+        }
+    }
     return ok ? 0 : 1;
 }

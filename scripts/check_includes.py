@@ -3,9 +3,11 @@
 
 - src/core includes neither gui/, platform/ nor report/;
 - src/platform includes no gui/;
-- src/cli, the companion, includes core/ and platform/ (the sources module's loader) and never
-  gui/, app/ or updater/;
-- src/report (the report's pages, Qt GUI without widgets) includes neither gui/ nor platform/;
+- no library folder (core, platform, gui) includes a program's own folder (app/, cli/, updater/);
+- the companion (src/cli) includes only core/, platform/, report/ and its own files, never the windows;
+- the stand-in updater (src/updater) includes only core/, the shared look (gui/shell/WindowLook.h,
+  gui/shell/Pictures.h, its library tessellor_look) and its own files;
+- src/report (the report's pages, Qt GUI without widgets) includes only core/;
 - no include cycle that crosses folders, counting a header with its source file as one
   component (TFBoot.h and TFBoot.cpp): a window that includes the main window while the main
   window includes it is such a cycle. Within a folder, a class and its private tables may know
@@ -21,12 +23,28 @@ ROOT = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__)
 SRC = ROOT / "src"
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 
+PROGRAMS = ("app/", "cli/", "updater/")
 FORBIDDEN = {
-    "core/": ("gui/", "platform/", "report/"),
-    "platform/": ("gui/",),
-    "cli/": ("gui/", "app/", "updater/"),
-    "report/": ("gui/", "platform/"),
+    "core/": ("gui/", "platform/", "report/") + PROGRAMS,
+    "platform/": ("gui/", "report/") + PROGRAMS,
+    "report/": ("gui/", "platform/") + PROGRAMS,
+    "gui/": PROGRAMS,
 }
+
+# The programs that link only part of the libraries may include only that part, besides their own
+# files: what they include they must also link, and linking the windows would bring Qt Widgets.
+ALLOWED = {
+    "cli/": ("core/", "platform/", "report/"),
+    "updater/": ("core/", "gui/shell/WindowLook.h", "gui/shell/Pictures.h"),
+}
+
+
+def own_file(relative: str, included: str) -> bool:
+    """Whether included names a file of the including file's own program folder."""
+    folder = relative.split("/", 1)[0] + "/"
+    if included.startswith(folder):
+        return (SRC / included).is_file()
+    return "/" not in included and (SRC / folder / included).is_file()
 
 
 def component(path: str) -> str:
@@ -43,6 +61,10 @@ def main() -> int:
         for included in INCLUDE.findall(file.read_text(encoding="utf-8")):
             for folder, banned in FORBIDDEN.items():
                 if relative.startswith(folder) and included.startswith(banned):
+                    problems.append(f"src/{relative}: includes {included}")
+            for folder, allowed in ALLOWED.items():
+                if (relative.startswith(folder) and not included.startswith(allowed)
+                        and not own_file(relative, included)):
                     problems.append(f"src/{relative}: includes {included}")
             if (SRC / included).is_file() and component(included) != component(relative):
                 edges.setdefault(component(relative), set()).add(component(included))

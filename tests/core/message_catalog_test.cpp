@@ -1,38 +1,59 @@
+#include "core/language/CatalogBlocks.h"
 #include "core/language/Language.h"
 #include "core/language/MessageCatalog.h"
 #include "core/shell/ProgramState.h"
+
+#include "TextSlotNames.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
 const QChar kPilcrow(0x00B6);
 
+bool reserved(int slot) {
+    const auto holds = [slot](SlotBlock block) { return block.holds(slot); };
+    return std::any_of(std::begin(FamilyTextBlocks), std::end(FamilyTextBlocks), holds) ||
+           std::any_of(std::begin(ProductTextBlocks), std::end(ProductTextBlocks), holds);
+}
+
+// Each name owns its slot, inside a block the catalog reserves for texts.
+TEST(MessageCatalog, EveryNamedSlotIsNamedOnceInsideAReservedBlock) {
+    const std::map<std::string, int> named = namedSlots();
+    ASSERT_GT(named.size(), 150u);
+    std::map<int, std::string> owners;
+    for (const auto& [name, slot] : named) {
+        const auto [owner, fresh] = owners.emplace(slot, name);
+        EXPECT_TRUE(fresh) << name << " and " << owner->second << " both name slot " << slot;
+        EXPECT_TRUE(reserved(slot)) << name << " (" << slot << ") lies outside every reserved block";
+    }
+}
+
 TEST(MessageCatalog, BuiltInTextsFillSixteenHundredSlots) {
     MessageCatalog catalog;
     EXPECT_EQ(MessageCatalog::SlotCount, 1600);
-    // Each window's block holds its texts without gaps from its first slot; 38 to 42, 593, 1047 and
-    // 1060 to 1063 are this product's own messages, and so are 1200 to 1230 (the review windows), 1231
-    // to 1239 and 1240 to 1279 (the NMEA monitor), 1280 to 1287 and 1290 to 1296. Every other slot
-    // holds one blank.
-    const std::pair<int, int> withText[] = {
-        {0, 42},      {100, 110},   {200, 207},   {300, 321},   {400, 593},   {600, 630},   {700, 710},
-        {800, 898},   {900, 903},   {1000, 1053}, {1060, 1063}, {1064, 1094}, {1100, 1199}, {1200, 1230},
-        {1231, 1239}, {1240, 1279}, {1280, 1287}, {1290, 1296}, {1300, 1398}, {1400, 1474}, {1500, 1550}};
+    // The family's blocks hold their texts without gaps; this product's blocks hold a text where a
+    // name in TextSlots.h asks for one. Every other slot holds one blank.
+    std::set<int> named;
+    for (const auto& [name, slot] : namedSlots())
+        named.insert(slot);
+    int familyTexts = 0;
     for (int slot = 0; slot < 1600; ++slot) {
-        const bool expected = std::any_of(std::begin(withText), std::end(withText), [slot](auto range) {
-            return slot >= range.first && slot <= range.second;
-        });
+        const bool family = std::any_of(std::begin(FamilyTextBlocks), std::end(FamilyTextBlocks),
+                                        [slot](SlotBlock block) { return block.holds(slot); });
+        familyTexts += family;
         const QString text = catalog.text(slot);
-        if (expected)
+        if (family || named.count(slot))
             EXPECT_FALSE(text.trimmed().isEmpty()) << slot;
         else
             EXPECT_EQ(text, QStringLiteral(" ")) << slot;
     }
+    EXPECT_EQ(familyTexts, 728);
     EXPECT_EQ(catalog.text(9), QStringLiteral("None Configuration Opened "));
     EXPECT_EQ(catalog.text(11), QStringLiteral("Opened Configuration of the Converter : "));
     EXPECT_EQ(catalog.text(306), QStringLiteral(" / "));

@@ -265,6 +265,128 @@ TEST_F(ReviewTest, MessagesNameTheRulesAndWhatToDo) {
               "Rules 2 and 3 both write bytes 2 to 3 of the data array. Move one of them.");
 }
 
+// The review speaks the catalog's language: each kind's message as the German file words it, and
+// no message of any kind or reason left in English.
+TEST_F(ReviewTest, EveryKindSpeaksDeutschFromTheCatalog) {
+    MessageCatalog deutsch;
+    ASSERT_TRUE(deutsch.Load_Lng_File(QStringLiteral(TESSELLOR_SOURCE_DIR "/data/LANGUAGE/Deutsch.lng")));
+    const auto noChange = [](ParGenSet&) {};
+    const QString kLeftOut = QString::fromUtf8("Regel 1 ist als aktiv angezeigt, fehlt aber im Abbild: ");
+    const struct {
+        Review::Kind kind;
+        std::function<void(ParGenSet&)> parameters;
+        QByteArray rows;
+        const char* expected; // UTF-8; the first finding of the kind
+    } cases[]{
+        {Review::Kind::LeftOut, noChange, row("HDT", kHeading, 0, {{"Enable", std::nullopt}}),
+         "Regel 1 ist als aktiv angezeigt, fehlt aber im Abbild: ihr Attribut Enable ist nicht vorhanden, "
+         "und "
+         "nur \"Y\" aktiviert eine Regel. Speichern Sie die Regeln im Regelfenster, oder schreiben Sie "
+         "Enable=\"Y\"."},
+        {Review::Kind::Incomplete, noChange, row("HDT", "Heading", 0),
+         "Fehler in Zeile 1!! Das Datenfeld muss gewählt werden"},
+        {Review::Kind::Overlap, noChange, row("HDT", kHeading, 0) + row("GGA", kLatitude, 2),
+         "Die Regeln 1 und 2 schreiben beide Bytes 2 bis 3 des Datenbereichs. Verschieben Sie eine von "
+         "ihnen."},
+        {Review::Kind::BeyondDataArray, [](ParGenSet& s) { s.EtherNetIP_NB_Output = "4000"; },
+         row("HDT", kHeading, 1999),
+         "Regel 1 belegt Bytes 1999 bis 2002, über das Ende des 2000-Byte-Datenbereichs hinaus. Geben Sie "
+         "ihr eine Position von höchstens 1996."},
+        {Review::Kind::Unreachable, noChange, row("GGA", kSatellites, 496),
+         "Regel 1 belegt Byte 496, aber der EtherNet/IP-Ausgangsbereich überträgt 496 Bytes an die SPS: Die "
+         "SPS sieht sie nie. Geben Sie ihr eine Position von höchstens 495, oder vergrößern Sie den "
+         "Ausgangsbereich in den Kommunikationsparametern."},
+        {Review::Kind::Unreachable, [](ParGenSet& s) { s.EtherNetIP_NB_Output = "2"; },
+         row("HDT", kHeading, 0),
+         "Regel 1 belegt Bytes 0 bis 3, aber der EtherNet/IP-Ausgangsbereich überträgt 2 Bytes an die SPS: "
+         "Die SPS sieht sie nie. Vergrößern Sie den Ausgangsbereich in den Kommunikationsparametern."},
+        {Review::Kind::StoredDiffers, noChange, row("HDT", kHeading, 0, {{"Position", "ten"}}),
+         "Regel 1 hat die Position \"ten\", die keine Zahl von 0 bis 65535 ist; das Gerät legt sie daher auf "
+         "Byte 0. Geben Sie die Position ein."},
+        {Review::Kind::NotSaved, noChange,
+         row("HDT", kHeading, 0) + row(" ", kHeading, 4) + row("HDT", kHeading, 8),
+         "Zeile 3 steht unter der leeren Zeile 2 und wird nicht gespeichert. Geben Sie Zeile 2 einen Satz, "
+         "oder löschen Sie sie."},
+        {Review::Kind::Duplicate, noChange,
+         row("XDR", kMeasurement, 0, {{"Index", "1"}}) + row("XDR", kMeasurement, 4, {{"Index", "1"}}),
+         "Die Regeln 1 und 2 lesen beide XDR \"Measurement data [floating point]\" auf RS232, Index 1. "
+         "Löschen "
+         "Sie eine davon, sofern nicht beide Kopien gewollt sind."},
+        {Review::Kind::SwapNoEffect, noChange,
+         row("GGA", kSatellites, 0, {{"SwapAll", "Y"}}) +
+             row("HDT", kHeading, 4, {{"SwapAll", "Y"}, {"Swap16", "Y"}}),
+         "Regel 1: Swap bewirkt bei einem 1-Byte-Feld nichts. Entfernen Sie den Haken."},
+        {Review::Kind::MaskNotContiguous,
+         [](ParGenSet& s) {
+             s.EtherNetIP_SM = {"255", "0", "255", "0"};
+         },
+         row("HDT", kHeading, 0),
+         "Die Subnetzmaske 255.0.255.0 ist nicht zusammenhängend: Ihre Einsen müssen von links eine einzige "
+         "Folge bilden, wie bei 255.255.255.0. Korrigieren Sie die Maske in den Kommunikationsparametern."},
+        {Review::Kind::AddressNotHost,
+         [](ParGenSet& s) {
+             s.EtherNetIP_IP = {"192", "168", "0", "255"};
+         },
+         row("HDT", kHeading, 0),
+         "Die IP-Adresse 192.168.0.255 ist die Broadcast-Adresse ihres Subnetzes (Maske 255.255.255.0), die "
+         "kein Gerät haben darf. Geben Sie in den Kommunikationsparametern eine Host-Adresse ein."},
+        {Review::Kind::GatewayOutsideSubnet,
+         [](ParGenSet& s) {
+             s.EtherNetIP_EN_GAT = true;
+             s.EtherNetIP_GAT = {"10", "0", "0", "1"};
+         },
+         row("HDT", kHeading, 0),
+         "Das Gateway 10.0.0.1 liegt außerhalb des Subnetzes der Adresse 192.168.0.5 mit Maske "
+         "255.255.255.0, "
+         "daher kann das Gerät es nicht erreichen. Korrigieren Sie das Gateway, oder schalten Sie es in den "
+         "Kommunikationsparametern ab."},
+        // Every other reason a rule is left out, each in German after the shared opening.
+        {Review::Kind::LeftOut, noChange, row("HDT", kHeading, 0, {{"Serial_Channel", "RS9"}}), nullptr},
+        {Review::Kind::LeftOut, noChange, row("HDT", kHeading, 0, {{"Serial_Channel", std::nullopt}}),
+         nullptr},
+        {Review::Kind::LeftOut, [](ParGenSet& s) { s.RS485_2.Enable = false; },
+         row("HDT", kHeading, 0, {{"Serial_Channel", "RS485 2"}}), nullptr},
+        {Review::Kind::LeftOut, noChange, row("XYZ", kHeading, 0), nullptr},
+        {Review::Kind::LeftOut, noChange, row("BWC", kHeading, 0), nullptr},
+        {Review::Kind::StoredDiffers, noChange, row("XDR", kMeasurement, 0, {{"Index", "two"}}), nullptr},
+        {Review::Kind::StoredDiffers, noChange, row("HDT", kHeading, 0, {{"PortOperation", "X 10"}}),
+         nullptr},
+        {Review::Kind::AddressNotHost,
+         [](ParGenSet& s) {
+             s.EtherNetIP_IP = {"0", "0", "0", "0"};
+         },
+         row("HDT", kHeading, 0), nullptr},
+        {Review::Kind::AddressNotHost,
+         [](ParGenSet& s) {
+             s.EtherNetIP_IP = {"192", "168", "0", "0"};
+         },
+         row("HDT", kHeading, 0), nullptr},
+        {Review::Kind::Duplicate, noChange, row("HDT", kHeading, 0) + row("HDT", kHeading, 4), nullptr},
+        {Review::Kind::SwapNoEffect, noChange, row("GGA", kFraction, 0, {{"SwapAll", "Y"}, {"Swap16", "Y"}}),
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Review::kindName(c.kind).toStdString());
+        ParGenSet set;
+        set.RS232.Enable = true;
+        c.parameters(set);
+        write(set, rulesDocument(c.rows));
+        const Review::Result english = Review::reviewDocuments(parGenPath(), rulesPath());
+        const Review::Result german = Review::reviewDocuments(parGenPath(), rulesPath(), deutsch);
+        ASSERT_EQ(describe(german.findings), describe(english.findings));
+        const auto first = std::find_if(german.findings.begin(), german.findings.end(),
+                                        [&c](const Review::Finding& f) { return f.kind == c.kind; });
+        ASSERT_NE(first, german.findings.end());
+        if (c.expected) {
+            EXPECT_EQ(first->message, QString::fromUtf8(c.expected));
+        } else if (c.kind == Review::Kind::LeftOut) {
+            EXPECT_TRUE(first->message.startsWith(kLeftOut)) << first->message.toStdString();
+        }
+        for (qsizetype i = 0; i < german.findings.size(); ++i)
+            EXPECT_NE(german.findings[i].message, english.findings[i].message);
+    }
+}
+
 // Stored texts are quoted as they stand, even when they look like the message's own markers.
 TEST_F(ReviewTest, StoredTextsAreQuotedAsTheyStand) {
     write(ParGenSet{}, rulesDocument(row("XDR", kMeasurement, 0, {{"Index", "%3%1"}, {"Position", "%2"}})));

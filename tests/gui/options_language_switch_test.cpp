@@ -2,17 +2,22 @@
 // control that shows it.
 #include "ProgramFixture.h"
 
+#include "core/comm/ParGen.h"
 #include "core/language/BuiltinTexts.h"
 #include "core/language/Language.h"
+#include "core/language/TextSlots.h"
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/options/TFSoftOptions.h"
+#include "gui/shell/ProgramWindows.h"
 #include "gui/shell/TFNew_Project.h"
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/update/TFBoot.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -47,14 +52,12 @@ protected:
             ASSERT_TRUE(QFile::copy(built.filePath(name), programPath(QStringLiteral("LANGUAGE/") + name)));
     }
 
+    // Every window of the program, each built as its first opening builds it.
     QList<QWidget*> windows() const {
-        return {m_main.get(),
-                static_cast<QWidget*>(m_main->newProjectWindow()),
-                static_cast<QWidget*>(m_main->openConfWindow()),
-                m_main->softOptionsWindow(),
-                static_cast<QWidget*>(m_main->parGenWindow()),
-                static_cast<QWidget*>(m_main->bootWindow()),
-                static_cast<QWidget*>(m_main->nmeaAccessWindow())};
+        QList<QWidget*> all;
+        for (const ProgramWindow& entry : programWindows())
+            all << entry.build(*m_main);
+        return all;
     }
 
     static MessageCatalog catalogOf(const QString& language) {
@@ -82,6 +85,10 @@ protected:
                 for (int i = 0; i < tabs->count(); ++i)
                     texts[key + QStringLiteral("tab%1").arg(i)] = tabs->tabText(i);
             }
+            if (auto* choices = qobject_cast<QComboBox*>(child)) {
+                for (int i = 0; i < choices->count(); ++i)
+                    texts[key + QStringLiteral("item%1").arg(i)] = choices->itemText(i);
+            }
             if (auto* table = qobject_cast<QTableWidget*>(child)) {
                 for (int i = 0; i < table->columnCount(); ++i) {
                     if (table->horizontalHeaderItem(i))
@@ -101,6 +108,7 @@ protected:
     struct Fit {
         int need;
         int room;
+        QString text; // what is shown, for the failure's message
     };
     static std::map<QString, Fit> fits(QWidget* window) {
         std::map<QString, Fit> result;
@@ -115,8 +123,8 @@ protected:
                                     .arg(window->metaObject()->className(), child->objectName())
                                     .arg(index++);
             auto* label = qobject_cast<QLabel*>(child);
-            if (qobject_cast<QPushButton*>(child)) {
-                result[key] = {child->sizeHint().width(), child->width()};
+            if (auto* button = qobject_cast<QPushButton*>(child)) {
+                result[key] = {child->sizeHint().width(), child->width(), button->text()};
             } else if ((qobject_cast<QAbstractButton*>(child) || label) && !(label && label->wordWrap()) &&
                        !qobject_cast<QAbstractButton*>(child->parentWidget())) {
                 const QPoint at = child->mapTo(window, QPoint());
@@ -128,9 +136,20 @@ protected:
                         place.top() < at.y() + child->height() && place.bottom() > at.y())
                         limit = std::min(limit, place.left());
                 }
-                result[key] = {at.x() + child->sizeHint().width(), limit};
+                result[key] = {at.x() + child->sizeHint().width(), limit,
+                               label ? label->text() : qobject_cast<QAbstractButton*>(child)->text()};
             } else if (auto* tabs = qobject_cast<QTabWidget*>(child)) {
-                result[key + QStringLiteral(" tabs")] = {tabs->tabBar()->sizeHint().width(), tabs->width()};
+                result[key + QStringLiteral(" tabs")] = {tabs->tabBar()->sizeHint().width(), tabs->width(),
+                                                         tabs->tabText(0)};
+            } else if (auto* choices = qobject_cast<QComboBox*>(child)) {
+                // The longest choice with the room the box's frame and arrow take.
+                QComboBox probe;
+                probe.setFont(choices->font());
+                probe.setSizeAdjustPolicy(QComboBox::AdjustToContents);
+                for (int i = 0; i < choices->count(); ++i)
+                    probe.addItem(choices->itemText(i));
+                result[key + QStringLiteral(" choices")] = {probe.sizeHint().width(), choices->width(),
+                                                            choices->currentText()};
             } else if (auto* table = qobject_cast<QTableWidget*>(child)) {
                 const QFontMetrics metrics(table->horizontalHeader()->font());
                 for (int i = 0; i < table->columnCount(); ++i) {
@@ -138,7 +157,7 @@ protected:
                         continue;
                     result[key + QStringLiteral(" column%1").arg(i)] = {
                         metrics.horizontalAdvance(table->horizontalHeaderItem(i)->text()) + 8,
-                        table->columnWidth(i)};
+                        table->columnWidth(i), table->horizontalHeaderItem(i)->text()};
                 }
             }
         }
@@ -216,6 +235,7 @@ TEST_F(ShippedLanguagesTest, WindowsBuiltOnFirstUseShowWhatWindowsBuiltAtStartSh
                                         QStringList{QStringLiteral("Italiano"), QStringLiteral("English")}}) {
         SCOPED_TRACE(switches.join(u' ').toStdString());
         startProgram();
+        windows(); // and those made on demand, all before the switch
         for (const QString& language : switches)
             switchTo(language);
         std::vector<std::map<QString, QString>> builtAtStart;
@@ -240,19 +260,22 @@ TEST_F(ShippedLanguagesTest, TranslatedTextsFitTheirControlsAsTheEnglishOnesDo) 
     // Shown, so every window has its real geometry.
     for (QWidget* window : windows())
         window->show();
+    // Windows arranged by layouts take their places once the events are done, as on screen.
+    QApplication::processEvents();
     std::map<QString, Fit> english;
     for (QWidget* window : windows())
         english.merge(fits(window));
     for (const char* language : {"Italiano", "Deutsch"}) {
         SCOPED_TRACE(language);
         switchTo(QString::fromLatin1(language));
+        QApplication::processEvents();
         for (QWidget* window : windows()) {
             for (const auto& [key, fit] : fits(window)) {
                 const auto base = english.find(key);
                 // Where the English text already needs more room than it has, the translation may
                 // need as much, not more.
                 const int room = base == english.end() ? fit.room : std::max(fit.room, base->second.need);
-                EXPECT_LE(fit.need, room) << key.toStdString();
+                EXPECT_LE(fit.need, room) << key.toStdString() << ": " << fit.text.toStdString();
             }
         }
     }
@@ -264,6 +287,43 @@ TEST_F(ShippedLanguagesTest, TranslatedTextsFitTheirControlsAsTheEnglishOnesDo) 
         probe.setText(QStringLiteral("<a href=\"x\">%1</a>").arg(m_state.msg(19)));
         EXPECT_LE(m_main->LL_Update->x() + probe.sizeHint().width(), m_main->Btn_Info->x()) << language;
     }
+}
+
+// The review writes its findings in the chosen language: the rules window's row marks and summary
+// follow a switch made while the window is open.
+TEST_F(ShippedLanguagesTest, TheRulesWindowsReviewFollowsTheLanguage) {
+    startProgram();
+    openConfiguration(QStringLiteral("Review"));
+    ParGenSet parameters;
+    parameters.RS232.Enable = true;
+    ASSERT_TRUE(ParGen::save(m_state.File_ParGen, parameters));
+    const QByteArray row =
+        "<row Enable=\"Y\" Serial_Channel=\"RS232\" Sentence=\"HDT\" "
+        "DataField=\"Heading, degrees True, Number [floating point]\" PortOperation=\"None\" "
+        "Position=\"";
+    writeFile(QStringLiteral("PROJECTS/Review/NMEA_0183_Set_Access.xml"),
+              "<NMEA_0183><NMEA_Listener>" + row + "0\"/>" + row + "2\"/></NMEA_Listener></NMEA_0183>");
+    TFNMEA_0183_Set_Access2* rules = m_main->nmeaAccessWindow();
+    rules->show();
+    QApplication::processEvents();
+    const auto shown = [rules] { return rules->ASG->verticalHeaderItem(0)->toolTip(); };
+    ASSERT_TRUE(shown().startsWith(QStringLiteral("Rules 1 and 2 both write bytes 2 to 3")))
+        << shown().toStdString();
+    for (const char* language : {"Deutsch", "Italiano", "English"}) {
+        SCOPED_TRACE(language);
+        switchTo(QString::fromLatin1(language));
+        const QString expected =
+            m_state.msg(TextSlot::ReviewMessages::Overlap)
+                .replace(QStringLiteral("%1"), QStringLiteral("1"))
+                .replace(QStringLiteral("%2"), QStringLiteral("2"))
+                .replace(QStringLiteral("%3"), m_state.msg(TextSlot::ReviewMessages::Bytes)
+                                                   .replace(QStringLiteral("%1"), QStringLiteral("2"))
+                                                   .replace(QStringLiteral("%2"), QStringLiteral("3")));
+        EXPECT_TRUE(shown().contains(expected)) << shown().toStdString();
+        EXPECT_TRUE(rules->L_Review->toolTip().contains(expected))
+            << rules->L_Review->toolTip().toStdString();
+    }
+    rules->hide();
 }
 
 } // namespace

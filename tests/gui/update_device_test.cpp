@@ -1,6 +1,7 @@
 #include "ProgramFixture.h"
 #include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
+#include "core/language/Language.h"
 #include "gui/review/TFReviewFindings.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/update/TFBoot.h"
@@ -213,6 +214,26 @@ TEST_F(UpdateDeviceReviewTest, AnErrorShowsTheFindingsWithAWayBackAndAWayOn) {
     EXPECT_TRUE(on.updateOpened);
     EXPECT_EQ(m_main->bootWindow()->Form_Type, 1);
     EXPECT_TRUE(m_boxes.shown().empty());
+}
+
+// The findings are written in the chosen language, as the rest of the window.
+TEST_F(UpdateDeviceReviewTest, TheFindingsSpeakTheChosenLanguage) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TESSELLOR_SOURCE_DIR "/data/LANGUAGE/Deutsch.lng"),
+                            programPath(QStringLiteral("LANGUAGE/Deutsch.lng"))));
+    m_state.Language_Name = QStringLiteral("Deutsch");
+    Load_Language(m_state);
+    m_main->Change_Language();
+    ParGenSet parameters;
+    parameters.RS485_2.Enable = false;
+    store(parameters, rulesOn("RS485 2"));
+
+    const Outcome back = pressUpdateDevice(Answer::Back);
+    ASSERT_EQ(back.findings.size(), 1);
+    EXPECT_EQ(back.findings[0],
+              QString::fromUtf8(
+                  "Fehler|1|Regel 1 ist als aktiv angezeigt, fehlt aber im Abbild: ihr serieller Kanal "
+                  "RS485 2 ist in den Kommunikationsparametern abgeschaltet. Schalten Sie den "
+                  "Anschluss ein, oder wählen Sie einen anderen Kanal."));
 }
 
 TEST_F(UpdateDeviceReviewTest, WarningsAndNotesAloneGoStraightToTheUpdate) {

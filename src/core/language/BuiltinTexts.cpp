@@ -48,6 +48,48 @@ const BuiltinText kBuiltinTexts[] = {
     {41, "The folder %1 of the open configuration no longer exists. The configuration has been closed."},
     {42, "The folder %1 of the configuration no longer exists, so nothing has been saved. Put the folder "
          "back and press OK again, or close the window."},
+    {43, "Rule %1 is shown enabled but left out of the image: "},
+    {44, "its Enable is %1 and only \"Y\" enables a rule. Save the rules from the rules window, or write "
+         "Enable=\"Y\"."},
+    {45, "missing"},
+    {46, "it names no serial channel. Choose a serial channel."},
+    {47, "its serial channel \"%1\" is none of RS232, RS485 / RS422 and RS485 2. Choose a serial channel."},
+    {48, "its serial channel %1 is switched off in the communication parameters. Switch the port on, or "
+         "choose another channel."},
+    {49, "\"%1\" is no NMEA 0183 sentence the converter knows. Choose a sentence."},
+    {50, "the converter does not decode the sentence %1. Choose another sentence."},
+    {51, "\"%1\" is no data field of the sentence %2. Choose a data field."},
+    {52, "Rule %1 has the post operation %2, which is none of the nine labels, so the device applies None. "
+         "Choose a post operation."},
+    {53,
+     "Rule %1 has the Index %2, which is no number from 0 to 255, so the device uses %3. Enter the Index."},
+    {54, "Rule %1 has the Position %2, which is no number from 0 to 65535, so the device places it at byte "
+         "%3. Enter the Position."},
+    {55, "Rule %1 fills %2, past the end of the %3-byte data array. Give it a Position of at most %4."},
+    {56,
+     "Rule %1 fills %2, but the EtherNet/IP output array carries %3 bytes to the PLC: the PLC never sees it. "
+     "Give it a Position of at most %4, or enlarge the output array in the communication parameters."},
+    {57, "Rule %1 fills %2, but the EtherNet/IP output array carries %3 bytes to the PLC: the PLC never sees "
+         "it. Enlarge the output array in the communication parameters."},
+    {58, "Rule %1: %2 changes nothing on a %3-byte field. Untick it."},
+    {59, "%1 and %2"},
+    {60, "Rules %1 and %2 both write %3 of the data array. Move one of them."},
+    {61, "Rules %1 and %2 both read %3 \"%4\" on %5. Delete one of them unless both copies are wanted."},
+    {62, "Rules %1 and %2 both read %3 \"%4\" on %5, Index %6. Delete one of them unless both copies are "
+         "wanted."},
+    {63, "Row %1 is below the empty row %2 and will not be saved. Give row %2 a sentence, or delete it."},
+    {64, "The subnet mask %1 is not contiguous: its ones must form one run from the left, as in "
+         "255.255.255.0. Correct the mask in the communication parameters."},
+    {65, "The IP address 0.0.0.0 is no device address. Enter the device's address in the communication "
+         "parameters."},
+    {66, "The IP address %1 is the network address of its subnet (mask %2), which no device may take. Enter "
+         "a host address in the communication parameters."},
+    {67, "The IP address %1 is the broadcast address of its subnet (mask %2), which no device may take. "
+         "Enter a host address in the communication parameters."},
+    {68, "The gateway %1 is outside the subnet of the address %2 with mask %3, so the device cannot reach "
+         "it. Correct the gateway, or switch it off in the communication parameters."},
+    {69, "byte %1"},
+    {70, "bytes %1 to %2"},
     {100, "Create New Configuration"},
     {101, "Create New Configuration"},
     {102, "Name of the new Configuration"},

@@ -4,7 +4,9 @@
 // row (one per step, per octet, per button) is named by its first slot and its count. Each name
 // stands on its own line in one of two forms, "inline constexpr int Name = slot;" or
 // "inline constexpr TextRange Name{first, count};": a test reads this file to check that every
-// named slot has a built-in text and a text in each shipped language.
+// named slot has a built-in text and a text in each shipped language, and that each slot has one
+// name and lies in a block CatalogBlocks.h reserves (a new text of this product takes a free slot
+// of ProductTextBlocks).
 
 struct TextRange {
     int first;
@@ -44,6 +46,39 @@ inline constexpr int DocumentNotReadable = 40;
 inline constexpr int ConfigurationGone = 41;  // %1: the folder
 inline constexpr int FolderGoneNotSaved = 42; // %1: the folder; said by the editors at OK
 } // namespace Main
+
+// The commissioning review's findings, filled with rule numbers, bytes and stored texts. A left-out
+// rule's message is LeftOut followed by its reason.
+namespace ReviewMessages {
+inline constexpr int LeftOut = 43;       // %1 rule
+inline constexpr int LeftOutEnable = 44; // %1 the stored Enable, quoted, or EnableMissing
+inline constexpr int EnableMissing = 45;
+inline constexpr int LeftOutNoChannel = 46;
+inline constexpr int LeftOutChannel = 47;           // %1 the stored channel
+inline constexpr int LeftOutPortDisabled = 48;      // %1 the channel
+inline constexpr int LeftOutSentence = 49;          // %1 the stored sentence
+inline constexpr int LeftOutUnsupported = 50;       // %1 the sentence
+inline constexpr int LeftOutField = 51;             // %1 the stored field, %2 the sentence
+inline constexpr int StoredPostOperation = 52;      // %1 rule, %2 the stored text, quoted
+inline constexpr int StoredIndex = 53;              // %1 rule, %2 the stored text, quoted, %3 the Index used
+inline constexpr int StoredPosition = 54;           // %1 rule, %2 the stored text, quoted, %3 the byte used
+inline constexpr int BeyondDataArray = 55;          // %1 rule, %2 Bytes, %3 array size, %4 last Position
+inline constexpr int Unreachable = 56;              // %1 rule, %2 Bytes, %3 output bytes, %4 last Position
+inline constexpr int UnreachableArrayTooSmall = 57; // %1 rule, %2 Bytes, %3 output bytes
+inline constexpr int SwapNoEffect = 58;             // %1 rule, %2 the swap columns, %3 field size
+inline constexpr int BothSwaps = 59;                // %1 and %2: the two swap columns' titles
+inline constexpr int Overlap = 60;                  // %1 and %2 rules, %3 Bytes
+inline constexpr int Duplicate = 61;                // %1, %2 rules, %3 sentence, %4 field, %5 channel
+inline constexpr int DuplicateIndex = 62;           // as Duplicate, %6 the Index
+inline constexpr int NotSaved = 63;                 // %1 the row, %2 the empty row above it
+inline constexpr int MaskNotContiguous = 64;        // %1 the mask
+inline constexpr int AddressZero = 65;
+inline constexpr int AddressNetwork = 66;       // %1 the address, %2 the mask
+inline constexpr int AddressBroadcast = 67;     // %1 the address, %2 the mask
+inline constexpr int GatewayOutsideSubnet = 68; // %1 gateway, %2 address, %3 mask
+inline constexpr int Byte = 69;                 // %1: one byte, as Bytes in the messages above
+inline constexpr int Bytes = 70;                // %1 first, %2 last
+} // namespace ReviewMessages
 
 // TFNew_Project.
 namespace NewProject {

@@ -3,6 +3,7 @@
 #include "core/comm/ParGen.h"
 #include "core/comm/SerialLine.h"
 #include "core/language/MessageCatalog.h"
+#include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/review/PlcTypes.h"
 #include "core/util/TextRules.h"
@@ -21,6 +22,7 @@ namespace Review {
 namespace {
 
 using namespace BankLayout;
+namespace Text = TextSlot::ReviewMessages;
 
 QString quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -32,10 +34,13 @@ void appendNumber(QString& message, qint64 number) {
     message += QLatin1StringView(digits, end - digits);
 }
 
-// The bytes from first to last, named as "byte 7" or "bytes 7 to 10".
+// The bytes from first to last, named as "byte 7" or "bytes 7 to 10" in the catalog's words.
 struct Bytes {
+    Bytes(const MessageCatalog& texts, int first, int last)
+        : first(first), last(last), pattern(texts.text(first == last ? Text::Byte : Text::Bytes)) {}
     int first;
     int last;
+    QString pattern;
 };
 
 // One value put into a message: a number, a text or a range of bytes.
@@ -43,7 +48,8 @@ class Arg {
 public:
     Arg(qint64 number) : m_number(number) {}
     Arg(const QString& text) : m_text(text), m_kind(Kind::Text) {}
-    Arg(Bytes bytes) : m_number(bytes.first), m_last(bytes.last), m_kind(Kind::Bytes) {}
+    Arg(const Bytes& bytes)
+        : m_number(bytes.first), m_last(bytes.last), m_text(bytes.pattern), m_kind(Kind::Bytes) {}
 
     void appendTo(QString& message) const {
         switch (m_kind) {
@@ -54,23 +60,26 @@ public:
             message += m_text;
             break;
         case Kind::Bytes:
-            message += m_number == m_last ? QLatin1StringView("byte ") : QLatin1StringView("bytes ");
-            appendNumber(message, m_number);
-            if (m_number != m_last) {
-                message += QLatin1StringView(" to ");
-                appendNumber(message, m_last);
-            }
+            appendBytes(message);
             break;
         }
     }
 
 private:
+    void appendBytes(QString& message) const;
+
     enum class Kind { Number, Text, Bytes };
     qint64 m_number = 0;
     qint64 m_last = 0;
     QStringView m_text;
     Kind m_kind = Kind::Number;
 };
+
+void appendFilled(QString& message, QStringView pattern, std::initializer_list<Arg> args);
+
+void Arg::appendBytes(QString& message) const {
+    appendFilled(message, m_text, {m_number, m_last});
+}
 
 // Appends pattern with %1 to %9 replaced by args. The review runs on every edit in the rules
 // window and most rules bring a finding, so each message is written in one pass into one string
@@ -91,10 +100,11 @@ void appendFilled(QString& message, QStringView pattern, std::initializer_list<A
     message.append(from, end - from);
 }
 
-// The message in a string with room for what is appended to it later (room characters).
-QString filled(QStringView pattern, std::initializer_list<Arg> args, qsizetype room = 0) {
+// The catalog's text of slot filled with args.
+QString filled(const MessageCatalog& texts, int slot, std::initializer_list<Arg> args) {
+    const QString pattern = texts.text(slot);
     QString message;
-    message.reserve(pattern.size() + 24 * qsizetype(args.size()) + room);
+    message.reserve(pattern.size() + 24 * qsizetype(args.size()));
     appendFilled(message, pattern, args);
     return message;
 }
@@ -121,43 +131,38 @@ Reason leftOutReason(RuleRejection rejection) {
     return Reason::None;
 }
 
-QString leftOutMessage(int rule, Reason reason, const Nmea::RuleAttributes& stored) {
+QString leftOutMessage(const MessageCatalog& texts, int rule, Reason reason,
+                       const Nmea::RuleAttributes& stored) {
+    const QString intro = texts.text(Text::LeftOut);
     QString message;
     message.reserve(200);
-    const auto add = [&message](QStringView pattern, std::initializer_list<Arg> args) {
+    appendFilled(message, intro, {rule});
+    const auto add = [&](int slot, std::initializer_list<Arg> args) {
+        const QString pattern = texts.text(slot);
         appendFilled(message, pattern, args);
     };
-    add(u"Rule %1 is shown enabled but left out of the image: ", {rule});
     switch (reason) {
     case Reason::Enable:
-        add(u"its Enable is %1 and only \"Y\" enables a rule. Save the rules from the rules window, or write "
-            u"Enable=\"Y\".",
-            {stored.Enable.isEmpty() ? QStringLiteral("missing") : quoted(stored.Enable)});
+        add(Text::LeftOutEnable,
+            {stored.Enable.isEmpty() ? texts.text(Text::EnableMissing) : quoted(stored.Enable)});
         break;
     case Reason::Channel:
         if (trimText(stored.Serial_Channel).isEmpty())
-            add(u"it names no serial channel. Choose a serial channel.", {});
+            add(Text::LeftOutNoChannel, {});
         else
-            add(u"its serial channel \"%1\" is none of RS232, RS485 / RS422 and RS485 2. Choose a serial "
-                u"channel.",
-                {stored.Serial_Channel});
+            add(Text::LeftOutChannel, {stored.Serial_Channel});
         break;
     case Reason::PortDisabled:
-        add(u"its serial channel %1 is switched off in the communication parameters. Switch the port on, or "
-            u"choose another channel.",
-            {trimText(stored.Serial_Channel)});
+        add(Text::LeftOutPortDisabled, {trimText(stored.Serial_Channel)});
         break;
     case Reason::Sentence:
-        add(u"\"%1\" is no NMEA 0183 sentence the converter knows. Choose a sentence.",
-            {trimText(stored.Sentence)});
+        add(Text::LeftOutSentence, {trimText(stored.Sentence)});
         break;
     case Reason::Unsupported:
-        add(u"the converter does not decode the sentence %1. Choose another sentence.",
-            {upperAscii(trimText(stored.Sentence))});
+        add(Text::LeftOutUnsupported, {upperAscii(trimText(stored.Sentence))});
         break;
     case Reason::Field:
-        add(u"\"%1\" is no data field of the sentence %2. Choose a data field.",
-            {trimText(stored.DataField), upperAscii(trimText(stored.Sentence))});
+        add(Text::LeftOutField, {trimText(stored.DataField), upperAscii(trimText(stored.Sentence))});
         break;
     default:
         break;
@@ -165,67 +170,56 @@ QString leftOutMessage(int rule, Reason reason, const Nmea::RuleAttributes& stor
     return message;
 }
 
-// swaps holds at least one of the two bits.
-QString swapNames(quint8 swaps) {
+// The titles of the swap columns in swaps, which holds at least one of the two bits.
+QString swapNames(const MessageCatalog& texts, quint8 swaps) {
+    const QString all = texts.text(TextSlot::NmeaAccess::SwapAllHeader);
+    const QString word = texts.text(TextSlot::NmeaAccess::Swap16Header);
     if (swaps == (SwapAllBit | Swap16Bit))
-        return QStringLiteral("Swap All and Swap 16");
-    return swaps & SwapAllBit ? QStringLiteral("Swap All") : QStringLiteral("Swap 16");
+        return filled(texts, Text::BothSwaps, {all, word});
+    return swaps & SwapAllBit ? all : word;
 }
 
-void storedDiffers(const CompiledRule& c, const RuleDecision& decision, const Nmea::RuleAttributes& stored,
-                   QList<Finding>& findings) {
+void storedDiffers(const MessageCatalog& texts, const CompiledRule& c, const RuleDecision& decision,
+                   const Nmea::RuleAttributes& stored, QList<Finding>& findings) {
     const auto add = [&](Reason reason, const QString& message) {
         findings << finding(Severity::Warning, Kind::StoredDiffers, {c.rule}, reason, message);
     };
     if (decision.postOperationUnknown)
         add(Reason::PostOperation,
-            filled(u"Rule %1 has the post operation %2, which is none of the nine labels, so the device "
-                   u"applies None. Choose a post operation.",
-                   {c.rule, quoted(trimText(stored.PortOperation))}));
+            filled(texts, Text::StoredPostOperation, {c.rule, quoted(trimText(stored.PortOperation))}));
     if (decision.indexNotByte)
         add(Reason::Index,
-            filled(u"Rule %1 has the Index %2, which is no number from 0 to 255, so the device uses %3. "
-                   u"Enter the Index.",
-                   {c.rule, quoted(trimText(stored.Index)), c.record.index}));
+            filled(texts, Text::StoredIndex, {c.rule, quoted(trimText(stored.Index)), c.record.index}));
     if (decision.positionNotWord)
-        add(Reason::Position,
-            filled(u"Rule %1 has the Position %2, which is no number from 0 to 65535, so the device places "
-                   u"it at byte %3. Enter the Position.",
-                   {c.rule, quoted(trimText(stored.Position)), c.record.position}));
+        add(Reason::Position, filled(texts, Text::StoredPosition,
+                                     {c.rule, quoted(trimText(stored.Position)), c.record.position}));
 }
 
 // Findings about the bytes of the compiled rules, each on its own and in pairs.
-void layoutFindings(const Result& result, QList<Finding>& findings) {
+void layoutFindings(const MessageCatalog& texts, const Result& result, QList<Finding>& findings) {
     // The output array carries the data array to the PLC; the input array carries the PLC's data
     // the other way and shows nothing of the rules.
     const quint32 reach = result.outputBytes;
     for (const CompiledRule& c : result.compiled) {
         if (c.endByte() > Nmea::DataArraySize)
             findings << finding(Severity::Error, Kind::BeyondDataArray, {c.rule}, Reason::None,
-                                filled(u"Rule %1 fills %2, past the end of the %3-byte data array. Give it a "
-                                       u"Position of at most %4.",
-                                       {c.rule, Bytes{c.firstByte(), c.lastByte()}, Nmea::DataArraySize,
-                                        Nmea::DataArraySize - c.size}));
+                                filled(texts, Text::BeyondDataArray,
+                                       {c.rule, Bytes{texts, c.firstByte(), c.lastByte()},
+                                        Nmea::DataArraySize, Nmea::DataArraySize - c.size}));
         if (static_cast<quint32>(c.endByte()) > reach) {
-            QString message = filled(u"Rule %1 fills %2, but the EtherNet/IP output array carries %3 bytes "
-                                     u"to the PLC: the PLC never sees it. ",
-                                     {c.rule, Bytes{c.firstByte(), c.lastByte()}, reach}, 96);
-            if (reach >= quint32(c.size))
-                appendFilled(message,
-                             u"Give it a Position of at most %1, or enlarge the output array in the "
-                             u"communication parameters.",
-                             {reach - c.size});
-            else
-                message += u"Enlarge the output array in the communication parameters.";
+            // Where the rule is wider than the whole array, no Position helps.
+            const bool fits = reach >= quint32(c.size);
             findings << finding(Severity::Error, Kind::Unreachable, {c.rule}, Reason::None,
-                                std::move(message));
+                                filled(texts, fits ? Text::Unreachable : Text::UnreachableArrayTooSmall,
+                                       {c.rule, Bytes{texts, c.firstByte(), c.lastByte()}, reach,
+                                        fits ? qint64(reach - c.size) : 0}));
         }
         const quint8 swaps = c.record.swaps;
         const quint8 useless = swapsWithoutEffect(swaps, c.size);
         if (useless)
-            findings << finding(Severity::Note, Kind::SwapNoEffect, {c.rule}, Reason::None,
-                                filled(u"Rule %1: %2 changes nothing on a %3-byte field. Untick it.",
-                                       {c.rule, swapNames(useless), c.size}));
+            findings << finding(
+                Severity::Note, Kind::SwapNoEffect, {c.rule}, Reason::None,
+                filled(texts, Text::SwapNoEffect, {c.rule, swapNames(texts, useless), c.size}));
     }
     // Pairs are found by sorting rather than by trying every pair, so that a long document costs
     // in proportion to its rules and to the pairs found.
@@ -250,8 +244,7 @@ void layoutFindings(const Result& result, QList<Finding>& findings) {
                 continue;
             Finding overlap =
                 finding(Severity::Error, Kind::Overlap, {a.rule, b.rule}, Reason::None,
-                        filled(u"Rules %1 and %2 both write %3 of the data array. Move one of them.",
-                               {a.rule, b.rule, Bytes{first, end - 1}}));
+                        filled(texts, Text::Overlap, {a.rule, b.rule, Bytes{texts, first, end - 1}}));
             overlap.firstByte = first;
             overlap.lastByte = end - 1;
             findings << overlap;
@@ -279,61 +272,46 @@ void layoutFindings(const Result& result, QList<Finding>& findings) {
                 const CompiledRule& a = compiled[bySource[i]];
                 const CompiledRule& b = compiled[bySource[j]];
                 const RuleRecord& x = a.record;
-                QString message = filled(u"Rules %1 and %2 both read %3 \"%4\" on %5",
-                                         {a.rule, b.rule, Nmea::sentenceName(x.sentence),
-                                          Nmea::fieldText(x.sentence, x.field), serialChannelName(x.channel)},
-                                         64);
-                if (x.index)
-                    appendFilled(message, u", Index %1", {x.index});
-                message += u". Delete one of them unless both copies are wanted.";
-                findings << finding(Severity::Note, Kind::Duplicate, {a.rule, b.rule}, Reason::None,
-                                    std::move(message));
+                findings << finding(
+                    Severity::Note, Kind::Duplicate, {a.rule, b.rule}, Reason::None,
+                    filled(texts, x.index ? Text::DuplicateIndex : Text::Duplicate,
+                           {a.rule, b.rule, Nmea::sentenceName(x.sentence),
+                            Nmea::fieldText(x.sentence, x.field), serialChannelName(x.channel), x.index}));
             }
         }
     }
 }
 
 // The address, mask and gateway as the device gets them.
-void networkFindings(const BankImage& parameters, QList<Finding>& findings) {
+void networkFindings(const MessageCatalog& texts, const BankImage& parameters, QList<Finding>& findings) {
     const quint32 ip = parameters.addressAt(IpAddress);
     const quint32 mask = parameters.addressAt(SubnetMask);
     const quint32 gateway = parameters.addressAt(Gateway);
     // Ones from the top, then zeros: inverting gives zeros then ones, which plus one is a power of two.
     const quint32 hostBits = ~mask;
     const bool contiguous = (hostBits & (hostBits + 1)) == 0;
-    const auto add = [&](Severity severity, Kind kind, const QString& message) {
-        findings << finding(severity, kind, {}, Reason::None, message);
+    const auto add = [&](Severity severity, Kind kind, QString message) {
+        findings << finding(severity, kind, {}, Reason::None, std::move(message));
     };
     if (!contiguous)
         add(Severity::Error, Kind::MaskNotContiguous,
-            QStringLiteral(
-                "The subnet mask %1 is not contiguous: its ones must form one run from the left, as in "
-                "255.255.255.0. Correct the mask in the communication parameters.")
-                .arg(dottedAddress(mask)));
+            filled(texts, Text::MaskNotContiguous, {dottedAddress(mask)}));
     if (ip == 0) {
-        add(Severity::Error, Kind::AddressNotHost,
-            QStringLiteral("The IP address 0.0.0.0 is no device address. Enter the device's address in the "
-                           "communication parameters."));
+        add(Severity::Error, Kind::AddressNotHost, texts.text(Text::AddressZero));
     } else if (contiguous && hostBits > 1) {
         // Subnets of one or two addresses have no network or broadcast address to avoid.
         const bool network = (ip & hostBits) == 0;
         const bool broadcast = (ip & hostBits) == hostBits;
         if (network || broadcast)
             add(Severity::Error, Kind::AddressNotHost,
-                QStringLiteral(
-                    "The IP address %1 is the %2 address of its subnet (mask %3), which no device may "
-                    "take. Enter a host address in the communication parameters.")
-                    .arg(dottedAddress(ip), network ? QStringLiteral("network") : QStringLiteral("broadcast"),
-                         dottedAddress(mask)));
+                filled(texts, network ? Text::AddressNetwork : Text::AddressBroadcast,
+                       {dottedAddress(ip), dottedAddress(mask)}));
     }
     // The compiler writes 255.255.255.255 for a gateway that is switched off.
     if (gateway != 0xFFFFFFFF && (gateway & mask) != (ip & mask))
         add(Severity::Warning, Kind::GatewayOutsideSubnet,
-            QStringLiteral(
-                "The gateway %1 is outside the subnet of the address %2 with mask %3, so the device "
-                "cannot reach it. Correct the gateway, or switch it off in the communication "
-                "parameters.")
-                .arg(dottedAddress(gateway), dottedAddress(ip), dottedAddress(mask)));
+            filled(texts, Text::GatewayOutsideSubnet,
+                   {dottedAddress(gateway), dottedAddress(ip), dottedAddress(mask)}));
 }
 
 } // namespace
@@ -348,7 +326,8 @@ int Result::count(Severity severity) const {
                                           [severity](const Finding& f) { return f.severity == severity; }));
 }
 
-RuleReview::RuleReview(const BankImage& parameters) : m_parameters(parameters) {
+RuleReview::RuleReview(const BankImage& parameters, const MessageCatalog& texts)
+    : m_parameters(parameters), m_texts(texts) {
     m_result.inputBytes = parameters.u32(NbInput);
     m_result.outputBytes = parameters.u32(NbOutput);
 }
@@ -358,9 +337,8 @@ void RuleReview::reserve(int rules) {
 }
 
 void RuleReview::checkRow(int row, const Nmea::AccessRule& shown) {
-    // The check's own words, as the rules window shows them in English.
-    static const MessageCatalog english;
-    if (std::optional<QString> message = Nmea::rowRefusal(row, shown, english)) {
+    // The check's own words, as the rules window shows them.
+    if (std::optional<QString> message = Nmea::rowRefusal(row, shown, m_texts)) {
         m_refused.set(row - 1);
         m_findings << finding(Severity::Error, Kind::Incomplete, {row}, Reason::None, std::move(*message));
     }
@@ -371,9 +349,7 @@ void RuleReview::rowsNotSaved(const Nmea::RuleTable& shown) {
     for (int row = endingRow + 1; row <= Nmea::RuleRows; ++row) {
         if (Nmea::holdsText(shown[row - 1]))
             m_findings << finding(Severity::Warning, Kind::NotSaved, {row}, Reason::None,
-                                  filled(u"Row %1 is below the empty row %2 and will not be saved. Give row "
-                                         u"%2 a sentence, or delete it.",
-                                         {row, endingRow}));
+                                  filled(m_texts, Text::NotSaved, {row, endingRow}));
     }
 }
 
@@ -387,7 +363,7 @@ void RuleReview::add(const Nmea::RuleAttributes& stored) {
         if (!refused && stored.Enable != u"N" && !trimText(stored.Sentence).isEmpty()) {
             const Reason reason = leftOutReason(decision.rejection);
             m_findings << finding(Severity::Error, Kind::LeftOut, {number}, reason,
-                                  leftOutMessage(number, reason, stored));
+                                  leftOutMessage(m_texts, number, reason, stored));
         }
         return;
     }
@@ -395,7 +371,7 @@ void RuleReview::add(const Nmea::RuleAttributes& stored) {
                                 Nmea::fieldSize(decision.record->sentence, decision.record->field),
                                 stored.Mnemonic};
     m_result.compiled << compiled;
-    storedDiffers(compiled, decision, stored, m_findings);
+    storedDiffers(m_texts, compiled, decision, stored, m_findings);
 }
 
 Result RuleReview::finish() {
@@ -407,8 +383,8 @@ Result RuleReview::finish() {
         result.imageChecksum = image.computeChecksum();
     }
     QList<Finding> findings = std::move(m_findings);
-    layoutFindings(result, findings);
-    networkFindings(m_parameters, findings);
+    layoutFindings(m_texts, result, findings);
+    networkFindings(m_texts, m_parameters, findings);
     // Their places are sorted rather than the findings themselves, which then move only once;
     // the place breaks ties, so findings that compare equal keep the order they were made in.
     QList<qsizetype> order(findings.size());
@@ -430,14 +406,16 @@ Result RuleReview::finish() {
     return result;
 }
 
-Result reviewRules(const QList<Nmea::RuleAttributes>& rules, const BankImage& parameters) {
-    RuleReview review(parameters);
+Result reviewRules(const QList<Nmea::RuleAttributes>& rules, const BankImage& parameters,
+                   const MessageCatalog& texts) {
+    RuleReview review(parameters, texts);
     for (const Nmea::RuleAttributes& stored : rules)
         review.add(stored);
     return review.finish();
 }
 
-Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Access) {
+Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Access,
+                       const MessageCatalog& texts) {
     BankImage parameters;
     CompileError error;
     if (!compileParameterDocument(File_ParGen, parameters, &error)) {
@@ -447,7 +425,7 @@ Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Acce
     }
     // Each rule is decided as it is read: the document's rows are never held, but for the hundred
     // the rules window would show.
-    RuleReview review(parameters);
+    RuleReview review(parameters, texts);
     Nmea::RuleTable shown{};
     int rows = 0;
     const auto visit = [&](const XmlRootReader& element) {
@@ -467,8 +445,8 @@ Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Acce
     return review.finish();
 }
 
-Result reviewTable(const Nmea::RuleTable& table, const BankImage& parameters) {
-    RuleReview review(parameters);
+Result reviewTable(const Nmea::RuleTable& table, const BankImage& parameters, const MessageCatalog& texts) {
+    RuleReview review(parameters, texts);
     // The data check at OK looks at every row, saved or not.
     for (int row = 1; row <= Nmea::RuleRows; ++row)
         review.checkRow(row, table[row - 1]);
@@ -480,8 +458,8 @@ Result reviewTable(const Nmea::RuleTable& table, const BankImage& parameters) {
     return review.finish();
 }
 
-Result reviewTable(const Nmea::RuleTable& table, const ParGenSet& parameters) {
-    return reviewTable(table, compileParameterSet(parameters));
+Result reviewTable(const Nmea::RuleTable& table, const ParGenSet& parameters, const MessageCatalog& texts) {
+    return reviewTable(table, compileParameterSet(parameters), texts);
 }
 
 QString limitedHint(const QStringList& lines, qsizetype total, const QString& moreText) {

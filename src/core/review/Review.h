@@ -2,6 +2,7 @@
 
 #include "core/image/BankCompiler.h"
 #include "core/image/BankImage.h"
+#include "core/language/MessageCatalog.h"
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/RulesCheck.h"
 
@@ -57,7 +58,7 @@ struct Finding {
     Kind kind = Kind::LeftOut;
     QList<int> rules; // rule numbers, ascending; empty for the network kinds
     Reason reason = Reason::None;
-    QString message; // English: names the rules and says what to do
+    QString message; // in the catalog's language: names the rules and says what to do
     // The shared bytes of an overlap, else -1.
     int firstByte = -1;
     int lastByte = -1;
@@ -96,25 +97,32 @@ struct Result {
     int count(Severity severity) const;
 };
 
+// Every review writes its messages with the texts of a message catalog: the windows pass the
+// program's, in the chosen language; the command line keeps the built-in English ones.
+
 // The review of a configuration folder's documents, read as Compile_Bank reads them, and their
 // first hundred rules also as the rules window would load and check them. Rules are numbered by
 // the element children of NMEA_Listener.
-Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Access);
+Result reviewDocuments(const QString& File_ParGen, const QString& File_NMEA_Access,
+                       const MessageCatalog& texts = MessageCatalog());
 
 // The review of the rules window's current rows as saving and compiling them would give, against
 // a parameter block from compileParameterDocument or compileParameterSet. Rules are numbered by
 // row; rows below the first row without a sentence are not saved, which is a finding of its own,
 // and not reviewed further.
-Result reviewTable(const Nmea::RuleTable& table, const BankImage& parameters);
-Result reviewTable(const Nmea::RuleTable& table, const ParGenSet& parameters);
+Result reviewTable(const Nmea::RuleTable& table, const BankImage& parameters,
+                   const MessageCatalog& texts = MessageCatalog());
+Result reviewTable(const Nmea::RuleTable& table, const ParGenSet& parameters,
+                   const MessageCatalog& texts = MessageCatalog());
 
 // The review of candidate rules in document order against a parameter block.
-Result reviewRules(const QList<Nmea::RuleAttributes>& rules, const BankImage& parameters);
+Result reviewRules(const QList<Nmea::RuleAttributes>& rules, const BankImage& parameters,
+                   const MessageCatalog& texts = MessageCatalog());
 
 // The same, one rule at a time as the rules are read, holding only what the result keeps.
 class RuleReview {
 public:
-    explicit RuleReview(const BankImage& parameters);
+    explicit RuleReview(const BankImage& parameters, const MessageCatalog& texts = MessageCatalog());
     void reserve(int rules); // room for this many rules, when their number is known beforehand
     // A row as the rules window shows it, checked as its data check at OK would (row 1 to 100).
     // Called before the rule of the same number is added, so that a rule the check refuses is not
@@ -127,6 +135,7 @@ public:
 
 private:
     BankImage m_parameters;
+    MessageCatalog m_texts; // a copy shares the texts' storage
     Result m_result;
     QList<Finding> m_findings;
     int m_rules = 0;

@@ -244,15 +244,12 @@ void TFNMEA_0183_Set_Access2::Set_Lang() {
     }
     Btn_DataMap->setText(m_state.msg(ReviewText::DataMapButton));
     Btn_DataMap->setToolTip(m_state.msg(ReviewText::DataMapTip));
-    if (m_dataMap)
-        m_dataMap->Set_Lang();
-    // A hidden window shows its review in the new language when it opens.
+    // The review's messages are written in the language: a shown window reviews again, a hidden
+    // one does when it opens.
     if (isVisible())
-        showReview();
+        reviewNow();
     Btn_Monitor->setText(m_state.msg(TextSlot::NmeaMonitor::OpenButton));
     Btn_Monitor->setToolTip(m_state.msg(TextSlot::NmeaMonitor::OpenTip));
-    if (m_monitor)
-        m_monitor->Set_Lang();
     if (m_corner)
         m_corner->setText(m_state.msg(kColumns[0].headerSlot));
     Hint_Sentence.clear();
@@ -455,7 +452,7 @@ QPushButton* TFNMEA_0183_Set_Access2::addButton(const char* name) {
 
 void TFNMEA_0183_Set_Access2::reviewNow() {
     m_reviewTimer->stop();
-    m_review = Review::reviewTable(rules(), m_parameters);
+    m_review = Review::reviewTable(rules(), m_parameters, m_state.Msg_Catalog);
     showReview();
     // The monitor beside this window follows every edit.
     if (m_monitor && m_monitor->isVisible())
@@ -543,9 +540,14 @@ void TFNMEA_0183_Set_Access2::pasteBlock(const QString& block) {
                           true);
 }
 
-void TFNMEA_0183_Set_Access2::Btn_DataMapClick() {
+TFDataMap* TFNMEA_0183_Set_Access2::makeDataMapWindow() {
     if (!m_dataMap)
         m_dataMap = new TFDataMap(m_state, this);
+    return m_dataMap;
+}
+
+void TFNMEA_0183_Set_Access2::Btn_DataMapClick() {
+    makeDataMapWindow();
     // A cell being typed into counts as it stands.
     commitOpenTextEditor();
     reviewNow();
@@ -618,14 +620,18 @@ void TFNMEA_0183_Set_Access2::Btn_MonitorClick() {
     // default line settings, which the user can change there.
     ParGenSet parameters;
     ParGen::load(m_state.File_ParGen, parameters);
+    makeMonitorWindow()->setConfiguration(rules(), parameters);
+    m_monitor->show();
+    m_monitor->raise();
+    m_monitor->activateWindow();
+}
+
+TFNmeaMonitor* TFNMEA_0183_Set_Access2::makeMonitorWindow() {
     // Made at its first opening, so that the program's start and a language change pay nothing
     // for a window that may never be used.
     if (!m_monitor)
         m_monitor = new TFNmeaMonitor(m_state, this);
-    m_monitor->setConfiguration(rules(), parameters);
-    m_monitor->show();
-    m_monitor->raise();
-    m_monitor->activateWindow();
+    return m_monitor;
 }
 
 bool TFNMEA_0183_Set_Access2::eventFilter(QObject* watched, QEvent* event) {

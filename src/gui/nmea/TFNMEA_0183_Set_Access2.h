@@ -56,6 +56,8 @@ public:
     void Btn_MonitorClick();
     // Null until the Monitor button is first pressed.
     TFNmeaMonitor* monitorWindow() const { return m_monitor; }
+    // The monitor, made now if not yet, but not opened.
+    TFNmeaMonitor* makeMonitorWindow();
 
     // The table as rules, and back.
     Nmea::RuleTable rules() const;
@@ -77,6 +79,8 @@ public:
     const Review::Result& review() const { return m_review; }
     void reviewNow();
     TFDataMap* dataMapWindow() const { return m_dataMap; }
+    // The data map, made now if not yet, but not opened.
+    TFDataMap* makeDataMapWindow();
 
     WindowLook::TitlePanel* P_Title;
     QTableWidget* ASG;

@@ -16,6 +16,7 @@
 #include "gui/review/TFReviewFindings.h"
 #include "gui/shell/MessageBox.h"
 #include "gui/shell/Pictures.h"
+#include "gui/shell/ProgramWindows.h"
 #include "gui/shell/QtTranslation.h"
 #include "gui/shell/TFNew_Project.h"
 #include "gui/shell/TFOpenConf.h"
@@ -173,13 +174,10 @@ void TFTesselloreFirmWare::buildLayout() {
 }
 
 void TFTesselloreFirmWare::createWindows() {
-    newProjectWindow();
-    openConfWindow();
-    softOptionsWindow();
-    aboutWindow();
-    parGenWindow();
-    bootWindow();
-    nmeaAccessWindow();
+    for (const ProgramWindow& window : programWindows()) {
+        if (!window.onDemand)
+            window.build(*this);
+    }
 }
 
 // The windows are built only when first used, so that the first frame waits for none of them. A
@@ -225,6 +223,10 @@ TFBoot* TFTesselloreFirmWare::bootWindow() {
 
 TFNMEA_0183_Set_Access2* TFTesselloreFirmWare::nmeaAccessWindow() {
     return built(m_nmeaAccess, [this] { return new TFNMEA_0183_Set_Access2(m_state, this); });
+}
+
+TFReviewFindings* TFTesselloreFirmWare::makeReviewFindingsWindow() {
+    return built(m_reviewFindings, [this] { return new TFReviewFindings(m_state, this); });
 }
 
 void TFTesselloreFirmWare::Set_Lang() {
@@ -275,10 +277,8 @@ void TFTesselloreFirmWare::Change_Language() {
     // A window not built yet takes the new texts when it is built.
     m_languageChanged = true;
     useQtTranslation(m_state.Dir_Language, m_state.Language_Name);
-    const QList<LanguageAware*> windows{this,     m_newProject, m_openConf,   m_softOptions,
-                                        m_parGen, m_boot,       m_nmeaAccess, m_reviewFindings};
-    for (LanguageAware* window : windows) {
-        if (window)
+    for (const ProgramWindow& entry : programWindows()) {
+        if (auto* window = dynamic_cast<LanguageAware*>(entry.existing(*this)))
             window->Set_Lang();
     }
 }
@@ -351,11 +351,10 @@ void TFTesselloreFirmWare::Update_Device() {
     }
     // An error means the device would not do what the windows show: the user sees the findings
     // first and chooses. Warnings and notes alone leave the step as it was.
-    const Review::Result review = Review::reviewDocuments(m_state.File_ParGen, m_state.File_NMEA_Access);
+    const Review::Result review =
+        Review::reviewDocuments(m_state.File_ParGen, m_state.File_NMEA_Access, m_state.Msg_Catalog);
     if (review.count(Review::Severity::Error) > 0) {
-        if (!m_reviewFindings)
-            m_reviewFindings = new TFReviewFindings(m_state, this);
-        m_reviewFindings->showFindings(review.findings);
+        makeReviewFindingsWindow()->showFindings(review.findings);
         if (m_reviewFindings->exec() != QDialog::Accepted)
             return;
     }

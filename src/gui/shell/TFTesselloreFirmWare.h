@@ -30,8 +30,9 @@ public:
     TFTesselloreFirmWare(ProgramState& state, const QString& programFolder);
     ~TFTesselloreFirmWare() override;
 
-    // Creates the other windows not made yet, hidden, in the program's order. The program does
-    // without: each window is made when first used, showing the current language then.
+    // Creates the other windows not made yet, hidden, in the order of programWindows(), but for
+    // those made on demand. The program does without: each window is made when first used,
+    // showing the current language then.
     void createWindows();
 
     void Set_Lang() override;
@@ -55,8 +56,9 @@ public:
     TFParGen* parGenWindow();
     TFBoot* bootWindow();
     TFNMEA_0183_Set_Access2* nmeaAccessWindow();
-    // Made when Update Device first finds an error in the configuration.
+    // Made when Update Device first finds an error in the configuration; null until then.
     TFReviewFindings* reviewFindingsWindow() const { return m_reviewFindings; }
+    TFReviewFindings* makeReviewFindingsWindow();
 
     QLabel* L_SW_Code;
     QLabel* L_SW_Desc;
