@@ -14,6 +14,7 @@
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFDataMap.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
+#include "gui/table/EditingTable.h"
 #include "gui/nmea/TFNmeaMonitor.h"
 #include "gui/options/TFAbout.h"
 #include "gui/options/TFSoftOptions.h"
@@ -33,6 +34,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QAbstractItemModel>
 #include <QTableWidget>
 #include <QTest>
 
@@ -139,8 +141,9 @@ int main(int argc, char* argv[]) {
     monitor->hide();
     // The review at work: the wind angle of row 9 ticked and moved onto bytes of rules 6 and 7.
     shot(rules, QStringLiteral("rules_review"), [rules] {
-        rules->ASG->item(8, 0)->setCheckState(Qt::Checked);
-        rules->ASG->item(8, 8)->setText(QStringLiteral("19"));
+        QAbstractItemModel* table = rules->ASG->model();
+        table->setData(table->index(8, 0), Qt::Checked, Qt::CheckStateRole);
+        table->setData(table->index(8, 8), QStringLiteral("19"), Qt::EditRole);
     });
     rules->Btn_DataMapClick();
     TFDataMap* dataMap = rules->dataMapWindow();

@@ -20,8 +20,8 @@ TEST(MessageCatalog, BuiltInTextsFillSixteenHundredSlots) {
     // to 1239 and 1240 to 1279 (the NMEA monitor), 1280 to 1287 and 1290 to 1296. Every other slot
     // holds one blank.
     const std::pair<int, int> withText[] = {
-        {0, 42},      {100, 110},   {200, 207},   {300, 321},   {400, 593},   {600, 630},   {700, 710},
-        {800, 837},   {900, 903},   {1000, 1047}, {1060, 1063}, {1100, 1199}, {1200, 1230}, {1231, 1239},
+        {0, 42},      {100, 110},   {200, 207},   {300, 323},   {400, 593},   {600, 630},   {700, 710},
+        {800, 837},   {900, 907},   {1000, 1047}, {1060, 1063}, {1100, 1199}, {1200, 1230}, {1231, 1239},
         {1240, 1279}, {1280, 1287}, {1290, 1296}, {1300, 1398}, {1400, 1474}, {1500, 1550}};
     for (int slot = 0; slot < 1600; ++slot) {
         const bool expected = std::any_of(std::begin(withText), std::end(withText), [slot](auto range) {

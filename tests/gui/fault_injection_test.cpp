@@ -22,7 +22,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -252,8 +252,8 @@ protected:
         return {};
     }
 
-    static void typeIntoCell(QTableWidget* table, int row, int column, const QString& text) {
-        table->setCurrentCell(row, column);
+    static void typeIntoCell(QTableView* table, int row, int column, const QString& text) {
+        table->setCurrentIndex(table->model()->index(row, column));
         QTest::keyClick(table, Qt::Key_F2);
         auto* editor = qobject_cast<QLineEdit*>(table->indexWidget(table->model()->index(row, column)));
         ASSERT_TRUE(editor);

@@ -22,7 +22,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
@@ -131,14 +131,15 @@ protected:
                 result[key] = {at.x() + child->sizeHint().width(), limit};
             } else if (auto* tabs = qobject_cast<QTabWidget*>(child)) {
                 result[key + QStringLiteral(" tabs")] = {tabs->tabBar()->sizeHint().width(), tabs->width()};
-            } else if (auto* table = qobject_cast<QTableWidget*>(child)) {
+            } else if (auto* table = qobject_cast<QTableView*>(child)) {
                 const QFontMetrics metrics(table->horizontalHeader()->font());
-                for (int i = 0; i < table->columnCount(); ++i) {
-                    if (table->isColumnHidden(i) || !table->horizontalHeaderItem(i))
+                const QAbstractItemModel* model = table->model();
+                for (int i = 0; i < model->columnCount(); ++i) {
+                    const QString title = model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
+                    if (table->isColumnHidden(i) || title.isEmpty())
                         continue;
-                    result[key + QStringLiteral(" column%1").arg(i)] = {
-                        metrics.horizontalAdvance(table->horizontalHeaderItem(i)->text()) + 8,
-                        table->columnWidth(i)};
+                    result[key + QStringLiteral(" column%1").arg(i)] = {metrics.horizontalAdvance(title) + 8,
+                                                                        table->columnWidth(i)};
                 }
             }
         }

@@ -21,7 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QIcon>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -113,10 +113,11 @@ TEST_F(RulesWindowTest, FrameMatchesItsLayout) {
         EXPECT_EQ(b.button->toolTip(), b.hint);
     }
 
-    ASSERT_EQ(table()->columnCount(), 10);
-    ASSERT_EQ(table()->rowCount(), 100);
+    // The ten rule columns, then the read-only Bytes column.
+    ASSERT_EQ(table()->model()->columnCount(), 11);
+    ASSERT_EQ(table()->model()->rowCount(), 100);
     EXPECT_EQ(table()->verticalHeader()->width(), 40);
-    EXPECT_EQ(table()->verticalHeaderItem(99)->text(), "100");
+    EXPECT_EQ(rowHeader(100).toString(), "100");
     struct ColumnLook {
         const char* header;
         int width;
@@ -151,8 +152,8 @@ TEST_F(RulesWindowTest, FrameMatchesItsLayout) {
     for (int col = 1; col <= 10; ++col) {
         const ColumnLook& c = columns[col - 1];
         SCOPED_TRACE(c.header);
-        EXPECT_EQ(table()->horizontalHeaderItem(col - 1)->text(), c.header);
-        EXPECT_EQ(table()->horizontalHeaderItem(col - 1)->toolTip(), c.hint);
+        EXPECT_EQ(columnHeader(col).toString(), c.header);
+        EXPECT_EQ(columnHeader(col, Qt::ToolTipRole).toString(), c.hint);
         EXPECT_EQ(table()->columnWidth(col - 1), c.width);
         for (int row : {1, 100}) {
             EXPECT_EQ(item(col, row)->background().color(), c.colour);
@@ -506,7 +507,7 @@ TEST_F(RulesWindowTest, HeaderDoubleClickFitsTheColumnOnlyWithTheOption) {
         EXPECT_GE(table()->columnWidth(Mnemonic - 1), text);
         EXPECT_LT(table()->columnWidth(Mnemonic - 1), text + 12);
     }
-    const QPoint dataCell = table()->visualItemRect(item(Position, 1)).center();
+    const QPoint dataCell = table()->visualRect(item(Position, 1)->index()).center();
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, dataCell);
     QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, dataCell); // data rows: nothing
     EXPECT_EQ(table()->columnWidth(Position - 1), 60);
@@ -536,7 +537,7 @@ TEST_F(RulesWindowTest, CornerDoubleClickFitsTheRowNumberColumnOnlyWithTheOption
     rows[99] = rule("GGA", 0, "1"); // below the empty row 1: flagged as not saved
     m_window->showRules(rows);
     m_window->reviewNow();
-    ASSERT_FALSE(table()->verticalHeaderItem(99)->icon().isNull());
+    ASSERT_FALSE(rowHeader(100, Qt::DecorationRole).value<QIcon>().isNull());
     QTest::mouseDClick(corner, Qt::LeftButton);
     const int markedNumber = side->fontMetrics().horizontalAdvance(QStringLiteral("100")) + 12;
     EXPECT_GE(side->width(), markedNumber);
@@ -863,9 +864,9 @@ TEST_F(RulesWindowTyping, TypingRightAfterAClickOnTheCurrentCellEditsThatCell) {
         for (int row = 1; row <= Nmea::RuleRows; ++row)
             before << rowLine(row);
         table()->setCurrentCell(c.row - 1, c.column - 1);
-        table()->scrollToItem(item(c.column, c.row));
+        table()->scrollTo(item(c.column, c.row)->index());
         QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
-                          table()->visualItemRect(item(c.column, c.row)).center());
+                          table()->visualRect(item(c.column, c.row)->index()).center());
         typeKeys(QString::fromLatin1(c.typed));
         QTest::qWait(QApplication::doubleClickInterval() + 100);
         key(Qt::Key_Return);

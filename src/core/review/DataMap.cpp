@@ -52,6 +52,25 @@ QList<MapEntry> dataMap(const Result& review) {
     return entries;
 }
 
+QString bytesText(int firstByte, int lastByte, const PlcValueType& type) {
+    const QString name = iecTypeName(type);
+    if (lastByte <= firstByte)
+        return QStringLiteral("%1 %2").arg(firstByte).arg(name);
+    return QStringLiteral("%1–%2 %3").arg(firstByte).arg(lastByte).arg(name);
+}
+
+QStringList bytesByRule(const Result& review, int rules) {
+    QStringList texts(rules);
+    for (const CompiledRule& c : review.compiled) {
+        if (c.rule < 1 || c.rule > rules)
+            continue;
+        const RuleRecord& r = c.record;
+        const PlcValueType type = memberType(valueType(Nmea::fieldText(r.sentence, r.field), c.size), r.swaps);
+        texts[c.rule - 1] = bytesText(c.firstByte(), c.lastByte(), type);
+    }
+    return texts;
+}
+
 MapHeader mapHeader(const Result& review, const QString& configuration) {
     return {configuration,
             review.outputBytes,

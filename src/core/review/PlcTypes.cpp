@@ -2,6 +2,8 @@
 
 #include "core/image/BankImage.h"
 
+#include <algorithm>
+
 namespace Review {
 
 namespace {
@@ -71,6 +73,18 @@ QString postOperationMeaning(int code) {
         factor *= 10;
     return code <= 4 ? QStringLiteral("value / %1: multiply by %1 for the value sent").arg(factor)
                      : QStringLiteral("value x %1: divide by %1 for the value sent").arg(factor);
+}
+
+bool logixArray(const PlcValueType& type) {
+    return (type.kind == ValueKind::Characters || type.kind == ValueKind::Raw) && type.size > 1;
+}
+
+int logixAlignment(const PlcValueType& type) {
+    return logixArray(type) ? 4 : std::clamp(type.size, 1, 4);
+}
+
+int logixSize(const PlcValueType& type) {
+    return logixArray(type) ? (type.size + 3) / 4 * 4 : type.size;
 }
 
 } // namespace Review
