@@ -14,7 +14,6 @@
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFDataMap.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
-#include "gui/table/EditingTable.h"
 #include "gui/nmea/TFNmeaMonitor.h"
 #include "gui/options/TFAbout.h"
 #include "gui/options/TFSoftOptions.h"
@@ -22,10 +21,12 @@
 #include "gui/shell/TFNew_Project.h"
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/table/EditingTable.h"
 #include "gui/update/TFBoot.h"
 #include "platform/nmea/NmeaSourceModule.h"
 #include "updater/TFStandInResult.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
@@ -34,7 +35,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
-#include <QAbstractItemModel>
 #include <QTableWidget>
 #include <QTest>
 

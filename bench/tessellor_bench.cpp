@@ -17,9 +17,9 @@
 #include "core/util/Paths.h"
 #include "core/util/SafeSave.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
-#include "gui/table/EditingTable.h"
 #include "gui/options/TFSoftOptions.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/table/EditingTable.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

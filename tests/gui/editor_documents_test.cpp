@@ -5,12 +5,12 @@
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "gui/update/TFBoot.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QAbstractItemModel>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>

@@ -8,11 +8,11 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QBrush>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
-#include <QBrush>
 #include <QTest>
 #include <algorithm>
 #include <utility>
@@ -29,7 +29,8 @@ enum RulesColumn {
     SwapAll,
     Swap16,
     Position,
-    Mnemonic
+    Mnemonic,
+    Bytes // where the compiler puts the rule; read-only
 };
 
 // A cell of the rules table read as the user sees it: item(col, row)->text(), ->checkState(), ...
@@ -126,7 +127,8 @@ protected:
     }
     void clickCheck(int col, int row) {
         table()->scrollTo(item(col, row)->index());
-        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, table()->visualRect(item(col, row)->index()).center());
+        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
+                          table()->visualRect(item(col, row)->index()).center());
         QApplication::processEvents();
     }
     // Presses a row button with the cursor on the row.

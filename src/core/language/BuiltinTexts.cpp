@@ -170,7 +170,8 @@ const BuiltinText kBuiltinTexts[] = {
     {902, "Error!!! Copy a valid row before Paste it"},
     {903, "File already exists! Do you want to overwrite the file?"},
     {904, "Bytes"},
-    {905, "Where the compiled rule puts its value in the data array, and its type as the PLC reads it; empty for a rule the compiler leaves out"},
+    {905, "Where the compiled rule puts its value in the data array, and its type as the PLC reads it; empty "
+          "for a rule the compiler leaves out"},
     {906, "Rule %1: the new field moved its position from %2 to %3."},
     {907, "Nothing was filled: row %1, column %2 cannot take \"%3\"."},
     {1000, "Definition of NMEA 0183 Sentences"},

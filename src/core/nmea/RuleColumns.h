@@ -76,7 +76,9 @@ public:
     int visibleColumnCount() const override { return RuleColumnCount + 1; }
     bool isCheckCell(int col, int) const override { return ruleColumn(col).kind == CellKind::Tick; }
     bool isChecked(int col, int row) const override { return cellTicked(m_table[row - 1], col); }
-    void setChecked(int col, int row, bool checked) override { setCellTicked(m_table[row - 1], col, checked); }
+    void setChecked(int col, int row, bool checked) override {
+        setCellTicked(m_table[row - 1], col, checked);
+    }
     QString text(int col, int row) const override { return cellText(m_table[row - 1], col); }
     void setText(int col, int row, const QString& text) override { setCellText(m_table[row - 1], col, text); }
 

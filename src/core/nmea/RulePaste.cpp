@@ -58,7 +58,8 @@ void pickIntoCell(RuleTable& table, int row, int column, const QString& entry, P
     if (column == ColSentence)
         rule.DataField = fieldText(Find_Sentence(rule.Sentence), 0);
     if (column == ColSentence || column == ColField)
-        rule.Position = QString::number(proposedPosition(table, row, rule.Sentence, rule.DataField, alignment));
+        rule.Position =
+            QString::number(proposedPosition(table, row, rule.Sentence, rule.DataField, alignment));
 }
 
 bool typeIntoCell(RuleTable& table, int row, int column, const QString& value, const QStringList& channels,
@@ -80,7 +81,8 @@ bool typeIntoCell(RuleTable& table, int row, int column, const QString& value, c
             (rule.*c.text).clear();
             return true;
         }
-        const std::optional<QString> entry = entryNamed(pickEntries(rule, column, channels).value_or(QStringList()), value);
+        const std::optional<QString> entry =
+            entryNamed(pickEntries(rule, column, channels).value_or(QStringList()), value);
         if (!entry)
             return false;
         if (*entry != rule.*c.text)

@@ -24,7 +24,8 @@ qint32 sizeOf(const QString& sentence, const QString& dataField) {
 
 // The type a PLC reads the rule's value as: its bytes where a swap reordered them.
 Review::PlcValueType typeOf(const QString& dataField, qint32 size, bool swapAll, bool swap16) {
-    const quint8 swaps = quint8((swapAll ? BankLayout::SwapAllBit : 0) | (swap16 ? BankLayout::Swap16Bit : 0));
+    const quint8 swaps =
+        quint8((swapAll ? BankLayout::SwapAllBit : 0) | (swap16 ? BankLayout::Swap16Bit : 0));
     return Review::memberType(Review::valueType(dataField, size), swaps);
 }
 
@@ -57,8 +58,8 @@ int proposedPosition(const RuleTable& table, int ARow, const QString& Sentence, 
     if (alignment == PositionAlignment::Logix && size > 0) {
         // The row's own swaps count: swapped bytes are exported as bytes.
         const bool inTable = ARow >= 1 && ARow <= RuleRows;
-        const Review::PlcValueType type = typeOf(DataField, size, inTable && table[ARow - 1].SwapAll,
-                                                 inTable && table[ARow - 1].Swap16);
+        const Review::PlcValueType type =
+            typeOf(DataField, size, inTable && table[ARow - 1].SwapAll, inTable && table[ARow - 1].Swap16);
         const int align = Review::logixAlignment(type);
         position = (std::max<qint64>(position, 0) + align - 1) / align * align;
     }

@@ -65,7 +65,8 @@ QStringList bytesByRule(const Result& review, int rules) {
         if (c.rule < 1 || c.rule > rules)
             continue;
         const RuleRecord& r = c.record;
-        const PlcValueType type = memberType(valueType(Nmea::fieldText(r.sentence, r.field), c.size), r.swaps);
+        const PlcValueType type =
+            memberType(valueType(Nmea::fieldText(r.sentence, r.field), c.size), r.swaps);
         texts[c.rule - 1] = bytesText(c.firstByte(), c.lastByte(), type);
     }
     return texts;

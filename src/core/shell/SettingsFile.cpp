@@ -115,17 +115,21 @@ QByteArray serialize(const ProgramState& state) {
                       flagText(state.Enable_Jump_Field_Tables));
     appendTextElement(document, lastinternet, QStringLiteral("Double_Click_Auto_Size"),
                       flagText(state.Enable_Double_Click_Auto_Size));
-    // Elements added later than the others; an older program reads past them.
-    appendTextElement(document, lastinternet, kRememberWindows, flagText(state.Enable_Remember_Window_Sizes));
-    appendTextElement(document, lastinternet, kLogixAlignment, flagText(state.Enable_Logix_Alignment));
+    // Options added later, written only when on (missing reads as off): the document of a program
+    // that uses none of them stays as it was, and an older program reads past them.
+    if (state.Enable_Remember_Window_Sizes)
+        appendTextElement(document, lastinternet, kRememberWindows, flagText(true));
+    if (state.Enable_Logix_Alignment)
+        appendTextElement(document, lastinternet, kLogixAlignment, flagText(true));
     if (state.Enable_Remember_Window_Sizes && !state.Window_Geometry.isEmpty()) {
         QDomNode windows = appendTextElement(document, root, kWindows, {});
         for (auto place = state.Window_Geometry.cbegin(); place != state.Window_Geometry.cend(); ++place) {
             QDomElement window = document.createElement(kWindow);
             window.setAttribute(QStringLiteral("name"), place.key());
             const QRect& r = place.value();
-            window.setAttribute(QStringLiteral("geometry"),
-                                QStringLiteral("%1 %2 %3 %4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+            window.setAttribute(
+                QStringLiteral("geometry"),
+                QStringLiteral("%1 %2 %3 %4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
             windows.appendChild(window);
         }
     }

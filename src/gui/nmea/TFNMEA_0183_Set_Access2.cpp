@@ -4,8 +4,8 @@
 #include "core/image/BankCompiler.h"
 #include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
-#include "core/nmea/RulePaste.h"
 #include "core/nmea/RuleColumns.h"
+#include "core/nmea/RulePaste.h"
 #include "core/nmea/RulePositions.h"
 #include "core/nmea/RulesCheck.h"
 #include "core/review/DataMap.h"
@@ -32,8 +32,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QStyleOptionHeader>
 #include <QScreen>
+#include <QStyleOptionHeader>
 #include <QStylePainter>
 #include <QTimer>
 #include <QUndoStack>
@@ -110,8 +110,9 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     ASG->setGeometry(0, WindowLook::TitleHeight, ClientWidth,
                      ClientHeight - WindowLook::TitleHeight - ButtonPanelHeight);
     m_model = new RulesModel(ASG);
-    m_model->setEditHandler(
-        [this](int col, int row, const QVariant& value, int role) { return editCell(col, row, value, role); });
+    m_model->setEditHandler([this](int col, int row, const QVariant& value, int role) {
+        return editCell(col, row, value, role);
+    });
     ASG->setModel(m_model);
     m_undo = new QUndoStack(this);
     // Also where the focus is outside the table; in the table its key filter takes the keys first.
@@ -414,8 +415,9 @@ void TFNMEA_0183_Set_Access2::showReview() {
             m_model->setRowFlag(row, QIcon(), QBrush(), QString());
             continue;
         }
-        m_model->setRowFlag(row, m_rowMarks[int(flag->severity)], ReviewMarks::colour(flag->severity),
-                            Review::limitedHint(flag->messages, flag->messages.size(), m_state.msg(Text::HintMore)));
+        m_model->setRowFlag(
+            row, m_rowMarks[int(flag->severity)], ReviewMarks::colour(flag->severity),
+            Review::limitedHint(flag->messages, flag->messages.size(), m_state.msg(Text::HintMore)));
     }
     m_model->setBytes(Review::bytesByRule(m_review, Nmea::RuleRows));
 
@@ -457,8 +459,8 @@ void TFNMEA_0183_Set_Access2::pasteBlock(const QString& block) {
     QStringList names{QString()};
     for (int c = 1; c < Columns; ++c)
         names << m_model->headerData(c - 1, Qt::Horizontal, Qt::DisplayRole).toString();
-    const Nmea::BlockPaste pasted = Nmea::pasteBlock(rules(), row, col, block, SerialChannel_SL, names,
-                                                     m_state.Msg_Catalog, alignment());
+    const Nmea::BlockPaste pasted =
+        Nmea::pasteBlock(rules(), row, col, block, SerialChannel_SL, names, m_state.Msg_Catalog, alignment());
     if (!pasted.refusal.isEmpty()) {
         MessageBox::error(this, pasted.refusal);
         return;
@@ -476,6 +478,11 @@ void TFNMEA_0183_Set_Access2::clearSelectedCells() {
     QModelIndexList cells = ASG->selectionModel()->selectedIndexes();
     if (cells.isEmpty() && ASG->currentIndex().isValid())
         cells << ASG->currentIndex();
+    // Right to left in each row: an Index is emptied while its row still has the sentence that
+    // opens it, as by hand.
+    std::sort(cells.begin(), cells.end(), [](const QModelIndex& a, const QModelIndex& b) {
+        return a.row() != b.row() ? a.row() < b.row() : a.column() > b.column();
+    });
     Nmea::RuleTable after = rules();
     for (const QModelIndex& cell : cells) {
         const int col = cell.column() + 1;
@@ -493,10 +500,12 @@ void TFNMEA_0183_Set_Access2::fillDown() {
     if (cells.size() < 2)
         return;
     const int col = cells.first().column() + 1;
-    if (col > Nmea::RuleColumnCount ||
-        std::any_of(cells.cbegin(), cells.cend(), [&](const QModelIndex& c) { return c.column() + 1 != col; }))
+    if (col > Nmea::RuleColumnCount || std::any_of(cells.cbegin(), cells.cend(), [&](const QModelIndex& c) {
+            return c.column() + 1 != col;
+        }))
         return;
-    std::sort(cells.begin(), cells.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::sort(cells.begin(), cells.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     const Nmea::AccessRule& top = rules()[cells.first().row()];
     const QString value = Nmea::ruleColumn(col).kind == Nmea::CellKind::Tick
                               ? QString::fromLatin1(Nmea::cellTicked(top, col) ? "Y" : "N")
@@ -505,12 +514,12 @@ void TFNMEA_0183_Set_Access2::fillDown() {
     for (qsizetype i = 1; i < cells.size(); ++i) {
         const int row = cells[i].row() + 1;
         if (!Nmea::typeIntoCell(after, row, col, value, SerialChannel_SL, alignment())) {
-            MessageBox::error(this, m_state.msg(EditText::FillRefused)
-                                        .arg(row)
-                                        .arg(m_model->headerData(col - 1, Qt::Horizontal, Qt::DisplayRole)
-                                                 .toString()
-                                                 .trimmed(),
-                                             value));
+            MessageBox::error(
+                this,
+                m_state.msg(EditText::FillRefused)
+                    .arg(row)
+                    .arg(m_model->headerData(col - 1, Qt::Horizontal, Qt::DisplayRole).toString().trimmed(),
+                         value));
             return;
         }
     }
@@ -623,8 +632,7 @@ bool TFNMEA_0183_Set_Access2::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         const bool plain = !(key->modifiers() & ~Qt::KeypadModifier);
-        if (plain && (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) &&
-            !ASG->isEditing()) {
+        if (plain && (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) && !ASG->isEditing()) {
             clearSelectedCells();
             return true;
         }

@@ -15,12 +15,14 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
 
-MessageBoxPrompts::MessageBoxPrompts(const ProgramState& state, QWidget* parent) : m_state(state), m_parent(parent) {}
+MessageBoxPrompts::MessageBoxPrompts(const ProgramState& state, QWidget* parent)
+    : m_state(state), m_parent(parent) {}
 
 void MessageBoxPrompts::refuse(int slot) {
     MessageBox::error(m_parent, m_state.msg(slot));
@@ -28,7 +30,8 @@ void MessageBoxPrompts::refuse(int slot) {
 
 bool MessageBoxPrompts::ask(int slot) {
     // Every question of the row operations loses a row on Yes.
-    return MessageBox::question(m_parent, m_state.msg(slot), MessageBox::Answer::No) == MessageBox::Answer::Yes;
+    return MessageBox::question(m_parent, m_state.msg(slot), MessageBox::Answer::No) ==
+           MessageBox::Answer::Yes;
 }
 
 namespace {
@@ -94,8 +97,9 @@ void Auto_Size_Column(QTableView* table, int row, int col, const ProgramState& s
         if (text.isEmpty())
             continue;
         const QVariant own = cell.data(Qt::FontRole);
-        width = qMax(width, (own.isValid() ? QFontMetrics(own.value<QFont>()) : metrics).horizontalAdvance(text) +
-                                cellMargin);
+        width =
+            qMax(width, (own.isValid() ? QFontMetrics(own.value<QFont>()) : metrics).horizontalAdvance(text) +
+                            cellMargin);
     }
     table->setColumnWidth(col - 1, width);
 }
@@ -207,6 +211,16 @@ QWidget* TableCellDelegate::createEditor(QWidget* parent, const QStyleOptionView
     // A scrolling list of 20 entries rather than a menu as tall as all 47 sentences.
     combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     combo->setMaxVisibleItems(20);
+    // The list as wide as its longest entry with the cell's margins, its scroll bar and the frames of
+    // the list and of its window, so that no entry is cut in the middle; the window takes its width
+    // from the list.
+    QAbstractItemView* list = combo->view();
+    int widest = 0;
+    for (const QString& entry : *entries)
+        widest = std::max(widest, list->fontMetrics().horizontalAdvance(entry));
+    const int textMargin = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    list->setMinimumWidth(widest + textMargin + list->verticalScrollBar()->sizeHint().width() +
+                          2 * list->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, list) + 8);
     auto* self = const_cast<TableCellDelegate*>(this);
     self->m_combo = combo;
     self->m_comboCell = index;
