@@ -1236,6 +1236,11 @@ TEST_F(RulesWindowEditing, ANewFieldThatMovesAPositionSaysSo) {
     const QString said = "Rule 2: the new field moved its position from 40 to 2.";
     EXPECT_EQ(m_window->statusMessage(), said);
     EXPECT_TRUE(m_window->L_Review->text().endsWith(said)) << m_window->L_Review->text().toStdString();
+    // Undone, the position is back and the message gone.
+    keys(Qt::ControlModifier | Qt::Key_Z);
+    EXPECT_EQ(cell(Position, 2), "40");
+    EXPECT_EQ(m_window->statusMessage(), "");
+    keys(Qt::ControlModifier | Qt::Key_Y);
     // The next change ends the message; a pick that keeps the position says nothing.
     pick(Field, 2, fieldOf("GGA", 6));
     EXPECT_EQ(m_window->statusMessage(), "");

@@ -251,6 +251,7 @@ const Nmea::RuleTable& TFNMEA_0183_Set_Access2::rules() const {
 void TFNMEA_0183_Set_Access2::showRules(const Nmea::RuleTable& table) {
     if (table == m_model->rules())
         return;
+    m_status.clear();
     m_model->setRules(table);
     emit rulesChanged();
 }
@@ -283,8 +284,9 @@ bool TFNMEA_0183_Set_Access2::editCell(int col, int row, const QVariant& value, 
     } else {
         Nmea::setCellText(rule, col, value.toString());
     }
-    m_status = status;
     changeRules(after);
+    // Said with the review this change brings; the next change, an undo included, ends it.
+    m_status = status;
     return true;
 }
 
@@ -303,8 +305,8 @@ void TFNMEA_0183_Set_Access2::opened() {
     // Taken before the read: a document written in between is then seen as changed at OK.
     m_read = DiskSnapshot::take(m_state.File_NMEA_Access);
     const Nmea::RulesLoad loaded = Nmea::loadAccessRules(m_state.File_NMEA_Access);
-    m_status.clear();
     showRules(loaded.error.isEmpty() ? loaded.table : Nmea::RuleTable{});
+    m_status.clear();
     m_undo->clear();
     m_loaded = rules();
     // The parameters as the compiler reads them; a document it cannot read leaves the initial
@@ -465,7 +467,6 @@ void TFNMEA_0183_Set_Access2::pasteBlock(const QString& block) {
         MessageBox::error(this, pasted.refusal);
         return;
     }
-    m_status.clear();
     changeRules(pasted.table);
     // The pasted cells stay selected, as a spreadsheet leaves them.
     const QModelIndex first = m_model->index(row - 1, col - 1);
@@ -491,7 +492,6 @@ void TFNMEA_0183_Set_Access2::clearSelectedCells() {
             continue;
         Nmea::typeIntoCell(after, cell.row() + 1, col, QString(), SerialChannel_SL, alignment());
     }
-    m_status.clear();
     changeRules(after);
 }
 
@@ -523,7 +523,6 @@ void TFNMEA_0183_Set_Access2::fillDown() {
             return;
         }
     }
-    m_status.clear();
     changeRules(after);
 }
 
