@@ -11,6 +11,7 @@
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/table/EditingTable.h"
 #include "gui/update/TFBoot.h"
 
 #include <QApplication>

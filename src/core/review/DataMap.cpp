@@ -59,15 +59,18 @@ QString bytesText(int firstByte, int lastByte, const PlcValueType& type) {
     return QStringLiteral("%1–%2 %3").arg(firstByte).arg(lastByte).arg(name);
 }
 
+QString bytesText(const CompiledRule& compiled) {
+    const RuleRecord& r = compiled.record;
+    const PlcValueType type =
+        memberType(valueType(Nmea::fieldText(r.sentence, r.field), compiled.size), r.swaps);
+    return bytesText(compiled.firstByte(), compiled.lastByte(), type);
+}
+
 QStringList bytesByRule(const Result& review, int rules) {
     QStringList texts(rules);
     for (const CompiledRule& c : review.compiled) {
-        if (c.rule < 1 || c.rule > rules)
-            continue;
-        const RuleRecord& r = c.record;
-        const PlcValueType type =
-            memberType(valueType(Nmea::fieldText(r.sentence, r.field), c.size), r.swaps);
-        texts[c.rule - 1] = bytesText(c.firstByte(), c.lastByte(), type);
+        if (c.rule >= 1 && c.rule <= rules)
+            texts[c.rule - 1] = bytesText(c);
     }
     return texts;
 }

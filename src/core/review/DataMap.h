@@ -47,6 +47,8 @@ QList<MapEntry> dataMap(const Result& review);
 // A rule's bytes and type as the rules window's Bytes column shows them: "12–15 REAL", and
 // "7 USINT" for a single byte.
 QString bytesText(int firstByte, int lastByte, const PlcValueType& type);
+// That text for one compiled rule.
+QString bytesText(const CompiledRule& compiled);
 // That text for each rule 1..rules of a review (rule r at r - 1), empty for a rule the compiler
 // leaves out.
 QStringList bytesByRule(const Result& review, int rules);

@@ -421,7 +421,18 @@ void TFNMEA_0183_Set_Access2::showReview() {
             row, m_rowMarks[int(flag->severity)], ReviewMarks::colour(flag->severity),
             Review::limitedHint(flag->messages, flag->messages.size(), m_state.msg(Text::HintMore)));
     }
-    m_model->setBytes(Review::bytesByRule(m_review, Nmea::RuleRows));
+    QStringList bytes(Nmea::RuleRows);
+    for (const Review::CompiledRule& c : m_review.compiled) {
+        if (c.rule < 1 || c.rule > Nmea::RuleRows)
+            continue;
+        Review::CompiledRule& made = m_bytesMadeFrom[c.rule - 1];
+        if (m_bytes[c.rule - 1].isEmpty() || made.record != c.record || made.size != c.size) {
+            made = c;
+            m_bytes[c.rule - 1] = Review::bytesText(c);
+        }
+        bytes[c.rule - 1] = m_bytes[c.rule - 1];
+    }
+    m_model->setBytes(bytes);
 
     // The summary counts every finding, and its hint lists them all: those of the communication
     // parameters belong to no row.

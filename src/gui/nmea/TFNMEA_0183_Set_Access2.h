@@ -146,6 +146,10 @@ private:
     BankImage m_parameters; // as saved when the window opened
     Review::Result m_review;
     QTimer* m_reviewTimer;
+    // The Bytes column's texts and the compiled rules they were made from: the review runs after
+    // every edit, and only a rule compiled otherwise is typed again.
+    QStringList m_bytes = QStringList(Nmea::RuleRows);
+    std::array<Review::CompiledRule, Nmea::RuleRows> m_bytesMadeFrom{};
     TFDataMap* m_dataMap = nullptr; // made when first opened
     // The marks by severity, drawn once: the row numbers' and the summary's.
     std::array<QIcon, 3> m_rowMarks;
