@@ -312,8 +312,10 @@ TEST_F(OptionsWindowTest, RememberedWindowSizesAndLogixAlignmentAreKeptForTheNex
     const QRect autoSize = window->CB_DoubleClick_Auto_Size->geometry();
     EXPECT_EQ(jump.topLeft(), QPoint(12, 16));
     EXPECT_EQ(autoSize.topLeft(), QPoint(12, 39));
-    EXPECT_GE(window->CB_Remember_Window_Sizes->y(), autoSize.bottom());
-    EXPECT_GE(window->CB_Align_For_Logix->y(), window->CB_Remember_Window_Sizes->geometry().bottom());
+    // On the layout's own step below them, at its left edge.
+    const int step = autoSize.y() - jump.y();
+    EXPECT_EQ(window->CB_Remember_Window_Sizes->pos(), QPoint(12, autoSize.y() + step));
+    EXPECT_EQ(window->CB_Align_For_Logix->pos(), QPoint(12, autoSize.y() + 2 * step));
     throughOptionsButton([](TFSoftOptions* w) {
         EXPECT_FALSE(w->CB_Remember_Window_Sizes->isChecked());
         EXPECT_FALSE(w->CB_Align_For_Logix->isChecked());
