@@ -23,10 +23,12 @@
 #include "gui/shell/TFNew_Project.h"
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/table/EditingTable.h"
 #include "gui/update/TFBoot.h"
 #include "platform/nmea/NmeaSourceModule.h"
 #include "updater/TFStandInResult.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
@@ -156,8 +158,9 @@ int main(int argc, char* argv[]) {
     monitor->hide();
     // The review at work: the wind angle of row 9 ticked and moved onto bytes of rules 6 and 7.
     shot(rules, QStringLiteral("rules_review"), [rules] {
-        rules->ASG->item(8, 0)->setCheckState(Qt::Checked);
-        rules->ASG->item(8, 8)->setText(QStringLiteral("19"));
+        QAbstractItemModel* table = rules->ASG->model();
+        table->setData(table->index(8, 0), Qt::Checked, Qt::CheckStateRole);
+        table->setData(table->index(8, 8), QStringLiteral("19"), Qt::EditRole);
     });
     rules->Btn_DataMapClick();
     TFDataMap* dataMap = rules->dataMapWindow();

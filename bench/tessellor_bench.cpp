@@ -19,6 +19,7 @@
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/options/TFSoftOptions.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/table/EditingTable.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -283,8 +284,8 @@ public:
         TFNMEA_0183_Set_Access2* window = m_main->nmeaAccessWindow();
         const Nmea::RuleTable table = Nmea::loadAccessRules(m_state.File_NMEA_Access).table;
         QStringList headers;
-        for (int col = 0; col < window->ASG->columnCount(); ++col)
-            headers << window->ASG->horizontalHeaderItem(col)->text();
+        for (int col = 0; col < window->ASG->model()->columnCount(); ++col)
+            headers << window->ASG->model()->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString();
         std::vector<double> program, floor;
         for (int i = 0; i < m_runs + 1; ++i) {
             m_app.watch(window);
@@ -369,9 +370,11 @@ public:
         TFNMEA_0183_Set_Access2* window = m_main->nmeaAccessWindow();
         window->show();
         m_app.processEvents();
-        QTableWidgetItem* tick = window->ASG->item(49, 0);
+        QAbstractItemModel* model = window->ASG->model();
+        const QModelIndex tick = model->index(49, 0);
         const auto [program, floor] = againstPlainTables(window->rules(), [&] {
-            tick->setCheckState(tick->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            const bool ticked = tick.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+            model->setData(tick, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
             window->reviewNow();
         });
         m_figures.push_back({"Rules window: one edit reviewed and flagged", program, floor, "ms", 0.5});

@@ -295,13 +295,6 @@ inline Nmea::RuleTable referenceTable(const QString& path) {
     return table;
 }
 
-inline bool sameRuleAttributes(const Nmea::RuleAttributes& a, const Nmea::RuleAttributes& b) {
-    return a.Enable == b.Enable && a.Serial_Channel == b.Serial_Channel && a.Sentence == b.Sentence &&
-           a.Index == b.Index && a.DataField == b.DataField && a.PortOperation == b.PortOperation &&
-           a.SwapAll == b.SwapAll && a.Swap16 == b.Swap16 && a.Position == b.Position &&
-           a.Mnemonic == b.Mnemonic;
-}
-
 // The compiler's and the rules window's streaming reading against a reference built on the
 // document model, which keeps the whole document: the same documents must give the same parameter
 // block, the same candidate rules in the same order, the same rows in the rules window and the
@@ -345,7 +338,7 @@ inline void compilerReading(const QByteArray& bytes) {
     }
     require(read.size() == expectedRules.size(), "the same number of candidate rules");
     for (qsizetype k = 0; k < read.size(); ++k)
-        require(sameRuleAttributes(read[k], expectedRules[k]), "the same candidate rules in the same order");
+        require(read[k] == expectedRules[k], "the same candidate rules in the same order");
 }
 
 // The decoder behind the dump command. Inputs of any other size are refused before anything is

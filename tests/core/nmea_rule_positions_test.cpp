@@ -76,6 +76,41 @@ TEST(RulePositions, ProposalFollowsTheNearestTickedRuleAbove) {
     }
 }
 
+// Aligned for Logix, a value also starts where Logix places its type in a data type, after the
+// bytes Logix gives the rule above (an array of SINT takes whole 4-byte words).
+TEST(RulePositions, LogixAlignmentPutsTwoAndFourByteValuesOnTheirBoundaries) {
+    using Nmea::PositionAlignment;
+    const struct {
+        const char* name;
+        std::vector<Placed> above;
+        const char* sentence;
+        int field;
+        int words; // the proposal without the option
+        int logix;
+    } cases[] = {
+        {"REAL after a byte at 1", {{"GGA", 0, "1"}}, "GGA", 6, 2, 4},
+        {"REAL already on 4", {{"GGA", 6, "4"}}, "GGA", 9, 8, 8},
+        {"UINT after a byte at 2", {{"GGA", 0, "2"}}, "GGA", 3, 3, 4},
+        {"UINT on 2 stays", {{"GGA", 0, "1"}}, "GGA", 3, 2, 2},
+        {"one byte anywhere", {{"GGA", 0, "2"}}, "GGA", 0, 4, 4},
+        {"3 characters on 4", {{"GGA", 0, "1"}}, "DTM", 0, 3, 4},
+        {"20 characters after 3 characters, which Logix gives 4 bytes", {{"DTM", 0, "1"}}, "XDR", 3, 4, 8},
+        {"first row", {}, "GGA", 6, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RuleTable table{};
+        int row = 1;
+        for (const Placed& p : c.above)
+            table[row++ - 1] = placed(p);
+        const AccessRule chosen = placed({c.sentence, c.field, ""});
+        EXPECT_EQ(Nmea::proposedPosition(table, row, chosen.Sentence, chosen.DataField), c.words);
+        EXPECT_EQ(
+            Nmea::proposedPosition(table, row, chosen.Sentence, chosen.DataField, PositionAlignment::Logix),
+            c.logix);
+    }
+}
+
 TEST(RulePositions, SetPositionWritesTheProposalIntoItsRowOnly) {
     RuleTable table{};
     table[0] = placed({"GGA", 0, "1"});

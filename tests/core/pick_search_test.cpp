@@ -23,6 +23,9 @@ struct SearchCase {
 
 const QStringList kSentences = {"GGA", "GLL", "THS", "HDG", "HDT", "HDM", "VTG"};
 const QStringList kFields = {"Altitude, Meters", "Latitude, Degrees", "Latitude, Minutes", "Longitude"};
+const QStringList kCourses = {"Course over ground, degrees True, Number [floating point]",
+                              "Course over ground, degrees Magnetic, Number [floating point]",
+                              "Magnetic variation, degrees, Number [floating point]", "Mode indicator"};
 
 class PickSearchCases : public testing::TestWithParam<SearchCase> {};
 
@@ -54,7 +57,19 @@ INSTANTIATE_TEST_SUITE_P(
         SearchCase{"NoMatchKeepsTheTextUntilAPause",
                    kSentences,
                    {{"H", 0, "HDG"}, {"X", 100, ""}, {"T", 200, ""}, {"V", 700, "VTG"}}},
-        SearchCase{"EmptyList", QStringList{}, {{"A", 0, ""}}}),
+        SearchCase{"EmptyList", QStringList{}, {{"A", 0, ""}}},
+        // Text no entry starts with finds a word inside an entry; a start is found first.
+        SearchCase{"AWordInsideAnEntry",
+                   kCourses,
+                   {{"t", 0, "Course over ground, degrees True, Number [floating point]"},
+                    {"r", 50, "Course over ground, degrees True, Number [floating point]"},
+                    {"M", 500, "Magnetic variation, degrees, Number [floating point]"},
+                    {"o", 550, "Mode indicator"},
+                    {"g", 1100, "Course over ground, degrees True, Number [floating point]"},
+                    {"ro", 1150, "Course over ground, degrees True, Number [floating point]"},
+                    {"degrees M", 1700, "Course over ground, degrees Magnetic, Number [floating point]"},
+                    {"[floating", 2300, "Course over ground, degrees True, Number [floating point]"}}},
+        SearchCase{"AWordStartsAfterALetterOrDigitOnly", kFields, {{"eters", 0, ""}, {"inutes", 600, ""}}}),
     [](const testing::TestParamInfo<SearchCase>& info) { return std::string(info.param.name); });
 
 // The catalog's own lists: the first field of a sentence that starts with a typed text.

@@ -152,4 +152,38 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsRefusedAndKeptWhole) {
     EXPECT_EQ(file.readAll(), kFull);
 }
 
+// The options added later are extra elements: an older document reads them as off, and what the
+// reader does not know is passed over.
+TEST_F(SettingsFileTest, LaterOptionsAndWindowPlacesRoundTripAndOlderFilesReadAsBefore) {
+    write(kFull);
+    m_state.Window_Geometry.insert(QStringLiteral("Left over"), QRect(1, 2, 3, 4));
+    SettingsFile::load(m_state);
+    EXPECT_FALSE(m_state.Enable_Remember_Window_Sizes);
+    EXPECT_FALSE(m_state.Enable_Logix_Alignment);
+    EXPECT_TRUE(m_state.Window_Geometry.isEmpty());
+
+    m_state.Enable_Remember_Window_Sizes = true;
+    m_state.Enable_Logix_Alignment = true;
+    m_state.Window_Geometry.insert(QStringLiteral("FNMEA_0183_Set_Access2"), QRect(30, 40, 1500, 700));
+    ASSERT_TRUE(SettingsFile::save(m_state));
+    ProgramState read;
+    read.setProgramFolder(m_dir.path());
+    SettingsFile::load(read);
+    EXPECT_TRUE(read.Enable_Remember_Window_Sizes);
+    EXPECT_TRUE(read.Enable_Logix_Alignment);
+    EXPECT_EQ(read.Window_Geometry, m_state.Window_Geometry);
+    EXPECT_EQ(read.Language_Name, "Deutsch");
+
+    // Places are kept only while the option keeps them; a broken place is skipped.
+    m_state.Enable_Remember_Window_Sizes = false;
+    EXPECT_FALSE(SettingsFile::serialize(m_state).contains("window_places"));
+    write(QByteArray(kFull).replace("</lastinternet>",
+                                    "<Remember_Window_Sizes>1</Remember_Window_Sizes><unknown>7</unknown>"
+                                    "</lastinternet><window_places><window name=\"a\" geometry=\"1 2 3\"/>"
+                                    "<window name=\"b\" geometry=\"5 6 70 80\"/></window_places>"));
+    SettingsFile::load(read);
+    EXPECT_EQ(read.Window_Geometry, (QMap<QString, QRect>{{QStringLiteral("b"), QRect(5, 6, 70, 80)}}));
+    EXPECT_TRUE(read.Enable_Double_Click_Auto_Size);
+}
+
 } // namespace

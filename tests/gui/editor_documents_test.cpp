@@ -3,14 +3,16 @@
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/table/EditingTable.h"
 #include "gui/update/TFBoot.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -42,10 +44,10 @@ const Editor kEditors[] = {
      "PROJECTS/Ship/NMEA_0183_Set_Access.xml",
      [](QDialog* w) {
          // A rule that is saved without passing the data check's field rules: not enabled.
-         QTableWidget* table = static_cast<TFNMEA_0183_Set_Access2*>(w)->ASG;
-         table->item(0, 0)->setCheckState(Qt::Unchecked);
-         table->item(0, 2)->setText(QStringLiteral("GGA"));
-         table->item(0, 9)->setText(QStringLiteral("mine"));
+         QAbstractItemModel* table = static_cast<TFNMEA_0183_Set_Access2*>(w)->ASG->model();
+         table->setData(table->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+         table->setData(table->index(0, 2), QStringLiteral("GGA"), Qt::EditRole);
+         table->setData(table->index(0, 9), QStringLiteral("mine"), Qt::EditRole);
      },
      "<NMEA_Listener><Sentence Enable=\"N\" Mnemonic=\"theirs\"/></NMEA_Listener>",
      "The rules in %1 have been changed on disk since this window opened, by another copy of the program or "

@@ -11,6 +11,7 @@
 #include "gui/comm/TFParGen.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/table/EditingTable.h"
 #include "gui/update/TFBoot.h"
 
 #include <QApplication>
@@ -22,7 +23,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -252,8 +253,8 @@ protected:
         return {};
     }
 
-    static void typeIntoCell(QTableWidget* table, int row, int column, const QString& text) {
-        table->setCurrentCell(row, column);
+    static void typeIntoCell(QTableView* table, int row, int column, const QString& text) {
+        table->setCurrentIndex(table->model()->index(row, column));
         QTest::keyClick(table, Qt::Key_F2);
         auto* editor = qobject_cast<QLineEdit*>(table->indexWidget(table->model()->index(row, column)));
         ASSERT_TRUE(editor);

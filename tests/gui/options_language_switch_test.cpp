@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
@@ -89,12 +90,10 @@ protected:
                 for (int i = 0; i < choices->count(); ++i)
                     texts[key + QStringLiteral("item%1").arg(i)] = choices->itemText(i);
             }
-            if (auto* table = qobject_cast<QTableWidget*>(child)) {
-                for (int i = 0; i < table->columnCount(); ++i) {
-                    if (table->horizontalHeaderItem(i))
-                        texts[key + QStringLiteral("column%1").arg(i)] =
-                            table->horizontalHeaderItem(i)->text();
-                }
+            if (auto* table = qobject_cast<QTableView*>(child); table && table->model()) {
+                for (int i = 0; i < table->model()->columnCount(); ++i)
+                    texts[key + QStringLiteral("column%1").arg(i)] =
+                        table->model()->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
             }
             if (!child->toolTip().isEmpty())
                 texts[key + QStringLiteral("hint")] = child->toolTip();
@@ -150,14 +149,15 @@ protected:
                     probe.addItem(choices->itemText(i));
                 result[key + QStringLiteral(" choices")] = {probe.sizeHint().width(), choices->width(),
                                                             choices->currentText()};
-            } else if (auto* table = qobject_cast<QTableWidget*>(child)) {
+            } else if (auto* table = qobject_cast<QTableView*>(child)) {
                 const QFontMetrics metrics(table->horizontalHeader()->font());
-                for (int i = 0; i < table->columnCount(); ++i) {
-                    if (table->isColumnHidden(i) || !table->horizontalHeaderItem(i))
+                const QAbstractItemModel* model = table->model();
+                for (int i = 0; i < model->columnCount(); ++i) {
+                    const QString title = model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
+                    if (table->isColumnHidden(i) || title.isEmpty())
                         continue;
-                    result[key + QStringLiteral(" column%1").arg(i)] = {
-                        metrics.horizontalAdvance(table->horizontalHeaderItem(i)->text()) + 8,
-                        table->columnWidth(i), table->horizontalHeaderItem(i)->text()};
+                    result[key + QStringLiteral(" column%1").arg(i)] = {metrics.horizontalAdvance(title) + 8,
+                                                                        table->columnWidth(i), title};
                 }
             }
         }

@@ -3,6 +3,7 @@
 
 #include "core/options/VersionCheck.h"
 #include "core/shell/ProductIdentity.h"
+#include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/options/TFSoftOptions.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 
@@ -301,3 +302,43 @@ TEST_F(OptionsWindowTest, NewerVersionOnTheServerShowsTheLinkInBothWindows) {
 }
 
 } // namespace
+
+// The two later options sit below the layout's own, are off until ticked and are kept by OK; with
+// "remember window sizes" the rules window opens at the next start where it was left.
+TEST_F(OptionsWindowTest, RememberedWindowSizesAndLogixAlignmentAreKeptForTheNextStart) {
+    startProgram();
+    TFSoftOptions* window = options();
+    const QRect jump = window->CB_Soft_Set_Jump_Table->geometry();
+    const QRect autoSize = window->CB_DoubleClick_Auto_Size->geometry();
+    EXPECT_EQ(jump.topLeft(), QPoint(12, 16));
+    EXPECT_EQ(autoSize.topLeft(), QPoint(12, 39));
+    // On the layout's own step below them, at its left edge.
+    const int step = autoSize.y() - jump.y();
+    EXPECT_EQ(window->CB_Remember_Window_Sizes->pos(), QPoint(12, autoSize.y() + step));
+    EXPECT_EQ(window->CB_Align_For_Logix->pos(), QPoint(12, autoSize.y() + 2 * step));
+    throughOptionsButton([](TFSoftOptions* w) {
+        EXPECT_FALSE(w->CB_Remember_Window_Sizes->isChecked());
+        EXPECT_FALSE(w->CB_Align_For_Logix->isChecked());
+        w->PC_Options->setCurrentWidget(w->TS_Soft_Settings);
+        QTest::mouseClick(w->CB_Remember_Window_Sizes, Qt::LeftButton, {}, QPoint(6, 8));
+        QTest::mouseClick(w->CB_Align_For_Logix, Qt::LeftButton, {}, QPoint(6, 8));
+        QTest::mouseClick(w->Btn_OK, Qt::LeftButton);
+    });
+    EXPECT_TRUE(m_state.Enable_Remember_Window_Sizes);
+    EXPECT_TRUE(m_state.Enable_Logix_Alignment);
+
+    openConfiguration(QStringLiteral("Conf1"));
+    QDialog* rules = m_main->nmeaAccessWindow();
+    rules->show();
+    rules->setGeometry(QRect(rules->pos() + QPoint(10, 20), QSize(1400, 600)));
+    const QRect left = rules->geometry();
+    rules->hide();
+    m_main->close(); // writes the settings
+    startProgram();
+    EXPECT_TRUE(m_state.Enable_Logix_Alignment);
+    openConfiguration(QStringLiteral("Conf1"));
+    rules = m_main->nmeaAccessWindow();
+    rules->show();
+    EXPECT_EQ(rules->geometry(), left);
+    rules->hide();
+}

@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QUndoStack>
 #include <QtTest>
 
 #include <functional>
@@ -648,4 +649,45 @@ TEST_F(ParGenWindow, StepTwoOfTheMainWindowOpensTheWindowModally) {
     EXPECT_TRUE(wasModal);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(stored().Eth_Conn_Device_Name, "converter-7");
+}
+
+// Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z) walk the window's own history wherever the focus is, a
+// field's typing included; back at the opening values, closing asks nothing.
+TEST_F(ParGenWindowLeaving, EveryChangeIsUndoneAndRedoneAndUndoingAllClosesWithoutAQuestion) {
+    writeFile(kDocument, "<Par_Gen><Eth_Conn_Device_Name>stored</Eth_Conn_Device_Name></Par_Gen>");
+    openActive();
+    const QStringList opening = shown();
+    QLineEdit* name = field("E_EthConn_Device_Name");
+    name->setFocus();
+    name->end(false);
+    QTest::keyClicks(name, "-2");
+    click(box("CB_EtherNetIP_GAT"));
+    QComboBox* baud = list("CB_RS232_Baud");
+    baud->setFocus();
+    QTest::keyClick(baud, Qt::Key_Down);
+    const QStringList edited = shown();
+    ASSERT_EQ(edited, QStringList({"stored-2", "192", "1", "9600"}));
+    EXPECT_EQ(w->undoStack()->count(), 3); // the typing is one step
+
+    const auto keys = [](QWidget* at, QKeyCombination k) {
+        QTest::keyClick(at, k.key(), k.keyboardModifiers());
+    };
+    keys(name, Qt::ControlModifier | Qt::Key_Z);
+    EXPECT_EQ(shown(), QStringList({"stored-2", "192", "1", "4800"}));
+    keys(baud, Qt::ControlModifier | Qt::Key_Z);
+    keys(name, Qt::ControlModifier | Qt::Key_Z);
+    EXPECT_EQ(shown(), opening);
+    keys(name, Qt::ControlModifier | Qt::Key_Y);
+    keys(baud, Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z);
+    keys(name, Qt::ControlModifier | Qt::Key_Y);
+    EXPECT_EQ(shown(), edited);
+    for (int i = 0; i < 3; ++i)
+        keys(name, Qt::ControlModifier | Qt::Key_Z);
+    EXPECT_EQ(shown(), opening);
+    leave(Leave::Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(m_boxes.shown().empty());
+    // The history ended with the window.
+    w->show();
+    EXPECT_EQ(w->undoStack()->count(), 0);
 }

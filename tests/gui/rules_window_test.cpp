@@ -17,14 +17,17 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QIcon>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUndoStack>
+#include <functional>
 
 namespace {
 
@@ -113,10 +116,11 @@ TEST_F(RulesWindowTest, FrameMatchesItsLayout) {
         EXPECT_EQ(b.button->toolTip(), b.hint);
     }
 
-    ASSERT_EQ(table()->columnCount(), 10);
-    ASSERT_EQ(table()->rowCount(), 100);
+    // The ten rule columns, then the read-only Bytes column.
+    ASSERT_EQ(table()->model()->columnCount(), 11);
+    ASSERT_EQ(table()->model()->rowCount(), 100);
     EXPECT_EQ(table()->verticalHeader()->width(), 40);
-    EXPECT_EQ(table()->verticalHeaderItem(99)->text(), "100");
+    EXPECT_EQ(rowHeader(100).toString(), "100");
     struct ColumnLook {
         const char* header;
         int width;
@@ -151,8 +155,8 @@ TEST_F(RulesWindowTest, FrameMatchesItsLayout) {
     for (int col = 1; col <= 10; ++col) {
         const ColumnLook& c = columns[col - 1];
         SCOPED_TRACE(c.header);
-        EXPECT_EQ(table()->horizontalHeaderItem(col - 1)->text(), c.header);
-        EXPECT_EQ(table()->horizontalHeaderItem(col - 1)->toolTip(), c.hint);
+        EXPECT_EQ(columnHeader(col).toString(), c.header);
+        EXPECT_EQ(columnHeader(col, Qt::ToolTipRole).toString(), c.hint);
         EXPECT_EQ(table()->columnWidth(col - 1), c.width);
         for (int row : {1, 100}) {
             EXPECT_EQ(item(col, row)->background().color(), c.colour);
@@ -506,7 +510,7 @@ TEST_F(RulesWindowTest, HeaderDoubleClickFitsTheColumnOnlyWithTheOption) {
         EXPECT_GE(table()->columnWidth(Mnemonic - 1), text);
         EXPECT_LT(table()->columnWidth(Mnemonic - 1), text + 12);
     }
-    const QPoint dataCell = table()->visualItemRect(item(Position, 1)).center();
+    const QPoint dataCell = table()->visualRect(item(Position, 1)->index()).center();
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, dataCell);
     QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, dataCell); // data rows: nothing
     EXPECT_EQ(table()->columnWidth(Position - 1), 60);
@@ -536,7 +540,7 @@ TEST_F(RulesWindowTest, CornerDoubleClickFitsTheRowNumberColumnOnlyWithTheOption
     rows[99] = rule("GGA", 0, "1"); // below the empty row 1: flagged as not saved
     m_window->showRules(rows);
     m_window->reviewNow();
-    ASSERT_FALSE(table()->verticalHeaderItem(99)->icon().isNull());
+    ASSERT_FALSE(rowHeader(100, Qt::DecorationRole).value<QIcon>().isNull());
     QTest::mouseDClick(corner, Qt::LeftButton);
     const int markedNumber = side->fontMetrics().horizontalAdvance(QStringLiteral("100")) + 12;
     EXPECT_GE(side->width(), markedNumber);
@@ -863,9 +867,9 @@ TEST_F(RulesWindowTyping, TypingRightAfterAClickOnTheCurrentCellEditsThatCell) {
         for (int row = 1; row <= Nmea::RuleRows; ++row)
             before << rowLine(row);
         table()->setCurrentCell(c.row - 1, c.column - 1);
-        table()->scrollToItem(item(c.column, c.row));
+        table()->scrollTo(item(c.column, c.row)->index());
         QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
-                          table()->visualItemRect(item(c.column, c.row)).center());
+                          table()->visualRect(item(c.column, c.row)->index()).center());
         typeKeys(QString::fromLatin1(c.typed));
         QTest::qWait(QApplication::doubleClickInterval() + 100);
         key(Qt::Key_Return);
@@ -1027,4 +1031,230 @@ TEST_F(RulesWindowEnterOption, OptionTickedWhileRunningAppliesAtOnce) {
     open();
     pickWithKeys(1);
     EXPECT_EQ(table()->currentColumn(), Index - 1);
+}
+
+// Undo and redo, the editing keys, the wide pick lists and the Bytes column.
+class RulesWindowEditing : public RulesWindowTyping {
+protected:
+    void keys(QKeyCombination combination) {
+        QTest::keyClick(table(), combination.key(), combination.keyboardModifiers());
+        QApplication::processEvents();
+    }
+    void select(int col1, int row1, int col2, int row2) {
+        table()->setCurrentCell(row1 - 1, col1 - 1);
+        table()->selectionModel()->select(
+            QItemSelection(item(col1, row1)->index(), item(col2, row2)->index()),
+            QItemSelectionModel::ClearAndSelect);
+    }
+};
+
+TEST_F(RulesWindowEditing, EveryKindOfChangeIsOneStepUndoneAndRedone) {
+    AccessRule swapped = rule("XDR", 1, "10", true, "4");
+    swapped.SwapAll = true;
+    storeRules({rule("GGA", 0, "1"), rule("GGA", 6, "2"), swapped, rule("GSV", 0, "30", false)});
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"typed text", [&] { type(Mnemonic, 2, "lat"); }},
+        {"check box", [&] { clickCheck(Swap16, 3); }},
+        {"sentence pick with its field and position", [&] { pick(Sentence, 5, "VTG"); }},
+        {"field pick", [&] { pick(Field, 2, fieldOf("GGA", 9)); }},
+        {"Delete Row", [&] { clickOnRow(m_window->Btn_DelRow, 2); }},
+        {"Insert Row", [&] { clickOnRow(m_window->Btn_InsRow, 1); }},
+        {"Paste Row",
+         [&] {
+             clickOnRow(m_window->Btn_CopyRow, 3);
+             clickOnRow(m_window->Btn_PasteRow, 6);
+         }},
+        {"pasted block",
+         [&] {
+             QGuiApplication::clipboard()->setText(QStringLiteral("HDT\t\t\tx 10\nVTG"));
+             table()->setCurrentCell(6, Sentence - 1);
+             keys(Qt::ControlModifier | Qt::Key_V);
+         }},
+        {"Delete on a selection",
+         [&] {
+             select(Channel, 1, Mnemonic, 2);
+             keys(QKeyCombination(Qt::Key_Delete));
+         }},
+        {"fill down",
+         [&] {
+             select(Field, 1, Field, 2);
+             keys(Qt::ControlModifier | Qt::Key_D);
+         }},
+        {"position proposal", [&] { m_window->Set_Position(1, "GGA", fieldOf("GGA", 6)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open();
+        const Nmea::RuleTable before = m_window->rules();
+        c.change();
+        QApplication::processEvents();
+        const Nmea::RuleTable after = m_window->rules();
+        ASSERT_NE(after, before);
+        EXPECT_EQ(m_window->undoStack()->count(), 1);
+        keys(Qt::ControlModifier | Qt::Key_Z);
+        EXPECT_EQ(m_window->rules(), before);
+        keys(Qt::ControlModifier | Qt::Key_Y);
+        EXPECT_EQ(m_window->rules(), after);
+        keys(Qt::ControlModifier | Qt::Key_Z);
+        keys(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z);
+        EXPECT_EQ(m_window->rules(), after);
+        keys(Qt::ControlModifier | Qt::Key_Z);
+        EXPECT_FALSE(m_window->hasUnsavedChanges());
+        m_window->hide();
+        m_boxes.clear();
+    }
+}
+
+TEST_F(RulesWindowEditing, UndoneToTheOpeningStateClosesWithoutAQuestionAndTheHistoryEndsThere) {
+    storeRules({rule("GGA", 0, "1")});
+    open();
+    pick(Sentence, 2, "HDT");
+    type(Mnemonic, 2, "heading");
+    clickCheck(Enable, 1);
+    for (int i = 0; i < 3; ++i)
+        keys(Qt::ControlModifier | Qt::Key_Z);
+    EXPECT_EQ(rowLine(2), "Y||||||N|N||");
+    QTest::keyClick(table(), Qt::Key_Escape);
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_TRUE(m_boxes.shown().empty());
+
+    // A new opening has nothing to undo or redo.
+    open();
+    keys(Qt::ControlModifier | Qt::Key_Y);
+    keys(Qt::ControlModifier | Qt::Key_Z);
+    EXPECT_EQ(rowLine(2), "Y||||||N|N||");
+    EXPECT_FALSE(m_window->hasUnsavedChanges());
+}
+
+TEST_F(RulesWindowEditing, DeleteAndBackspaceEmptyACellOrEverySelectedCellAsOneStep) {
+    AccessRule named = rule("GGA", 6, "2");
+    named.Mnemonic = QStringLiteral("lat");
+    storeRules({rule("GGA", 0, "1", true, "5"), named, rule("XDR", 0, "6", true, "3")});
+    open();
+    const QString first = rowLine(1);
+    table()->setCurrentCell(1, Mnemonic - 1);
+    keys(QKeyCombination(Qt::Key_Delete));
+    EXPECT_EQ(cell(Mnemonic, 2), "");
+    table()->setCurrentCell(1, Position - 1);
+    keys(QKeyCombination(Qt::Key_Backspace));
+    EXPECT_EQ(cell(Position, 2), "");
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(table()->indexWidget(table()->currentIndex()), nullptr); // no editor opened
+
+    // A selection over every kind of cell: texts and picks emptied, ticks and a closed Index kept.
+    // An Index is emptied where the row's sentence took one, as by hand.
+    select(Enable, 1, Bytes, 3);
+    keys(QKeyCombination(Qt::Key_Delete));
+    EXPECT_EQ(rowLine(1), "Y|||5|||N|N||");
+    EXPECT_EQ(rowLine(2), "Y||||||N|N||");
+    EXPECT_EQ(rowLine(3), "Y||||||N|N||");
+    keys(Qt::ControlModifier | Qt::Key_Z);
+    EXPECT_EQ(rowLine(1), first);
+    EXPECT_EQ(cell(Mnemonic, 2), "");
+}
+
+TEST_F(RulesWindowEditing, FillDownChecksEachCellAsTypedAndRefusesAsAWhole) {
+    storeRules({rule("GGA", 0, "1"), rule("GGA", 6, "2"), rule("VTG", 0, "6"), rule("GGA", 9, "10")});
+    open();
+    pick(PostOpe, 1, "x 10");
+    select(PostOpe, 1, PostOpe, 4);
+    keys(Qt::ControlModifier | Qt::Key_D);
+    for (int row = 1; row <= 4; ++row)
+        EXPECT_EQ(cell(PostOpe, row), "x 10") << row;
+    EXPECT_TRUE(m_boxes.shown().empty());
+
+    // GGA's field is no field of VTG in row 3: said, and no row is filled.
+    const QStringList before = {rowLine(2), rowLine(3), rowLine(4)};
+    select(Field, 1, Field, 4);
+    keys(Qt::ControlModifier | Qt::Key_D);
+    ASSERT_EQ(m_boxes.shown().size(), 1u);
+    EXPECT_EQ(m_boxes.shown()[0].kind, Kind::Error);
+    EXPECT_EQ(m_boxes.lastText(),
+              QStringLiteral("Nothing was filled: row 3, column Data Field cannot take \"%1\".")
+                  .arg(fieldOf("GGA", 0)));
+    EXPECT_EQ((QStringList{rowLine(2), rowLine(3), rowLine(4)}), before);
+    EXPECT_EQ(m_window->undoStack()->count(), 2); // the pick and the first fill
+}
+
+TEST_F(RulesWindowEditing, PickListsAreAsWideAsTheirLongestEntryAndFindAWordInside) {
+    open();
+    pick(Sentence, 1, "VTG");
+    auto* combo = qobject_cast<QComboBox*>(openEditor(Field, 1));
+    ASSERT_TRUE(combo);
+    QApplication::processEvents();
+    QAbstractItemView* list = combo->view();
+    ASSERT_TRUE(list->isVisible());
+    int longest = 0;
+    for (int i = 0; i < combo->count(); ++i)
+        longest = std::max(longest, list->fontMetrics().horizontalAdvance(combo->itemText(i)));
+    EXPECT_GT(longest, table()->columnWidth(Field - 1));
+    EXPECT_GE(list->viewport()->width(), longest);
+    // In the open list, a word inside an entry is highlighted...
+    typeKeys("Magnetic");
+    EXPECT_EQ(list->currentIndex().data().toString(), fieldOf("VTG", 2));
+    key(Qt::Key_Escape);
+    QApplication::processEvents();
+    // ...and in the closed cell it is chosen, as a start would be.
+    pause();
+    table()->setCurrentCell(0, Field - 1);
+    typeKeys("magn");
+    EXPECT_EQ(cell(Field, 1), fieldOf("VTG", 2));
+    EXPECT_TRUE(cell(Field, 1).startsWith("Course over ground, degrees Magnetic"));
+}
+
+TEST_F(RulesWindowEditing, BytesColumnShowsWhereTheCompilerPutsEachRuleAndItsType) {
+    ASSERT_TRUE(ParGen::save(m_state.File_ParGen, ParGenSet{}));
+    storeRules({rule("GGA", 0, "1"), rule("GGA", 3, "2"), rule("DTM", 0, "5"), rule("GGA", 6, "8"),
+                rule("XDR", 3, "12", true, "1"), rule("GGA", 6, "40", false)});
+    open();
+    EXPECT_EQ(columnHeader(Bytes).toString(), "Bytes");
+    const char* const shown[] = {"1 USINT",
+                                 "2\u20133 UINT",
+                                 "5\u20137 ARRAY [0..2] OF BYTE",
+                                 "8\u201311 REAL",
+                                 "12\u201331 ARRAY [0..19] OF BYTE",
+                                 ""};
+    for (int row = 1; row <= 6; ++row) {
+        EXPECT_EQ(cell(Bytes, row), QString::fromUtf8(shown[row - 1])) << row;
+        EXPECT_FALSE(item(Bytes, row)->flags() & Qt::ItemIsEditable);
+    }
+    // It follows an edit, and the table kept its place among the controls.
+    type(Position, 4, "20");
+    EXPECT_EQ(cell(Bytes, 4), QString::fromUtf8("20\u201323 REAL"));
+    EXPECT_EQ(table()->geometry(), QRect(0, 69, 1200, 228));
+}
+
+TEST_F(RulesWindowEditing, ANewFieldThatMovesAPositionSaysSo) {
+    storeRules({rule("GGA", 0, "1"), rule("GGA", 6, "40")});
+    open();
+    pick(Field, 2, fieldOf("GGA", 9));
+    EXPECT_EQ(cell(Position, 2), "2");
+    const QString said = "Rule 2: the new field moved its position from 40 to 2.";
+    EXPECT_EQ(m_window->statusMessage(), said);
+    EXPECT_TRUE(m_window->L_Review->text().endsWith(said)) << m_window->L_Review->text().toStdString();
+    // Undone, the position is back and the message gone.
+    keys(Qt::ControlModifier | Qt::Key_Z);
+    EXPECT_EQ(cell(Position, 2), "40");
+    EXPECT_EQ(m_window->statusMessage(), "");
+    keys(Qt::ControlModifier | Qt::Key_Y);
+    // The next change ends the message; a pick that keeps the position says nothing.
+    pick(Field, 2, fieldOf("GGA", 6));
+    EXPECT_EQ(m_window->statusMessage(), "");
+    EXPECT_FALSE(m_window->L_Review->text().contains(said));
+}
+
+TEST_F(RulesWindowEditing, LogixAlignmentOptionAlignsTheProposal) {
+    open();
+    pick(Sentence, 1, "GGA");
+    EXPECT_EQ(cell(Position, 1), "1");
+    pick(Sentence, 2, "GGA");
+    pick(Field, 2, fieldOf("GGA", 6));
+    EXPECT_EQ(cell(Position, 2), "2");
+    m_state.Enable_Logix_Alignment = true;
+    pick(Field, 2, fieldOf("GGA", 9));
+    EXPECT_EQ(cell(Position, 2), "4");
 }

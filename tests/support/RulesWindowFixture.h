@@ -4,14 +4,15 @@
 #include "core/nmea/AccessRules.h"
 #include "gui/nmea/TFNMEA_0183_Set_Access2.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/table/EditingTable.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QBrush>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
-#include <QTableWidget>
 #include <QTest>
 #include <algorithm>
 #include <utility>
@@ -28,7 +29,31 @@ enum RulesColumn {
     SwapAll,
     Swap16,
     Position,
-    Mnemonic
+    Mnemonic,
+    Bytes // where the compiler puts the rule; read-only
+};
+
+// A cell of the rules table read as the user sees it: item(col, row)->text(), ->checkState(), ...
+// Writing it is an edit in the view, which the window takes as typed or ticked.
+class RulesCell {
+public:
+    explicit RulesCell(const QModelIndex& index) : m_index(index) {}
+    const RulesCell* operator->() const { return this; }
+    QModelIndex index() const { return m_index; }
+    QString text() const { return m_index.data(Qt::DisplayRole).toString(); }
+    Qt::CheckState checkState() const { return Qt::CheckState(m_index.data(Qt::CheckStateRole).toInt()); }
+    Qt::ItemFlags flags() const { return m_index.flags(); }
+    QBrush background() const { return m_index.data(Qt::BackgroundRole).value<QBrush>(); }
+    QString toolTip() const { return m_index.data(Qt::ToolTipRole).toString(); }
+    void setText(const QString& text) const {
+        const_cast<QAbstractItemModel*>(m_index.model())->setData(m_index, text, Qt::EditRole);
+    }
+    void setCheckState(Qt::CheckState state) const {
+        const_cast<QAbstractItemModel*>(m_index.model())->setData(m_index, state, Qt::CheckStateRole);
+    }
+
+private:
+    QModelIndex m_index;
 };
 
 // The rules window over a configuration opened in a started program.
@@ -58,8 +83,15 @@ protected:
         QApplication::processEvents();
     }
 
-    QTableWidget* table() const { return m_window->ASG; }
-    QTableWidgetItem* item(int col, int row) const { return table()->item(row - 1, col - 1); }
+    EditingTable* table() const { return m_window->ASG; }
+    RulesCell item(int col, int row) const { return RulesCell(table()->model()->index(row - 1, col - 1)); }
+    // A row number's header, as the review flags it.
+    QVariant rowHeader(int row, int role = Qt::DisplayRole) const {
+        return table()->model()->headerData(row - 1, Qt::Vertical, role);
+    }
+    QVariant columnHeader(int col, int role = Qt::DisplayRole) const {
+        return table()->model()->headerData(col - 1, Qt::Horizontal, role);
+    }
 
     // The edits a user makes in the table, each followed by the events it starts (the review runs
     // on a zero-time timer).
@@ -69,7 +101,7 @@ protected:
         while (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
         table()->setCurrentCell(row - 1, col - 1);
-        table()->scrollToItem(item(col, row));
+        table()->scrollTo(item(col, row)->index());
         QTest::keyClick(table(), Qt::Key_F2);
         return table()->indexWidget(table()->model()->index(row - 1, col - 1));
     }
@@ -94,9 +126,9 @@ protected:
         QApplication::processEvents();
     }
     void clickCheck(int col, int row) {
-        table()->scrollToItem(item(col, row));
+        table()->scrollTo(item(col, row)->index());
         QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
-                          table()->visualItemRect(item(col, row)).center());
+                          table()->visualRect(item(col, row)->index()).center());
         QApplication::processEvents();
     }
     // Presses a row button with the cursor on the row.

@@ -131,6 +131,8 @@ inline constexpr int ChangeLanguageEnd = 318;
 inline constexpr int SettingsTab = 319;
 inline constexpr int JumpInTables = 320;
 inline constexpr int DoubleClickAutoSize = 321;
+inline constexpr int RememberWindowSizes = 322;
+inline constexpr int AlignForLogix = 323;
 } // namespace Options
 
 // TFParGen and its data check.
@@ -221,6 +223,14 @@ inline constexpr int OverwriteRow = 900;
 inline constexpr int ClipboardWidth = 901;
 inline constexpr int NothingCopied = 902;
 } // namespace Rows
+
+// Editing in the rules table: the Bytes column and the messages of its editing keys.
+namespace TableEditing {
+inline constexpr int BytesHeader = 904;
+inline constexpr int BytesHint = 905;
+inline constexpr int PositionMoved = 906; // %1 rule, %2 old position, %3 new
+inline constexpr int FillRefused = 907;   // %1 row, %2 column, %3 the value
+} // namespace TableEditing
 
 // TFNMEA_0183_Set_Access2 and its data check.
 namespace NmeaAccess {

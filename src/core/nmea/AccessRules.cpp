@@ -1,6 +1,7 @@
 #include "core/nmea/AccessRules.h"
 
 #include "core/nmea/NmeaCatalog.h"
+#include "core/nmea/RuleColumns.h"
 #include "core/util/SafeSave.h"
 #include "core/util/TextRules.h"
 #include "core/util/XmlDocument.h"
@@ -26,51 +27,42 @@ bool endsTheList(const AccessRule& rule) {
 
 AccessRule loadedRule(const XmlRootReader& row) {
     AccessRule rule;
-    // Each attribute on its own: a missing one takes its default, the others are still read.
-    const auto attribute = [&row](const char* name, const QString& missing, auto filter) {
-        const QLatin1StringView key(name);
-        return row.hasAttribute(key) ? filter(row.attribute(key)) : missing;
-    };
-    const auto asIs = [](const QString& value) { return value; };
-
-    rule.Enable = row.attribute(QLatin1StringView("Enable")) != u"N";
-    rule.Serial_Channel = attribute("Serial_Channel", QStringLiteral("RS232"), Get_Serial_Channel);
-    rule.Sentence = attribute("Sentence", QString(), Get_Sentence);
-    rule.Index = attribute("Index", QString(), asIs);
-    rule.DataField = attribute("DataField", QString(),
-                               [&rule](const QString& value) { return Get_DataField(rule.Sentence, value); });
-    rule.PortOperation = attribute("PortOperation", QStringLiteral("None"), Get_PostOperatin);
-    rule.SwapAll = row.attribute(QLatin1StringView("SwapAll")) == u"Y";
-    rule.Swap16 = row.attribute(QLatin1StringView("Swap16")) == u"Y";
-    rule.Position = attribute("Position", QString(), asIs);
-    rule.Mnemonic = attribute("Mnemonic", QString(), asIs);
+    // Each attribute on its own, in column order: a missing one takes its default, the others are
+    // still read, and a field is read after its sentence.
+    for (const RuleColumnDef& c : ruleColumns()) {
+        const QLatin1StringView key(c.attribute);
+        if (c.tick) {
+            const QString value = row.attribute(key);
+            rule.*c.tick = c.tickedUnlessN ? value != u"N" : value == u"Y";
+        } else if (!row.hasAttribute(key)) {
+            rule.*c.text = QString::fromLatin1(c.missing);
+        } else {
+            rule.*c.text = c.filter ? c.filter(rule, row.attribute(key)) : row.attribute(key);
+        }
+    }
     return rule;
 }
 
 RuleAttributes attributesOf(const XmlRootReader& element) {
-    const auto text = [&element](const char* name) { return element.attribute(QLatin1StringView(name)); };
-    return {text("Enable"),    text("Serial_Channel"), text("Sentence"), text("Index"),
-            text("DataField"), text("PortOperation"),  text("SwapAll"),  text("Swap16"),
-            text("Position"),  text("Mnemonic")};
+    RuleAttributes stored;
+    for (const RuleColumnDef& c : ruleColumns())
+        stored.*c.stored = element.attribute(QLatin1StringView(c.attribute));
+    return stored;
 }
 
 bool holdsText(const AccessRule& rule) {
-    return !rule.Serial_Channel.isEmpty() || !rule.Sentence.isEmpty() || !rule.Index.isEmpty() ||
-           !rule.DataField.isEmpty() || !rule.PortOperation.isEmpty() || !rule.Position.isEmpty() ||
-           !rule.Mnemonic.isEmpty();
+    for (const RuleColumnDef& c : ruleColumns()) {
+        if (c.text && !(rule.*c.text).isEmpty())
+            return true;
+    }
+    return false;
 }
 
 RuleAttributes storedAttributes(const AccessRule& rule) {
-    return {yesNo(rule.Enable),
-            xmlCharactersOnly(rule.Serial_Channel),
-            xmlCharactersOnly(rule.Sentence),
-            xmlCharactersOnly(rule.Index),
-            xmlCharactersOnly(rule.DataField),
-            xmlCharactersOnly(rule.PortOperation),
-            yesNo(rule.SwapAll),
-            yesNo(rule.Swap16),
-            xmlCharactersOnly(rule.Position),
-            xmlCharactersOnly(rule.Mnemonic)};
+    RuleAttributes stored;
+    for (const RuleColumnDef& c : ruleColumns())
+        stored.*c.stored = c.tick ? yesNo(rule.*c.tick) : xmlCharactersOnly(rule.*c.text);
+    return stored;
 }
 
 QStringList serialChannelNames() {
@@ -166,19 +158,8 @@ QByteArray accessRulesDocument(const RuleTable& table) {
             break;
         writer.writeEmptyElement(QStringLiteral("row"));
         const RuleAttributes stored = storedAttributes(rule);
-        const auto text = [&writer](const char* name, const QString& value) {
-            writer.writeAttribute(QString::fromLatin1(name), value);
-        };
-        text("Enable", stored.Enable);
-        text("Serial_Channel", stored.Serial_Channel);
-        text("Sentence", stored.Sentence);
-        text("Index", stored.Index);
-        text("DataField", stored.DataField);
-        text("PortOperation", stored.PortOperation);
-        text("SwapAll", stored.SwapAll);
-        text("Swap16", stored.Swap16);
-        text("Position", stored.Position);
-        text("Mnemonic", stored.Mnemonic);
+        for (const RuleColumnDef& c : ruleColumns())
+            writer.writeAttribute(QString::fromLatin1(c.attribute), stored.*c.stored);
     }
     writer.writeEndElement();
     writer.writeEndElement();

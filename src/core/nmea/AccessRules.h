@@ -29,8 +29,9 @@ struct AccessRule {
     bool operator==(const AccessRule&) const = default;
 };
 
-// The ten attributes of one row element as stored, before any reader interprets them. A missing
-// attribute is an empty text: the compiler reads both alike, and the window ticks Enable for both.
+// The attributes of one row element (one a column of core/nmea/RuleColumns) as stored, before any reader
+// interprets them. A missing attribute is an empty text: the compiler reads both alike, and the window ticks
+// Enable for both.
 struct RuleAttributes {
     QString Enable;
     QString Serial_Channel;
@@ -42,6 +43,8 @@ struct RuleAttributes {
     QString Swap16;
     QString Position;
     QString Mnemonic;
+
+    bool operator==(const RuleAttributes&) const = default;
 };
 
 // The attributes that saving writes for a rule row, exactly as the document then holds them.

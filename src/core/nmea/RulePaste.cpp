@@ -34,100 +34,75 @@ std::optional<bool> tickNamed(const QString& value) {
     return std::nullopt;
 }
 
-bool* tickCell(AccessRule& rule, int column) {
-    switch (column) {
-    case ColEnable:
-        return &rule.Enable;
-    case ColSwapAll:
-        return &rule.SwapAll;
-    case ColSwap16:
-        return &rule.Swap16;
-    default:
-        return nullptr;
-    }
-}
+} // namespace
 
-QString* pickCell(AccessRule& rule, int column) {
-    switch (column) {
-    case ColChannel:
-        return &rule.Serial_Channel;
-    case ColSentence:
-        return &rule.Sentence;
-    case ColField:
-        return &rule.DataField;
-    case ColPostOpe:
-        return &rule.PortOperation;
-    default:
-        return nullptr;
-    }
-}
-
-// The entries a pick-list cell of this row offers.
-QStringList pickEntries(const AccessRule& rule, int column, const QStringList& channels) {
-    switch (column) {
-    case ColChannel:
+std::optional<QStringList> pickEntries(const AccessRule& rule, int column, const QStringList& channels) {
+    switch (ruleColumn(column).pick) {
+    case PickSource::Channels:
         return channels;
-    case ColSentence:
+    case PickSource::Sentences:
         return supportedNames();
-    case ColField:
+    case PickSource::Fields:
         return fieldsOf(Find_Sentence(rule.Sentence));
-    default:
+    case PickSource::PostOperations:
         return postOperationLabels();
+    case PickSource::None:
+        break;
     }
+    return std::nullopt;
 }
 
-// Applies one value to its cell as typing or a pick would; false when the cell cannot take it.
-bool applyValue(RuleTable& table, int row, int column, const QString& value, const QStringList& channels) {
+void pickIntoCell(RuleTable& table, int row, int column, const QString& entry, PositionAlignment alignment) {
     AccessRule& rule = table[row - 1];
-    if (bool* tick = tickCell(rule, column)) {
+    setCellText(rule, column, entry);
+    if (column == ColSentence)
+        rule.DataField = fieldText(Find_Sentence(rule.Sentence), 0);
+    if (column == ColSentence || column == ColField)
+        rule.Position =
+            QString::number(proposedPosition(table, row, rule.Sentence, rule.DataField, alignment));
+}
+
+bool typeIntoCell(RuleTable& table, int row, int column, const QString& value, const QStringList& channels,
+                  PositionAlignment alignment) {
+    if (row < 1 || row > RuleRows || column < 1 || column > RuleColumnCount)
+        return false;
+    AccessRule& rule = table[row - 1];
+    const RuleColumnDef& c = ruleColumn(column);
+    switch (c.kind) {
+    case CellKind::Tick: {
         const std::optional<bool> named = tickNamed(value);
         if (named)
-            *tick = *named;
+            rule.*c.tick = *named;
         return named.has_value();
     }
-    if (QString* cell = pickCell(rule, column)) {
-        // An empty cell of the block empties the cell, as a fresh row has it.
+    case CellKind::Pick: {
+        // An empty value empties the cell, as a fresh row has it.
         if (value.trimmed().isEmpty()) {
-            cell->clear();
+            (rule.*c.text).clear();
             return true;
         }
-        const std::optional<QString> entry = entryNamed(pickEntries(rule, column, channels), value);
+        const std::optional<QString> entry =
+            entryNamed(pickEntries(rule, column, channels).value_or(QStringList()), value);
         if (!entry)
             return false;
-        if (*entry == *cell)
-            return true;
-        *cell = *entry;
-        // As a pick: a sentence takes its first field, and either proposes the position.
-        if (column == ColSentence)
-            rule.DataField = fieldText(Find_Sentence(rule.Sentence), 0);
-        if (column == ColSentence || column == ColField)
-            rule.Position = QString::number(proposedPosition(table, row, rule.Sentence, rule.DataField));
+        if (*entry != rule.*c.text)
+            pickIntoCell(table, row, column, *entry, alignment);
         return true;
+    }
+    case CellKind::Text:
+        break;
     }
     const QString text = withoutControlCharacters(value);
-    switch (column) {
-    case ColIndex:
-        // The cell is closed to typing unless the row's sentence takes an Index.
-        if (!indexEditable(rule.Sentence))
-            return text.isEmpty();
-        rule.Index = text;
-        return true;
-    case ColPosition:
-        rule.Position = text;
-        return true;
-    case ColMnemonic:
-        rule.Mnemonic = text;
-        return true;
-    default:
-        return false;
-    }
+    // The cell is closed to typing unless the row's sentence takes an Index.
+    if (c.onlyWithIndex && !indexEditable(rule.Sentence))
+        return text.isEmpty();
+    rule.*c.text = text;
+    return true;
 }
-
-} // namespace
 
 BlockPaste pasteBlock(const RuleTable& table, int row, int column, const QString& block,
                       const QStringList& channels, const QStringList& columnNames,
-                      const MessageCatalog& catalog) {
+                      const MessageCatalog& catalog, PositionAlignment alignment) {
     BlockPaste result{table, {}, 0, 0};
     const QList<QStringList> cells = Table::splitBlock(block);
     result.rows = int(cells.size());
@@ -143,7 +118,7 @@ BlockPaste pasteBlock(const RuleTable& table, int row, int column, const QString
     for (int r = 0; r < result.rows; ++r) {
         const QStringList& line = cells[r];
         for (int c = 0; c < line.size(); ++c) {
-            if (!applyValue(pasted, row + r, column + c, line[c], channels)) {
+            if (!typeIntoCell(pasted, row + r, column + c, line[c], channels, alignment)) {
                 const QString name = column + c < columnNames.size() ? columnNames[column + c].trimmed()
                                                                      : QString::number(column + c);
                 result.refusal = catalog.text(Text::PasteRefused)

@@ -1,29 +1,17 @@
 #pragma once
 
 #include "core/nmea/AccessRules.h"
+#include "core/nmea/RuleColumns.h"
+#include "core/nmea/RulePositions.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class MessageCatalog;
 
 namespace Nmea {
-
-// The rules table's columns as the rules window numbers them; 0 is the row number.
-enum RuleColumn {
-    ColEnable = 1,
-    ColChannel,
-    ColSentence,
-    ColIndex,
-    ColField,
-    ColPostOpe,
-    ColSwapAll,
-    ColSwap16,
-    ColPosition,
-    ColMnemonic,
-};
-inline constexpr int RuleColumnCount = 10;
 
 struct BlockPaste {
     RuleTable table; // the rows with the block in them, or as they were when refused
@@ -40,6 +28,20 @@ struct BlockPaste {
 // row and column (columnNames[1..10] as the window heads them). channels is the Channel pick list.
 BlockPaste pasteBlock(const RuleTable& table, int row, int column, const QString& block,
                       const QStringList& channels, const QStringList& columnNames,
-                      const MessageCatalog& catalog);
+                      const MessageCatalog& catalog, PositionAlignment alignment = PositionAlignment::Words);
+
+// One value put into a cell as typing or a pick would, with the same checks as a pasted value;
+// false, and the table unchanged, when the cell cannot take it. An empty value empties a text or
+// pick cell (a closed Index stays as it is) and is refused by a check box.
+bool typeIntoCell(RuleTable& table, int row, int column, const QString& value, const QStringList& channels,
+                  PositionAlignment alignment = PositionAlignment::Words);
+
+// An entry chosen from a pick list: a sentence takes its first field, and either a sentence or a
+// field proposes the position.
+void pickIntoCell(RuleTable& table, int row, int column, const QString& entry,
+                  PositionAlignment alignment = PositionAlignment::Words);
+
+// The entries the pick list of a cell offers, or nothing for a cell without a list.
+std::optional<QStringList> pickEntries(const AccessRule& rule, int column, const QStringList& channels);
 
 } // namespace Nmea

@@ -52,6 +52,29 @@ QList<MapEntry> dataMap(const Result& review) {
     return entries;
 }
 
+QString bytesText(int firstByte, int lastByte, const PlcValueType& type) {
+    const QString name = iecTypeName(type);
+    if (lastByte <= firstByte)
+        return QStringLiteral("%1 %2").arg(firstByte).arg(name);
+    return QStringLiteral("%1–%2 %3").arg(firstByte).arg(lastByte).arg(name);
+}
+
+QString bytesText(const CompiledRule& compiled) {
+    const RuleRecord& r = compiled.record;
+    const PlcValueType type =
+        memberType(valueType(Nmea::fieldText(r.sentence, r.field), compiled.size), r.swaps);
+    return bytesText(compiled.firstByte(), compiled.lastByte(), type);
+}
+
+QStringList bytesByRule(const Result& review, int rules) {
+    QStringList texts(rules);
+    for (const CompiledRule& c : review.compiled) {
+        if (c.rule >= 1 && c.rule <= rules)
+            texts[c.rule - 1] = bytesText(c);
+    }
+    return texts;
+}
+
 MapHeader mapHeader(const Result& review, const QString& configuration) {
     return {configuration,
             review.outputBytes,

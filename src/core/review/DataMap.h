@@ -44,6 +44,15 @@ MapHeader mapHeader(const Result& review, const QString& configuration);
 // The compiled rules of a review by first byte, then by rule number.
 QList<MapEntry> dataMap(const Result& review);
 
+// A rule's bytes and type as the rules window's Bytes column shows them: "12–15 REAL", and
+// "7 USINT" for a single byte.
+QString bytesText(int firstByte, int lastByte, const PlcValueType& type);
+// That text for one compiled rule.
+QString bytesText(const CompiledRule& compiled);
+// That text for each rule 1..rules of a review (rule r at r - 1), empty for a rule the compiler
+// leaves out.
+QStringList bytesByRule(const Result& review, int rules);
+
 // "none", "all", "16" or "all+16".
 QString swapsText(const MapEntry& entry);
 

@@ -206,19 +206,6 @@ QString logixType(const PlcValueType& type) {
     return QStringLiteral("SINT");
 }
 
-bool logixArray(const PlcValueType& type) {
-    return logixType(type) == u"SINT" && type.size > 1;
-}
-
-int logixAlignment(const PlcValueType& type) {
-    return logixArray(type) ? 4 : std::min(type.size, 4);
-}
-
-// The bytes Logix gives a member: arrays take whole 4-byte words.
-int logixSize(const PlcValueType& type) {
-    return logixArray(type) ? (type.size + 3) / 4 * 4 : type.size;
-}
-
 struct LogixLayout {
     QList<PlcMember> members;
     QList<Misaligned> misaligned;

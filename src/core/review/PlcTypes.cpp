@@ -2,6 +2,8 @@
 
 #include "core/image/BankImage.h"
 
+#include <algorithm>
+
 namespace Review {
 
 namespace {
@@ -79,6 +81,18 @@ QString postOperationMeaning(int code) {
     return scaling.multiplied
                ? QStringLiteral("value x %1: divide by %1 for the value sent").arg(scaling.factor)
                : QStringLiteral("value / %1: multiply by %1 for the value sent").arg(scaling.factor);
+}
+
+bool logixArray(const PlcValueType& type) {
+    return (type.kind == ValueKind::Characters || type.kind == ValueKind::Raw) && type.size > 1;
+}
+
+int logixAlignment(const PlcValueType& type) {
+    return logixArray(type) ? 4 : std::clamp(type.size, 1, 4);
+}
+
+int logixSize(const PlcValueType& type) {
+    return logixArray(type) ? (type.size + 3) / 4 * 4 : type.size;
 }
 
 } // namespace Review

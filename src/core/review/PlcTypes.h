@@ -33,6 +33,13 @@ quint8 swapsWithoutEffect(quint8 swaps, int size);
 // The type the PLC reads: raw bytes where a swap has taken the value out of little-endian order.
 PlcValueType memberType(const PlcValueType& value, quint8 swaps);
 
+// Logix (Rockwell) places a member of a data type on a multiple of its alignment: INT on 2, DINT
+// and REAL on 4, and characters or raw bytes of more than one byte, an array of SINT, on 4 with a
+// size rounded up to whole 4-byte words.
+bool logixArray(const PlcValueType& type);
+int logixAlignment(const PlcValueType& type);
+int logixSize(const PlcValueType& type); // the bytes Logix gives the member
+
 // IEC 61131-3 names: REAL, USINT, UINT, UDINT, SINT, INT, DINT; one character or raw byte is BYTE,
 // more are ARRAY [0..n-1] OF BYTE.
 QString iecTypeName(const PlcValueType& type);

@@ -3,6 +3,8 @@
 #include "core/language/MessageCatalog.h"
 
 #include <QList>
+#include <QMap>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +26,14 @@ struct ProgramState {
     bool Enable_Update = false;
     bool Enable_Jump_Field_Tables = false;
     bool Enable_Double_Click_Auto_Size = false;
+    // The settings file keeps the windows' places (Window_Geometry) for the next start.
+    bool Enable_Remember_Window_Sizes = false;
+    // The rules window's position proposal also follows Logix's alignment of 2- and 4-byte values.
+    bool Enable_Logix_Alignment = false;
+
+    // Where a window the user may resize stood when it last closed, by its object name: it opens
+    // there again in this run, and in the next when the option above is on.
+    QMap<QString, QRect> Window_Geometry;
 
     // Live for one run only.
     int Update_Option_Index = 0;

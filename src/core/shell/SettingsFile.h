@@ -5,7 +5,7 @@
 struct ProgramState;
 
 // Tessellor.xml beside the program: the remembered configuration, device address, language and
-// the four option flags.
+// the option flags and, when kept, the windows' places.
 namespace SettingsFile {
 
 QString path(const ProgramState& state);

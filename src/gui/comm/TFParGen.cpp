@@ -15,13 +15,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QUndoStack>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -105,6 +109,37 @@ int panelHeight(const QWidget* lowest) {
     return lowest->y() + lowest->height() + CategoryPanel::HeaderHeight + kPanelBottomMargin;
 }
 
+// One change of the fields: the whole set before and after. Typing in one field goes on growing
+// the same step.
+class ParGenChange : public QUndoCommand {
+public:
+    ParGenChange(std::function<void(const ParGenSet&)> show, const ParGenSet& before, const ParGenSet& after,
+                 QObject* typedInto)
+        : m_show(std::move(show)), m_before(before), m_after(after), m_typedInto(typedInto) {}
+    void undo() override { m_show(m_before); }
+    // The first redo is the push of a change the fields already show: showing it again would put
+    // the cursor of the field being typed into at its end.
+    void redo() override {
+        if (!std::exchange(m_shown, false))
+            m_show(m_after);
+    }
+    int id() const override { return 1; }
+    bool mergeWith(const QUndoCommand* other) override {
+        const auto* next = static_cast<const ParGenChange*>(other);
+        if (!m_typedInto || next->m_typedInto != m_typedInto)
+            return false;
+        m_after = next->m_after;
+        return true;
+    }
+
+private:
+    std::function<void(const ParGenSet&)> m_show;
+    ParGenSet m_before;
+    ParGenSet m_after;
+    QObject* m_typedInto; // the field typed into, or null for a step of its own
+    bool m_shown = true;
+};
+
 } // namespace
 
 TFParGen::TFParGen(ProgramState& state, QWidget* parent)
@@ -158,6 +193,15 @@ TFParGen::TFParGen(ProgramState& state, QWidget* parent)
     Order_TAB_Panels();
     Move_GroupBoxs();
     Set_Lang();
+
+    // Only the user's changes are steps: typing, a click on a box, a choice in a list.
+    m_undo = new QUndoStack(this);
+    for (QLineEdit* edit : CPG->findChildren<QLineEdit*>())
+        connect(edit, &QLineEdit::textEdited, this, [this, edit] { noteChange(edit); });
+    for (QCheckBox* box : CPG->findChildren<QCheckBox*>())
+        connect(box, &QCheckBox::clicked, this, [this] { noteChange(nullptr); });
+    for (QComboBox* list : CPG->findChildren<QComboBox*>())
+        connect(list, &QComboBox::activated, this, [this] { noteChange(nullptr); });
 
     // The wheel scrolls the panel group wherever the pointer is over it: it is seen before the
     // control under the pointer or with the focus.
@@ -409,12 +453,53 @@ void TFParGen::opened() {
     if (ParGen::load(m_state.File_ParGen, set, &error) == ParGen::LoadResult::Failed) {
         // The fields keep what they held, so OK rewrites the document from visible values.
         m_loaded = fieldsToSet();
+        m_recorded = m_loaded;
+        m_undo->clear();
         MessageBox::error(this, error);
         return;
     }
     setToFields(set);
     Move_GroupBoxs();
     m_loaded = fieldsToSet();
+    m_recorded = m_loaded;
+    m_undo->clear();
+}
+
+void TFParGen::closed() {
+    m_undo->clear();
+}
+
+void TFParGen::noteChange(QObject* control) {
+    const ParGenSet now = fieldsToSet();
+    if (now == m_recorded)
+        return;
+    const auto show = [this](const ParGenSet& set) {
+        m_recorded = set;
+        setToFields(set);
+        Move_GroupBoxs();
+    };
+    // Pushed as done: the fields already show it.
+    auto* change = new ParGenChange(show, m_recorded, now, control);
+    m_recorded = now;
+    m_undo->push(change);
+}
+
+bool TFParGen::undoKey(QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QKeyCombination pressed = key->keyCombination();
+    const bool undo = key->matches(QKeySequence::Undo);
+    const bool redo = key->matches(QKeySequence::Redo) ||
+                      pressed == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
+                      pressed == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+    if (!undo && !redo)
+        return false;
+    // A field's own undo would take the key first; the window's history holds its typing too.
+    event->accept();
+    if (event->type() == QEvent::KeyPress)
+        undo ? m_undo->undo() : m_undo->redo();
+    return true;
 }
 
 bool TFParGen::hasUnsavedChanges() const {
@@ -456,5 +541,7 @@ bool TFParGen::FormMouseWheel(QWheelEvent* event) {
 bool TFParGen::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel)
         return FormMouseWheel(static_cast<QWheelEvent*>(event));
+    if (undoKey(event))
+        return true;
     return QDialog::eventFilter(watched, event);
 }

@@ -18,6 +18,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QUndoStack;
 struct ProgramState;
 namespace WindowLook {
 class TitlePanel;
@@ -51,6 +52,9 @@ public:
     bool hasUnsavedChanges() const;
     // Cancel, Escape and the close box: asks before throwing away unsaved parameters.
     void reject() override;
+    // Every change the user makes is a step of this history, which ends when the window closes;
+    // typing in one field is one step until another control changes.
+    QUndoStack* undoStack() const { return m_undo; }
 
     WindowLook::TitlePanel* P_Title;
     CategoryPanelGroup* CPG;
@@ -89,6 +93,7 @@ public:
 
 protected:
     void opened() override;
+    void closed() override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -104,10 +109,16 @@ private:
 
     ParGenSet fieldsToSet() const;
     void setToFields(const ParGenSet& set);
+    // The fields changed by the user in control: a step of the history when they differ from the
+    // set last recorded.
+    void noteChange(QObject* control);
+    bool undoKey(QEvent* event);
     bool FormMouseWheel(QWheelEvent* event);
 
     ProgramState& m_state;
     ParGenSet m_loaded;
+    ParGenSet m_recorded; // the fields as the history last saw them
+    QUndoStack* m_undo;
     DiskSnapshot m_read; // the document as it was read when the window opened
     AddressOctets* m_priDns = nullptr;
     AddressOctets* m_secDns = nullptr;

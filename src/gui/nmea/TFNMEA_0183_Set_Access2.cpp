@@ -4,10 +4,13 @@
 #include "core/image/BankCompiler.h"
 #include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
+#include "core/nmea/RuleColumns.h"
 #include "core/nmea/RulePaste.h"
 #include "core/nmea/RulePositions.h"
 #include "core/nmea/RulesCheck.h"
+#include "core/review/DataMap.h"
 #include "core/shell/ProgramState.h"
+#include "gui/nmea/RulesModel.h"
 #include "gui/nmea/TFDataMap.h"
 #include "gui/nmea/TFNmeaMonitor.h"
 #include "gui/review/ReviewMarks.h"
@@ -29,10 +32,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
-#include <QTableWidget>
 #include <QTimer>
+#include <QUndoStack>
 #include <algorithm>
 
 namespace {
@@ -40,16 +44,10 @@ namespace {
 namespace Text = TextSlot::NmeaAccess;
 namespace ReviewText = TextSlot::ReviewWindows;
 
-using Nmea::ColChannel;
-using Nmea::ColEnable;
+namespace EditText = TextSlot::TableEditing;
+
 using Nmea::ColField;
-using Nmea::ColIndex;
-using Nmea::ColMnemonic;
-using Nmea::ColPosition;
-using Nmea::ColPostOpe;
 using Nmea::ColSentence;
-using Nmea::ColSwap16;
-using Nmea::ColSwapAll;
 
 constexpr int Columns = Nmea::RuleColumnCount + 1;
 constexpr int Rows = Nmea::RuleRows + 1;
@@ -57,6 +55,8 @@ constexpr int ClientWidth = 1200;
 constexpr int ClientHeight = 337;
 constexpr int ButtonPanelHeight = 40;
 constexpr int MinimumHeight = WindowLook::TitleHeight + ButtonPanelHeight + 24 + 3 * 22 + 4;
+constexpr int RowNumberWidth = 40;
+constexpr int BytesWidth = 150;
 
 // The button row: OK at 18, the others 118 apart from Cancel at 134, all 110 wide.
 constexpr int ButtonWidth = 110;
@@ -68,28 +68,30 @@ constexpr int LayoutButtons = 6;
 constexpr int SummaryPlace = LayoutButtons + 2;
 constexpr int SummaryLeft = buttonLeft(SummaryPlace);
 
-struct ColumnLook {
-    int width;
-    QColor colour;
-    int headerSlot;
-    int hintSlot;
-    bool check;
+// One edit of the rows: the whole table before and after. A table is a hundred rules of shared
+// texts, so a step costs little, and undoing any kind of edit is the same.
+class RulesChange : public QUndoCommand {
+public:
+    RulesChange(TFNMEA_0183_Set_Access2& window, const Nmea::RuleTable& before, const Nmea::RuleTable& after)
+        : m_window(window), m_before(before), m_after(after) {}
+    void undo() override { m_window.showRules(m_before); }
+    void redo() override { m_window.showRules(m_after); }
+
+private:
+    TFNMEA_0183_Set_Access2& m_window;
+    Nmea::RuleTable m_before;
+    Nmea::RuleTable m_after;
 };
 
-// Columns 0 to 10: the row number, then the rule's cells.
-const ColumnLook kColumns[Columns] = {
-    {40, {}, Text::RowNumberHeader, 0, false},
-    {50, {255, 216, 176}, Text::EnableHeader, Text::EnableHint, true},
-    {120, {168, 255, 168}, Text::ChannelHeader, Text::ChannelHint, false},
-    {120, {224, 250, 254}, Text::SentenceHeader, Text::SentenceHint, false},
-    {50, {224, 250, 254}, Text::IndexHeader, Text::IndexHint, false},
-    {280, {224, 250, 254}, Text::FieldHeader, Text::FieldHint, false},
-    {120, {255, 255, 168}, Text::PostOpeHeader, Text::PostOpeHint, false},
-    {60, {255, 255, 168}, Text::SwapAllHeader, Text::SwapAllHint, true},
-    {60, {255, 255, 168}, Text::Swap16Header, Text::Swap16Hint, true},
-    {60, {252, 214, 244}, Text::PositionHeader, Text::PositionHint, false},
-    {160, {255, 255, 255}, Text::MnemonicHeader, Text::MnemonicHint, false},
-};
+bool isUndoKey(const QKeyEvent* key) {
+    return key->matches(QKeySequence::Undo);
+}
+
+bool isRedoKey(const QKeyEvent* key) {
+    const QKeyCombination pressed = key->keyCombination();
+    return key->matches(QKeySequence::Redo) || pressed == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
+           pressed == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+}
 
 } // namespace
 
@@ -107,14 +109,28 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     ASG->setObjectName(QStringLiteral("ASG"));
     ASG->setGeometry(0, WindowLook::TitleHeight, ClientWidth,
                      ClientHeight - WindowLook::TitleHeight - ButtonPanelHeight);
+    m_model = new RulesModel(ASG);
+    m_model->setEditHandler([this](int col, int row, const QVariant& value, int role) {
+        return editCell(col, row, value, role);
+    });
+    ASG->setModel(m_model);
+    m_undo = new QUndoStack(this);
+    // Also where the focus is outside the table; in the table its key filter takes the keys first.
+    QAction* undo = m_undo->createUndoAction(this);
+    undo->setShortcuts(QKeySequence::Undo);
+    QAction* redo = m_undo->createRedoAction(this);
+    redo->setShortcuts({QKeySequence(Qt::ControlModifier | Qt::Key_Y),
+                        QKeySequence(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z)});
+    addAction(undo);
+    addAction(redo);
+
     m_delegate = new TableCellDelegate(ASG);
     ASG->setItemDelegate(m_delegate);
     m_delegate->setPickLists([this](int col, int row) { return ASGGetEditorType(col, row); });
     m_delegate->setEnterHandler([this] {
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-        Jump_Next_Cell(ASG, &enter, m_state);
+        Jump_Next_Cell(ASG, &enter, m_state, Nmea::RuleColumnCount);
     });
-    connect(m_delegate, &TableCellDelegate::picked, this, &TFNMEA_0183_Set_Access2::ASGComboChange);
     m_delegate->setBlockPasteHandler([this](const QString& block) { pasteBlock(block); });
     Init_Table();
 
@@ -149,13 +165,12 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
     L_Review->setGeometry(SummaryLeft + 22, 2, ClientWidth - SummaryLeft - 30, 36);
     L_Review->setWordWrap(true);
 
-    // Every change of a cell, a tick or a row reaches the model; a burst of them (a row deleted,
-    // a table loaded) is reviewed once, when its events are done.
+    // A burst of changes (a row deleted, a table loaded) is reviewed once, when its events are done.
     m_reviewTimer = new QTimer(this);
     m_reviewTimer->setSingleShot(true);
     m_reviewTimer->setInterval(0);
     connect(m_reviewTimer, &QTimer::timeout, this, &TFNMEA_0183_Set_Access2::reviewNow);
-    connect(ASG->model(), &QAbstractItemModel::dataChanged, m_reviewTimer, qOverload<>(&QTimer::start));
+    connect(this, &TFNMEA_0183_Set_Access2::rulesChanged, m_reviewTimer, qOverload<>(&QTimer::start));
 
     PostOpe_SL = Nmea::postOperationLabels();
     SerialChannel_SL = Nmea::SerialChannel_SL(Enable_Serial);
@@ -163,23 +178,6 @@ TFNMEA_0183_Set_Access2::TFNMEA_0183_Set_Access2(ProgramState& state, QWidget* p
 }
 
 void TFNMEA_0183_Set_Access2::Init_Table() {
-    ASG->setColumnCount(Columns - 1);
-    ASG->setRowCount(Rows - 1);
-    // Every change of a cell, a tick or an item passes through the model.
-    QAbstractItemModel* model = ASG->model();
-    connect(model, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-                for (int row = std::max(topLeft.row(), 0); row <= bottomRight.row() && row < Nmea::RuleRows;
-                     ++row)
-                    m_rowsChanged.set(row);
-            });
-    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
-                        &QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
-        connect(model, signal, this, [this] { m_rowsChanged.set(); });
-    for (auto signal : {&QAbstractItemModel::rowsMoved, &QAbstractItemModel::columnsMoved})
-        connect(model, signal, this, [this] { m_rowsChanged.set(); });
-    connect(model, &QAbstractItemModel::modelReset, this, [this] { m_rowsChanged.set(); });
-    connect(model, &QAbstractItemModel::layoutChanged, this, [this] { m_rowsChanged.set(); });
     ASG->setWordWrap(false);
     ASG->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                          QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
@@ -196,7 +194,7 @@ void TFNMEA_0183_Set_Access2::Init_Table() {
             [this](int section) { Auto_Size_Column(ASG, 0, section + 1, m_state); });
 
     QHeaderView* side = ASG->verticalHeader();
-    side->setFixedWidth(kColumns[0].width);
+    side->setFixedWidth(RowNumberWidth);
     side->setSectionResizeMode(QHeaderView::Fixed);
     side->setDefaultSectionSize(22);
     side->setDefaultAlignment(Qt::AlignCenter);
@@ -208,29 +206,9 @@ void TFNMEA_0183_Set_Access2::Init_Table() {
         m_corner->installEventFilter(this);
     ASG->installEventFilter(this);
 
-    QStringList numbers;
-    for (int row = 1; row < Rows; ++row)
-        numbers << QString::number(row);
-    ASG->setVerticalHeaderLabels(numbers);
-
-    for (int col = 1; col < Columns; ++col) {
-        const ColumnLook& look = kColumns[col];
-        ASG->setHorizontalHeaderItem(col - 1, new QTableWidgetItem);
-        ASG->setColumnWidth(col - 1, look.width);
-        for (int row = 1; row < Rows; ++row) {
-            auto* item = new QTableWidgetItem;
-            item->setBackground(look.colour);
-            if (look.check) {
-                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-                item->setCheckState(Qt::Unchecked);
-            } else if (col == ColIndex) {
-                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-            } else {
-                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
-            }
-            ASG->setItem(row - 1, col - 1, item);
-        }
-    }
+    for (int col = 1; col < Columns; ++col)
+        ASG->setColumnWidth(col - 1, Nmea::ruleColumn(col).width);
+    ASG->setColumnWidth(RulesModel::BytesColumn, BytesWidth);
 }
 
 void TFNMEA_0183_Set_Access2::Set_Lang() {
@@ -251,90 +229,62 @@ void TFNMEA_0183_Set_Access2::Set_Lang() {
     Btn_Monitor->setText(m_state.msg(TextSlot::NmeaMonitor::OpenButton));
     Btn_Monitor->setToolTip(m_state.msg(TextSlot::NmeaMonitor::OpenTip));
     if (m_corner)
-        m_corner->setText(m_state.msg(kColumns[0].headerSlot));
+        m_corner->setText(m_state.msg(Text::RowNumberHeader));
     Hint_Sentence.clear();
-    for (int col = 1; col < Columns; ++col) {
-        Hint_Sentence << m_state.msg(kColumns[col].hintSlot);
-        QTableWidgetItem* header = ASG->horizontalHeaderItem(col - 1);
-        header->setText(m_state.msg(kColumns[col].headerSlot));
+    QStringList titles;
+    for (const Nmea::RuleColumnDef& c : Nmea::ruleColumns()) {
+        titles << m_state.msg(c.headerSlot);
         // Only the header cells carry hints; the data cells have none.
-        header->setToolTip(Hint_Sentence.last());
+        Hint_Sentence << m_state.msg(c.hintSlot);
     }
+    m_model->setHeaders(titles << m_state.msg(EditText::BytesHeader),
+                        QStringList(Hint_Sentence) << m_state.msg(EditText::BytesHint));
 }
 
-QString TFNMEA_0183_Set_Access2::cell(int col, int row) const {
-    const QTableWidgetItem* item = ASG->item(row - 1, col - 1);
-    return item ? item->text() : QString();
-}
-
-void TFNMEA_0183_Set_Access2::setCell(int col, int row, const QString& text) {
-    if (QTableWidgetItem* item = ASG->item(row - 1, col - 1))
-        item->setText(text);
-}
-
-Nmea::AccessRule TFNMEA_0183_Set_Access2::readRow(int row) const {
-    const auto ticked = [this, row](int col) {
-        return ASG->item(row - 1, col - 1)->checkState() == Qt::Checked;
-    };
-    Nmea::AccessRule rule;
-    rule.Enable = ticked(ColEnable);
-    rule.Serial_Channel = cell(ColChannel, row);
-    rule.Sentence = cell(ColSentence, row);
-    rule.Index = cell(ColIndex, row);
-    rule.DataField = cell(ColField, row);
-    rule.PortOperation = cell(ColPostOpe, row);
-    rule.SwapAll = ticked(ColSwapAll);
-    rule.Swap16 = ticked(ColSwap16);
-    rule.Position = cell(ColPosition, row);
-    rule.Mnemonic = cell(ColMnemonic, row);
-    return rule;
-}
-
-Nmea::RuleTable TFNMEA_0183_Set_Access2::rules() const {
-    for (int row = 1; row < Rows; ++row) {
-        if (m_rowsChanged.test(row - 1))
-            m_rowsRead[row - 1] = readRow(row);
-    }
-    m_rowsChanged.reset();
-#ifndef NDEBUG
-    // The tests run this check on every read: the rows kept never drift from the table.
-    for (int row = 1; row < Rows; ++row)
-        Q_ASSERT(m_rowsRead[row - 1] == readRow(row));
-#endif
-    return m_rowsRead;
+const Nmea::RuleTable& TFNMEA_0183_Set_Access2::rules() const {
+    return m_model->rules();
 }
 
 void TFNMEA_0183_Set_Access2::showRules(const Nmea::RuleTable& table) {
-    const auto tick = [this](int col, int row, bool on) {
-        ASG->item(row - 1, col - 1)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-    };
-    for (int row = 1; row < Rows; ++row) {
-        const Nmea::AccessRule& rule = table[row - 1];
-        tick(ColEnable, row, rule.Enable);
-        setCell(ColChannel, row, rule.Serial_Channel);
-        setCell(ColSentence, row, rule.Sentence);
-        setCell(ColIndex, row, rule.Index);
-        setCell(ColField, row, rule.DataField);
-        setCell(ColPostOpe, row, rule.PortOperation);
-        tick(ColSwapAll, row, rule.SwapAll);
-        tick(ColSwap16, row, rule.Swap16);
-        setCell(ColPosition, row, rule.Position);
-        setCell(ColMnemonic, row, rule.Mnemonic);
-    }
-    deriveIndexEditableAll();
-}
-
-void TFNMEA_0183_Set_Access2::deriveIndexEditable(int row) {
-    QTableWidgetItem* item = ASG->item(row - 1, ColIndex - 1);
-    if (!item)
+    if (table == m_model->rules())
         return;
-    const bool editable = Nmea::indexEditable(cell(ColSentence, row));
-    item->setFlags(editable ? item->flags() | Qt::ItemIsEditable : item->flags() & ~Qt::ItemIsEditable);
+    m_status.clear();
+    m_model->setRules(table);
+    emit rulesChanged();
 }
 
-void TFNMEA_0183_Set_Access2::deriveIndexEditableAll() {
-    for (int row = 1; row < Rows; ++row)
-        deriveIndexEditable(row);
+void TFNMEA_0183_Set_Access2::changeRules(const Nmea::RuleTable& after) {
+    if (after == rules())
+        return;
+    m_undo->push(new RulesChange(*this, rules(), after));
+}
+
+Nmea::PositionAlignment TFNMEA_0183_Set_Access2::alignment() const {
+    return m_state.Enable_Logix_Alignment ? Nmea::PositionAlignment::Logix : Nmea::PositionAlignment::Words;
+}
+
+bool TFNMEA_0183_Set_Access2::editCell(int col, int row, const QVariant& value, int role) {
+    if (row < 1 || row > Nmea::RuleRows || col < 1 || col > Nmea::RuleColumnCount)
+        return false;
+    Nmea::RuleTable after = rules();
+    Nmea::AccessRule& rule = after[row - 1];
+    const Nmea::RuleColumnDef& column = Nmea::ruleColumn(col);
+    QString status;
+    if (role == Qt::CheckStateRole) {
+        Nmea::setCellTicked(rule, col, value.toInt() == Qt::Checked);
+    } else if (column.kind == Nmea::CellKind::Pick && !value.toString().isEmpty()) {
+        const QString before = rule.Position;
+        Nmea::pickIntoCell(after, row, col, value.toString(), alignment());
+        // The proposal replaces a position already there; the user hears of it.
+        if (!before.isEmpty() && before != rule.Position)
+            status = m_state.msg(EditText::PositionMoved).arg(row).arg(before, rule.Position);
+    } else {
+        Nmea::setCellText(rule, col, value.toString());
+    }
+    changeRules(after);
+    // Said with the review this change brings; the next change, an undo included, ends it.
+    m_status = status;
+    return true;
 }
 
 int TFNMEA_0183_Set_Access2::currentRule() const {
@@ -342,14 +292,19 @@ int TFNMEA_0183_Set_Access2::currentRule() const {
 }
 
 void TFNMEA_0183_Set_Access2::opened() {
-    // Every showing starts from the reset table and the document on disk. A loaded table already
-    // holds reset rows below its rules, so the table is filled once.
+    // The window stands where it was left, in this run or, when the option keeps it, the last.
+    const QRect kept = m_state.Window_Geometry.value(objectName());
+    if (kept.isValid() && screen() && screen()->availableVirtualGeometry().intersects(kept))
+        setGeometry(kept);
+    // Every showing starts from the document on disk, with no history.
     Enable_Serial = 7;
     SerialChannel_SL = Nmea::SerialChannel_SL(Enable_Serial);
     // Taken before the read: a document written in between is then seen as changed at OK.
     m_read = DiskSnapshot::take(m_state.File_NMEA_Access);
     const Nmea::RulesLoad loaded = Nmea::loadAccessRules(m_state.File_NMEA_Access);
     showRules(loaded.error.isEmpty() ? loaded.table : Nmea::RuleTable{});
+    m_status.clear();
+    m_undo->clear();
     m_loaded = rules();
     // The parameters as the compiler reads them; a document it cannot read leaves the initial
     // values, and Update Device says what is wrong with it.
@@ -362,29 +317,13 @@ void TFNMEA_0183_Set_Access2::opened() {
 }
 
 std::optional<QStringList> TFNMEA_0183_Set_Access2::ASGGetEditorType(int ACol, int ARow) const {
-    switch (ACol) {
-    case ColChannel:
-        return SerialChannel_SL;
-    case ColSentence:
-        return Nmea::supportedNames();
-    case ColField:
-        return Nmea::fieldsOf(Nmea::Find_Sentence(cell(ColSentence, ARow)));
-    case ColPostOpe:
-        return PostOpe_SL;
-    default:
+    if (ACol < 1 || ACol > Nmea::RuleColumnCount || ARow < 1 || ARow > Nmea::RuleRows)
         return std::nullopt;
-    }
+    return Nmea::pickEntries(rules()[ARow - 1], ACol, SerialChannel_SL);
 }
 
 void TFNMEA_0183_Set_Access2::ASGComboChange(int ACol, int ARow, const QString& text) {
-    if (ACol == ColSentence) {
-        const QString field = Nmea::fieldText(Nmea::Find_Sentence(text), 0);
-        setCell(ColField, ARow, field);
-        deriveIndexEditable(ARow);
-        Set_Position(ARow, text, field);
-    } else if (ACol == ColField) {
-        Set_Position(ARow, cell(ColSentence, ARow), text);
-    }
+    editCell(ACol, ARow, text, Qt::EditRole);
 }
 
 int TFNMEA_0183_Set_Access2::Get_Last_Position(int ARow) const {
@@ -392,8 +331,9 @@ int TFNMEA_0183_Set_Access2::Get_Last_Position(int ARow) const {
 }
 
 void TFNMEA_0183_Set_Access2::Set_Position(int ARow, const QString& Sentence, const QString& DataField) {
-    setCell(ColPosition, ARow, QString::number(Nmea::proposedPosition(rules(), ARow, Sentence, DataField)));
-    ASG->viewport()->update();
+    Nmea::RuleTable after = rules();
+    Nmea::Set_Position(after, ARow, Sentence, DataField, alignment());
+    changeRules(after);
 }
 
 bool TFNMEA_0183_Set_Access2::Controllo_dati() {
@@ -472,38 +412,44 @@ void TFNMEA_0183_Set_Access2::showReview() {
     const QMap<int, Review::RuleFlag> flags = Review::flagsByRule(m_review.findings);
     for (int row = 1; row <= Nmea::RuleRows; ++row) {
         const auto flag = flags.constFind(row);
-        const int shown = flag == flags.cend() ? 0 : 1 + int(flag->severity);
-        QTableWidgetItem* number = ASG->verticalHeaderItem(row - 1);
-        const QString hint =
-            shown ? Review::limitedHint(flag->messages, flag->messages.size(), m_state.msg(Text::HintMore))
-                  : QString();
-        // Only rows whose flag changed are touched: a header change repaints the whole header.
-        if (shown == m_rowFlags[row - 1] && number->toolTip() == hint)
+        // Only rows whose flag changed are reported: a header change repaints the whole header.
+        if (flag == flags.cend()) {
+            m_model->setRowFlag(row, QIcon(), QBrush(), QString());
             continue;
-        m_rowFlags[row - 1] = shown;
-        if (shown) {
-            number->setIcon(m_rowMarks[int(flag->severity)]);
-            number->setBackground(ReviewMarks::colour(flag->severity));
-        } else {
-            number->setIcon(QIcon());
-            number->setBackground(QBrush());
         }
-        number->setToolTip(hint);
+        m_model->setRowFlag(
+            row, m_rowMarks[int(flag->severity)], ReviewMarks::colour(flag->severity),
+            Review::limitedHint(flag->messages, flag->messages.size(), m_state.msg(Text::HintMore)));
     }
+    QStringList bytes(Nmea::RuleRows);
+    for (const Review::CompiledRule& c : m_review.compiled) {
+        if (c.rule < 1 || c.rule > Nmea::RuleRows)
+            continue;
+        Review::CompiledRule& made = m_bytesMadeFrom[c.rule - 1];
+        if (m_bytes[c.rule - 1].isEmpty() || made.record != c.record || made.size != c.size) {
+            made = c;
+            m_bytes[c.rule - 1] = Review::bytesText(c);
+        }
+        bytes[c.rule - 1] = m_bytes[c.rule - 1];
+    }
+    m_model->setBytes(bytes);
 
     // The summary counts every finding, and its hint lists them all: those of the communication
     // parameters belong to no row.
     const int errors = m_review.count(Review::Severity::Error);
     const int warnings = m_review.count(Review::Severity::Warning);
     const int notes = m_review.count(Review::Severity::Note);
+    QString summary;
     if (m_review.findings.isEmpty()) {
         L_ReviewMark->setPixmap(m_noFindingsMark);
-        L_Review->setText(m_state.msg(ReviewText::NoFindings));
+        summary = m_state.msg(ReviewText::NoFindings);
     } else {
         const Review::Severity worst = m_review.findings.first().severity;
         L_ReviewMark->setPixmap(m_summaryMarks[int(worst)]);
-        L_Review->setText(m_state.msg(ReviewText::FindingCounts).arg(errors).arg(warnings).arg(notes));
+        summary = m_state.msg(ReviewText::FindingCounts).arg(errors).arg(warnings).arg(notes);
     }
+    // The last change's message, if it has one, is the status line under the summary.
+    L_Review->setText(m_status.isEmpty() ? summary : summary + u'\n' + m_status);
     QStringList hint;
     for (const Review::Finding& f : m_review.findings) {
         if (hint.size() == Review::HintLines)
@@ -525,19 +471,70 @@ void TFNMEA_0183_Set_Access2::pasteBlock(const QString& block) {
         return;
     QStringList names{QString()};
     for (int c = 1; c < Columns; ++c)
-        names << ASG->horizontalHeaderItem(c - 1)->text();
+        names << m_model->headerData(c - 1, Qt::Horizontal, Qt::DisplayRole).toString();
     const Nmea::BlockPaste pasted =
-        Nmea::pasteBlock(rules(), row, col, block, SerialChannel_SL, names, m_state.Msg_Catalog);
+        Nmea::pasteBlock(rules(), row, col, block, SerialChannel_SL, names, m_state.Msg_Catalog, alignment());
     if (!pasted.refusal.isEmpty()) {
         MessageBox::error(this, pasted.refusal);
         return;
     }
-    showRules(pasted.table);
+    changeRules(pasted.table);
     // The pasted cells stay selected, as a spreadsheet leaves them.
-    ASG->clearSelection();
-    ASG->setRangeSelected(QTableWidgetSelectionRange(row - 1, col - 1, row + pasted.rows - 2,
-                                                     std::min(col + pasted.columns - 1, Columns - 1) - 1),
-                          true);
+    const QModelIndex first = m_model->index(row - 1, col - 1);
+    const QModelIndex last =
+        m_model->index(row + pasted.rows - 2, std::min(col + pasted.columns - 1, Columns - 1) - 1);
+    ASG->selectionModel()->select(QItemSelection(first, last), QItemSelectionModel::ClearAndSelect);
+}
+
+void TFNMEA_0183_Set_Access2::clearSelectedCells() {
+    QModelIndexList cells = ASG->selectionModel()->selectedIndexes();
+    if (cells.isEmpty() && ASG->currentIndex().isValid())
+        cells << ASG->currentIndex();
+    // Right to left in each row: an Index is emptied while its row still has the sentence that
+    // opens it, as by hand.
+    std::sort(cells.begin(), cells.end(), [](const QModelIndex& a, const QModelIndex& b) {
+        return a.row() != b.row() ? a.row() < b.row() : a.column() > b.column();
+    });
+    Nmea::RuleTable after = rules();
+    for (const QModelIndex& cell : cells) {
+        const int col = cell.column() + 1;
+        // A check box has no text to empty, and the Bytes column is the compiler's.
+        if (col > Nmea::RuleColumnCount || Nmea::ruleColumn(col).kind == Nmea::CellKind::Tick)
+            continue;
+        Nmea::typeIntoCell(after, cell.row() + 1, col, QString(), SerialChannel_SL, alignment());
+    }
+    changeRules(after);
+}
+
+void TFNMEA_0183_Set_Access2::fillDown() {
+    QModelIndexList cells = ASG->selectionModel()->selectedIndexes();
+    if (cells.size() < 2)
+        return;
+    const int col = cells.first().column() + 1;
+    if (col > Nmea::RuleColumnCount || std::any_of(cells.cbegin(), cells.cend(), [&](const QModelIndex& c) {
+            return c.column() + 1 != col;
+        }))
+        return;
+    std::sort(cells.begin(), cells.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    const Nmea::AccessRule& top = rules()[cells.first().row()];
+    const QString value = Nmea::ruleColumn(col).kind == Nmea::CellKind::Tick
+                              ? QString::fromLatin1(Nmea::cellTicked(top, col) ? "Y" : "N")
+                              : Nmea::cellText(top, col);
+    Nmea::RuleTable after = rules();
+    for (qsizetype i = 1; i < cells.size(); ++i) {
+        const int row = cells[i].row() + 1;
+        if (!Nmea::typeIntoCell(after, row, col, value, SerialChannel_SL, alignment())) {
+            MessageBox::error(
+                this,
+                m_state.msg(EditText::FillRefused)
+                    .arg(row)
+                    .arg(m_model->headerData(col - 1, Qt::Horizontal, Qt::DisplayRole).toString().trimmed(),
+                         value));
+            return;
+        }
+    }
+    changeRules(after);
 }
 
 TFDataMap* TFNMEA_0183_Set_Access2::makeDataMapWindow() {
@@ -574,9 +571,9 @@ void TFNMEA_0183_Set_Access2::closed() {
         m_dataMap->hide();
     if (m_monitor)
         m_monitor->hide();
-    // Every opening starts at the opening size, as the window always did.
-    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
-    resize(ClientWidth, ClientHeight);
+    m_undo->clear();
+    // The next opening stands where this one was left.
+    m_state.Window_Geometry.insert(objectName(), normalGeometry());
 }
 
 void TFNMEA_0183_Set_Access2::Btn_DelRowClick() {
@@ -586,23 +583,29 @@ void TFNMEA_0183_Set_Access2::Btn_DelRowClick() {
     if (MessageBox::question(this, m_state.msg(Text::DeleteRow) + QString::number(row),
                              MessageBox::Answer::No) != MessageBox::Answer::Yes)
         return;
-    Delete_Row(ASG, row, true);
-    deriveIndexEditableAll();
+    Nmea::RuleTable after = rules();
+    Nmea::RuleTableRows rows(after);
+    Table::Delete_Row(rows, row, true);
+    changeRules(after);
 }
 
 void TFNMEA_0183_Set_Access2::Btn_InsRowClick() {
     const int row = currentRule();
     if (row < 1)
         return;
-    Insert_Row(ASG, row, true);
-    deriveIndexEditableAll();
+    Nmea::RuleTable after = rules();
+    Nmea::RuleTableRows rows(after);
+    Table::Insert_Row(rows, row, true);
+    changeRules(after);
 }
 
 void TFNMEA_0183_Set_Access2::Btn_CopyRowClick() {
     const int row = currentRule();
     if (row < 1)
         return;
-    Copy_Row(ASG, row, m_state);
+    Nmea::RuleTable table = rules();
+    const Nmea::RuleTableRows rows(table);
+    Table::Copy_Row(rows, row, m_state.Row_Clipboard, m_state.Row_Clipboard_Checks);
     Do_Copy = true;
 }
 
@@ -610,8 +613,11 @@ void TFNMEA_0183_Set_Access2::Btn_PasteRowClick() {
     const int row = currentRule();
     if (row < 1)
         return;
-    Paste_Row(ASG, row, Do_Copy, m_state, this);
-    deriveIndexEditable(row);
+    Nmea::RuleTable after = rules();
+    Nmea::RuleTableRows rows(after);
+    MessageBoxPrompts prompts(m_state, this);
+    if (Table::Paste_Row(rows, row, Do_Copy, m_state.Row_Clipboard, m_state.Row_Clipboard_Checks, prompts))
+        changeRules(after);
 }
 
 void TFNMEA_0183_Set_Access2::Btn_MonitorClick() {
@@ -641,7 +647,20 @@ bool TFNMEA_0183_Set_Access2::eventFilter(QObject* watched, QEvent* event) {
             pasteBlock(QGuiApplication::clipboard()->text());
             return true;
         }
-        return Jump_Next_Cell(ASG, key, m_state);
+        if (isUndoKey(key) || isRedoKey(key)) {
+            isUndoKey(key) ? m_undo->undo() : m_undo->redo();
+            return true;
+        }
+        const bool plain = !(key->modifiers() & ~Qt::KeypadModifier);
+        if (plain && (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) && !ASG->isEditing()) {
+            clearSelectedCells();
+            return true;
+        }
+        if (key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_D)) {
+            fillDown();
+            return true;
+        }
+        return Jump_Next_Cell(ASG, key, m_state, Nmea::RuleColumnCount);
     }
     if (watched == m_corner && event->type() == QEvent::Paint) {
         QStylePainter painter(m_corner);

@@ -2,6 +2,7 @@
 
 #include "core/image/BankImage.h"
 #include "core/nmea/AccessRules.h"
+#include "core/nmea/RulePositions.h"
 #include "core/review/Review.h"
 #include "core/util/DiskSnapshot.h"
 #include "gui/shell/LanguageAware.h"
@@ -11,7 +12,6 @@
 #include <QPixmap>
 #include <QStringList>
 #include <array>
-#include <bitset>
 #include <optional>
 
 class QAbstractButton;
@@ -19,7 +19,9 @@ class QLabel;
 class QPushButton;
 class QTimer;
 class TFDataMap;
-class QTableWidget;
+class EditingTable;
+class QUndoStack;
+class RulesModel;
 class TableCellDelegate;
 class TFNmeaMonitor;
 struct ProgramState;
@@ -30,6 +32,8 @@ class TitlePanel;
 // The NMEA 0183 access rules of the open configuration: 100 rule rows, loaded each time the window
 // opens and saved on OK once every enabled rule is complete. While the user edits, the commissioning
 // review of the rows as they stand flags the rows it has findings for in the row-number column.
+// The rows live once, in the table's model; every change goes through the undo history, which ends
+// when the window closes.
 class TFNMEA_0183_Set_Access2 : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
@@ -39,6 +43,7 @@ public:
     void Init_Table();
     // The pick list of a cell, or nothing for the ordinary editor.
     std::optional<QStringList> ASGGetEditorType(int ACol, int ARow) const;
+    // An entry picked in a cell: a sentence takes its first field, and either proposes the position.
     void ASGComboChange(int ACol, int ARow, const QString& text);
     int Get_Last_Position(int ARow) const;
     void Set_Position(int ARow, const QString& Sentence, const QString& DataField);
@@ -59,11 +64,21 @@ public:
     // The monitor, made now if not yet, but not opened.
     TFNmeaMonitor* makeMonitorWindow();
 
-    // The table as rules, and back.
-    Nmea::RuleTable rules() const;
+    // The table as rules, and back. showRules shows rows as they are, outside the undo history.
+    const Nmea::RuleTable& rules() const;
     void showRules(const Nmea::RuleTable& table);
     // The table differs from the rules it showed when the window opened.
     bool hasUnsavedChanges() const;
+    // Every edit of the rows as one step of the undo history: the table becomes after.
+    void changeRules(const Nmea::RuleTable& after);
+    QUndoStack* undoStack() const { return m_undo; }
+    // Delete and Backspace: every selected cell emptied as if by hand, one step.
+    void clearSelectedCells();
+    // Ctrl+D: the top cell of a selection in one column copied into the rest, each checked as if
+    // typed; a value a cell refuses is said and nothing is filled.
+    void fillDown();
+    // The status line's message about the last change, empty when it has none.
+    QString statusMessage() const { return m_status; }
 
     // Cancel, Escape and the close box: asks before throwing away unsaved rules.
     void reject() override;
@@ -83,7 +98,7 @@ public:
     TFDataMap* makeDataMapWindow();
 
     WindowLook::TitlePanel* P_Title;
-    QTableWidget* ASG;
+    EditingTable* ASG;
     QWidget* P_Button;
     QPushButton* Btn_OK;
     QPushButton* Btn_Cancel;
@@ -102,6 +117,10 @@ public:
     QStringList Hint_Sentence;
     bool Do_Copy = false; // kept for the whole run: a row copied once can be pasted in any later showing
 
+signals:
+    // The rows changed, by an edit, an undo or a load: the one place that knows.
+    void rulesChanged();
+
 protected:
     void opened() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -109,19 +128,19 @@ protected:
     void closed() override;
 
 private:
-    // Index cells are editable exactly when the row's sentence takes an Index.
-    void deriveIndexEditable(int row);
-    void deriveIndexEditableAll();
     int currentRule() const;
-    QString cell(int col, int row) const;
-    Nmea::AccessRule readRow(int row) const;
-    void setCell(int col, int row, const QString& text);
+    // An edit asked by the table's view; true when taken.
+    bool editCell(int col, int row, const QVariant& value, int role);
+    Nmea::PositionAlignment alignment() const;
     // A cell being typed into counts as changed before it is left.
     void commitOpenTextEditor();
     void showReview();
 
     ProgramState& m_state;
+    RulesModel* m_model;
     TableCellDelegate* m_delegate;
+    QUndoStack* m_undo;
+    QString m_status; // said under the review's summary until the next change
     // Header cell of column 0; carries its title as the button's text.
     QAbstractButton* m_corner = nullptr;
     Nmea::RuleTable m_loaded{};
@@ -131,12 +150,10 @@ private:
     BankImage m_parameters; // as saved when the window opened
     Review::Result m_review;
     QTimer* m_reviewTimer;
-    // The flag each row number shows: 0 none, else 1 + its severity; only changes are drawn.
-    std::array<int, Nmea::RuleRows> m_rowFlags{};
-    // The rows as rules, read again only where the table changed since: the review reads them
-    // after every edit.
-    mutable Nmea::RuleTable m_rowsRead{};
-    mutable std::bitset<Nmea::RuleRows> m_rowsChanged = std::bitset<Nmea::RuleRows>().set();
+    // The Bytes column's texts and the compiled rules they were made from: the review runs after
+    // every edit, and only a rule compiled otherwise is typed again.
+    QStringList m_bytes = QStringList(Nmea::RuleRows);
+    std::array<Review::CompiledRule, Nmea::RuleRows> m_bytesMadeFrom{};
     TFDataMap* m_dataMap = nullptr; // made when first opened
     // The marks by severity, drawn once: the row numbers' and the summary's.
     std::array<QIcon, 3> m_rowMarks;

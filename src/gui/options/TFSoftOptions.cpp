@@ -127,6 +127,9 @@ TFSoftOptions::TFSoftOptions(ProgramState& state, MainWindowServices& main, QWid
     TS_Soft_Settings = page(PC_Options, "TS_Soft_Settings");
     CB_Soft_Set_Jump_Table = checkBox(TS_Soft_Settings, 12, 16, "CB_Soft_Set_Jump_Table");
     CB_DoubleClick_Auto_Size = checkBox(TS_Soft_Settings, 12, 39, "CB_DoubleClick_Auto_Size");
+    // Below the two of the layout, on the same steps.
+    CB_Remember_Window_Sizes = checkBox(TS_Soft_Settings, 12, 62, "CB_Remember_Window_Sizes");
+    CB_Align_For_Logix = checkBox(TS_Soft_Settings, 12, 85, "CB_Align_For_Logix");
 
     for (QWidget* tab : {TS_Language, TS_Con_Options, TS_Soft_Settings})
         PC_Options->addTab(tab, QString());
@@ -166,7 +169,10 @@ void TFSoftOptions::Set_Lang() {
     Btn_Cancel->setText(m_state.msg(Text::CancelButton));
     CB_Soft_Set_Jump_Table->setText(m_state.msg(Text::JumpInTables));
     CB_DoubleClick_Auto_Size->setText(m_state.msg(Text::DoubleClickAutoSize));
-    for (QCheckBox* box : {CB_En_Con, CB_Update, CB_Soft_Set_Jump_Table, CB_DoubleClick_Auto_Size})
+    CB_Remember_Window_Sizes->setText(m_state.msg(Text::RememberWindowSizes));
+    CB_Align_For_Logix->setText(m_state.msg(Text::AlignForLogix));
+    for (QCheckBox* box : {CB_En_Con, CB_Update, CB_Soft_Set_Jump_Table, CB_DoubleClick_Auto_Size,
+                           CB_Remember_Window_Sizes, CB_Align_For_Logix})
         WindowLook::fitToText(box); // those on pages not shown are fitted when their page is
 }
 
@@ -180,6 +186,8 @@ void TFSoftOptions::opened() {
     CB_Update->setChecked(m_state.Enable_Update);
     CB_Soft_Set_Jump_Table->setChecked(m_state.Enable_Jump_Field_Tables);
     CB_DoubleClick_Auto_Size->setChecked(m_state.Enable_Double_Click_Auto_Size);
+    CB_Remember_Window_Sizes->setChecked(m_state.Enable_Remember_Window_Sizes);
+    CB_Align_For_Logix->setChecked(m_state.Enable_Logix_Alignment);
     Update_CheckBox();
 }
 
@@ -272,6 +280,8 @@ void TFSoftOptions::Btn_OKClick() {
     m_state.Enable_Update = CB_Update->isChecked();
     m_state.Enable_Jump_Field_Tables = CB_Soft_Set_Jump_Table->isChecked();
     m_state.Enable_Double_Click_Auto_Size = CB_DoubleClick_Auto_Size->isChecked();
+    m_state.Enable_Remember_Window_Sizes = CB_Remember_Window_Sizes->isChecked();
+    m_state.Enable_Logix_Alignment = CB_Align_For_Logix->isChecked();
     // The main window writes the settings and sets its update timer when this returns OK.
     accept();
 }

@@ -16,8 +16,9 @@ namespace WindowLook {
 class TitlePanel;
 }
 
-// The program's own options: the language, the internet and update check, and two conveniences
-// of the table editors. A language picked here applies at once; the rest on OK.
+// The program's own options: the language, the internet and update check, conveniences of the
+// table editors, keeping the windows' places, and the rules' positions aligned for
+// Logix. A language picked here applies at once; the rest on OK.
 class TFSoftOptions : public DialogBase, public LanguageAware {
     Q_OBJECT
 public:
@@ -59,6 +60,8 @@ public:
     QLabel* LL_Check_Update;
     QCheckBox* CB_Soft_Set_Jump_Table;
     QCheckBox* CB_DoubleClick_Auto_Size;
+    QCheckBox* CB_Remember_Window_Sizes;
+    QCheckBox* CB_Align_For_Logix;
     QWidget* P_Button;
     QPushButton* Btn_OK;
     QPushButton* Btn_Cancel;

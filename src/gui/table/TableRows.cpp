@@ -15,77 +15,31 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTableWidget>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTimer>
-#include <algorithm>
-
 #include <algorithm>
 #include <utility>
 
-int TableWidgetRows::rowCount() const {
-    return m_table->rowCount() + 1;
+MessageBoxPrompts::MessageBoxPrompts(const ProgramState& state, QWidget* parent)
+    : m_state(state), m_parent(parent) {}
+
+void MessageBoxPrompts::refuse(int slot) {
+    MessageBox::error(m_parent, m_state.msg(slot));
 }
 
-int TableWidgetRows::columnCount() const {
-    return m_table->columnCount() + 1;
-}
-
-int TableWidgetRows::visibleColumnCount() const {
-    int visible = 1;
-    for (int c = 0; c < m_table->columnCount(); ++c)
-        visible += m_table->isColumnHidden(c) ? 0 : 1;
-    return visible;
-}
-
-bool TableWidgetRows::isCheckCell(int col, int row) const {
-    const QTableWidgetItem* item = m_table->item(row - 1, col - 1);
-    return item && (item->flags() & Qt::ItemIsUserCheckable);
-}
-
-bool TableWidgetRows::isChecked(int col, int row) const {
-    const QTableWidgetItem* item = m_table->item(row - 1, col - 1);
-    return item && item->checkState() == Qt::Checked;
-}
-
-void TableWidgetRows::setChecked(int col, int row, bool checked) {
-    if (QTableWidgetItem* item = m_table->item(row - 1, col - 1))
-        item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-}
-
-QString TableWidgetRows::text(int col, int row) const {
-    const QTableWidgetItem* item = m_table->item(row - 1, col - 1);
-    return item ? item->text() : QString();
-}
-
-void TableWidgetRows::setText(int col, int row, const QString& text) {
-    QTableWidgetItem* item = m_table->item(row - 1, col - 1);
-    if (item)
-        item->setText(text);
-    else if (!text.isEmpty() && row >= 1 && col >= 1)
-        m_table->setItem(row - 1, col - 1, new QTableWidgetItem(text));
+bool MessageBoxPrompts::ask(int slot) {
+    // Every question of the row operations loses a row on Yes.
+    return MessageBox::question(m_parent, m_state.msg(slot), MessageBox::Answer::No) ==
+           MessageBox::Answer::Yes;
 }
 
 namespace {
 
-class BoxPrompts : public Table::RowPrompts {
-public:
-    BoxPrompts(const ProgramState& state, QWidget* parent) : m_state(state), m_parent(parent) {}
-    void refuse(int slot) override { MessageBox::error(m_parent, m_state.msg(slot)); }
-    // Every question of the row operations loses a row on Yes.
-    bool ask(int slot) override {
-        return MessageBox::question(m_parent, m_state.msg(slot), MessageBox::Answer::No) ==
-               MessageBox::Answer::Yes;
-    }
-
-private:
-    const ProgramState& m_state;
-    QWidget* m_parent;
-};
-
 // Column 0 is the vertical header: the row numbers, some with a mark beside them, under the
 // corner button's title. Both are drawn as header sections, with the header's margin on either side;
 // the header's own size hint measures every section with its mark.
-void fitHeaderColumn(QTableWidget* table) {
+void fitHeaderColumn(QTableView* table) {
     QHeaderView* side = table->verticalHeader();
     const int margin = 2 * table->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, table);
     int width = 0;
@@ -99,40 +53,26 @@ void fitHeaderColumn(QTableWidget* table) {
 
 } // namespace
 
-void Delete_Row(QTableWidget* table, int r, bool enableDefault) {
-    TableWidgetRows rows(table);
-    Table::Delete_Row(rows, r, enableDefault);
-}
-
-void Insert_Row(QTableWidget* table, int r, bool enableDefault) {
-    TableWidgetRows rows(table);
-    Table::Insert_Row(rows, r, enableDefault);
-}
-
-void Copy_Row(QTableWidget* table, int r, ProgramState& state) {
-    const TableWidgetRows rows(table);
-    Table::Copy_Row(rows, r, state.Row_Clipboard, state.Row_Clipboard_Checks);
-}
-
-bool Paste_Row(QTableWidget* table, int r, bool copied, const ProgramState& state, QWidget* boxParent) {
-    TableWidgetRows rows(table);
-    BoxPrompts prompts(state, boxParent);
-    return Table::Paste_Row(rows, r, copied, state.Row_Clipboard, state.Row_Clipboard_Checks, prompts);
-}
-
-bool Jump_Next_Cell(QTableWidget* table, const QKeyEvent* key, const ProgramState& state) {
+bool Jump_Next_Cell(QTableView* table, const QKeyEvent* key, const ProgramState& state, int enterColumns) {
     if (!state.Enable_Jump_Field_Tables || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter))
         return false;
-    const TableWidgetRows rows(table);
-    const auto next = Table::nextCellOnEnter(table->currentColumn() + 1, table->currentRow() + 1,
-                                             rows.visibleColumnCount(), rows.rowCount());
+    const QAbstractItemModel* model = table->model();
+    int visible = 1;
+    for (int c = 0; c < model->columnCount(); ++c)
+        visible += table->isColumnHidden(c) ? 0 : 1;
+    if (enterColumns > 0)
+        visible = std::min(visible, enterColumns + 1);
+    const QModelIndex current = table->currentIndex();
+    const auto next =
+        Table::nextCellOnEnter(current.column() + 1, current.row() + 1, visible, model->rowCount() + 1);
     if (next)
-        table->setCurrentCell(next->row - 1, next->col - 1);
+        table->setCurrentIndex(model->index(next->row - 1, next->col - 1));
     return true;
 }
 
-void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState& state) {
-    if (!state.Enable_Double_Click_Auto_Size || row != 0 || col < 0 || col > table->columnCount())
+void Auto_Size_Column(QTableView* table, int row, int col, const ProgramState& state) {
+    const QAbstractItemModel* model = table->model();
+    if (!state.Enable_Double_Click_Auto_Size || row != 0 || col < 0 || col > model->columnCount())
         return;
     if (col == 0) {
         fitHeaderColumn(table);
@@ -142,22 +82,24 @@ void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState&
     // cut off and nothing is added.
     const QStyle* style = table->style();
     const int cellMargin = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
-    int width = 0;
-    if (const QTableWidgetItem* header = table->horizontalHeaderItem(col - 1)) {
-        const int headerMargin = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, table);
-        width = table->horizontalHeader()->fontMetrics().horizontalAdvance(header->text()) + headerMargin;
-    }
-    for (int r = 0; r < table->rowCount(); ++r) {
-        const QTableWidgetItem* item = table->item(r, col - 1);
-        if (!item)
-            continue;
-        if (item->flags() & Qt::ItemIsUserCheckable)
+    const int headerMargin = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, table);
+    int width = table->horizontalHeader()->fontMetrics().horizontalAdvance(
+                    model->headerData(col - 1, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                headerMargin;
+    const QFontMetrics metrics(table->font());
+    for (int r = 0; r < model->rowCount(); ++r) {
+        const QModelIndex cell = model->index(r, col - 1);
+        if (cell.flags() & Qt::ItemIsUserCheckable) {
             width = qMax(width, style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, table) + cellMargin);
-        else if (!item->text().isEmpty()) {
-            const QVariant own = item->data(Qt::FontRole);
-            const QFontMetrics metrics(own.isValid() ? own.value<QFont>() : table->font());
-            width = qMax(width, metrics.horizontalAdvance(item->text()) + cellMargin);
+            continue;
         }
+        const QString text = cell.data(Qt::DisplayRole).toString();
+        if (text.isEmpty())
+            continue;
+        const QVariant own = cell.data(Qt::FontRole);
+        width =
+            qMax(width, (own.isValid() ? QFontMetrics(own.value<QFont>()) : metrics).horizontalAdvance(text) +
+                            cellMargin);
     }
     table->setColumnWidth(col - 1, width);
 }
@@ -194,7 +136,7 @@ private:
 
 } // namespace
 
-TableCellDelegate::TableCellDelegate(QTableWidget* table) : QStyledItemDelegate(table), m_table(table) {
+TableCellDelegate::TableCellDelegate(QAbstractItemView* table) : QStyledItemDelegate(table), m_table(table) {
     m_clock.start();
 }
 
@@ -269,6 +211,16 @@ QWidget* TableCellDelegate::createEditor(QWidget* parent, const QStyleOptionView
     // A scrolling list of 20 entries rather than a menu as tall as all 47 sentences.
     combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     combo->setMaxVisibleItems(20);
+    // The list as wide as its longest entry with the cell's margins, its scroll bar and the frames of
+    // the list and of its window, so that no entry is cut in the middle; the window takes its width
+    // from the list.
+    QAbstractItemView* list = combo->view();
+    int widest = 0;
+    for (const QString& entry : *entries)
+        widest = std::max(widest, list->fontMetrics().horizontalAdvance(entry));
+    const int textMargin = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    list->setMinimumWidth(widest + textMargin + list->verticalScrollBar()->sizeHint().width() +
+                          2 * list->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, list) + 8);
     auto* self = const_cast<TableCellDelegate*>(this);
     self->m_combo = combo;
     self->m_comboCell = index;

@@ -12,52 +12,40 @@
 
 class QComboBox;
 class QKeyEvent;
-class QTableWidget;
+class QAbstractItemView;
+class QTableView;
 class QWidget;
 struct ProgramState;
 
-// A QTableWidget seen as a grid with fixed header row 0 (the horizontal header) and header
-// column 0 (the vertical header): data cell (col, row) is item (row - 1, col - 1). A cell is a check
-// box cell when its item is user-checkable.
-class TableWidgetRows : public Table::RowTable {
+// Paste Row's refusals and question as the program's message boxes.
+class MessageBoxPrompts : public Table::RowPrompts {
 public:
-    explicit TableWidgetRows(QTableWidget* table) : m_table(table) {}
-
-    int rowCount() const override;
-    int columnCount() const override;
-    int visibleColumnCount() const override;
-    bool isCheckCell(int col, int row) const override;
-    bool isChecked(int col, int row) const override;
-    void setChecked(int col, int row, bool checked) override;
-    QString text(int col, int row) const override;
-    void setText(int col, int row, const QString& text) override;
+    MessageBoxPrompts(const ProgramState& state, QWidget* parent);
+    void refuse(int slot) override;
+    bool ask(int slot) override;
 
 private:
-    QTableWidget* m_table;
+    const ProgramState& m_state;
+    QWidget* m_parent;
 };
 
-// The row operations on a table widget, with the program-wide clipboard and the program's boxes.
-void Delete_Row(QTableWidget* table, int r, bool enableDefault);
-void Insert_Row(QTableWidget* table, int r, bool enableDefault);
-void Copy_Row(QTableWidget* table, int r, ProgramState& state);
-// Refuses with 902 / 901 and asks 900 itself; true when the row was pasted.
-bool Paste_Row(QTableWidget* table, int r, bool copied, const ProgramState& state, QWidget* boxParent);
-
 // Enter moves to the next cell when the program option is on; true when the key was consumed.
-bool Jump_Next_Cell(QTableWidget* table, const QKeyEvent* key, const ProgramState& state);
+// Enter walks the first enterColumns columns (all visible ones when 0).
+bool Jump_Next_Cell(QTableView* table, const QKeyEvent* key, const ProgramState& state, int enterColumns = 0);
 // A double click on header row 0 fits the column to its widest content when the option is on;
 // column 0 is the row-number header.
-void Auto_Size_Column(QTableWidget* table, int row, int col, const ProgramState& state);
+void Auto_Size_Column(QTableView* table, int row, int col, const ProgramState& state);
 
 // Draws check box cells with the box centred and toggles them by mouse or space; offers a
-// read-only pick list where the editor asks for one. Cells in (col, row) terms of TableWidgetRows.
+// read-only pick list where the editor asks for one, as wide as its longest entry. Cells are
+// (col, row) from 1: (index.column() + 1, index.row() + 1).
 // A pick list follows typing, open or closed, and its closed editor steps through it by the arrows.
 class TableCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     using PickLists = std::function<std::optional<QStringList>(int col, int row)>;
 
-    explicit TableCellDelegate(QTableWidget* table);
+    explicit TableCellDelegate(QAbstractItemView* table);
 
     void setPickLists(PickLists pickLists) { m_pickLists = std::move(pickLists); }
     // Runs when Enter is pressed in an open editor or picks from an open list, after the editor is
@@ -93,7 +81,7 @@ private:
     // Makes entry the closed editor's choice, as a pick from the list would.
     void choose(QComboBox* combo, int entry);
 
-    QTableWidget* m_table;
+    QAbstractItemView* m_table;
     PickLists m_pickLists;
     std::function<void()> m_enter;
     std::function<void(const QString&)> m_blockPaste;
