@@ -13,6 +13,7 @@
 #include "gui/shell/TFNew_Project.h"
 #include "gui/shell/TFOpenConf.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
+#include "gui/table/EditingTable.h"
 #include "gui/update/TFBoot.h"
 
 #include <QAbstractButton>
@@ -28,7 +29,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 
@@ -306,7 +306,9 @@ TEST_F(ShippedLanguagesTest, TheRulesWindowsReviewFollowsTheLanguage) {
     TFNMEA_0183_Set_Access2* rules = m_main->nmeaAccessWindow();
     rules->show();
     QApplication::processEvents();
-    const auto shown = [rules] { return rules->ASG->verticalHeaderItem(0)->toolTip(); };
+    const auto shown = [rules] {
+        return rules->ASG->model()->headerData(0, Qt::Vertical, Qt::ToolTipRole).toString();
+    };
     ASSERT_TRUE(shown().startsWith(QStringLiteral("Rules 1 and 2 both write bytes 2 to 3")))
         << shown().toStdString();
     for (const char* language : {"Deutsch", "Italiano", "English"}) {

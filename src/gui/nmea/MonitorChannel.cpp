@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 namespace Text = TextSlot::NmeaMonitor;
@@ -90,6 +92,7 @@ void MonitorChannel::buildLayout() {
     CB_Source->setObjectName(QStringLiteral("CB_Source"));
     for (int i = 0; i < Text::SourceKinds.count; ++i)
         CB_Source->addItem(QString());
+    CB_Source->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     CB_Source->setFixedWidth(KindWidth);
     row->addWidget(CB_Source);
 
@@ -204,9 +207,16 @@ void MonitorChannel::buildLayout() {
     statusRow->addWidget(PB_Replay);
 }
 
+int MonitorChannel::kindWidth() const {
+    return CB_Source->width();
+}
+
 void MonitorChannel::Set_Lang() {
     for (int i = 0; i < Text::SourceKinds.count; ++i)
         CB_Source->setItemText(i, m_state.msg(Text::SourceKinds.at(i)));
+    // Every kind's name whole in the chosen language; the rows stay lined up, as each takes the
+    // same names.
+    CB_Source->setFixedWidth(std::max(int(KindWidth), CB_Source->sizeHint().width()));
     Btn_Browse->setText(m_state.msg(Text::BrowseButton));
     m_captions.serialPort->setText(m_state.msg(Text::PortLabel));
     // The serial settings are named as in the communication parameters.

@@ -42,6 +42,8 @@ public:
     MonitorChannel(ProgramState& state, const QString& channel, QWidget* parent);
     ~MonitorChannel() override;
     void Set_Lang();
+    // The source kind list's width in the chosen language, for what lines up with it.
+    int kindWidth() const;
 
     const QString& channel() const { return m_channel; }
     Nmea::Monitor& monitor() { return *m_monitor; }

@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -71,6 +72,15 @@ QTableWidgetItem* put(QTableWidget* table, int row, int col, const QString& text
     if (item->text() != text)
         item->setText(text);
     return item;
+}
+
+// Widens a column whose title, in the chosen language, is wider than its usual width.
+void fitHeaders(QTableWidget* table, const int* widths) {
+    const QFontMetrics metrics(table->horizontalHeader()->font());
+    for (int col = 0; col < table->columnCount(); ++col) {
+        const int title = metrics.horizontalAdvance(table->horizontalHeaderItem(col)->text()) + 16;
+        table->setColumnWidth(col, std::max(widths[col], title));
+    }
 }
 
 void setUpTable(QTableWidget* table, int columns, const int* widths) {
@@ -275,6 +285,8 @@ void TFNmeaMonitor::Set_Lang() {
     WindowLook::setLabelText(P_Title->L_SW_Desc, m_state.msg(Text::Description));
     for (MonitorChannel* row : m_channels)
         row->Set_Lang();
+    if (!m_channels.isEmpty())
+        CB_Channel->setFixedWidth(m_channels.first()->kindWidth());
     m_channelCaption->setText(m_state.msg(TextSlot::NmeaAccess::ChannelHeader));
     CB_Channel->setItemText(0, m_state.msg(Text::AllChannels));
     CB_Channel->setToolTip(m_state.msg(Text::ChannelFilterTip));
@@ -311,6 +323,10 @@ void TFNmeaMonitor::Set_Lang() {
                                           Text::LineHeader, Text::ReasonHeader};
     for (int col = 0; col < LineColumns; ++col)
         ASG_Lines->horizontalHeaderItem(col)->setText(m_state.msg(lineHeaders[col]));
+    fitHeaders(ASG_Rules, kRuleColumnWidths);
+    fitHeaders(ASG_Used, kAddressColumnWidths);
+    fitHeaders(ASG_Unused, kAddressColumnWidths);
+    fitHeaders(ASG_Lines, kLineColumnWidths);
     L_Unused->setText(m_state.msg(Text::UnusedTitle));
     for (int i = 0; i < L_Counters.size(); ++i)
         L_Counters[i]->setText(m_state.msg(Text::Counters.at(i)));
