@@ -256,7 +256,7 @@ CommissioningReport commissioningReport(const Result& review, const BankImage& p
 CommissioningReport folderReport(const QString& folder, const QDateTime& created, const MessageCatalog& texts,
                                  QString* error) {
     const ConfigurationFiles files(folder);
-    const Result review = reviewDocuments(files.parGen(), files.nmeaAccess());
+    const Result review = reviewDocuments(files.parGen(), files.nmeaAccess(), texts);
     BankImage parameters;
     CompileError compileError;
     // The parameters are read again for the ports and the network: the review keeps only what it
