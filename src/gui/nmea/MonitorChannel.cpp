@@ -330,15 +330,19 @@ bool MonitorChannel::isListening() const {
     return m_source && m_source->isRunning();
 }
 
-void MonitorChannel::stopSource() {
+void MonitorChannel::dropSource() {
     // The next bytes, from whatever source, never complete a line begun here.
-    const bool running = m_source != nullptr;
     m_source.reset();
     m_startedAt = -1;
     m_wrongBaud = false;
     m_baudFinder.reset();
     m_baudTimer->stop();
     m_monitor->cutOpenLine(now());
+}
+
+void MonitorChannel::stopSource() {
+    const bool running = m_source != nullptr;
+    dropSource();
     updateButtons();
     if (running && (m_status.slot == Text::Connecting || m_status.slot == Text::Listening ||
                     m_status.slot == Text::Stalled || m_status.slot == Text::TryingBaud))
@@ -515,12 +519,7 @@ void MonitorChannel::onSourceKindChanged() {
 
 void MonitorChannel::sourceFailed(const QString& reason, Platform::NmeaSourceFailure why) {
     // The source has stopped itself; the handle may go from inside its own event.
-    m_source.reset();
-    m_startedAt = -1;
-    m_wrongBaud = false;
-    m_baudFinder.reset();
-    m_baudTimer->stop();
-    m_monitor->cutOpenLine(now());
+    dropSource();
     showStatus({Text::SourceFailed, reason, true, failureText(why)});
     updateButtons();
 }

@@ -103,6 +103,8 @@ public:
     QProgressBar* PB_Replay;
 
 private:
+    // Lets the source go, ends its search for a rate and cuts the line still open.
+    void dropSource();
     // The status line as a slot and what follows it, so a language change can say it again.
     struct Status {
         int slot = 0;
