@@ -111,6 +111,18 @@ protected:
         source->CB_Source->setCurrentIndex(static_cast<int>(kind));
         QTest::mouseClick(source->Btn_Start, Qt::LeftButton);
     }
+    // Starts the row as a TCP client of server, listening on 127.0.0.1; the accepted peer, or
+    // null when the row did not connect.
+    QTcpSocket* connectTcp(QTcpServer& server, MonitorChannel* source) {
+        if (!server.listen(QHostAddress::LocalHost))
+            return nullptr;
+        source->E_Host->setText(QStringLiteral("127.0.0.1"));
+        source->E_TcpPort->setValue(server.serverPort());
+        start(Kind::TcpClient, source);
+        if (!waitFor([&] { return source->isListening() && server.hasPendingConnections(); }))
+            return nullptr;
+        return server.nextPendingConnection();
+    }
     // Runs the event loop until holds() or five seconds pass, then redraws as the timer would.
     bool waitFor(const std::function<bool()>& holds) {
         QElapsedTimer clock;
@@ -481,12 +493,8 @@ TEST_F(MonitorWindowTest, HalvesOfALineFromTwoConnectionsAreNeverJoined) {
 
     // A TCP connection the far side closes, and a new one.
     QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    source->E_Host->setText(QStringLiteral("127.0.0.1"));
-    source->E_TcpPort->setValue(server.serverPort());
-    start(Kind::TcpClient);
-    ASSERT_TRUE(waitFor([&] { return source->isListening() && server.hasPendingConnections(); }));
-    QTcpSocket* peer = server.nextPendingConnection();
+    QTcpSocket* peer = connectTcp(server, source);
+    ASSERT_NE(peer, nullptr);
     peer->write(firstHalf);
     ASSERT_TRUE(waitFor([this] { return cell(0, TFNmeaMonitor::ColHits) == u"1"; }));
     QTest::qWait(100);
@@ -843,12 +851,8 @@ TEST_F(MonitorWindowTest, RecordingReplaysToTheSameCountsAndValues) {
 
     // Over TCP, in pieces that split lines.
     QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    source->E_Host->setText(QStringLiteral("127.0.0.1"));
-    source->E_TcpPort->setValue(server.serverPort());
-    start(Kind::TcpClient);
-    ASSERT_TRUE(waitFor([&] { return source->isListening() && server.hasPendingConnections(); }));
-    QTcpSocket* peer = server.nextPendingConnection();
+    QTcpSocket* peer = connectTcp(server, source);
+    ASSERT_NE(peer, nullptr);
     const QByteArray log = sampleLog();
     for (qsizetype at = 0; at < log.size(); at += 17) {
         peer->write(log.mid(at, 17));
