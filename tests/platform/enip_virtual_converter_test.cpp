@@ -10,8 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <atomic>
@@ -219,6 +222,78 @@ TEST_F(VirtualConverterTest, HostileClientsNeitherStopTheProductionNorBlockTheLo
     const std::optional<RRReply> name = plc->ask(getAttributeSingle(Cip::ClassId::Identity, 1, 7));
     ASSERT_TRUE(name);
     EXPECT_EQ(name->general, 0);
+}
+
+// An independent decoder: Debian's tshark captures the loopback exchange from before the Forward
+// Open, on the usual ports of addresses of this test's own, and its ENIP/CIP dissector must read
+// the sizes, the interval and the bytes the adapter sent.
+TEST_F(VirtualConverterTest, TsharkReadsTheSameConnectionFromTheWire) {
+    const QString tshark = QStandardPaths::findExecutable(QStringLiteral("tshark"));
+    if (tshark.isEmpty())
+        GTEST_SKIP() << "tshark is not installed (scripts/setup.sh installs it)";
+    const QString adapter = QStringLiteral("127.0.0.4");
+    const QString own = QStringLiteral("127.0.0.5");
+    QTemporaryDir folder;
+    const QString capture = folder.filePath(QStringLiteral("exchange.pcapng"));
+    QProcess dumper;
+    dumper.start(tshark, {"-i", "lo", "-f", "host " + adapter, "-w", capture});
+    QByteArray said;
+    spinUntil(
+        [&] {
+            dumper.waitForReadyRead(20);
+            said += dumper.readAllStandardError();
+            return said.contains("Capturing on") || dumper.state() == QProcess::NotRunning;
+        },
+        20000);
+    if (!said.contains("Capturing on"))
+        GTEST_SKIP() << "capture on the loopback interface is not permitted here: "
+                     << said.trimmed().toStdString();
+    spinFor(300); // the capture starts a moment after it says so
+
+    settings.encapsulationPort = 44818;
+    settings.ioPort = 2222;
+    converter = std::make_unique<Platform::VirtualConverter>(settings, adapter, output);
+    ASSERT_TRUE(converter->start());
+    ASSERT_TRUE(spinUntil([this] { return converter->isListening(); }, 5000));
+    Scanner plc(adapter, 44818, own);
+    ASSERT_TRUE(plc.connectTcp());
+    ASSERT_NE(plc.registerSession(), 0u);
+    ASSERT_TRUE(plc.bindIo(2222));
+    ASSERT_EQ(open(plc, 50'000)->general, 0);
+    QTimer cycle;
+    QObject::connect(&cycle, &QTimer::timeout, [&] { plc.sendInput(QByteArray(InputSize, 'i')); });
+    cycle.start(50);
+    ASSERT_TRUE(spinUntil([&] { return plc.received.size() >= 10; }, 5000));
+    spinFor(300);
+    dumper.terminate();
+    ASSERT_TRUE(dumper.waitForFinished(10000));
+
+    const auto fields = [&](const QString& filter, const QStringList& names) {
+        QStringList arguments{"-r", capture, "-Y", filter, "-T", "fields", "-E", "separator=;"};
+        for (const QString& name : names)
+            arguments << "-e" << name;
+        QProcess reader;
+        reader.start(tshark, arguments);
+        reader.waitForFinished(30000);
+        return QString::fromUtf8(reader.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    };
+    // The Forward Open and its reply: the sizes (O->T, then T->O) and the intervals.
+    EXPECT_EQ(
+        fields("cip.cm.sc == 0x54 && cip.cm.otrpi", {"cip.cm.fwo.consize", "cip.cm.otrpi", "cip.cm.torpi"}),
+        QStringList{QStringLiteral("%1,%2;50000;50000").arg(InputSize + 6).arg(OutputSize + 2)});
+    EXPECT_EQ(fields("enip.command == 0x6f && cip.cm.otapi", {"cip.cm.otapi", "cip.cm.toapi"}), QStringList{"50000;50000"});
+    // Every Output array on the wire, read by the dissector, is the production the adapter made.
+    const QStringList io =
+        fields(QStringLiteral("cipio && enip.cpf.sai.connid == 0x%1").arg(plc.opened().outputId, 0, 16),
+               {"enip.cpf.sai.seq", "cip.seq", "cipio.data"});
+    ASSERT_GE(io.size(), 10);
+    for (int k = 0; k < io.size(); ++k) {
+        const QStringList row = io[k].split(u';');
+        ASSERT_EQ(row.size(), 3) << io[k].toStdString();
+        EXPECT_EQ(row[0].toInt(), k + 1);
+        EXPECT_EQ(row[1].toInt(), k + 1);
+        EXPECT_EQ(row[2].toLatin1(), output.handed.value(k).toHex()) << "packet " << k;
+    }
 }
 
 } // namespace

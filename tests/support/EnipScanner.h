@@ -81,9 +81,9 @@ public:
         return reply ? readRRReply(*reply) : std::nullopt;
     }
 
-    // Binds the I/O socket on the scanner's address, any free port.
-    bool bindIo() {
-        if (!m_io.bind(QHostAddress(m_own), 0, QAbstractSocket::DontShareAddress))
+    // Binds the I/O socket on the scanner's address, any free port unless one is given.
+    bool bindIo(quint16 port = 0) {
+        if (!m_io.bind(QHostAddress(m_own), port, QAbstractSocket::DontShareAddress))
             return false;
         QObject::connect(&m_io, &QUdpSocket::readyRead, [this] {
             while (m_io.hasPendingDatagrams()) {

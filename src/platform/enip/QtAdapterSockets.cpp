@@ -132,6 +132,8 @@ void QtAdapterSockets::send(int stream, const QByteArray& bytes) {
     if (!socket)
         return;
     socket->write(bytes);
+    // Out now, so a reply goes before the datagrams it announces.
+    socket->flush();
     if (socket->bytesToWrite() > MaxUnsent) {
         drop(stream);
         report([this, stream] { m_events.streamClosed(stream); });
