@@ -349,6 +349,7 @@ int runServe(const QStringList& words) {
     Platform::catchConsoleInterrupt([] { QCoreApplication::quit(); });
     QCoreApplication::exec();
     Platform::catchConsoleInterrupt({});
+    QObject::disconnect(&converter, nullptr, nullptr, nullptr);
     const Enip::AdapterStatus status = converter.status();
     const quint16 encapsulationPort = converter.encapsulationPort();
     const quint16 ioPort = converter.ioPort();

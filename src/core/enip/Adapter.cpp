@@ -44,8 +44,8 @@ QByteArray shortString(const QByteArray& text) {
 Adapter::Adapter(const AdapterSettings& settings, const OutputArraySource& output,
                  AdapterTransport& transport)
     : m_settings(settings), m_output(output), m_transport(transport),
-      m_nextSession(QRandomGenerator::global()->generate() | 1),
-      m_nextConnectionId(QRandomGenerator::global()->generate() | 1) {
+      m_nextSession((settings.idSeed ? settings.idSeed : QRandomGenerator::global()->generate()) | 1),
+      m_nextConnectionId((settings.idSeed ? settings.idSeed : QRandomGenerator::global()->generate()) | 1) {
     m_settings.outputSize = std::clamp(m_settings.outputSize, 0, 0xFFFF - SequenceCountSize);
     m_settings.inputSize =
         std::clamp(m_settings.inputSize, 0, 0xFFFF - SequenceCountSize - RunIdleHeaderSize);

@@ -44,6 +44,8 @@ struct AdapterSettings {
     int maxStreams = 8;
     // A TCP client that sends nothing whole for this long is let go.
     qint64 streamIdleUs = 120'000'000;
+    // 0: sessions and connection ids start at random; else at this, for runs that repeat.
+    quint32 idSeed = 0;
 };
 
 } // namespace Enip
