@@ -281,7 +281,8 @@ TEST_F(VirtualConverterTest, TsharkReadsTheSameConnectionFromTheWire) {
     EXPECT_EQ(
         fields("cip.cm.sc == 0x54 && cip.cm.otrpi", {"cip.cm.fwo.consize", "cip.cm.otrpi", "cip.cm.torpi"}),
         QStringList{QStringLiteral("%1,%2;50000;50000").arg(InputSize + 6).arg(OutputSize + 2)});
-    EXPECT_EQ(fields("enip.command == 0x6f && cip.cm.otapi", {"cip.cm.otapi", "cip.cm.toapi"}), QStringList{"50000;50000"});
+    EXPECT_EQ(fields("enip.command == 0x6f && cip.cm.otapi", {"cip.cm.otapi", "cip.cm.toapi"}),
+              QStringList{"50000;50000"});
     // Every Output array on the wire, read by the dissector, is the production the adapter made.
     const QStringList io =
         fields(QStringLiteral("cipio && enip.cpf.sai.connid == 0x%1").arg(plc.opened().outputId, 0, 16),
