@@ -212,9 +212,10 @@ TEST_F(VirtualConverterTest, HostileClientsNeitherStopTheProductionNorBlockTheLo
     spinFor(1000);
     flood.join();
     spinFor(100);
-    // Slower under the flood on a shared machine, but turning.
-    EXPECT_GT(ticks, 20) << "the event loop kept turning under " << datagrams << " datagrams";
-    EXPECT_GT(plc->received.size() - before, 40) << "the Output array kept going";
+    // Slower under the flood on a shared machine, but turning: a loop that blocked would tick once
+    // or not at all, so the bounds say "kept going", not how fast.
+    EXPECT_GT(ticks, 10) << "the event loop kept turning under " << datagrams << " datagrams";
+    EXPECT_GT(plc->received.size() - before, 10) << "the Output array kept going";
     EXPECT_EQ(converter->status().state, ConnectionState::Connected);
     EXPECT_GT(converter->status().dropped, 1000u);
 
