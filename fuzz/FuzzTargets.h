@@ -6,6 +6,9 @@
 // test. Header-only, so the regression test compiles the very same code without a target of its own.
 
 #include "core/comm/ParGen.h"
+#include "core/enip/Adapter.h"
+#include "core/enip/Encapsulation.h"
+#include "core/enip/OutputArraySource.h"
 #include "core/image/BankCompiler.h"
 #include "core/image/BankImage.h"
 #include "core/image/ImageDump.h"
@@ -540,6 +543,90 @@ inline void xmlRootReader(const QByteArray& bytes) {
                .toStdString());
 }
 
+// The virtual converter's adapter over what clients send it. The input is a run of records: an
+// operation byte, a 16-bit little-endian length, then that many bytes. Operations: 0 and 1 bytes on
+// the TCP client 1 or 2, 2 an I/O datagram, 3 an encapsulation datagram, 4 the clock moved on by
+// the length in milliseconds, 5 client 2 closing and coming back. Sessions and connection ids
+// start at 1, so a recorded exchange replays. Whatever comes, every reply is one whole message,
+// what is kept stays bounded, and the counts add up.
+class FuzzTransport final : public Enip::AdapterTransport {
+public:
+    void sendStream(int, const QByteArray& bytes) override {
+        const std::optional<Enip::Header> header = Enip::readHeader(bytes);
+        require(header && bytes.size() == Enip::Header::Size + header->length,
+                "a reply is one whole message");
+        ++replies;
+    }
+    void closeStream(int) override { ++closed; }
+    void sendDatagram(Enip::Channel, const QByteArray& bytes, quint32, quint16) override {
+        require(!bytes.isEmpty() && bytes.size() < 4096, "a datagram is bounded");
+        ++datagrams;
+    }
+    int replies = 0;
+    int closed = 0;
+    int datagrams = 0;
+};
+
+class FuzzOutput final : public Enip::OutputArraySource {
+public:
+    QByteArray outputArray() const override {
+        return QByteArrayLiteral("0123456789");
+    } // longer than the array
+};
+
+inline void enipAdapter(const QByteArray& bytes) {
+    Enip::AdapterSettings settings;
+    settings.outputSize = 8;
+    settings.inputSize = 4;
+    settings.maxStreams = 2;
+    settings.streamIdleUs = 5'000'000;
+    settings.idSeed = 1;
+    const FuzzOutput output;
+    FuzzTransport transport;
+    Enip::Adapter adapter(settings, output, transport);
+    qint64 now = 1'000'000;
+    adapter.streamOpened(1, 0x7F000001, 50001, now);
+    adapter.streamOpened(2, 0x7F000001, 50002, now);
+    quint64 ioDatagrams = 0;
+    for (qsizetype at = 0; at + 3 <= bytes.size();) {
+        const quint8 op = quint8(bytes[at]);
+        const qsizetype length = quint8(bytes[at + 1]) | qsizetype(quint8(bytes[at + 2])) << 8;
+        const QByteArrayView data =
+            QByteArrayView(bytes).sliced(at + 3, std::min(length, bytes.size() - at - 3));
+        at += 3 + data.size();
+        switch (op % 6) {
+        case 0:
+        case 1:
+            adapter.streamBytes(1 + op % 6, data, now);
+            break;
+        case 2:
+            adapter.datagram(Enip::Channel::Io, data, 0x7F000001, 2222, now);
+            ++ioDatagrams;
+            break;
+        case 3:
+            adapter.datagram(Enip::Channel::Encapsulation, data, 0x7F000001, 2222, now);
+            break;
+        case 4:
+            now += length * 1000;
+            break;
+        case 5:
+            adapter.streamClosed(2);
+            adapter.streamOpened(2, 0x7F000001, 50002, now);
+            break;
+        }
+        adapter.poll(now);
+        const Enip::AdapterStatus& status = adapter.status();
+        require(adapter.streamCount() <= settings.maxStreams, "the clients stay within their number");
+        require(status.lastInput.size() <= settings.inputSize, "the Input array kept is the array's size");
+        require(status.received + status.dropped <= ioDatagrams,
+                "every I/O datagram is taken or dropped once");
+        require(status.state != Enip::ConnectionState::Connected || status.rpiUs >= Enip::Adapter::MinRpiUs,
+                "a connection runs at an interval it accepted");
+        if (const std::optional<qint64> due = adapter.nextDueUs())
+            require(*due > now, "what was due has been done");
+    }
+}
+
 struct Target {
     const char* name;
     void (*run)(const QByteArray&);
@@ -557,6 +644,7 @@ inline constexpr Target kTargets[] = {
     {"compiler_reading", compilerReading},
     {"nmea_reader", nmeaReader},
     {"xml_root_reader", xmlRootReader},
+    {"enip_adapter", enipAdapter},
 };
 
 } // namespace FuzzTargets

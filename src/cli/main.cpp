@@ -6,6 +6,7 @@
 #include "ReplayCommand.h"
 #include "ReportCommand.h"
 #include "ReviewCommands.h"
+#include "ServeCommand.h"
 #include "core/comm/ParGen.h"
 #include "core/image/BankCompiler.h"
 #include "core/image/ImageDump.h"
@@ -42,6 +43,9 @@ Commands:
   listen CONFIG_DIR --channel NAME (--serial DEVICE | --udp PORT | --tcp HOST:PORT)
                                 the same, from a serial port or the network, until Ctrl+C
   report CONFIG_DIR -o FILE     write the commissioning report as a PDF to sign and hand over
+  serve CONFIG_DIR (--log FILE | --serial DEVICE | --udp PORT | --tcp HOST:PORT)
+                                the virtual converter: serve the Output array to a PLC over
+                                EtherNet/IP, until Ctrl+C
 
 Run "tessellor-cli COMMAND --help" for one command, "tessellor-cli --version" for the version.
 Exit codes: 0 success, 1 failure, 2 wrong usage.
@@ -172,6 +176,8 @@ int run(const QStringList& words, char* program) {
         return runReplay(words.mid(1));
     if (command == u"listen")
         return runListen(words.mid(1));
+    if (command == u"serve")
+        return runServe(words.mid(1));
     if (command == u"report")
         return runReport(words.mid(1), program);
 

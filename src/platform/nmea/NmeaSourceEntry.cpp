@@ -1,5 +1,6 @@
 // The entries of the sources module, which the program loads by name.
 
+#include "platform/enip/QtAdapterSockets.h"
 #include "platform/nmea/NmeaSourceModule.h"
 #include "platform/nmea/NmeaSources.h"
 #include "platform/nmea/SerialNmeaSource.h"
@@ -42,6 +43,30 @@ private:
     std::unique_ptr<Platform::NmeaSource> m_source;
 };
 
+// Passes the program's calls on to the adapter's sockets.
+class AdapterHandle final : public Platform::AdapterSocketsHandle {
+public:
+    AdapterHandle(const Platform::AdapterSocketSettings& settings, Platform::AdapterSocketEvents& events)
+        : m_sockets(new Platform::QtAdapterSockets(settings, events)) {}
+    ~AdapterHandle() override {
+        // The handle may go from inside one of the sockets' events, which is still on the stack.
+        m_sockets->stop();
+        m_sockets->deleteLater();
+    }
+
+    void start() override { m_sockets->start(); }
+    void stop() override { m_sockets->stop(); }
+    void send(int stream, const QByteArray& bytes) override { m_sockets->send(stream, bytes); }
+    void closeStream(int stream) override { m_sockets->closeStream(stream); }
+    void sendDatagram(Platform::AdapterPort port, const QByteArray& bytes, quint32 address,
+                      quint16 to) override {
+        m_sockets->sendDatagram(port, bytes, address, to);
+    }
+
+private:
+    Platform::QtAdapterSockets* m_sockets;
+};
+
 } // namespace
 
 extern "C" {
@@ -61,6 +86,12 @@ Q_DECL_EXPORT void tessellor_list_serial_ports(QStringList& ports) {
     ports = Platform::SerialNmeaSource::availablePorts();
 }
 
+Q_DECL_EXPORT Platform::AdapterSocketsHandle*
+tessellor_create_adapter_sockets(const Platform::AdapterSocketSettings& settings,
+                                 Platform::AdapterSocketEvents& events) {
+    return new AdapterHandle(settings, events);
+}
+
 } // extern "C"
 
 // The entries must keep the shapes the program calls them with.
@@ -70,3 +101,5 @@ static_assert(
     std::is_same_v<decltype(&tessellor_create_nmea_source), Platform::NmeaSourceModule::CreateFunction>);
 static_assert(
     std::is_same_v<decltype(&tessellor_list_serial_ports), Platform::NmeaSourceModule::PortsFunction>);
+static_assert(
+    std::is_same_v<decltype(&tessellor_create_adapter_sockets), Platform::NmeaSourceModule::AdapterFunction>);

@@ -60,6 +60,14 @@ std::unique_ptr<NmeaSourceHandle> create(const NmeaSourceSettings& settings, Nme
     return std::unique_ptr<NmeaSourceHandle>(function(settings, events));
 }
 
+std::unique_ptr<AdapterSocketsHandle> createAdapterSockets(const AdapterSocketSettings& settings,
+                                                           AdapterSocketEvents& events, QString& problem) {
+    const auto function = reinterpret_cast<AdapterFunction>(entry(AdapterEntry, problem));
+    if (!function)
+        return nullptr;
+    return std::unique_ptr<AdapterSocketsHandle>(function(settings, events));
+}
+
 QStringList serialPorts() {
     QString problem;
     const auto function = reinterpret_cast<PortsFunction>(entry(PortsEntry, problem));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/enip/AdapterSockets.h"
 #include "platform/nmea/NmeaSourceSettings.h"
 
 #include <QByteArray>
@@ -47,18 +48,22 @@ public:
 // them only through the two interfaces above, which have no code of their own.
 namespace NmeaSourceModule {
 
-// The shape of everything that crosses into the module: the settings, the two interfaces above and
-// the entries below. Raise it with any change to them; a module built with another shape is refused
-// before any of its code runs with the program's objects.
-inline constexpr int InterfaceVersion = 2;
+// The shape of everything that crosses into the module: the settings, the two interfaces above, the
+// adapter's sockets (platform/enip/AdapterSockets.h) and the entries below. Raise it with any change
+// to them; a module built with another shape is refused before any of its code runs with the
+// program's objects.
+inline constexpr int InterfaceVersion = 3;
 
 // The module's entries, extern "C".
 inline constexpr char VersionEntry[] = "tessellor_nmea_interface_version";
 inline constexpr char CreateEntry[] = "tessellor_create_nmea_source";
 inline constexpr char PortsEntry[] = "tessellor_list_serial_ports";
+inline constexpr char AdapterEntry[] = "tessellor_create_adapter_sockets";
 using VersionFunction = int (*)();
 using CreateFunction = NmeaSourceHandle* (*)(const NmeaSourceSettings& settings, NmeaSourceEvents& events);
 using PortsFunction = void (*)(QStringList& ports);
+using AdapterFunction = AdapterSocketsHandle* (*)(const AdapterSocketSettings& settings,
+                                                  AdapterSocketEvents& events);
 
 // The module's file name on this system.
 QString fileName();
@@ -71,6 +76,10 @@ std::unique_ptr<NmeaSourceHandle> create(const NmeaSourceSettings& settings, Nme
                                          QString& problem);
 // The serial ports the system offers, sorted; none when the module cannot be loaded.
 QStringList serialPorts();
+// The virtual converter's sockets telling events what they receive, not started, or null with the
+// loader's reason in problem.
+std::unique_ptr<AdapterSocketsHandle> createAdapterSockets(const AdapterSocketSettings& settings,
+                                                           AdapterSocketEvents& events, QString& problem);
 
 } // namespace NmeaSourceModule
 } // namespace Platform
