@@ -90,6 +90,16 @@ const BuiltinText kBuiltinTexts[] = {
          "it. Correct the gateway, or switch it off in the communication parameters."},
     {69, "byte %1"},
     {70, "bytes %1 to %2"},
+    {71, "Rule %1%2: %3 does not fit %4 (at most %5): the PLC reads %6, as this program assumes the "
+         "converter places it"},
+    {72, "Rule %1%2: %3 does not fit %4 (at least %5): the PLC reads %6, as this program assumes the "
+         "converter places it"},
+    {73, "Rule %1%2: %3 has a fraction that %4 cannot hold: the PLC reads %5, as this program assumes the "
+         "converter places it"},
+    {74, "Rule %1%2: \"%3\" is not a number, which %4 needs: the PLC reads %5, as this program assumes the "
+         "converter places it"},
+    {75, "Rule %1%2: \"%3\" has %4 characters, the field holds %5: the PLC reads \"%6\", as this program "
+         "assumes the converter places it"},
     {100, "Create New Configuration"},
     {101, "Create New Configuration"},
     {102, "Name of the new Configuration"},

@@ -441,6 +441,12 @@ inline constexpr int InvalidStatus = 1050;    // %1 rule, %2 percent, %3 sentenc
 inline constexpr int Stale = 1051;            // %1 rule, %2 seconds without a value
 inline constexpr int WrongBaud = 1052;        // %1 seconds listened
 inline constexpr int RecordingStopped = 1053; // %1 bytes, %2 the file, %3 the system's reason
+// A value the Output array cannot hold: %1 rule, %2 " name" or nothing, then by kind:
+inline constexpr int OverflowAbove = 71;     // %3 arithmetic, %4 type, %5 the largest, %6 placed
+inline constexpr int OverflowBelow = 72;     // %3 arithmetic, %4 type, %5 the smallest, %6 placed
+inline constexpr int OverflowFraction = 73;  // %3 arithmetic, %4 type, %5 placed
+inline constexpr int OverflowNotNumber = 74; // %3 the text, %4 type, %5 placed
+inline constexpr int OverflowTooLong = 75;   // %3 the text, %4 its length, %5 the width, %6 placed
 } // namespace MonitorFindings
 
 } // namespace TextSlot
