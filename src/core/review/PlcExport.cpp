@@ -418,20 +418,29 @@ QString logixCopyStep(const QString& tag, int length, const QString& counts) {
         .arg(counts);
 }
 
+// The tags and the routine of the Logix fallback, named after the type.
+struct LogixNames {
+    QString image, data, scratch, routine;
+};
+LogixNames logixNames(const QString& typeName) {
+    const QString base = typeName.startsWith(QStringLiteral("T_")) ? typeName.mid(2) : typeName;
+    const auto named = [&base](const QString& prefix, const QString& suffix) {
+        return prefix + base.left(MaxIdentifierLength - int(prefix.size() + suffix.size())) + suffix;
+    };
+    return {named({}, QStringLiteral("_Image")), named({}, QStringLiteral("_Data")),
+            named({}, QStringLiteral("_Bytes")), named(QStringLiteral("R_"), QStringLiteral("_Decode"))};
+}
+
 // Where the layout does not fit Logix's alignment: the bytes go into a SINT array tag as they
 // arrive, and a Structured Text routine moves each rule's bytes into a member of a typed tag, in
 // the order that undoes its swaps.
 QString l5xFallback(const PlcLayout& layout, const QList<MapEntry>& entries, const MapHeader& header,
                     const QList<Misaligned>& misaligned) {
-    const QString base =
-        layout.typeName.startsWith(QStringLiteral("T_")) ? layout.typeName.mid(2) : layout.typeName;
-    const auto named = [&base](const QString& prefix, const QString& suffix) {
-        return prefix + base.left(MaxIdentifierLength - int(prefix.size() + suffix.size())) + suffix;
-    };
-    const QString image = named({}, QStringLiteral("_Image"));
-    const QString data = named({}, QStringLiteral("_Data"));
-    const QString scratch = named({}, QStringLiteral("_Bytes"));
-    const QString routine = named(QStringLiteral("R_"), QStringLiteral("_Decode"));
+    const LogixNames names = logixNames(layout.typeName);
+    const QString& image = names.image;
+    const QString& data = names.data;
+    const QString& scratch = names.scratch;
+    const QString& routine = names.routine;
     QStringList description = fullHeader(header, layout.typeName, entries);
     description << QStringLiteral(
                        "Logix would read these members at other bytes, so the Output array comes into "
@@ -721,6 +730,15 @@ MapExport exportMap(const QList<MapEntry>& entries, const MapHeader& header, Map
         break;
     }
     return {};
+}
+
+std::optional<LogixHandoff> logixHandoff(const QList<MapEntry>& entries, const MapHeader& header) {
+    const PlcLayout layout = plcLayout(entries, header);
+    if (!layout.error.isEmpty())
+        return std::nullopt;
+    const LogixLayout logix = logixLayout(layout, int(header.outputBytes));
+    const LogixNames names = logixNames(layout.typeName);
+    return LogixHandoff{logix.misaligned.isEmpty(), layout.typeName, logix.size, names.image, names.routine};
 }
 
 QStringList handoffLines(const QList<MapEntry>& entries, const MapHeader& header) {

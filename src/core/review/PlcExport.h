@@ -66,6 +66,19 @@ MapExport exportMap(const QList<MapEntry>& entries, const MapHeader& header, Map
 // The member name each rule takes in the exported types, by rule number.
 QMap<int, QString> memberNames(const QList<MapEntry>& entries, const MapHeader& header);
 
+// How a Logix controller takes the Output array: into a tag of the data type by one copy step
+// where the layout fits Logix's alignment (typed), else into the SINT array tag imageTag, which the
+// routine then moves into typed members.
+struct LogixHandoff {
+    bool typed = true;
+    QString typeName;
+    int typeBytes = 0; // as Logix allocates the type: whole 4-byte words
+    QString imageTag;
+    QString routine;
+};
+// Nothing when the rules have no layout (they overlap, lie past the output array, or none is compiled).
+std::optional<LogixHandoff> logixHandoff(const QList<MapEntry>& entries, const MapHeader& header);
+
 // What every export's header tells the PLC engineer beside the sizes: the model the values follow,
 // the connection from the PLC's side, the byte order of each swap setting in use, and the lines to
 // fill in from the converter's manual.
