@@ -99,19 +99,21 @@ int naturalAlignment(const PlcValueType& type) {
 
 NaturalLayout naturalLayout(const PlcLayout& packed, int outputBytes) {
     NaturalLayout natural;
-    int cursor = 0;
     int widest = 1;
+    int previousEnd = 0; // where the rule before ends: padding shrinks or grows as the rules move
     for (const PlcMember& m : packed.members) {
         const int align = naturalAlignment(m.type);
         widest = std::max(widest, align);
-        const int placed = (cursor + align - 1) / align * align;
-        if (m.entry && placed != m.first) {
+        // Every member before sits where the comments say, so a member off its alignment is the
+        // first a compiler moves; those after it move with it.
+        if (m.entry && m.first % align) {
             const int below = m.first / align * align;
-            const int above = (m.first + align - 1) / align * align;
-            const int nearest = below >= cursor && m.first - below <= above - m.first ? below : above;
+            const int above = below + align;
+            const int nearest = below >= previousEnd && m.first - below < above - m.first ? below : above;
             natural.misaligned << Misaligned{m.entry->rule, m.name, iecTypeName(m.type), m.first, nearest};
         }
-        cursor = std::max(placed, m.first) + m.size;
+        if (m.entry)
+            previousEnd = m.first + m.size;
     }
     if (outputBytes % widest)
         natural.sizeNote =
