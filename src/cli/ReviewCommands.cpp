@@ -47,7 +47,7 @@ assumes the converter places them: check against the converter's manual.
 Options:
   --format csv      comma-separated values with a header line (the default)
   --format json     {"configuration", "program", "imageChecksum", "outputBytes", "inputBytes",
-                    "rules": [...]}
+                    "notes": [the header's lines], "rules": [...]}
   --format st       a TYPE ... STRUCT of the output array for TwinCAT and CODESYS, packed to the
                     byte ({attribute 'pack_mode' := '1'}), one typed member per rule named from its
                     mnemonic, padding members for the gaps and up to the output array's size

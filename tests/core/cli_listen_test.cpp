@@ -196,9 +196,9 @@ TEST_F(ListenTest, UdpDatagramsUntilTheTimeIsUp) {
 TEST_F(ListenTest, TcpStreamAsText) {
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    RunningCli cli(m_root.path(),
-                   {"Ship", "--channel", "RS232", "--tcp",
-                    QStringLiteral("127.0.0.1:%1").arg(server.serverPort()), "--seconds", "2"});
+    RunningCli cli(m_root.path(), {"Ship", "--channel", "RS232", "--tcp",
+                                   QStringLiteral("127.0.0.1:%1").arg(server.serverPort()), "--seconds", "2",
+                                   "--output-array"});
     ASSERT_TRUE(server.waitForNewConnection(30000));
     QTcpSocket* connection = server.nextPendingConnection();
     // In two pieces that split a sentence.
@@ -216,6 +216,9 @@ TEST_F(ListenTest, TcpStreamAsText) {
     EXPECT_TRUE(outcome.out.contains(u"Sentences: 4\nChecksum failures: 1\n"));
     EXPECT_TRUE(outcome.out.contains(u"Findings:\n  mixed-reference: Rule 2 is fed by MWV sentences"))
         << qPrintable(outcome.out);
+    // The Output array the values make, after the findings.
+    EXPECT_TRUE(outcome.out.contains(u"\nOutput array, ")) << qPrintable(outcome.out);
+    EXPECT_TRUE(outcome.out.contains(u"\n0000: ")) << qPrintable(outcome.out);
 }
 
 // The far end closes the connection: listen ends by itself, reports what arrived before and fails.

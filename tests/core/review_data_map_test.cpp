@@ -317,7 +317,7 @@ TEST(PlcExport, StructuredTextIsTypedPackedAndAsLongAsTheOutputArray) {
             "    Gap_14 : ARRAY [0..5] OF BYTE; (* no rule, bytes 14 to 19 *)\n"
             "    Temperature_C : ARRAY [0..3] OF BYTE; (* rule 3, RS232, HDT \"Heading, degrees True, Number "
             "[floating point]\", value x 10: divide by 10 for the value sent, Swap 16: its 16-bit words are "
-            "swapped, read as raw bytes, bytes 20 to 23 *)\n"
+            "swapped, read as raw bytes in the order b2 b3 b0 b1, bytes 20 to 23 *)\n"
             "    temperature_c_2 : ARRAY [0..19] OF BYTE; (* rule 4, RS232, XDR Index 1 \"Transducer ID "
             "[character string] (20 characters)\", as sent, no swap, bytes 24 to 43 *)\n"
             "    R_Gap_0 : UINT; (* rule 5, RS232, GGA \"UTC of position, decimal-fraction of seconds "
@@ -751,6 +751,13 @@ TEST(DataMap, CsvAndJsonReadBackWithTypesMeaningsAndConnectionSizes) {
     EXPECT_EQ(rules[1].toObject()["member"], "say_hi_twice");
     EXPECT_EQ(rules[2].toObject()["member"], "swapped");
     EXPECT_EQ(rules[2].toObject()["byteOrder"], "Swap All on 4 bytes: b3 b2 b1 b0");
+    // What every export's header says: the model, the connection from the PLC's side, the blanks.
+    const QJsonArray notes = json["notes"].toArray();
+    ASSERT_EQ(notes.size(), 4);
+    EXPECT_TRUE(notes[0].toString().contains("check against the converter's manual"));
+    EXPECT_TRUE(
+        notes[1].toString().startsWith("From the PLC's side: its input is the converter's Output array, 64"));
+    EXPECT_TRUE(notes[3].toString().contains("RPI ____ ms"));
 }
 
 } // namespace

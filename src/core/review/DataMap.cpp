@@ -154,6 +154,7 @@ QString mapJson(const QList<MapEntry>& entries, const MapHeader& header) {
         {"byteOrder", "little-endian"},
         {"outputBytes", qint64(header.outputBytes)},
         {"inputBytes", qint64(header.inputBytes)},
+        {"notes", QJsonArray::fromStringList(handoffLines(entries, header))},
         {"rules", rules}};
     return QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented));
 }

@@ -41,7 +41,8 @@ QString swapComment(const MapEntry& e) {
                       ? QStringLiteral("Swap 16 changes nothing on %1 bytes").arg(e.size)
                       : QStringLiteral("Swap 16: its 16-bit words are swapped"));
     if (swaps & ~idle)
-        parts << QStringLiteral("read as raw bytes");
+        parts << QStringLiteral("read as raw bytes in the order %1")
+                     .arg(byteOrderText(e.size, swaps).section(QStringLiteral(": "), 1));
     return parts.join(QStringLiteral(", "));
 }
 
