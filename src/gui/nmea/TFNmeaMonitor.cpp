@@ -295,12 +295,14 @@ void TFNmeaMonitor::buildLayout() {
     E_Output->setReadOnly(true);
     E_Output->setLineWrapMode(QTextEdit::NoWrap);
     E_Output->setFont(QFont(QStringLiteral("Monospace"), 9));
-    E_Output->setMinimumHeight(4 * QFontMetrics(E_Output->font()).lineSpacing() + 12);
-    outputLayout->addWidget(E_Output, 1);
+    // Four lines of 16 bytes in view, the rest scrolled to: the tables above keep their room.
+    E_Output->setFixedHeight(4 * QFontMetrics(E_Output->font()).lineSpacing() + 12);
+    outputLayout->addWidget(E_Output);
+    output->setFixedHeight(output->sizeHint().height());
 
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
-    split->setStretchFactor(2, 1);
+    split->setStretchFactor(2, 0);
 }
 
 void TFNmeaMonitor::Set_Lang() {
