@@ -280,25 +280,27 @@ void TFNmeaMonitor::buildLayout() {
     E_Hex->setFixedHeight(3 * QFontMetrics(E_Hex->font()).lineSpacing() + 12);
     right->addWidget(E_Hex);
 
-    // The Output array as the PLC would receive it, under everything else.
+    // The Output array as the PLC would receive it, under everything else: its title beside it and
+    // three lines of 16 bytes in view, so that the tables above keep their room.
     auto* output = new QWidget(split);
-    auto* outputLayout = new QVBoxLayout(output);
-    outputLayout->setContentsMargins(0, 0, 0, 0);
-    outputLayout->setSpacing(2);
+    auto* outputLayout = new QHBoxLayout(output);
+    outputLayout->setContentsMargins(0, 4, 0, 0);
+    outputLayout->setSpacing(10);
     L_Output = new QLabel(output);
     L_Output->setObjectName(QStringLiteral("L_Output"));
     L_Output->setFont(WindowLook::font(11, true));
-    L_Output->setFixedHeight(24);
+    L_Output->setWordWrap(true);
+    L_Output->setFixedWidth(MonitorChannel::NameWidth + MonitorChannel::KindWidth + 6);
+    L_Output->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     outputLayout->addWidget(L_Output);
     E_Output = new QTextEdit(output);
     E_Output->setObjectName(QStringLiteral("E_Output"));
     E_Output->setReadOnly(true);
     E_Output->setLineWrapMode(QTextEdit::NoWrap);
     E_Output->setFont(QFont(QStringLiteral("Monospace"), 9));
-    // Four lines of 16 bytes in view, the rest scrolled to: the tables above keep their room.
-    E_Output->setFixedHeight(4 * QFontMetrics(E_Output->font()).lineSpacing() + 12);
-    outputLayout->addWidget(E_Output);
-    output->setFixedHeight(output->sizeHint().height());
+    E_Output->setFixedHeight(3 * QFontMetrics(E_Output->font()).lineSpacing() + 12);
+    outputLayout->addWidget(E_Output, 1);
+    output->setFixedHeight(E_Output->height() + 4);
 
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
