@@ -62,23 +62,28 @@ Placement placeCharacters(const OutputRule& rule, const QString& text, quint8 pa
 
 Placement placeNumber(const OutputRule& rule, const QString& text) {
     Placement placement;
-    const QString typeName = iecTypeName(rule.value);
     const std::optional<double> received = Nmea::fieldNumber(text.toLatin1());
+    // Only a value that does not fit is written out: placing a value is the common, cheap case.
+    const auto overflow = [&](Overflow::Why why, const QString& arithmetic, const QString& limit,
+                              const QString& placed) {
+        placement.overflow = Overflow{why, text, arithmetic, iecTypeName(rule.value), limit, placed};
+    };
     if (!received) {
         placement.bytes = QByteArray(rule.size, '\0');
-        placement.overflow = Overflow{Overflow::Why::NotNumber, text, {}, typeName, {}, QStringLiteral("0")};
+        overflow(Overflow::Why::NotNumber, {}, {}, QStringLiteral("0"));
         return placement;
     }
     const PostScaling scaling = postScaling(rule.postOperation);
     const double scaled = scaling.factor == 1  ? *received
                           : scaling.multiplied ? *received * scaling.factor
                                                : *received / scaling.factor;
-    const QString arithmetic =
-        scaling.factor == 1
-            ? number(scaled)
-            : QStringLiteral("%1 %2 %3 = %4")
-                  .arg(number(*received), scaling.multiplied ? QStringLiteral("×") : QStringLiteral("/"),
-                       QString::number(scaling.factor), number(scaled));
+    const auto arithmetic = [&] {
+        return scaling.factor == 1 ? number(scaled)
+                                   : QStringLiteral("%1 %2 %3 = %4")
+                                         .arg(number(*received),
+                                              scaling.multiplied ? QStringLiteral("×") : QStringLiteral("/"),
+                                              QString::number(scaling.factor), number(scaled));
+    };
 
     if (rule.value.kind == ValueKind::Real) {
         const float value = float(scaled);
@@ -86,13 +91,10 @@ Placement placeNumber(const OutputRule& rule, const QString& text) {
         std::memcpy(&bits, &value, sizeof bits);
         placement.bytes = swapped(littleEndian(bits, 4), rule.swaps);
         if (!std::isfinite(value))
-            placement.overflow = Overflow{
-                scaled > 0 ? Overflow::Why::AboveMaximum : Overflow::Why::BelowMinimum,
-                text,
-                arithmetic,
-                typeName,
+            overflow(
+                scaled > 0 ? Overflow::Why::AboveMaximum : Overflow::Why::BelowMinimum, arithmetic(),
                 number(scaled > 0 ? std::numeric_limits<float>::max() : std::numeric_limits<float>::lowest()),
-                scaled > 0 ? QStringLiteral("+inf") : QStringLiteral("-inf")};
+                scaled > 0 ? QStringLiteral("+inf") : QStringLiteral("-inf"));
         return placement;
     }
 
@@ -107,14 +109,12 @@ Placement placeNumber(const OutputRule& rule, const QString& text) {
     placement.bytes = swapped(littleEndian(quint64(low), rule.size), rule.swaps);
     const double read = rule.value.kind == ValueKind::Signed && low > range.maximum ? low - span : low;
     if (scaled > range.maximum)
-        placement.overflow = Overflow{Overflow::Why::AboveMaximum, text,        arithmetic, typeName,
-                                      number(range.maximum),       number(read)};
+        overflow(Overflow::Why::AboveMaximum, arithmetic(), number(range.maximum), number(read));
     else if (scaled < range.minimum)
-        placement.overflow = Overflow{Overflow::Why::BelowMinimum, text,        arithmetic, typeName,
-                                      number(range.minimum),       number(read)};
+        overflow(Overflow::Why::BelowMinimum, arithmetic(), number(range.minimum), number(read));
     else if (whole != scaled && !(scaling.factor > 1 && !scaling.multiplied))
         // A division is chosen to drop digits; anything else that leaves a fraction loses it unseen.
-        placement.overflow = Overflow{Overflow::Why::Fraction, text, arithmetic, typeName, {}, number(read)};
+        overflow(Overflow::Why::Fraction, arithmetic(), {}, number(read));
     return placement;
 }
 
