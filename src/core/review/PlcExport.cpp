@@ -105,8 +105,8 @@ NaturalLayout naturalLayout(const PlcLayout& packed, int outputBytes) {
     for (const PlcMember& m : packed.members) {
         const int align = naturalAlignment(m.type);
         widest = std::max(widest, align);
-        // Every member before sits where the comments say, so a member off its alignment is the
-        // first a compiler moves; those after it move with it.
+        // A member off its own alignment is moved by a compiler, and every member after it with
+        // it; each such rule is named with the nearest aligned byte clear of the rule before.
         if (m.entry && m.first % align) {
             const int below = m.first / align * align;
             const int above = below + align;
