@@ -30,13 +30,14 @@ using namespace Cli;
 
 const char* const kListenHelp =
     R"(Usage: tessellor-cli listen CONFIG_DIR --channel NAME (--serial DEVICE [--baud N] | --udp PORT |
-                             --tcp HOST:PORT) [--seconds N] [--record FILE] [--json]
+                             --tcp HOST:PORT) [--seconds N] [--record FILE] [--json] [--output-array]
 
 Listens to one serial channel's instruments as the monitor window does: reads a serial port, a UDP
 port or a TCP connection, feeds what arrives to the rules of channel NAME of the configuration
 folder CONFIG_DIR, and at the end prints the same report as replay: what every rule received, the
 counts of lines, the addresses that feed no rule and the findings (mixed talkers, mixed
-references, invalid status, stale rules, and for a serial port a baud rate that looks wrong).
+references, invalid status, stale rules, values their type in the Output array cannot hold, and
+for a serial port a baud rate that looks wrong).
 
 Options:
   --channel NAME    the serial channel whose rules are fed: RS232, "RS485 / RS422" (or "RS485 1"),
@@ -49,6 +50,8 @@ Options:
   --seconds N       end N seconds after the source started; without it, listen until Ctrl+C
   --record FILE     record what arrives to FILE as received, for replay or the monitor's log source
   --json            print one JSON object instead of text
+  --output-array    also print the EtherNet/IP Output array as the rules' last values fill it, as
+                    replay does
   -h, --help        show this help
 
 Exit codes: 0 it listened; 1 the source failed (the report still shows what arrived before), the
@@ -146,7 +149,8 @@ int runListen(const QStringList& words) {
                       {"--tcp", "HOST:PORT"},
                       {"--seconds", "a number of seconds"},
                       {"--record", "a file name"},
-                      {"--json"}},
+                      {"--json"},
+                      {"--output-array"}},
                      {"CONFIG_DIR"});
     if (!line.parse(words))
         return line.usageError();
@@ -268,7 +272,14 @@ int runListen(const QStringList& words) {
     if (settings.kind == Platform::NmeaSourceSettings::Kind::SerialPort &&
         Nmea::looksLikeWrongBaud(monitor.counts(), listening.listened()))
         findings.prepend(Nmea::wrongBaudFinding(listening.listened(), texts));
-    printMonitorReport(monitor, findings, line.has("--json"));
+    QString reviewError;
+    const std::optional<Review::OutputArray> array = outputArrayOf(folder, monitor, reviewError);
+    if (!array && line.has("--output-array"))
+        return failure(reviewError);
+    if (array)
+        findings += Review::overflowFindings(*array, texts);
+    printMonitorReport(monitor, findings, line.has("--json"),
+                       line.has("--output-array") ? &array->bytes() : nullptr);
     if (!listening.failure().isEmpty())
         return failure(QStringLiteral("%1 broke off: %2").arg(description, listening.failure()));
     return listening.recordingFailed() ? Failure : Success;

@@ -2,13 +2,17 @@
 
 #include "CommandOutput.h"
 
+#include "core/review/Review.h"
+#include "core/shell/ConfigurationFiles.h"
+
 #include <QTextStream>
 
 namespace Cli {
 
 namespace {
 
-void printJson(const Nmea::Monitor& monitor, const QList<Nmea::MonitorFinding>& findings) {
+void printJson(const Nmea::Monitor& monitor, const QList<Nmea::MonitorFinding>& findings,
+               const QByteArray* outputArray) {
     const Nmea::ReaderCounts& c = monitor.counts();
     QTextStream& o = standardOutput();
     o << "{\"lines\": " << c.lines << ", \"sentences\": " << c.sentences
@@ -40,10 +44,14 @@ void printJson(const Nmea::Monitor& monitor, const QList<Nmea::MonitorFinding>& 
           << ", \"kind\": " << jsonString(f.kind) << ", \"message\": " << jsonString(f.message) << '}';
         first = false;
     }
-    o << "]}\n";
+    o << ']';
+    if (outputArray)
+        o << ", \"output_array\": \"" << QString::fromLatin1(outputArray->toHex()) << '"';
+    o << "}\n";
 }
 
-void printText(const Nmea::Monitor& monitor, const QList<Nmea::MonitorFinding>& findings) {
+void printText(const Nmea::Monitor& monitor, const QList<Nmea::MonitorFinding>& findings,
+               const QByteArray* outputArray) {
     QTextStream& o = standardOutput();
     if (monitor.rules().empty())
         o << "No enabled rule to feed.\n";
@@ -80,16 +88,35 @@ void printText(const Nmea::Monitor& monitor, const QList<Nmea::MonitorFinding>& 
     o << "Findings:" << (findings.isEmpty() ? " none\n" : "\n");
     for (const Nmea::MonitorFinding& f : findings)
         o << "  " << f.kind << ": " << f.message << '\n';
+    if (!outputArray)
+        return;
+    o << "Output array, " << outputArray->size()
+      << " bytes, as this program assumes the converter places the values:\n";
+    for (const QString& line : Review::hexLines(*outputArray))
+        o << line << '\n';
 }
 
 } // namespace
 
-void printMonitorReport(const Nmea::Monitor& monitor, const QList<Nmea::MonitorFinding>& findings,
-                        bool json) {
+std::optional<Review::OutputArray> outputArrayOf(const QString& folder, const Nmea::Monitor& monitor,
+                                                 QString& error) {
+    const ConfigurationFiles files(folder);
+    const Review::Result review = Review::reviewDocuments(files.parGen(), files.nmeaAccess());
+    if (!review.error.isEmpty()) {
+        error = review.error;
+        return std::nullopt;
+    }
+    Review::OutputArray array(review.compiled, review.outputBytes);
+    array.placeFeeds(monitor.rules());
+    return array;
+}
+
+void printMonitorReport(const Nmea::Monitor& monitor, const QList<Nmea::MonitorFinding>& findings, bool json,
+                        const QByteArray* outputArray) {
     if (json)
-        printJson(monitor, findings);
+        printJson(monitor, findings, outputArray);
     else
-        printText(monitor, findings);
+        printText(monitor, findings, outputArray);
     standardOutput().flush();
 }
 

@@ -16,7 +16,8 @@
 
 #include <cstdio>
 
-const char* const kReplayHelp = R"(Usage: tessellor-cli replay CONFIG_DIR LOGFILE [--channel NAME] [--json]
+const char* const kReplayHelp =
+    R"(Usage: tessellor-cli replay CONFIG_DIR LOGFILE [--channel NAME] [--json] [--output-array]
 
 Reads the NMEA 0183 log LOGFILE as the converter would hear it and prints, for every rule of the
 configuration folder CONFIG_DIR, what it would receive: rule number, sentence, field, Index, the
@@ -31,7 +32,13 @@ Options:
   --channel NAME  feed only the rules of this serial channel: RS232, "RS485 / RS422" (or
                   "RS485 1"), "RS485 2"; without it every enabled rule is fed
   --json          print one JSON object instead of text
+  --output-array  also print the EtherNet/IP Output array as the rules' last values fill it (as
+                  this program assumes the converter places them): hexadecimal lines of 16
+                  bytes, or "output_array", one hexadecimal string, in JSON
   -h, --help      show this help
+
+A value its field's type in the Output array cannot hold is the finding overflow, with what the
+PLC reads instead.
 
 Exit codes: 0 the log was read; 1 the log or the rules cannot be read; 2 wrong usage or no such
 folder.
@@ -50,7 +57,8 @@ QString native(const QString& path) {
 } // namespace
 
 int runReplay(const QStringList& words) {
-    CommandLine line(QStringLiteral("replay"), {{"--channel", "a channel name"}, {"--json"}},
+    CommandLine line(QStringLiteral("replay"),
+                     {{"--channel", "a channel name"}, {"--json"}, {"--output-array"}},
                      {"CONFIG_DIR", "LOGFILE"});
     if (!line.parse(words))
         return line.usageError();
@@ -91,6 +99,14 @@ int runReplay(const QStringList& words) {
     monitor.finish();
 
     // A log has no clock of its own: everything arrived at once, so nothing is stale.
-    printMonitorReport(monitor, monitor.findings(0, MessageCatalog()), json);
+    const MessageCatalog texts;
+    QList<Nmea::MonitorFinding> findings = monitor.findings(0, texts);
+    QString reviewError;
+    const std::optional<Review::OutputArray> array = outputArrayOf(folder, monitor, reviewError);
+    if (!array && line.has("--output-array"))
+        return failure(reviewError);
+    if (array)
+        findings += Review::overflowFindings(*array, texts);
+    printMonitorReport(monitor, findings, json, line.has("--output-array") ? &array->bytes() : nullptr);
     return Success;
 }

@@ -33,25 +33,35 @@ Exit codes: 0 no error or warning (notes alone); 1 an error or a warning, or a d
 read; 2 wrong usage or no such folder.
 )";
 
-const char* const kMapHelp = R"(Usage: tessellor-cli map CONFIG_DIR [--format csv|json|st|iec|plcopen|l5x]
+const char* const kMapHelp =
+    R"(Usage: tessellor-cli map CONFIG_DIR [--format csv|json|st|iec|plcopen|l5x] [--strict-layout]
 
 Prints where the compiled rules of the configuration folder CONFIG_DIR put their values in the
 converter's data array, ordered by position: rule, mnemonic, channel, sentence, field, Index,
 post-operation, swaps, first byte, size, last byte, the type the PLC reads (from the field's
 catalog text; raw bytes where a swap reordered them), what the post operation means, and the
-connection sizes (output: converter to PLC, input: PLC to converter). Values are little-endian.
+connection sizes (output: converter to PLC, input: PLC to converter), the member name each rule
+takes in the data types and its byte order. Values are little-endian, placed as this program
+assumes the converter places them: check against the converter's manual.
 
 Options:
   --format csv      comma-separated values with a header line (the default)
   --format json     {"configuration", "program", "imageChecksum", "outputBytes", "inputBytes",
-                    "rules": [...]}
+                    "notes": [the header's lines], "rules": [...]}
   --format st       a TYPE ... STRUCT of the output array for TwinCAT and CODESYS, packed to the
                     byte ({attribute 'pack_mode' := '1'}), one typed member per rule named from its
                     mnemonic, padding members for the gaps and up to the output array's size
-  --format iec      the same in strict IEC 61131-3 (END_STRUCT;, no vendor attribute)
-  --format plcopen  the same as PLCopen XML (TC6 2.01) for import into CODESYS or TwinCAT
-  --format l5x      a Logix data type (L5X); refused when Logix would move a member, listing
-                    each one with the nearest position Logix reads
+                    and, for any layout, the output array as ARRAY [0..n-1] OF BYTE with a
+                    function block that decodes every rule's value in engineering units
+  --format iec      the same in strict IEC 61131-3 (END_STRUCT;, no vendor attribute, standard
+                    functions only); the typed structure only where every member sits at its
+                    natural alignment, else the header lists those a compiler would move
+  --format plcopen  the data type as PLCopen XML (TC6 2.01) for import into CODESYS or TwinCAT
+  --format l5x      a Logix data type (L5X) with the copy step; where Logix would move a member, a
+                    SINT array tag and a Structured Text routine that moves each rule's bytes into
+                    a typed member, the members Logix would move listed in its header
+  --strict-layout   refuse iec and l5x where the compiler would move a member, listing each one
+                    with the nearest position it reads
   -h, --help        show this help
 
 The data types are refused when rules overlap, when a rule lies past the output array, or when no
@@ -65,6 +75,7 @@ struct Options {
     QString folder;
     bool json = false;
     QString format = QStringLiteral("csv");
+    bool strictLayout = false;
 };
 
 // The review of the folder, or an exit code: usage for wrong words or a missing folder, failure for
@@ -72,8 +83,10 @@ struct Options {
 std::optional<Review::Result> reviewFolder(const QString& command, const QStringList& words, bool isMap,
                                            Options& options, int& exitCode) {
     CommandLine line =
-        isMap ? CommandLine(command, {{"--format", "csv, json, st, iec, plcopen or l5x"}}, {"CONFIG_DIR"})
-              : CommandLine(command, {{"--json"}}, {"CONFIG_DIR"});
+        isMap
+            ? CommandLine(command, {{"--format", "csv, json, st, iec, plcopen or l5x"}, {"--strict-layout"}},
+                          {"CONFIG_DIR"})
+            : CommandLine(command, {{"--json"}}, {"CONFIG_DIR"});
     if (!line.parse(words)) {
         exitCode = line.usageError();
         return std::nullopt;
@@ -86,6 +99,7 @@ std::optional<Review::Result> reviewFolder(const QString& command, const QString
     }
     options.folder = line.argument("CONFIG_DIR");
     options.json = line.has("--json");
+    options.strictLayout = isMap && line.has("--strict-layout");
     if (line.has("--format")) {
         options.format = line.value("--format");
         if (!Review::mapFormat(options.format)) {
@@ -160,8 +174,9 @@ int runMap(const QStringList& words) {
 
     const QList<Review::MapEntry> entries = Review::dataMap(*result);
     const QString configuration = QDir(QFileInfo(options.folder).absoluteFilePath()).dirName();
-    const Review::MapExport exported = Review::exportMap(entries, Review::mapHeader(*result, configuration),
-                                                         *Review::mapFormat(options.format));
+    const Review::MapExport exported =
+        Review::exportMap(entries, Review::mapHeader(*result, configuration),
+                          *Review::mapFormat(options.format), options.strictLayout);
     if (!exported.error.isEmpty()) {
         if (exported.misaligned.isEmpty())
             return failure(exported.error);

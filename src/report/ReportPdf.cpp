@@ -60,8 +60,8 @@ QColor severityColour(Review::Severity severity) {
 // Run once to count the pages, then again to write them with "page x of y".
 class PageWriter {
 public:
-    PageWriter(QPdfWriter& device, const CommissioningReport& report, int pageCount)
-        : m_device(device), m_report(report), m_pageCount(pageCount) {
+    PageWriter(QPdfWriter& device, const CommissioningReport& report, int pageCount, int findingsPage)
+        : m_device(device), m_report(report), m_pageCount(pageCount), m_findingsPage(findingsPage) {
         m_painter.begin(&m_device);
         startPage();
     }
@@ -80,7 +80,22 @@ public:
         m_y += mm(2);
         facts(m_report.facts,
               m_report.image == Review::StoredImage::Same ? -1 : CommissioningReport::CompiledImage);
+        if (!m_report.errorBanner.isEmpty()) {
+            // Before the tables, so that nobody signs a sheet whose findings are pages away.
+            m_y += mm(2);
+            const QString text = m_report.errorBanner.arg(std::max(m_findingsPage, 1));
+            const QFont f = font(10, true);
+            const double height = textHeight(f, contentWidth() - mm(4), text) + mm(3);
+            QPen pen(kAlert);
+            pen.setWidthF(mm(0.4));
+            m_painter.setPen(pen);
+            m_painter.drawRect(QRectF(left(), m_y, contentWidth(), height));
+            draw(f, QRectF(left() + mm(2), m_y + mm(1.5), contentWidth() - mm(4), height), text, kAlert);
+            m_y += height + mm(1);
+        }
     }
+
+    int page() const { return m_page; }
 
     void heading(const QString& text, double keepWith) {
         const QFont f = font(12, true);
@@ -395,12 +410,18 @@ private:
     QPainter m_painter;
     const CommissioningReport& m_report;
     int m_pageCount = 0;
+    int m_findingsPage = 0;
     int m_page = 0;
     double m_y = 0;
     double m_top = 0; // where the content of the current page starts
 };
 
-int write(QIODevice& output, const CommissioningReport& report, int pageCount) {
+struct Written {
+    int pages = 0;
+    int findingsPage = 0;
+};
+
+Written write(QIODevice& output, const CommissioningReport& report, const Written& counted) {
     QPdfWriter device(&output);
     device.setResolution(Resolution);
     device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
@@ -408,20 +429,24 @@ int write(QIODevice& output, const CommissioningReport& report, int pageCount) {
         report.title, report.facts.value(CommissioningReport::Configuration).value));
     device.setCreator(report.facts.value(CommissioningReport::Program).value);
 
-    PageWriter pages(device, report, pageCount);
+    PageWriter pages(device, report, counted.pages, counted.findingsPage);
+    Written written;
     pages.title();
     pages.heading(report.portsHeading, mm(20));
     pages.table(report.ports, {24, 22, 30, 30, 37, 37});
     pages.heading(report.networkHeading, mm(20));
     pages.facts(report.network);
+    pages.heading(report.connectionHeading, mm(20));
+    pages.facts(report.connection);
     pages.heading(report.rulesHeading, mm(15));
     if (report.rules.rows.isEmpty())
         pages.paragraph(report.noRules);
     else
-        pages.table(report.rules, {9, 14, 19, 38, 22, 30, 9, 19, 20});
+        pages.table(report.rules, {9, 13, 17, 32, 20, 25, 9, 18, 18, 19});
     pages.heading(report.mapHeading, mm(60));
     pages.map();
     pages.heading(report.findingsHeading, mm(15));
+    written.findingsPage = pages.page();
     pages.paragraph(report.findingsSummary);
     QList<QColor> colours;
     for (Review::Severity severity : report.findingSeverities)
@@ -429,19 +454,20 @@ int write(QIODevice& output, const CommissioningReport& report, int pageCount) {
     if (!report.findings.rows.isEmpty())
         pages.table(report.findings, {20, 22, 138}, colours);
     pages.signature();
-    return pages.finish();
+    written.pages = pages.finish();
+    return written;
 }
 
 } // namespace
 
 QByteArray pdf(const Review::CommissioningReport& report) {
-    // The first run counts the pages for the second one's page numbers.
+    // The first run counts the pages for the second one's page numbers and finds the findings' page.
     QBuffer count;
     count.open(QIODevice::WriteOnly);
-    const int pages = write(count, report, 0);
+    const Written counted = write(count, report, {});
     QBuffer output;
     output.open(QIODevice::WriteOnly);
-    write(output, report, pages);
+    write(output, report, counted);
     return output.data();
 }
 

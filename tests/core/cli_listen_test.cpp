@@ -2,6 +2,7 @@
 // pseudo-terminal, ended by its time limit or by Ctrl+C (SIGINT), its recording replayed.
 #include "CliRun.h"
 #include "NmeaSamples.h"
+#include "core/comm/ParGen.h"
 
 #include "core/nmea/AccessRules.h"
 
@@ -194,11 +195,15 @@ TEST_F(ListenTest, UdpDatagramsUntilTheTimeIsUp) {
 }
 
 TEST_F(ListenTest, TcpStreamAsText) {
+    // An output array of 8 bytes: without ParGen.xml the image has none.
+    ParGenSet parameters;
+    parameters.EtherNetIP_NB_Output = QStringLiteral("8");
+    ASSERT_TRUE(ParGen::save(path("Ship/ParGen.xml"), parameters));
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    RunningCli cli(m_root.path(),
-                   {"Ship", "--channel", "RS232", "--tcp",
-                    QStringLiteral("127.0.0.1:%1").arg(server.serverPort()), "--seconds", "2"});
+    RunningCli cli(m_root.path(), {"Ship", "--channel", "RS232", "--tcp",
+                                   QStringLiteral("127.0.0.1:%1").arg(server.serverPort()), "--seconds", "2",
+                                   "--output-array"});
     ASSERT_TRUE(server.waitForNewConnection(30000));
     QTcpSocket* connection = server.nextPendingConnection();
     // In two pieces that split a sentence.
@@ -215,6 +220,11 @@ TEST_F(ListenTest, TcpStreamAsText) {
         << qPrintable(outcome.out);
     EXPECT_TRUE(outcome.out.contains(u"Sentences: 4\nChecksum failures: 1\n"));
     EXPECT_TRUE(outcome.out.contains(u"Findings:\n  mixed-reference: Rule 2 is fed by MWV sentences"))
+        << qPrintable(outcome.out);
+    // The Output array the values make, after the findings.
+    EXPECT_TRUE(
+        outcome.out.contains(u"\nOutput array, 8 bytes, as this program assumes the converter places the "
+                             u"values:\n0000: "))
         << qPrintable(outcome.out);
 }
 

@@ -2,6 +2,7 @@
 #include "CliRun.h"
 #include "NmeaSamples.h"
 
+#include "core/comm/ParGen.h"
 #include "core/nmea/AccessRules.h"
 
 #include <QFile>
@@ -150,6 +151,48 @@ TEST_F(ReplayTest, TextReportAndExitCodes) {
         expectCliCase(replay(c.arguments), c);
     }
     EXPECT_TRUE(replay({"--help"}).out.startsWith("Usage: tessellor-cli replay CONFIG_DIR LOGFILE"));
+}
+
+// The Output array the last values make, and the value the PLC would read wrong: a heading x 10 as
+// REAL at 0, the satellites x 100 in one byte at 5, a 16-byte array.
+TEST_F(ReplayTest, OutputArrayAndOverflow) {
+    ASSERT_TRUE(QDir(m_root.path()).mkdir(QStringLiteral("Bridge")));
+    Nmea::RuleTable table = NmeaSamples::table({
+        {"HDT", "Heading, degrees True, Number [floating point]", "", "x 10", "RS232", true, "0"},
+        {"GGA", "Number of satellites in use [decimal]", "", "x 100", "RS232", true, "5"},
+    });
+    table[1].Mnemonic = QStringLiteral("Sats");
+    ASSERT_EQ(Nmea::saveAccessRules(path("Bridge/NMEA_0183_Set_Access.xml"), table), QString());
+    ParGenSet parameters;
+    parameters.EtherNetIP_NB_Output = QStringLiteral("16");
+    QString error;
+    ASSERT_TRUE(ParGen::save(path("Bridge/ParGen.xml"), parameters, &error)) << error.toStdString();
+
+    const CliOutcome text = replay({"Bridge", "ship.nmea", "--output-array"});
+    ASSERT_EQ(text.exitCode, 0) << qPrintable(text.err);
+    EXPECT_TRUE(
+        text.out.contains("  overflow: Rule 2 Sats: 8 × 100 = 800 does not fit USINT (at most 255): the PLC "
+                          "reads 32, as this program assumes the converter places it\n"))
+        << text.out.toStdString();
+    EXPECT_TRUE(
+        text.out.endsWith("Output array, 16 bytes, as this program assumes the converter places the values:\n"
+                          "0000: 00 30 2c 45 00 20 00 00 00 00 00 00 00 00 00 00\n"))
+        << text.out.toStdString();
+
+    const CliOutcome json = replay({"Bridge", "ship.nmea", "--json", "--output-array"});
+    const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    EXPECT_EQ(o["output_array"].toString(), u"00302c45002000000000000000000000");
+    const QJsonArray findings = o["findings"].toArray();
+    ASSERT_EQ(findings.size(), 1);
+    EXPECT_EQ(findings[0].toObject()["kind"].toString(), u"overflow");
+    EXPECT_EQ(findings[0].toObject()["rule"].toInt(), 2);
+
+    // Without the option, the finding alone; a folder whose parameters cannot be read has no array.
+    EXPECT_FALSE(replay({"Bridge", "ship.nmea"}).out.contains("Output array"));
+    write("Bridge/ParGen.xml", "<ParGen><broken>");
+    const CliOutcome broken = replay({"Bridge", "ship.nmea", "--output-array"});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_TRUE(broken.err.contains("ParGen.xml")) << broken.err.toStdString();
 }
 
 } // namespace

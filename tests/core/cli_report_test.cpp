@@ -104,4 +104,65 @@ TEST_F(CliReportTest, WithoutACompiledImageTheSheetSaysSoAndTheExitCodeToo) {
     EXPECT_TRUE(text.contains("Review: no findings"));
 }
 
+// What a PLC engineer sets the connection up from, read back as pdftotext reads it: the errors on
+// the first page, the sizes from the PLC's side, the byte orders, the copy step, the blanks for
+// the converter's manual and the member names.
+TEST_F(CliReportTest, TheFirstPageSaysTheErrorsAndTheConnectionFromThePlcsSide) {
+    ParGenSet parameters;
+    parameters.EtherNetIP_NB_Output = QStringLiteral("12");
+    parameters.EtherNetIP_NB_Input = QStringLiteral("6");
+    write(path("Deck"), parameters,
+          rules(row({"RS232", "HDT", kHeading, 0, "Log"}) +
+                row({"RS232", "HDT", kHeading, 4, "Heading", "", "x 10", "Y", "N"}) +
+                row({"RS232", "GGA", kSatellites, 8, "NON RETAIN"}) +
+                row({"RS232", "HDT", kHeading, 10, "Late"}) + row({"RS232", "HDT", kHeading, 14, "Later"})));
+    ASSERT_EQ(run({"compile", "Deck"}).exitCode, 0);
+    const CliOutcome result = runWithoutDisplay({"report", "Deck", "-o", "deck.pdf"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+
+    const auto pageText = [this](int page) {
+        QProcess process;
+        process.start(QStringLiteral("pdftotext"),
+                      {QStringLiteral("-raw"), QStringLiteral("-f"), QString::number(page),
+                       QStringLiteral("-l"), QString::number(page), path("deck.pdf"), QStringLiteral("-")});
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return QString::fromUtf8(process.readAllStandardOutput()).simplified();
+    };
+    const QString page1 = pageText(1);
+    const QString text = pdfText(path("deck.pdf"));
+    // Rules 4 and 5 end past the 12-byte output array; the banner names the findings' page.
+    int findingsPage = 0;
+    for (int page = pdfPages(path("deck.pdf")); page >= 1 && !findingsPage; --page) {
+        if (pageText(page).contains("Review Findings Review: errors 2"))
+            findingsPage = page;
+    }
+    ASSERT_GT(findingsPage, 0) << text.toStdString();
+    EXPECT_TRUE(
+        page1.contains(QStringLiteral("Errors in the review: 2. The PLC will not receive rules 4, 5 as "
+                                      "this sheet shows them: see page %1.")
+                           .arg(findingsPage)))
+        << page1.toStdString();
+    for (const char* line : {"PLC input: the converter's Output array 12 bytes, data as bytes (SINT)",
+                             "PLC output: the converter's Input array 6 bytes, data as bytes (SINT)",
+                             "Swap All on 4 bytes: b3 b2 b1 b0",
+                             "Output array assembly instance (from the converter's manual) ____",
+                             "RPI in ms (from the converter's manual) ____",
+                             "Logix copy step none: the rules have no layout (see the findings)"})
+        EXPECT_TRUE(text.contains(QLatin1String(line))) << line << "\n" << text.toStdString();
+    // The member each rule takes in the exported types, beside its mnemonic.
+    EXPECT_TRUE(text.contains("as sent - 0 to 3 Log R_Log")) << text.toStdString();
+    EXPECT_TRUE(text.contains("8 NON RETAIN R_NON_RETAIN")) << text.toStdString();
+
+    // Without errors no banner, and the copy step where Logix reads the type as it is.
+    write(path("Clean"), parameters, rules(row({"RS232", "HDT", kHeading, 0, "Heading"})));
+    ASSERT_EQ(run({"compile", "Clean"}).exitCode, 0);
+    ASSERT_EQ(runWithoutDisplay({"report", "Clean", "-o", "clean.pdf"}).exitCode, 0);
+    const QString clean = pdfText(path("clean.pdf"));
+    EXPECT_FALSE(clean.contains("Errors in the review"));
+    EXPECT_TRUE(
+        clean.contains("COP(<module>:I.Data[0], <tag of T_Clean>, 1): the length counts whole T_Clean "
+                       "structures of 12 bytes"))
+        << clean.toStdString();
+}
+
 } // namespace

@@ -72,7 +72,7 @@ TEST_F(ReviewCommandsTest, UsageAndExitCodes) {
         {{"review", "--help"}, 0, "Usage: tessellor-cli review CONFIG_DIR [--json]", ""},
         {{"map", "Clean", "-h"},
          0,
-         "Usage: tessellor-cli map CONFIG_DIR [--format csv|json|st|iec|plcopen|l5x]",
+         "Usage: tessellor-cli map CONFIG_DIR [--format csv|json|st|iec|plcopen|l5x] [--strict-layout]",
          ""},
 
         {{"review"}, 2, "", "review: missing CONFIG_DIR"},
@@ -189,10 +189,11 @@ TEST_F(ReviewCommandsTest, MapInEachFormat) {
     EXPECT_EQ(
         result.out.toStdString(),
         "rule,mnemonic,channel,sentence,field,index,post_operation,swaps,first_byte,size,last_byte,type,"
-        "meaning,output_bytes,input_bytes\n"
+        "meaning,output_bytes,input_bytes,member,byte_order\n"
         "2,Heading,RS232,HDT,\"Heading, degrees True, Number [floating point]\",0,None,none,2,4,5,REAL,as "
-        "sent,496,496\n"
-        "3,Sats,RS232,GGA,Number of satellites in use [decimal],0,None,none,4,1,4,USINT,as sent,496,496\n");
+        "sent,496,496,Heading,no swap on 4 bytes: b0 b1 b2 b3\n"
+        "3,Sats,RS232,GGA,Number of satellites in use [decimal],0,None,none,4,1,4,USINT,as sent,496,496,Sats,"
+        "no swap on 1 byte: b0\n");
 
     // The checksum every export names is the one the image gets.
     BankImage image;
@@ -227,7 +228,13 @@ TEST_F(ReviewCommandsTest, MapInEachFormat) {
     add("Misplaced", ParGenSet(),
         rules(row("RS232", "GGA", kSatellites, 0, "Sats") + row("RS232", "HDT", kHeading, 2, "Heading") +
               row("RS232", "HDT", kHeading, 7, "Again")));
+    // Without --strict-layout, the bytes and a routine that moves them into typed members.
     result = run({"map", "Misplaced", "--format", "l5x"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains("TargetType=\"Routine\"")) << result.out.toStdString();
+    EXPECT_TRUE(
+        result.out.contains("Rule 2 (Heading, REAL) at byte 2: the nearest position Logix reads is byte 4."));
+    result = run({"map", "Misplaced", "--format", "l5x", "--strict-layout"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.out.isEmpty());
     EXPECT_EQ(
@@ -236,6 +243,16 @@ TEST_F(ReviewCommandsTest, MapInEachFormat) {
         "multiples of 4 and arrays on whole 4-byte words.\n"
         "tessellor-cli: Rule 2 (Heading, REAL) at byte 2: the nearest position Logix reads is byte 4.\n"
         "tessellor-cli: Rule 3 (Again, REAL) at byte 7: the nearest position Logix reads is byte 8.\n");
+    // The same for a standard compiler: the decoder only, or with --strict-layout a refusal.
+    result = run({"map", "Misplaced", "--format", "iec"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_FALSE(result.out.contains("STRUCT"));
+    EXPECT_TRUE(result.out.contains("FUNCTION_BLOCK FB_Misplaced_Decode\n"));
+    result = run({"map", "Misplaced", "--format", "iec", "--strict-layout"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("tessellor-cli: Rule 2 (Heading, REAL) at byte 2: the nearest position a "
+                                    "standard compiler reads is byte 4.\n"))
+        << result.err.toStdString();
 }
 
 TEST_F(ReviewCommandsTest, DumpShowsEachRulesBytesAndTheChecksumAsTheUpdaterLogs) {

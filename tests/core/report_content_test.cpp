@@ -87,14 +87,35 @@ TEST_F(ReportContentTest, EveryCompiledRuleWithWhatThePlcReadsAndEveryFinding) {
     // By first byte; a swapped value is raw bytes, a swap without effect leaves the type; the rule
     // on the port that is off is not compiled and is a finding instead.
     EXPECT_EQ(sheet.rules.rows,
-              (QList<QStringList>{{"1", "RS232", "HDT", kHeading, "REAL", "value x 10: divide by 10", "-",
-                                   "0 to 3", "Heading"},
-                                  {"2", "RS485 1", "XDR, Index 2", kProbe, "ARRAY [0..3] OF BYTE", "as sent",
-                                   "All", "4 to 7", "Probe"},
-                                  {"4", "RS232", "HDT", kHeading, "ARRAY [0..3] OF BYTE",
-                                   "value / 100: multiply by 100", "16", "6 to 9", ""},
-                                  {"3", "RS232", "GGA", kSatellites, "USINT", "as sent", "-", "8", "Sats"}}));
-    EXPECT_EQ(sheet.rules.headings.size(), 9);
+              (QList<QStringList>{
+                  {"1", "RS232", "HDT", kHeading, "REAL", "value x 10: divide by 10", "-", "0 to 3",
+                   "Heading", "Heading"},
+                  {"2", "RS485 1", "XDR, Index 2", kProbe, "ARRAY [0..3] OF BYTE", "as sent", "All", "4 to 7",
+                   "Probe", "Probe"},
+                  {"4", "RS232", "HDT", kHeading, "ARRAY [0..3] OF BYTE", "value / 100: multiply by 100",
+                   "16", "6 to 9", "", "Rule_4"},
+                  {"3", "RS232", "GGA", kSatellites, "USINT", "as sent", "-", "8", "Sats", "Sats"}}));
+    EXPECT_EQ(sheet.rules.headings.size(), 10);
+    EXPECT_EQ(sheet.rules.headings.last(), "Member");
+
+    // The errors said first, the page left to the layout; the connection as the PLC sees it.
+    EXPECT_TRUE(
+        sheet.errorBanner.arg(2).startsWith("Errors in the review: 3. The PLC will not receive rules "))
+        << sheet.errorBanner.toStdString();
+    EXPECT_TRUE(sheet.errorBanner.arg(2).endsWith(" as this sheet shows them: see page 2."));
+    QStringList labels;
+    for (const Review::ReportFact& fact : sheet.connection)
+        labels << fact.label;
+    EXPECT_EQ(labels,
+              (QStringList{"PLC input: the converter's Output array",
+                           "PLC output: the converter's Input array", "Values",
+                           "Byte order in the array (b0: a number's least significant byte, a text's first "
+                           "character)",
+                           "Logix copy step", "Output array assembly instance (from the converter's manual)",
+                           "Input array assembly instance (from the converter's manual)",
+                           "Configuration assembly instance (from the converter's manual)",
+                           "RPI in ms (from the converter's manual)"}));
+    EXPECT_EQ(sheet.connection[3].value, "Swap All on 4 bytes: b3 b2 b1 b0\nSwap 16 on 4 bytes: b2 b3 b0 b1");
 
     const Review::Result review =
         Review::reviewDocuments(folder("Ship/ParGen.xml"), folder("Ship/NMEA_0183_Set_Access.xml"));

@@ -1,6 +1,7 @@
 #include "core/comm/ParGen.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/review/DataMap.h"
+#include "core/review/OutputArray.h"
 #include "core/review/PlcExport.h"
 #include "core/review/PlcNames.h"
 
@@ -10,6 +11,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTimeZone>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -183,6 +185,21 @@ TEST(PlcNames, IdentifiersAreValidAndNeverReserved) {
         {"bcd to int", "R_bcd_to_int"},
         {"Real to anything", "R_Real_to_anything"},
         {"Distance to waypoint", "Distance_to_waypoint"},
+        // The keywords and standard blocks a strict compiler rejects as names, typed variants too.
+        {"Non retain", "R_Non_retain"},
+        {"INITIAL STEP", "R_INITIAL_STEP"},
+        {"Priority", "R_Priority"},
+        {"CTU", "R_CTU"},
+        {"ctu dint", "R_ctu_dint"},
+        {"TON LTIME", "R_TON_LTIME"},
+        {"R_TRIG", "R_R_TRIG"},
+        {"SR", "R_SR"},
+        {"Add time", "R_Add_time"},
+        {"SUB DT DT", "R_SUB_DT_DT"},
+        {"concat date tod", "R_concat_date_tod"},
+        {"Day of week", "R_Day_of_week"},
+        {"Add timer", "Add_timer"},
+        {"CTU count", "CTU_count"},
         // Names that read like padding members.
         {"Gap 4", "R_Gap_4"},
         {"gap_12_2", "R_gap_12_2"},
@@ -259,8 +276,12 @@ TEST(PlcExport, StructuredTextIsTypedPackedAndAsLongAsTheOutputArray) {
     const Review::MapExport st = Review::exportMap(entries, headerOf(review), MapFormat::St);
     ASSERT_TRUE(st.error.isEmpty()) << st.error.toStdString();
     const QString checksum = QString::number(*review.imageChecksum);
+    // The typed structure first; the byte image and its decoder follow (PlcDecoder's tests).
+    const qsizetype image = st.text.indexOf(QStringLiteral("\nTYPE T_Ship_1_Image : ARRAY [0..55] OF BYTE;"));
+    ASSERT_GT(image, 0);
+    EXPECT_TRUE(st.text.endsWith("END_FUNCTION_BLOCK\n"));
     EXPECT_EQ(
-        st.text.toStdString(),
+        st.text.left(image).toStdString(),
         QStringLiteral(
             "(*\n"
             "   T_Ship_1 of configuration \"Ship 1\": the data array as the PLC receives it, written by "
@@ -269,6 +290,19 @@ TEST(PlcExport, StructuredTextIsTypedPackedAndAsLongAsTheOutputArray) {
             "(PLC "
             "to converter).\n"
             "   Image checksum %1 (0x%2). Values are little-endian, the byte order of EtherNet/IP.\n"
+            "   Values are placed as this program assumes the converter places them (the type of the field, "
+            "little-endian, the post operation applied, then the swaps); check against the converter's "
+            "manual.\n"
+            "   From the PLC's side: its input is the converter's Output array, 56 bytes; its output is the "
+            "converter's Input array, 8 bytes; the connection carries both as bytes (SINT).\n"
+            "   Byte order in the array, b0 being a number's least significant byte or a text's first "
+            "character: Swap 16 on 4 bytes: b2 b3 b0 b1.\n"
+            "   From the converter's manual, to fill in: Output array assembly instance ____, Input array "
+            "assembly instance ____, configuration assembly instance ____, RPI ____ ms.\n"
+            "   The structure is packed (pack_mode 1): every member starts at the byte its comment names.\n"
+            "   FB_Ship_1_Decode takes the bytes as T_Ship_1_Image (ARRAY [0..55] OF BYTE) and gives each "
+            "rule's value in engineering units: swaps and post operation undone, REAL where scaled or "
+            "floating point, characters as STRING.\n"
             "*)\n"
             "{attribute 'pack_mode' := '1'}\n"
             "TYPE T_Ship_1 :\n"
@@ -283,7 +317,7 @@ TEST(PlcExport, StructuredTextIsTypedPackedAndAsLongAsTheOutputArray) {
             "    Gap_14 : ARRAY [0..5] OF BYTE; (* no rule, bytes 14 to 19 *)\n"
             "    Temperature_C : ARRAY [0..3] OF BYTE; (* rule 3, RS232, HDT \"Heading, degrees True, Number "
             "[floating point]\", value x 10: divide by 10 for the value sent, Swap 16: its 16-bit words are "
-            "swapped, read as raw bytes, bytes 20 to 23 *)\n"
+            "swapped, read as raw bytes in the order b2 b3 b0 b1, bytes 20 to 23 *)\n"
             "    temperature_c_2 : ARRAY [0..19] OF BYTE; (* rule 4, RS232, XDR Index 1 \"Transducer ID "
             "[character string] (20 characters)\", as sent, no swap, bytes 24 to 43 *)\n"
             "    R_Gap_0 : UINT; (* rule 5, RS232, GGA \"UTC of position, decimal-fraction of seconds "
@@ -301,12 +335,32 @@ TEST(PlcExport, StructuredTextIsTypedPackedAndAsLongAsTheOutputArray) {
             .arg(checksum, QString::number(*review.imageChecksum, 16).toUpper().rightJustified(8, u'0'))
             .toStdString());
 
-    // The strict form differs only where the standard wants it to.
+    // A standard compiler would move the REAL at 10, and everything after it: the strict form
+    // writes no typed structure, says why and points to the decoder; --strict-layout refuses.
     const Review::MapExport iec = Review::exportMap(entries, headerOf(review), MapFormat::Iec);
     EXPECT_FALSE(iec.text.contains("attribute"));
-    EXPECT_TRUE(iec.text.contains("   The layout is packed"));
-    EXPECT_TRUE(iec.text.endsWith("END_STRUCT;\nEND_TYPE\n"));
-    EXPECT_EQ(stMembers(iec.text).size(), stMembers(st.text).size());
+    EXPECT_FALSE(iec.text.contains("STRUCT"));
+    EXPECT_TRUE(
+        iec.text.contains("   No typed structure is written: a standard compiler aligns INT and UINT on 2 "
+                          "bytes, DINT, UDINT and REAL on 4, and would read these members at other "
+                          "bytes. Read the values through FB_Ship_1_Decode below.\n"
+                          "   Rule 1 (Rule_1, REAL) at byte 10: the nearest position a standard compiler "
+                          "reads is byte 12.\n"));
+    EXPECT_TRUE(iec.text.endsWith("END_FUNCTION_BLOCK\n"));
+    const Review::MapExport strict = Review::exportMap(entries, headerOf(review), MapFormat::Iec, true);
+    EXPECT_TRUE(strict.text.isEmpty());
+    EXPECT_EQ(strict.misaligned.size(), 1);
+
+    // Where every member sits at its natural alignment, the strict form keeps the typed structure.
+    const Review::Result aligned = reviewOf(
+        {{{"GGA", kLatitude, "0", "Lat"}, {"GGA", kFraction, "4", "Frac"}, {"GGA", kSatellites, "6", "Sats"}},
+         8});
+    const Review::MapExport typed =
+        Review::exportMap(Review::dataMap(aligned), headerOf(aligned), MapFormat::Iec, true);
+    EXPECT_TRUE(typed.text.contains("Every member sits at its natural alignment"))
+        << typed.text.toStdString();
+    EXPECT_TRUE(typed.text.contains("END_STRUCT;\nEND_TYPE\n"));
+    EXPECT_EQ(stMembers(typed.text).size(), 4);
 }
 
 // Configurations the PLC engineer meets: each format writes a true layout or says why it cannot.
@@ -321,10 +375,12 @@ TEST(PlcExport, EveryFormatOverRepresentativeConfigurations) {
     const struct {
         const char* name;
         Configuration configuration;
-        const char* refusal; // of the data types; empty when written
-        const char* l5xRefusal;
+        const char* refusal;    // of the data types; empty when written
+        const char* l5xRefusal; // with --strict-layout; without, the fallback routine
+        const char* iecRefusal; // with --strict-layout; without, no typed structure
     } cases[]{
-        {"odd", kOdd, "", "Rule 1 (Rule_1, REAL) at byte 10: the nearest position Logix reads is byte 12."},
+        {"odd", kOdd, "", "Rule 1 (Rule_1, REAL) at byte 10: the nearest position Logix reads is byte 12.",
+         "Rule 1 (Rule_1, REAL) at byte 10: the nearest position a standard compiler reads is byte 12."},
         {"aligned",
          {{{"GGA", kLatitude, "0", "Lat"},
            {"GGA", kFraction, "4", "Frac"},
@@ -333,24 +389,29 @@ TEST(PlcExport, EveryFormatOverRepresentativeConfigurations) {
            {"DTM", kDatum, "28", "Datum"}},
           33},
          "",
-         ""},
-        {"many", {many, 400}, "", ""},
+         "",
+         "A standard compiler makes the type a multiple of 4 bytes, 36 in place of 33."},
+        {"many", {many, 400}, "", "", ""},
         {"output cut",
          {{{"GGA", kLatitude, "0", "a"}, {"GGA", kLatitude, "5", "b"}, {"GGA", kLatitude, "9", "c"}}, 8},
          "Rules 2, 3 end past the output array of 8 bytes",
+         "",
          ""},
         {"overlap",
          {{{"GGA", kLatitude, "0", "a"}, {"GGA", kSatellites, "3", "b"}}},
          "Rules 1 and 2 share byte 3",
+         "",
          ""},
         {"array rounded",
          {{{"DTM", kDatum, "0", "Datum"}, {"GGA", kSatellites, "3", "Sats"}}, 4},
          "",
-         "Rule 2 (Sats, SINT) at byte 3: the nearest position Logix reads is byte 4."},
-        {"none", {{}, 16}, "No rule is compiled", ""},
+         "Rule 2 (Sats, SINT) at byte 3: the nearest position Logix reads is byte 4.",
+         ""},
+        {"none", {{}, 16}, "No rule is compiled", "", ""},
         {"output past the data array",
          {{{"GGA", kLatitude, "0", "a"}}, 2001},
          "longer than the data array",
+         "",
          ""},
     };
     for (const auto& c : cases) {
@@ -359,19 +420,35 @@ TEST(PlcExport, EveryFormatOverRepresentativeConfigurations) {
         const QList<Review::MapEntry> entries = Review::dataMap(review);
         const Review::MapHeader header = headerOf(review);
         for (const MapFormat format : {MapFormat::St, MapFormat::Iec, MapFormat::PlcOpen, MapFormat::L5x}) {
-            SCOPED_TRACE(Review::formatName(format).toStdString());
-            const Review::MapExport exported = Review::exportMap(entries, header, format);
-            const QString refusal = QString::fromUtf8(*c.refusal                 ? c.refusal
-                                                      : format == MapFormat::L5x ? c.l5xRefusal
-                                                                                 : "");
-            if (!refusal.isEmpty()) {
-                EXPECT_TRUE(exported.text.isEmpty());
-                EXPECT_TRUE(exported.error.contains(refusal)) << exported.error.toStdString();
-                continue;
+            for (const bool strict : {false, true}) {
+                SCOPED_TRACE(Review::formatName(format).toStdString() + (strict ? " strict" : ""));
+                const Review::MapExport exported = Review::exportMap(entries, header, format, strict);
+                const char* layoutRefusal = !strict                    ? ""
+                                            : format == MapFormat::L5x ? c.l5xRefusal
+                                            : format == MapFormat::Iec ? c.iecRefusal
+                                                                       : "";
+                const QString refusal = QString::fromUtf8(*c.refusal ? c.refusal : layoutRefusal);
+                if (!refusal.isEmpty()) {
+                    EXPECT_TRUE(exported.text.isEmpty());
+                    EXPECT_TRUE(exported.error.contains(refusal)) << exported.error.toStdString();
+                    continue;
+                }
+                ASSERT_TRUE(exported.error.isEmpty()) << exported.error.toStdString();
+                // The typed structure where it is true; the decoder in every structured text.
+                const bool typed = format == MapFormat::St || (format == MapFormat::Iec && !*c.iecRefusal);
+                if (typed)
+                    expectTrueLayout(stMembers(exported.text), c.configuration.outputBytes);
+                if (format == MapFormat::Iec && !typed) {
+                    EXPECT_FALSE(exported.text.contains("STRUCT"));
+                }
+                if (format == MapFormat::St || format == MapFormat::Iec) {
+                    EXPECT_TRUE(exported.text.contains("END_FUNCTION_BLOCK\n"));
+                }
+                if (format == MapFormat::L5x) {
+                    EXPECT_TRUE(exported.text.contains(*c.l5xRefusal ? "TargetType=\"Routine\""
+                                                                     : "TargetType=\"DataType\""));
+                }
             }
-            ASSERT_TRUE(exported.error.isEmpty()) << exported.error.toStdString();
-            if (format == MapFormat::St || format == MapFormat::Iec)
-                expectTrueLayout(stMembers(exported.text), c.configuration.outputBytes);
         }
         // The lists always list.
         EXPECT_EQ(Review::mapCsv(entries, header).count(u'\n'), entries.size() + 1);
@@ -428,6 +505,111 @@ TEST(PlcExport, L5xPlacesEveryMemberWhereLogixReadsIt) {
     for (const Review::Misaligned& m : refused.misaligned)
         found << QStringLiteral("%1 %2 %3->%4").arg(m.rule).arg(m.logixType).arg(m.firstByte).arg(m.nearest);
     EXPECT_EQ(found.join(u','), "2 REAL 5->4,4 INT 11->12,5 SINT[20] 14->16");
+}
+
+// Where Logix would move members, the L5X brings the bytes into a SINT array and a routine moves
+// each rule's bytes into its typed member: the routine, read back and run over an Output array
+// the model filled, leaves every member holding its value.
+TEST(PlcExport, L5xFallbackMovesEveryRulesBytesIntoItsTypedMember) {
+    const Review::Result review = reviewOf({{{"GGA", kSatellites, "0", "Sats"},
+                                             {"GGA", kLatitude, "5", "Lat", "", "None", true},
+                                             {"GGA", kFraction, "11", "Frac"},
+                                             {"HDT", kHeading, "13", "Head", "", "x 10", true, true},
+                                             {"XDR", kTransducer, "17", "Id", "1", "None", true}},
+                                            40});
+    const QList<Review::MapEntry> entries = Review::dataMap(review);
+    const Review::MapExport l5x = Review::exportMap(entries, headerOf(review), MapFormat::L5x);
+    ASSERT_TRUE(l5x.error.isEmpty()) << l5x.error.toStdString();
+    QDomDocument document;
+    ASSERT_TRUE(document.setContent(l5x.text));
+    const QDomElement root = document.documentElement();
+    EXPECT_EQ(root.attribute("TargetType"), "Routine");
+    EXPECT_EQ(root.attribute("TargetName"), "R_Ship_1_Decode");
+    const QDomElement controller = root.firstChildElement("Controller");
+    const QDomElement type = controller.firstChildElement("DataTypes").firstChildElement("DataType");
+    const QString description = type.firstChildElement("Description").text();
+    for (const char* line :
+         {"Rule 2 (Lat, SINT[4]) at byte 5: the nearest position Logix reads is byte 4.",
+          "Rule 3 (Frac, INT) at byte 11: the nearest position Logix reads is byte 12.",
+          "Copy step: COP(<module>:I.Data[0], Ship_1_Image[0], 40); its length counts SINT "
+          "elements, the 40 bytes of the Output array."})
+        EXPECT_TRUE(description.contains(QLatin1String(line))) << line << "\n" << description.toStdString();
+    QStringList members;
+    QMap<QString, int> sizes;
+    for (QDomElement m = type.firstChildElement("Members").firstChildElement("Member"); !m.isNull();
+         m = m.nextSiblingElement("Member")) {
+        members << m.attribute("Name") + u':' + m.attribute("DataType") + u'[' + m.attribute("Dimension") +
+                       u']';
+        const QString t = m.attribute("DataType");
+        sizes[m.attribute("Name")] = t == u"REAL" || t == u"DINT" ? 4 : t == u"INT" ? 2 : 1;
+    }
+    EXPECT_EQ(members.join(u' ').toStdString(),
+              "Sats:SINT[0] Lat:REAL[0] Frac:INT[0] Head:REAL[0] Id:SINT[20]");
+    QStringList tags;
+    for (QDomElement t = controller.firstChildElement("Tags").firstChildElement("Tag"); !t.isNull();
+         t = t.nextSiblingElement("Tag"))
+        tags << t.attribute("Name") + u':' + t.attribute("DataType") + u'[' + t.attribute("Dimensions") +
+                    u']';
+    EXPECT_EQ(tags.join(u' ').toStdString(),
+              "Ship_1_Image:SINT[40] Ship_1_Data:T_Ship_1[] Ship_1_Bytes:SINT[4]");
+    const QDomElement routine = controller.firstChildElement("Programs")
+                                    .firstChildElement("Program")
+                                    .firstChildElement("Routines")
+                                    .firstChildElement("Routine");
+    EXPECT_EQ(routine.attribute("Type"), "ST");
+
+    // The bytes as the converter sends them, then the routine's lines run over them.
+    Review::OutputArray array(review.compiled, 40);
+    array.place(1, QStringLiteral("12"));
+    array.place(2, QStringLiteral("4807.038"));
+    array.place(3, QStringLiteral("65000"));
+    array.place(4, QStringLiteral("123.4"));
+    array.place(5, QStringLiteral("AIRTEMP"));
+    const QByteArray image = array.bytes();
+    QMap<QString, QByteArray> values;
+    QByteArray scratch(4, '\0');
+    static const QRegularExpression toMember(
+        QStringLiteral(R"(^Ship_1_Data\.(\w+)\[(\d+)\] := Ship_1_Image\[(\d+)\];$)"));
+    static const QRegularExpression toScratch(
+        QStringLiteral(R"(^Ship_1_Bytes\[(\d+)\] := Ship_1_Image\[(\d+)\];$)"));
+    static const QRegularExpression copy(
+        QStringLiteral(R"(^COP\(Ship_1_Bytes\[0\], Ship_1_Data\.(\w+), 1\);$)"));
+    for (QDomElement l = routine.firstChildElement("STContent").firstChildElement("Line"); !l.isNull();
+         l = l.nextSiblingElement("Line")) {
+        const QString line = l.text();
+        QRegularExpressionMatch m;
+        if (line.startsWith(QStringLiteral("(*")) && line.endsWith(QStringLiteral("*)")))
+            continue;
+        if ((m = toMember.match(line)).hasMatch()) {
+            QByteArray& member = values[m.captured(1)];
+            member.resize(std::max<qsizetype>(member.size(), m.captured(2).toInt() + 1));
+            member[m.captured(2).toInt()] = image[m.captured(3).toInt()];
+        } else if ((m = toScratch.match(line)).hasMatch()) {
+            scratch[m.captured(1).toInt()] = image[m.captured(2).toInt()];
+        } else if ((m = copy.match(line)).hasMatch()) {
+            values[m.captured(1)] = scratch.left(sizes.value(m.captured(1)));
+        } else {
+            ADD_FAILURE() << "a line the routine should not hold: " << line.toStdString();
+        }
+    }
+    const auto real = [&values](const char* name) {
+        float value = 0;
+        std::memcpy(&value, values.value(QLatin1String(name)).constData(), 4);
+        return value;
+    };
+    EXPECT_EQ(quint8(values.value("Sats").at(0)), 12);
+    EXPECT_FLOAT_EQ(real("Lat"), 4807.038f);
+    EXPECT_EQ(quint16(quint8(values.value("Frac")[0]) | quint8(values.value("Frac")[1]) << 8), 65000);
+    EXPECT_FLOAT_EQ(real("Head"), 1234.0f);
+    EXPECT_EQ(values.value("Id").left(7), "AIRTEMP");
+
+    // Where Logix reads every member in place, the type stays, with the copy step.
+    const Review::Result aligned = reviewOf({{{"GGA", kLatitude, "0", "Lat"}}, 4});
+    const Review::MapExport typed =
+        Review::exportMap(Review::dataMap(aligned), headerOf(aligned), MapFormat::L5x);
+    EXPECT_TRUE(
+        typed.text.contains("Copy step: COP(<module>:I.Data[0], <tag>, 1); its length counts whole T_Ship_1 "
+                            "structures of 4 bytes, so 1 copies them all."));
 }
 
 TEST(PlcExport, PlcOpenFollowsTheTc6Schema) {
@@ -542,13 +724,14 @@ TEST(DataMap, CsvAndJsonReadBackWithTypesMeaningsAndConnectionSizes) {
     EXPECT_EQ(
         rows[0].join(u',').toStdString(),
         "rule,mnemonic,channel,sentence,field,index,post_operation,swaps,first_byte,size,last_byte,type,"
-        "meaning,output_bytes,input_bytes");
+        "meaning,output_bytes,input_bytes,member,byte_order");
     EXPECT_EQ(rows[1], (QStringList{"2", "Sats", "RS232", "GGA", kSatellites, "0", "None", "none", "4", "1",
-                                    "4", "USINT", "as sent", "64", "8"}));
-    EXPECT_EQ(rows[2],
-              (QStringList{"1", "say \"hi\", twice", "RS232", "GGA", kLatitude, "0", "x 100", "none", "10",
-                           "4", "13", "REAL", "value x 100: divide by 100 for the value sent", "64", "8"}));
+                                    "4", "USINT", "as sent", "64", "8", "Sats", "no swap on 1 byte: b0"}));
+    EXPECT_EQ(rows[2], (QStringList{"1", "say \"hi\", twice", "RS232", "GGA", kLatitude, "0", "x 100", "none",
+                                    "10", "4", "13", "REAL", "value x 100: divide by 100 for the value sent",
+                                    "64", "8", "say_hi_twice", "no swap on 4 bytes: b0 b1 b2 b3"}));
     EXPECT_EQ(rows[3][11], "ARRAY [0..3] OF BYTE");
+    EXPECT_EQ(rows[3][16], "Swap All on 4 bytes: b3 b2 b1 b0");
 
     const QJsonObject json =
         QJsonDocument::fromJson(Review::mapJson(entries, headerOf(review)).toUtf8()).object();
@@ -564,6 +747,17 @@ TEST(DataMap, CsvAndJsonReadBackWithTypesMeaningsAndConnectionSizes) {
     EXPECT_EQ(rules[1].toObject()["type"], "REAL");
     EXPECT_EQ(rules[1].toObject()["meaning"], "value x 100: divide by 100 for the value sent");
     EXPECT_EQ(rules[2].toObject()["swapAll"], true);
+    // The name the exported types give the rule, and where its bytes go.
+    EXPECT_EQ(rules[1].toObject()["member"], "say_hi_twice");
+    EXPECT_EQ(rules[2].toObject()["member"], "swapped");
+    EXPECT_EQ(rules[2].toObject()["byteOrder"], "Swap All on 4 bytes: b3 b2 b1 b0");
+    // What every export's header says: the model, the connection from the PLC's side, the blanks.
+    const QJsonArray notes = json["notes"].toArray();
+    ASSERT_EQ(notes.size(), 4);
+    EXPECT_TRUE(notes[0].toString().contains("check against the converter's manual"));
+    EXPECT_TRUE(
+        notes[1].toString().startsWith("From the PLC's side: its input is the converter's Output array, 64"));
+    EXPECT_TRUE(notes[3].toString().contains("RPI ____ ms"));
 }
 
 } // namespace

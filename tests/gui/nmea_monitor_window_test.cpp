@@ -12,6 +12,7 @@
 #include "gui/nmea/TFNmeaMonitor.h"
 #include "gui/shell/TFTesselloreFirmWare.h"
 #include "platform/nmea/NmeaSourceModule.h"
+#include "report/MapColours.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -32,6 +33,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -763,6 +765,36 @@ TEST_F(MonitorWindowTest, FindingsShowOnTheirRulesAndInTheSummary) {
     // Filtered to another channel, RS232's findings are not summed up.
     m_monitor->CB_Channel->setCurrentText(QStringLiteral("RS485 2"));
     EXPECT_EQ(m_monitor->L_Findings->text(), m_state.msg(Text::NoFindings));
+}
+
+// The Output array as the PLC would receive it: each rule's last value in its bytes, coloured as
+// the data map colours the rule, and a value its type cannot hold among the findings.
+TEST_F(MonitorWindowTest, OutputArrayShowsTheRulesValuesAsSent) {
+    openMonitor();
+    row()->E_LogFile->setText(
+        writeLog(framed("HEHDT,274.07,T") + "\r\n" + framed("WIMWV,045.5,R,12.4,N,A") + "\r\n"));
+    start(Kind::LogFile);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
+    const QStringList lines = m_monitor->E_Output->toPlainText().split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 31); // the 496 bytes of the Output array
+    // The heading x 10 at 0, the wind angle : 10 at 4, the RS485 2 wind speed at 10 not yet fed.
+    EXPECT_EQ(lines[0], "0000: 33 4b 2b 45 9a 99 91 40 00 00 00 00 00 00 00 00");
+    EXPECT_EQ(m_monitor->outputArray().bytes().left(8), QByteArray::fromHex("334b2b459a999140"));
+    const QString html = m_monitor->E_Output->toHtml();
+    EXPECT_TRUE(html.contains(MapColours::ruleColour(0).name())) << html.toStdString();
+    EXPECT_TRUE(html.contains(MapColours::ruleColour(2).name()));
+    EXPECT_EQ(m_monitor->L_Findings->text(), m_state.msg(Text::NoFindings));
+
+    // A heading of 4e37 x 10 is past what a REAL holds.
+    QTest::mouseClick(m_monitor->Btn_Clear, Qt::LeftButton);
+    EXPECT_TRUE(m_monitor->E_Output->toPlainText().startsWith("0000: 00 00 00 00 00 00 00 00"));
+    row()->E_LogFile->setText(writeLog(framed("HEHDT,4e37,T") + "\r\n"));
+    start(Kind::LogFile);
+    ASSERT_TRUE(waitFor([this] { return statusIs(Text::LogEnded); }));
+    EXPECT_TRUE(m_monitor->E_Output->toPlainText().startsWith("0000: 00 00 80 7f"));
+    EXPECT_TRUE(m_monitor->L_Findings->text().contains("Rule 1: 4e+37 × 10 = 4e+38 does not fit REAL"))
+        << m_monitor->L_Findings->text().toStdString();
+    EXPECT_FALSE(m_monitor->ASG_Rules->item(0, TFNmeaMonitor::ColRule)->icon().isNull());
 }
 
 // A serial line read at the wrong rate gives only bad lines: after two seconds the status line says

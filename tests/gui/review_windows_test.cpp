@@ -333,23 +333,24 @@ TEST_F(ReviewWindowsTest, DataMapExportsTheRowsAsTheyStandForThePlc) {
     EXPECT_TRUE(
         text.contains("    Gap_6 : ARRAY [0..9] OF BYTE; (* no rule, bytes 6 to 15 *)\nEND_STRUCT\n"));
 
-    // Rows as they stand, saved or not; a layout Logix cannot take is refused with its reasons and
-    // nothing is written.
+    // Rows as they stand, saved or not; a layout Logix cannot take as a type gets the byte image
+    // and the routine that moves the values, the members Logix would move named in its header.
     type(Position, 2, "12");
     choice = int(Review::MapFormat::L5x);
     answer = folder.filePath("ship.L5X");
     type(Position, 1, "1");
     QTest::mouseClick(map->Btn_Export, Qt::LeftButton);
-    EXPECT_FALSE(QFile::exists(answer));
+    QFile routine(answer);
+    ASSERT_TRUE(routine.open(QIODevice::ReadOnly));
+    const QString l5x = QString::fromUtf8(routine.readAll());
+    routine.close();
+    EXPECT_TRUE(l5x.contains("TargetType=\"Routine\""));
     EXPECT_TRUE(
-        m_boxes.lastText().startsWith("The data map cannot be exported: Logix cannot read this layout"))
-        << m_boxes.lastText().toStdString();
-    EXPECT_TRUE(
-        m_boxes.lastText().contains("Rule 1 (Minutes, REAL) at byte 1: the nearest position Logix reads "
-                                    "is byte 0."));
+        l5x.contains("Rule 1 (Minutes, REAL) at byte 1: the nearest position Logix reads is byte 0."));
     type(Position, 1, "8");
     QTest::mouseClick(map->Btn_Export, Qt::LeftButton);
-    ASSERT_TRUE(QFile::exists(answer));
+    ASSERT_TRUE(routine.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(routine.readAll().contains("TargetType=\"DataType\""));
 
     m_boxes.setNextAnswer(MessageBox::Answer::Yes);
     close();

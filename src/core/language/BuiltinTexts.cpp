@@ -90,6 +90,19 @@ const BuiltinText kBuiltinTexts[] = {
          "it. Correct the gateway, or switch it off in the communication parameters."},
     {69, "byte %1"},
     {70, "bytes %1 to %2"},
+    {71, "Rule %1%2: %3 does not fit %4 (at most %5): the PLC reads %6, as this program assumes the "
+         "converter places it"},
+    {72, "Rule %1%2: %3 does not fit %4 (at least %5): the PLC reads %6, as this program assumes the "
+         "converter places it"},
+    {73, "Rule %1%2: %3 has a fraction that %4 cannot hold: the PLC reads %5, as this program assumes the "
+         "converter places it"},
+    {74, "Rule %1%2: \"%3\" is not a number, which %4 needs: the PLC reads %5, as this program assumes the "
+         "converter places it"},
+    {75, "Rule %1%2: \"%3\" has %4 characters, the field holds %5: the PLC reads \"%6\", as this program "
+         "assumes the converter places it"},
+    {76, "Output array as the PLC receives it (as this program assumes the converter places the values)"},
+    {77, "The last value of every rule in its bytes, coloured as in the data map; a rule that had no value "
+         "yet is zero. Check against the converter's manual."},
     {100, "Create New Configuration"},
     {101, "Create New Configuration"},
     {102, "Name of the new Configuration"},
@@ -133,6 +146,29 @@ const BuiltinText kBuiltinTexts[] = {
     {321, "Enable Auto Size of Table Columns by Double Click"},
     {322, "Remember window sizes"},
     {323, "Align positions for Logix (INT on 2, DINT and REAL on 4 bytes)"},
+    {375, "Connection from the PLC's side"},
+    {376,
+     "Errors in the review: %1. The PLC will not receive rules %2 as this sheet shows them: see page %3."},
+    {377, "Errors in the review: %1. The device will not work as this sheet shows: see page %2."},
+    {378, "PLC input: the converter's Output array"},
+    {379, "PLC output: the converter's Input array"},
+    {380, "%1 bytes, data as bytes (SINT)"},
+    {381, "Values"},
+    {382, "placed as this program assumes the converter places them (the field's type, little-endian, the "
+          "post operation applied, then the swaps); check against the converter's manual"},
+    {383, "Byte order in the array (b0: a number's least significant byte, a text's first character)"},
+    {384, "no rule reorders its bytes"},
+    {385, "%1 on %2 bytes: %3"},
+    {386, "Logix copy step"},
+    {387, "COP(<module>:I.Data[0], <tag of %1>, 1): the length counts whole %1 structures of %2 bytes"},
+    {388, "COP(<module>:I.Data[0], %1[0], %2): the length counts SINT elements; then the routine %3 moves "
+          "the values into typed members"},
+    {389, "none: the rules have no layout (see the findings)"},
+    {390, "Output array assembly instance (from the converter's manual)"},
+    {391, "Input array assembly instance (from the converter's manual)"},
+    {392, "Configuration assembly instance (from the converter's manual)"},
+    {393, "RPI in ms (from the converter's manual)"},
+    {394, "Member"},
     {400, "Set Communication"},
     {401, "Set Communication Setting"},
     {402, "OK"},

@@ -355,6 +355,24 @@ inline constexpr int SignatureIntro = 893;
 inline constexpr TextRange SignatureLines{894, 3}; // name, date, signature
 inline constexpr int PageNumber = 897;             // %1 page, %2 pages
 inline constexpr int ByteRange = 898;              // %1 first byte, %2 last byte
+inline constexpr int ConnectionHeading = 375;
+inline constexpr int BannerRules = 376;   // %1 errors, %2 rules, %3 the findings' page
+inline constexpr int BannerNetwork = 377; // %1 errors, %2 the findings' page
+inline constexpr int PlcInput = 378;
+inline constexpr int PlcOutput = 379;
+inline constexpr int ConnectionBytes = 380; // %1 bytes
+inline constexpr int ValuesLabel = 381;
+inline constexpr int ValuesModel = 382;
+inline constexpr int ByteOrderLabel = 383;
+inline constexpr int NoReorder = 384;
+inline constexpr int SwapOrder = 385; // %1 the swap columns, %2 bytes, %3 the order
+inline constexpr int CopyStepLabel = 386;
+inline constexpr int CopyStepTyped = 387; // %1 the type, %2 its bytes in Logix
+inline constexpr int CopyStepImage = 388; // %1 the SINT array tag, %2 bytes, %3 the routine
+inline constexpr int CopyStepNone = 389;
+// output, input and configuration assembly instances, RPI: left blank for the converter's manual
+inline constexpr TextRange FillIns{390, 4};
+inline constexpr int MemberHeading = 394;
 } // namespace Report
 
 // TFNmeaMonitor, and the rules window's button that opens it.
@@ -430,6 +448,8 @@ inline constexpr int TcpDescription = 1091;
 inline constexpr int NoFindings = 1092;
 inline constexpr int FindingsSummary = 1093;
 inline constexpr int ChannelFilterTip = 1094;
+inline constexpr int OutputTitle = 76;
+inline constexpr int OutputTip = 77;
 } // namespace NmeaMonitor
 
 // What the NMEA monitor finds wrong with the values the rules receive, for the monitor window and
@@ -441,6 +461,12 @@ inline constexpr int InvalidStatus = 1050;    // %1 rule, %2 percent, %3 sentenc
 inline constexpr int Stale = 1051;            // %1 rule, %2 seconds without a value
 inline constexpr int WrongBaud = 1052;        // %1 seconds listened
 inline constexpr int RecordingStopped = 1053; // %1 bytes, %2 the file, %3 the system's reason
+// A value the Output array cannot hold: %1 rule, %2 " name" or nothing, then by kind:
+inline constexpr int OverflowAbove = 71;     // %3 arithmetic, %4 type, %5 the largest, %6 placed
+inline constexpr int OverflowBelow = 72;     // %3 arithmetic, %4 type, %5 the smallest, %6 placed
+inline constexpr int OverflowFraction = 73;  // %3 arithmetic, %4 type, %5 placed
+inline constexpr int OverflowNotNumber = 74; // %3 the text, %4 type, %5 placed
+inline constexpr int OverflowTooLong = 75;   // %3 the text, %4 its length, %5 the width, %6 placed
 } // namespace MonitorFindings
 
 } // namespace TextSlot

@@ -274,6 +274,10 @@ std::vector<RuleFeed> rulesToFeed(const RuleTable& table, const QString& channel
     return feeds;
 }
 
+std::optional<double> fieldNumber(QByteArrayView text) {
+    return parseNumber(text);
+}
+
 double applyPostOperation(double value, const QString& label) {
     // The label says it: an operator, a blank, the power of ten.
     if (label.size() < 3 || label[1] != u' ')

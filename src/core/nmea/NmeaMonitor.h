@@ -82,6 +82,8 @@ inline constexpr char InvalidStatus[] = "invalid-status";
 inline constexpr char Stale[] = "stale";
 // A serial source that reads only bad lines: a finding of the source, not of a rule (rule 0).
 inline constexpr char WrongBaud[] = "wrong-baud?";
+// A value its field's type cannot hold in the Output array (Review::OutputArray decides it).
+inline constexpr char Overflow[] = "overflow";
 } // namespace FindingKind
 
 struct MonitorFinding {
@@ -115,6 +117,10 @@ std::vector<RuleFeed> rulesToFeed(const RuleTable& table, const QString& channel
 // The value of a number after a post-operation label: ": 10" divides by 10, "x 10" multiplies;
 // "None" and unknown labels leave it.
 double applyPostOperation(double value, const QString& label);
+
+// A field's text as a number, as the monitor reads it: an optional "+" or "-", digits, a point;
+// nothing for an empty text or any other.
+std::optional<double> fieldNumber(QByteArrayView text);
 
 // A value as the monitor window and replay show it: at most 12 significant digits, so that the
 // binary rest of a post operation (4.35 x 100 = 434.99999999999994) does not show.

@@ -7,6 +7,8 @@
 #include "core/language/TextSlots.h"
 #include "core/nmea/NmeaCatalog.h"
 #include "core/nmea/RulesCheck.h"
+#include "core/review/OutputArray.h"
+#include "core/review/PlcExport.h"
 #include "core/review/PlcTypes.h"
 #include "core/shell/ConfigurationFiles.h"
 #include "core/shell/ProductIdentity.h"
@@ -145,11 +147,14 @@ QString swapText(const MapEntry& e) {
     return swaps.isEmpty() ? QStringLiteral("-") : swaps.join(QStringLiteral(" + "));
 }
 
-ReportTable rulesTable(const Result& review, const MessageCatalog& texts) {
+ReportTable rulesTable(const Result& review, const MapHeader& header, const MessageCatalog& texts) {
     ReportTable table;
     for (int k = 0; k < Text::RuleHeadings.count; ++k)
         table.headings << texts.text(Text::RuleHeadings.at(k));
-    for (const MapEntry& e : dataMap(review)) {
+    table.headings << texts.text(Text::MemberHeading);
+    const QList<MapEntry> entries = dataMap(review);
+    const QMap<int, QString> members = memberNames(entries, header);
+    for (const MapEntry& e : entries) {
         QString sentence = e.sentence;
         if (e.index > 0)
             sentence += QStringLiteral(", Index %1").arg(e.index);
@@ -162,9 +167,72 @@ ReportTable rulesTable(const Result& review, const MessageCatalog& texts) {
                                   swapText(e),
                                   e.size == 1 ? QString::number(e.firstByte)
                                               : texts.text(Text::ByteRange).arg(e.firstByte).arg(e.lastByte),
-                                  e.mnemonic.simplified()};
+                                  e.mnemonic.simplified(),
+                                  members.value(e.rule)};
     }
     return table;
+}
+
+QList<ReportFact> connectionFacts(const Result& review, const MapHeader& header,
+                                  const MessageCatalog& texts) {
+    QList<ReportFact> facts{
+        {texts.text(Text::PlcInput), texts.text(Text::ConnectionBytes).arg(review.outputBytes)},
+        {texts.text(Text::PlcOutput), texts.text(Text::ConnectionBytes).arg(review.inputBytes)},
+        {texts.text(Text::ValuesLabel), texts.text(Text::ValuesModel)}};
+    const QList<MapEntry> entries = dataMap(review);
+    // The order each swap setting in use gives, the swap columns named as the rules window names them.
+    QStringList orders;
+    for (const MapEntry& e : entries) {
+        const quint8 swaps = (e.swapAll ? SwapAllBit : 0) | (e.swap16 ? Swap16Bit : 0);
+        if (!(swaps & ~swapsWithoutEffect(swaps, e.size)))
+            continue;
+        QStringList names;
+        if (e.swapAll)
+            names << texts.text(TextSlot::NmeaAccess::SwapAllHeader);
+        if (e.swap16)
+            names << texts.text(TextSlot::NmeaAccess::Swap16Header);
+        const QString order = texts.text(Text::SwapOrder)
+                                  .arg(names.join(QStringLiteral(" + ")), QString::number(e.size),
+                                       byteOrderText(e.size, swaps).section(QStringLiteral(": "), 1));
+        if (!orders.contains(order))
+            orders << order;
+    }
+    facts << ReportFact{texts.text(Text::ByteOrderLabel),
+                        orders.isEmpty() ? texts.text(Text::NoReorder) : orders.join(u'\n')};
+    const std::optional<LogixHandoff> logix = logixHandoff(entries, header);
+    facts << ReportFact{texts.text(Text::CopyStepLabel),
+                        !logix ? texts.text(Text::CopyStepNone)
+                        : logix->typed
+                            ? texts.text(Text::CopyStepTyped).arg(logix->typeName).arg(logix->typeBytes)
+                            : texts.text(Text::CopyStepImage)
+                                  .arg(logix->imageTag, QString::number(review.outputBytes), logix->routine)};
+    // Only the converter's manual knows these: lines to fill in, never a guess.
+    for (int k = 0; k < Text::FillIns.count; ++k)
+        facts << ReportFact{texts.text(Text::FillIns.at(k)), QStringLiteral("____________________")};
+    return facts;
+}
+
+// The errors, said before anything else: the rules they concern, the page filled in by the layout.
+QString errorBanner(const Result& review, const MessageCatalog& texts) {
+    const int errors = review.count(Severity::Error);
+    if (errors == 0)
+        return {};
+    QList<int> rules;
+    for (const Finding& f : review.findings) {
+        if (f.severity != Severity::Error)
+            continue;
+        for (int rule : f.rules) {
+            if (!rules.contains(rule))
+                rules << rule;
+        }
+    }
+    std::sort(rules.begin(), rules.end());
+    if (rules.isEmpty())
+        return texts.text(Text::BannerNetwork).arg(errors);
+    QStringList numbers;
+    for (int rule : rules)
+        numbers << QString::number(rule);
+    return texts.text(Text::BannerRules).arg(QString::number(errors), numbers.join(QStringLiteral(", ")));
 }
 
 ReportTable findingsTable(const Result& review, const MessageCatalog& texts) {
@@ -205,6 +273,7 @@ CommissioningReport commissioningReport(const Result& review, const BankImage& p
     const MapHeader header = mapHeader(review, configuration);
     const StoredImageCheck image = checkStoredImage(storedImage, compiledImage(review, parameters), texts);
     report.image = image.state;
+    report.errorBanner = errorBanner(review, texts);
     const QStringList facts{
         configuration,
         dateText(created),
@@ -221,9 +290,11 @@ CommissioningReport commissioningReport(const Result& review, const BankImage& p
     report.ports = portsTable(parameters, texts);
     report.networkHeading = texts.text(Text::NetworkHeading);
     report.network = networkFacts(parameters, texts);
+    report.connectionHeading = texts.text(Text::ConnectionHeading);
+    report.connection = connectionFacts(review, header, texts);
 
     report.rulesHeading = texts.text(Text::RulesHeading);
-    report.rules = rulesTable(review, texts);
+    report.rules = rulesTable(review, header, texts);
     report.noRules = texts.text(Text::NoRules);
 
     report.mapHeading = texts.text(Text::MapHeading);

@@ -43,11 +43,17 @@ struct CommissioningReport {
     QString product;
     QList<ReportFact> facts; // in Fact order
     StoredImage image = StoredImage::Same;
+    // The review's errors said on the first page, or empty: %1 left for the page of the findings.
+    QString errorBanner;
 
     QString portsHeading;
     ReportTable ports;
     QString networkHeading;
     QList<ReportFact> network;
+    // What the PLC engineer sets the connection up with: sizes from the PLC's side, the values'
+    // model and byte orders, the Logix copy step, and blanks for what the converter's manual gives.
+    QString connectionHeading;
+    QList<ReportFact> connection;
 
     QString rulesHeading;
     ReportTable rules; // by first byte, as the PLC reads them

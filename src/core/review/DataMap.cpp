@@ -2,6 +2,8 @@
 
 #include "core/comm/SerialLine.h"
 #include "core/nmea/NmeaCatalog.h"
+#include "core/review/OutputArray.h"
+#include "core/review/PlcExport.h"
 #include "core/shell/ProductIdentity.h"
 
 #include <QJsonArray>
@@ -24,6 +26,11 @@ QString csvField(const QString& text) {
 }
 
 } // namespace
+
+QString byteOrder(const MapEntry& entry) {
+    return byteOrderText(entry.size, (entry.swapAll ? BankLayout::SwapAllBit : 0) |
+                                         (entry.swap16 ? BankLayout::Swap16Bit : 0));
+}
 
 QList<MapEntry> dataMap(const Result& review) {
     QList<MapEntry> entries;
@@ -95,7 +102,8 @@ QString swapsText(const MapEntry& entry) {
 QString mapCsv(const QList<MapEntry>& entries, const MapHeader& header) {
     QString text =
         QStringLiteral("rule,mnemonic,channel,sentence,field,index,post_operation,swaps,first_byte,"
-                       "size,last_byte,type,meaning,output_bytes,input_bytes\n");
+                       "size,last_byte,type,meaning,output_bytes,input_bytes,member,byte_order\n");
+    const QMap<int, QString> members = memberNames(entries, header);
     for (const MapEntry& e : entries) {
         const QStringList fields{QString::number(e.rule),
                                  csvField(e.mnemonic),
@@ -111,7 +119,9 @@ QString mapCsv(const QList<MapEntry>& entries, const MapHeader& header) {
                                  csvField(iecTypeName(e.type)),
                                  csvField(e.meaning),
                                  QString::number(header.outputBytes),
-                                 QString::number(header.inputBytes)};
+                                 QString::number(header.inputBytes),
+                                 csvField(members.value(e.rule)),
+                                 csvField(byteOrder(e))};
         text += fields.join(u',') + u'\n';
     }
     return text;
@@ -119,6 +129,7 @@ QString mapCsv(const QList<MapEntry>& entries, const MapHeader& header) {
 
 QString mapJson(const QList<MapEntry>& entries, const MapHeader& header) {
     QJsonArray rules;
+    const QMap<int, QString> members = memberNames(entries, header);
     for (const MapEntry& e : entries)
         rules.append(QJsonObject{{"rule", e.rule},
                                  {"mnemonic", e.mnemonic},
@@ -133,7 +144,9 @@ QString mapJson(const QList<MapEntry>& entries, const MapHeader& header) {
                                  {"size", e.size},
                                  {"lastByte", e.lastByte},
                                  {"type", iecTypeName(e.type)},
-                                 {"meaning", e.meaning}});
+                                 {"meaning", e.meaning},
+                                 {"member", members.value(e.rule)},
+                                 {"byteOrder", byteOrder(e)}});
     const QJsonObject document{
         {"configuration", header.configuration},
         {"program", header.program},
@@ -141,6 +154,7 @@ QString mapJson(const QList<MapEntry>& entries, const MapHeader& header) {
         {"byteOrder", "little-endian"},
         {"outputBytes", qint64(header.outputBytes)},
         {"inputBytes", qint64(header.inputBytes)},
+        {"notes", QJsonArray::fromStringList(handoffLines(entries, header))},
         {"rules", rules}};
     return QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented));
 }

@@ -53,6 +53,9 @@ QString bytesText(const CompiledRule& compiled);
 // leaves out.
 QStringList bytesByRule(const Result& review, int rules);
 
+// The rule's bytes in the array, each named by the value byte it holds: "Swap All on 4 bytes: b3 b2 b1 b0".
+QString byteOrder(const MapEntry& entry);
+
 // "none", "all", "16" or "all+16".
 QString swapsText(const MapEntry& entry);
 

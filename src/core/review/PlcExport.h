@@ -3,6 +3,7 @@
 #include "core/review/DataMap.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <optional>
 
@@ -55,8 +56,32 @@ struct Misaligned {
 struct MapExport {
     QString text;                 // the export, or empty with error set
     QString error;                // why it is refused
-    QList<Misaligned> misaligned; // for l5x: what must move first
+    QList<Misaligned> misaligned; // for l5x and iec: what a compiler would read at other bytes
 };
-MapExport exportMap(const QList<MapEntry>& entries, const MapHeader& header, MapFormat format);
+// strictLayout refuses a layout that the format's compiler would lay out at other bytes (l5x,
+// iec) where it otherwise writes the byte image and its decoding in place of the typed structure.
+MapExport exportMap(const QList<MapEntry>& entries, const MapHeader& header, MapFormat format,
+                    bool strictLayout = false);
+
+// The member name each rule takes in the exported types, by rule number.
+QMap<int, QString> memberNames(const QList<MapEntry>& entries, const MapHeader& header);
+
+// How a Logix controller takes the Output array: into a tag of the data type by one copy step
+// where the layout fits Logix's alignment (typed), else into the SINT array tag imageTag, which the
+// routine then moves into typed members.
+struct LogixHandoff {
+    bool typed = true;
+    QString typeName;
+    int typeBytes = 0; // as Logix allocates the type: whole 4-byte words
+    QString imageTag;
+    QString routine;
+};
+// Nothing when the rules have no layout (they overlap, lie past the output array, or none is compiled).
+std::optional<LogixHandoff> logixHandoff(const QList<MapEntry>& entries, const MapHeader& header);
+
+// What every export's header tells the PLC engineer beside the sizes: the model the values follow,
+// the connection from the PLC's side, the byte order of each swap setting in use, and the lines to
+// fill in from the converter's manual.
+QStringList handoffLines(const QList<MapEntry>& entries, const MapHeader& header);
 
 } // namespace Review

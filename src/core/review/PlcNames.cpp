@@ -48,6 +48,7 @@ const QSet<QString>& reservedWords() {
                                  "CTUD",
                                  "DATE",
                                  "DATE_AND_TIME",
+                                 "DAY_OF_WEEK",
                                  "DELETE",
                                  "DINT",
                                  "DIV",
@@ -90,6 +91,8 @@ const QSet<QString>& reservedWords() {
                                  "FIND",
                                  "FOR",
                                  "FROM",
+                                 "FROM_BIG_ENDIAN",
+                                 "FROM_LITTLE_ENDIAN",
                                  "FUNCTION",
                                  "FUNCTION_BLOCK",
                                  "F_EDGE",
@@ -100,10 +103,14 @@ const QSet<QString>& reservedWords() {
                                  "IMPLEMENTS",
                                  "INDEXOF",
                                  "INI",
+                                 "INITIAL_STEP",
                                  "INSERT",
                                  "INT",
                                  "INTERFACE",
                                  "INTERNAL",
+                                 "INTERVAL",
+                                 "IS_VALID",
+                                 "IS_VALID_BCD",
                                  "JMP",
                                  "JMPC",
                                  "JMPCN",
@@ -137,15 +144,18 @@ const QSet<QString>& reservedWords() {
                                  "NAMESPACE",
                                  "NE",
                                  "NON_PERSISTENT",
+                                 "NON_RETAIN",
                                  "NOT",
                                  "NULL",
                                  "OF",
                                  "ON",
                                  "OR",
                                  "ORN",
+                                 "OVERLAP",
                                  "OVERRIDE",
                                  "PERSISTENT",
                                  "POINTER",
+                                 "PRIORITY",
                                  "PRIVATE",
                                  "PROGRAM",
                                  "PROPERTY",
@@ -179,6 +189,7 @@ const QSet<QString>& reservedWords() {
                                  "SHL",
                                  "SHR",
                                  "SIN",
+                                 "SINGLE",
                                  "SINT",
                                  "SIZEOF",
                                  "SQRT",
@@ -202,6 +213,8 @@ const QSet<QString>& reservedWords() {
                                  "TOF",
                                  "TON",
                                  "TONR",
+                                 "TO_BIG_ENDIAN",
+                                 "TO_LITTLE_ENDIAN",
                                  "TP",
                                  "TRANSITION",
                                  "TRUE",
@@ -259,11 +272,13 @@ QString shortened(QString id, int length) {
 bool isReservedPlcName(const QString& identifier) {
     const QString upper = identifier.toUpper();
     // ANY_NUM and the other generic types; INT_TO_REAL, BCD_TO_INT, TO_INT, TRUNC_INT and the other
-    // conversions, which start with a type name.
+    // conversions, which start with a type name; the typed counters and timers (CTU_DINT, TON_LTIME)
+    // and the functions of time and date (ADD_TIME, SUB_DT_DT, CONCAT_DATE_TOD, SPLIT_LDT).
     static const QRegularExpression generic(QStringLiteral(
         "^(ANY_.*|TO_.*|TRUNC_.*|(BOOL|BYTE|WORD|DWORD|LWORD|SINT|INT|DINT|LINT|USINT|UINT|UDINT|"
         "ULINT|REAL|LREAL|TIME|LTIME|DATE|LDATE|TOD|LTOD|DT|LDT|TIME_OF_DAY|DATE_AND_TIME|STRING|"
-        "WSTRING|CHAR|WCHAR|BCD)_(TO|TRUNC)_.*)$"));
+        "WSTRING|CHAR|WCHAR|BCD)_(TO|TRUNC)_.*|(CTU|CTD|CTUD)_(INT|DINT|LINT|UDINT|ULINT)|"
+        "(TP|TON|TOF)_L?TIME|(ADD|SUB|MUL|DIV|CONCAT|SPLIT)_(L?TIME|L?TOD|L?DT|L?DATE)(_.*)?)$"));
     return reservedWords().contains(upper) || generic.match(upper).hasMatch();
 }
 

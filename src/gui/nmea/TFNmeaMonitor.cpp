@@ -2,10 +2,12 @@
 
 #include "core/comm/SerialLine.h"
 #include "core/language/TextSlots.h"
+#include "core/review/Review.h"
 #include "core/shell/ProgramState.h"
 #include "gui/review/ReviewMarks.h"
 #include "gui/shell/WindowLook.h"
 #include "platform/nmea/NmeaSourceModule.h"
+#include "report/MapColours.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -20,8 +22,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -276,8 +280,31 @@ void TFNmeaMonitor::buildLayout() {
     E_Hex->setFixedHeight(3 * QFontMetrics(E_Hex->font()).lineSpacing() + 12);
     right->addWidget(E_Hex);
 
+    // The Output array as the PLC would receive it, under everything else: its title beside it and
+    // three lines of 16 bytes in view, so that the tables above keep their room.
+    auto* output = new QWidget(split);
+    auto* outputLayout = new QHBoxLayout(output);
+    outputLayout->setContentsMargins(0, 4, 0, 0);
+    outputLayout->setSpacing(10);
+    L_Output = new QLabel(output);
+    L_Output->setObjectName(QStringLiteral("L_Output"));
+    L_Output->setFont(WindowLook::font(11, true));
+    L_Output->setWordWrap(true);
+    L_Output->setFixedWidth(MonitorChannel::NameWidth + MonitorChannel::KindWidth + 6);
+    L_Output->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    outputLayout->addWidget(L_Output);
+    E_Output = new QTextEdit(output);
+    E_Output->setObjectName(QStringLiteral("E_Output"));
+    E_Output->setReadOnly(true);
+    E_Output->setLineWrapMode(QTextEdit::NoWrap);
+    E_Output->setFont(QFont(QStringLiteral("Monospace"), 9));
+    E_Output->setFixedHeight(3 * QFontMetrics(E_Output->font()).lineSpacing() + 12);
+    outputLayout->addWidget(E_Output, 1);
+    output->setFixedHeight(E_Output->height() + 4);
+
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
+    split->setStretchFactor(2, 0);
 }
 
 void TFNmeaMonitor::Set_Lang() {
@@ -331,6 +358,8 @@ void TFNmeaMonitor::Set_Lang() {
     for (int i = 0; i < L_Counters.size(); ++i)
         L_Counters[i]->setText(m_state.msg(Text::Counters.at(i)));
     L_Recent->setText(m_state.msg(Text::RecentTitle));
+    L_Output->setText(m_state.msg(Text::OutputTitle));
+    E_Output->setToolTip(m_state.msg(Text::OutputTip));
     // Texts inside the tables ("not decoded", the ages, the reasons) are drawn again.
     std::fill(m_shownRevisions.begin(), m_shownRevisions.end(), ~quint64(0));
     m_linesStale = true;
@@ -358,6 +387,7 @@ void TFNmeaMonitor::setUdpAddress(const QString& address) {
 }
 
 void TFNmeaMonitor::setConfiguration(const Nmea::RuleTable& rules, const ParGenSet& parameters) {
+    m_parameters = parameters;
     if (isVisible()) {
         setRules(rules);
         return;
@@ -365,12 +395,57 @@ void TFNmeaMonitor::setConfiguration(const Nmea::RuleTable& rules, const ParGenS
     for (MonitorChannel* row : m_channels)
         row->reset(rules, serialLineOf(parameters, row->channel()));
     fillRuleRows();
+    compileOutputArray(rules);
 }
 
 void TFNmeaMonitor::setRules(const Nmea::RuleTable& rules) {
     for (MonitorChannel* row : m_channels)
         row->setRules(rules);
     fillRuleRows();
+    compileOutputArray(rules);
+}
+
+void TFNmeaMonitor::compileOutputArray(const Nmea::RuleTable& rules) {
+    const Review::Result review = Review::reviewTable(rules, m_parameters);
+    m_output = Review::OutputArray(review.compiled, review.outputBytes);
+    m_outputStale = true;
+    refreshOutput();
+}
+
+void TFNmeaMonitor::refreshOutput() {
+    for (MonitorChannel* row : m_channels)
+        m_output.placeFeeds(row->monitor().rules());
+    if (!m_outputStale && m_output.bytes() == m_outputShown)
+        return;
+    m_outputStale = false;
+    m_outputShown = m_output.bytes();
+    // Each rule's bytes in its data map colour; bytes two rules write in the colour of shared bytes.
+    const std::vector<Review::OutputRule>& rules = m_output.rules();
+    std::vector<int> order(size_t(m_outputShown.size()), -1);
+    for (size_t i = 0; i < rules.size(); ++i) {
+        for (int b = std::max(rules[i].firstByte, 0);
+             b < rules[i].firstByte + rules[i].size && b < m_outputShown.size(); ++b)
+            order[size_t(b)] = order[size_t(b)] < 0 ? int(i) : -2;
+    }
+    QString html = QStringLiteral("<pre style=\"margin:0\">");
+    for (int at = 0; at < m_outputShown.size(); at += 16) {
+        html += QStringLiteral("<span style=\"color:#808080\">%1:</span>").arg(at, 4, 16, QLatin1Char('0'));
+        for (int b = at; b < std::min<int>(at + 16, int(m_outputShown.size())); ++b) {
+            const QString byte = QStringLiteral("%1").arg(quint8(m_outputShown[b]), 2, 16, QLatin1Char('0'));
+            const int o = order[size_t(b)];
+            html += u' ';
+            if (o == -1)
+                html += byte;
+            else
+                html += QStringLiteral("<span style=\"background-color:%1\">%2</span>")
+                            .arg((o == -2 ? MapColours::Shared : MapColours::ruleColour(o)).name(), byte);
+        }
+        html += u'\n';
+    }
+    html += QStringLiteral("</pre>");
+    const int scrolled = E_Output->verticalScrollBar()->value();
+    E_Output->setHtml(html);
+    E_Output->verticalScrollBar()->setValue(scrolled);
 }
 
 void TFNmeaMonitor::opened() {
@@ -423,6 +498,7 @@ void TFNmeaMonitor::placeBesideOwner() {
 void TFNmeaMonitor::Btn_ClearClick() {
     for (MonitorChannel* row : m_channels)
         row->monitor().clear();
+    m_output.clear();
     ASG_Lines->setRowCount(0);
     m_shownLines.clear();
     E_Hex->clear();
@@ -505,6 +581,7 @@ void TFNmeaMonitor::refresh() {
         refreshAddresses(t);
         refreshCounters();
         refreshTimes(t);
+        refreshOutput();
         refreshFindings(t);
         for (int c = 0; c < m_channels.size(); ++c)
             m_shownRevisions[size_t(c)] = m_channels[c]->monitor().revision();
@@ -654,6 +731,18 @@ void TFNmeaMonitor::refreshFindings(qint64 now) {
         }
         if (const std::optional<Nmea::MonitorFinding> wrong = m_channels[c]->wrongBaud(now))
             all << channels()[c] + QStringLiteral(": ") + wrong->message;
+    }
+    // A value the Output array cannot hold, for the rules of the channels shown.
+    QSet<int> shownRules;
+    for (const RuleRow& at : m_ruleRows) {
+        if (channelShown(at.channel))
+            shownRules.insert(m_channels[at.channel]->monitor().rules()[size_t(at.index)].rule);
+    }
+    for (const Nmea::MonitorFinding& finding : Review::overflowFindings(m_output, m_state.Msg_Catalog)) {
+        if (!shownRules.contains(finding.rule))
+            continue;
+        byRule[finding.rule] << finding.message;
+        all << finding.message;
     }
     for (int row = 0; row < int(m_ruleRows.size()); ++row) {
         const RuleRow& at = m_ruleRows[size_t(row)];

@@ -3,6 +3,7 @@
 #include "core/comm/ParGen.h"
 #include "core/nmea/AccessRules.h"
 #include "core/nmea/NmeaMonitor.h"
+#include "core/review/OutputArray.h"
 #include "gui/nmea/MonitorChannel.h"
 #include "gui/shell/LanguageAware.h"
 #include "gui/shell/WindowBase.h"
@@ -20,6 +21,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
+class QTextEdit;
 class QTimer;
 struct ProgramState;
 namespace WindowLook {
@@ -110,6 +112,11 @@ public:
     QPushButton* Btn_Pause; // checked: the last lines hold still
     QTableWidget* ASG_Lines;
     QPlainTextEdit* E_Hex; // the selected line's bytes
+    QLabel* L_Output;
+    QTextEdit* E_Output; // the Output array as the rules' last values fill it, coloured by rule
+
+    // The Output array the rules' last values make, as this program assumes the converter fills it.
+    const Review::OutputArray& outputArray() const { return m_output; }
 
 protected:
     void opened() override;
@@ -139,6 +146,9 @@ private:
     void refreshCounters();
     void refreshLines();
     void showHex();
+    // The compiled rules of the rows against the parameters, their values placed anew.
+    void compileOutputArray(const Nmea::RuleTable& rules);
+    void refreshOutput();
     bool linesFollow() const;
     // Something was received or changed since the last redraw.
     bool receivedSinceShown() const;
@@ -160,4 +170,8 @@ private:
     QIcon m_findingMark;
     bool m_highlightShown = false;
     qint64 m_timesShownAt = 0;
+    ParGenSet m_parameters;
+    Review::OutputArray m_output;
+    QByteArray m_outputShown;
+    bool m_outputStale = true;
 };
