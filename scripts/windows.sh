@@ -65,7 +65,10 @@ private_apt() {
         echo "No package source is configured on this machine (${list:-no list}, ${parts:-no folder}): apt has nowhere to find qt6-base." >&2
         return 1
     fi
-    apt-get "${apt_options[@]}" update -qq
+    if ! apt-get "${apt_options[@]}" update -qq; then
+        echo "apt could not read the configured package sources (see above): qt6-base cannot be located." >&2
+        return 1
+    fi
 }
 
 # Sets qt_source_version to the exact qt6-base source version the package sources serve for the
