@@ -45,7 +45,7 @@ add_custom_target(windows_zip
     # Symbols are of no use on the engineer's PC; without them the folder is a third of the size.
     COMMAND sh -c "find '${CMAKE_BINARY_DIR}/zip' -name '*.exe' -o -name '*.dll' | xargs ${TESSELLOR_STRIP} --strip-unneeded"
     # The project's own executables and DLLs carry the signature (when a certificate is given); the
-    # Qt and MinGW libraries are Debian's builds and stay as they are.
+    # libraries of Qt and MinGW-w64 are not the project's and stay as they are.
     COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/zip/${TESSELLOR_ZIP_NAME}
             ${CMAKE_SOURCE_DIR}/scripts/windows_sign.sh Tessellor.exe tessellor-cli.exe Ethernet_Update.exe tessellor_nmea.dll
     COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/zip
