@@ -177,6 +177,10 @@ cmake --build "$build" --parallel "$jobs"
 cmake --build "$build" --target windows_zip
 zip_file=$(ls "$build"/Tessellor-*-win64.zip)
 echo "Packed: $zip_file ($(du -h "$zip_file" | cut -f1))"
+cmake --build "$build" --target windows_installer
+setup_file=${zip_file%.zip}-setup.exe
+echo "Installer: $setup_file ($(du -h "$setup_file" | cut -f1))"
+scripts/windows_sign.sh --state
 
 [ $run_tests = 1 ] || exit 0
 
@@ -229,4 +233,41 @@ else
     echo "start: no window was painted"
     failed=1
 fi
+
+step "Installer under Wine"
+scripts/wine_installer_test.sh "$folder" "$setup_file" "$cache/wine-installer" || failed=1
+
+step "Every window at 125, 150 and 200 % under Wine"
+# The window list's test with the real windows platform, the system DPI set through Wine's
+# LogPixels, on Wine's virtual desktop of a laptop's screen, whose taskbar takes its height from the
+# work area. The windows at 150 % are saved as screenshots.
+export WINEPREFIX=$cache/wine-scaling
+scaling_test=$(winepath -w "$build/tests/window_scaling_test.exe" 2>/dev/null)
+gcc_runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
+shots=$build/screenshots-150
+rm -rf "$shots" && mkdir -p "$shots"
+at_scale() { # percent, screen width, screen height
+    local dpi=$(($1 * 96 / 100)) desktop='HKCU\Software\Wine\Explorer'
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null
+    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
+        /t REG_DWORD /d $dpi /f >/dev/null
+    wine reg add "$desktop" /v Desktop /d Tessellor /f >/dev/null
+    wine reg add "$desktop\\Desktops" /v Tessellor /d "$2x$3" /f >/dev/null
+    wineserver -w
+    xvfb-run -a -s "-screen 0 $2x$3x24" env QT_QPA_PLATFORM=windows \
+        WINEPATH="Z:$qt_prefix/bin;Z:$gcc_runtime;Z:/usr/x86_64-w64-mingw32/lib" \
+        TESSELLOR_SCREENSHOTS="$([ "$1" = 150 ] && winepath -w "$shots")" \
+        wine "$scaling_test" --gtest_brief=1 >"$build/scaling-$1.log" 2>&1
+}
+for setting in "125 1920 1080" "150 1920 1080" "200 3840 2160"; do
+    set -- $setting
+    if at_scale "$@"; then
+        echo "$1 %: every window inside the work area of a $2x$3 screen, fixed layouts whole"
+    else
+        echo "$1 %: FAILED (log: $build/scaling-$1.log)"
+        grep -E "Failure|Expected|Which is|frame|clips|moved" "$build/scaling-$1.log" | head -n 20 | sed 's/^/  /'
+        failed=1
+    fi
+done
+echo "Screenshots at 150 %: $shots"
 exit $failed

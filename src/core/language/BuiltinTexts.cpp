@@ -90,6 +90,10 @@ const BuiltinText kBuiltinTexts[] = {
          "it. Correct the gateway, or switch it off in the communication parameters."},
     {69, "byte %1"},
     {70, "bytes %1 to %2"},
+    {86, "The program folder %1 cannot be written to, so your configurations (PROJECTS) and settings "
+         "(Tessellor.xml) cannot be saved there. Install Tessellor with its setup program, which puts it in "
+         "your own programs folder, or unpack the zip into a folder you may write to, such as Documents, and "
+         "start it from there."},
     {100, "Create New Configuration"},
     {101, "Create New Configuration"},
     {102, "Name of the new Configuration"},
