@@ -30,10 +30,10 @@ jobs=$(nproc)
 step() { printf '\n== %s\n' "$*"; }
 
 # The host's Qt serves the cross build with its moc, rcc and uic; then the cross compiler, Wine, the
-# googletest sources, NSIS for the installer, osslsigncode for the signature and what the Qt build
-# and the end-to-end checks use.
+# googletest sources, NSIS for the installer, osslsigncode for the signature, xdotool to use the
+# installed program as a user does, and what the Qt build and the end-to-end checks use.
 windows_packages=(g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth imagemagick perl python3 xz-utils
-    cmake ninja-build googletest nsis osslsigncode openssl)
+    cmake ninja-build googletest nsis osslsigncode openssl xdotool)
 
 # A private apt configuration beside the cache: the entries of the machine's own package sources,
 # each also as a source entry, with their own lists. The system's sources and lists stay as they are.

@@ -91,6 +91,8 @@ QSize scrolledClientSize(QSize layout, QSize room, int bar) {
 } // namespace
 
 void fitToWorkArea(QWidget* window, QSize layoutSize, bool resizable) {
+    if (!window->isWindow())
+        return; // shown inside another window, which fits itself
     // The frame is known once the window exists on the window system.
     window->winId();
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
