@@ -87,8 +87,8 @@ TEST_F(WindowScaling, EveryWindowOpensInsideTheWorkAreaWithItsLayoutWhole) {
         EXPECT_GE(window->width(), window->minimumWidth());
         EXPECT_GE(window->height(), window->minimumHeight());
 
-        const auto* scroll =
-            window->findChild<QScrollArea*>(QLatin1String(WindowLook::ScrollAreaName), Qt::FindDirectChildrenOnly);
+        const auto* scroll = window->findChild<QScrollArea*>(QLatin1String(WindowLook::ScrollAreaName),
+                                                             Qt::FindDirectChildrenOnly);
         if (scroll) {
             EXPECT_TRUE(fixed) << "only a fixed layout scrolls";
             EXPECT_TRUE(layout.width() > window->width() || layout.height() > window->height())
@@ -96,8 +96,10 @@ TEST_F(WindowScaling, EveryWindowOpensInsideTheWorkAreaWithItsLayoutWhole) {
             EXPECT_EQ(scroll->geometry(), window->rect());
             EXPECT_EQ(scroll->widget()->size(), layout);
             // The scroll bars reach every edge of the layout.
-            EXPECT_EQ(scroll->verticalScrollBar()->maximum(), std::max(0, layout.height() - scroll->viewport()->height()));
-            EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), std::max(0, layout.width() - scroll->viewport()->width()));
+            EXPECT_EQ(scroll->verticalScrollBar()->maximum(),
+                      std::max(0, layout.height() - scroll->viewport()->height()));
+            EXPECT_EQ(scroll->horizontalScrollBar()->maximum(),
+                      std::max(0, layout.width() - scroll->viewport()->width()));
         } else if (fixed) {
             EXPECT_EQ(window->size(), layout);
         }
@@ -111,21 +113,26 @@ TEST_F(WindowScaling, EveryWindowOpensInsideTheWorkAreaWithItsLayoutWhole) {
             EXPECT_TRUE(parent == control.parent ||
                         (control.parent == window && scroll && parent == scroll->widget()))
                 << control.control->objectName().toStdString() << " moved to another parent";
-            EXPECT_EQ(control.control->geometry(), control.geometry) << control.control->objectName().toStdString();
-            EXPECT_EQ(control.control->isHidden(), control.hidden) << control.control->objectName().toStdString();
+            EXPECT_EQ(control.control->geometry(), control.geometry)
+                << control.control->objectName().toStdString();
+            EXPECT_EQ(control.control->isHidden(), control.hidden)
+                << control.control->objectName().toStdString();
         }
         for (QWidget* control : window->findChildren<QWidget*>()) {
             if (control->window() == window)
-                EXPECT_EQ(clippedText(control), QString()) << control->objectName().toStdString() << " clips its text";
+                EXPECT_EQ(clippedText(control), QString())
+                    << control->objectName().toStdString() << " clips its text";
         }
 
         if (!screenshots.isEmpty()) {
             const QRect frame = window->frameGeometry();
-            const QPixmap shot = window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-            EXPECT_TRUE(shot.save(QDir(screenshots).filePath(window->objectName().isEmpty()
-                                                                  ? QLatin1String(entry.type.className())
-                                                                  : window->objectName()) +
-                                  QStringLiteral(".png")));
+            const QPixmap shot =
+                window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+            EXPECT_TRUE(
+                shot.save(QDir(screenshots)
+                              .filePath(window->objectName().isEmpty() ? QLatin1String(entry.type.className())
+                                                                       : window->objectName()) +
+                          QStringLiteral(".png")));
         }
         window->hide();
     }

@@ -111,8 +111,8 @@ void fitToWorkArea(QWidget* window, QSize layoutSize, bool resizable) {
         return;
     if (!scroll)
         scroll = scrollLayout(window, layoutSize);
-    const QSize client =
-        scrolledClientSize(layoutSize, room, window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll));
+    const QSize client = scrolledClientSize(
+        layoutSize, room, window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll));
     setFixedClientSize(window, client.width(), client.height());
     scroll->setGeometry(0, 0, client.width(), client.height());
 }

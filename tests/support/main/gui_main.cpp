@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform.isEmpty() || platform == "offscreen") {
         if (screen.open()) {
-            screen.write(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1920, "height": 1080}]})");
+            screen.write(
+                R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1920, "height": 1080}]})");
             screen.close();
             qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screen.fileName().toUtf8());
         } else {
