@@ -87,36 +87,42 @@ resolve_qt_source() {
     fi
 }
 
-build_qt() {
-    step "Qt $qt_version for Windows: not in $qt_prefix yet, building it (about an hour on two cores)"
-    local src=$cache/src qt_build=$cache/qt-build
-    mkdir -p "$src"
-    private_apt
-    resolve_qt_source
-    echo "qt6-base $qt_source_version from the configured package sources"
-    (cd "$src" && apt-get "${apt_options[@]}" source --download-only -qq "qt6-base=$qt_source_version")
-    # The upstream archive: the version without epoch and Debian revision.
-    local upstream=${qt_source_version#*:}
-    upstream=${upstream%-*}
-    local archive=$src/qt6-base_$upstream.orig.tar.xz
-    rm -rf "$src/qtbase" "$qt_build"
-    mkdir -p "$src/qtbase" "$qt_build"
-    tar -xJf "$archive" -C "$src/qtbase" --strip-components=1
+# Debian's source lacks the tablet header wintab.h, hence no tablet events; with OpenGL off, dynamic
+# GL must be off too. Direct 2D stays: without it Qt 6.4's windows plugin does not link (its
+# DirectWrite font database is built only with Direct 2D). Else what the program needs.
+qt_options=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+    -DQT_HOST_PATH=/usr -DQt6HostInfo_DIR=/usr/lib/x86_64-linux-gnu/cmake/Qt6HostInfo
+    -DCMAKE_INSTALL_PREFIX="$qt_prefix" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
+    -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_tabletevent=OFF -DFEATURE_vulkan=OFF
+    -DFEATURE_dbus=OFF -DFEATURE_sql=OFF
+    -DFEATURE_openssl=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF
+    -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF)
 
-    # Debian's source lacks the tablet header wintab.h, hence no tablet events; with OpenGL off,
-    # dynamic GL must be off too. Direct 2D stays: without it Qt 6.4's windows plugin does not link
-    # (its DirectWrite font database is built only with Direct 2D). Else what the program needs.
-    cmake -S "$src/qtbase" -B "$qt_build" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-        -DQT_HOST_PATH=/usr -DQt6HostInfo_DIR=/usr/lib/x86_64-linux-gnu/cmake/Qt6HostInfo \
-        -DCMAKE_INSTALL_PREFIX="$qt_prefix" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
-        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-        -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_tabletevent=OFF -DFEATURE_vulkan=OFF \
-        -DFEATURE_dbus=OFF -DFEATURE_sql=OFF \
-        -DFEATURE_openssl=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF \
-        -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF \
-        -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
-        >"$qt_build/configure.log"
+build_qt() {
+    local src=$cache/src qt_build=$cache/qt-build
+    # A build stopped half way (the machine was needed, the session ended) goes on where it stopped,
+    # when it was configured the same way.
+    local configured="${qt_options[*]}"
+    if [ -f "$qt_build/build.ninja" ] && [ "$(cat "$qt_build/.configured" 2>/dev/null)" = "$configured" ]; then
+        step "Qt $qt_version for Windows: going on with the build in $qt_build"
+    else
+        step "Qt $qt_version for Windows: not in $qt_prefix yet, building it (about an hour on two cores)"
+        mkdir -p "$src"
+        private_apt
+        resolve_qt_source
+        echo "qt6-base $qt_source_version from the configured package sources"
+        (cd "$src" && apt-get "${apt_options[@]}" source --download-only -qq "qt6-base=$qt_source_version")
+        # The upstream archive: the version without epoch and Debian revision.
+        local upstream=${qt_source_version#*:}
+        upstream=${upstream%-*}
+        rm -rf "$src/qtbase" "$qt_build"
+        mkdir -p "$src/qtbase" "$qt_build"
+        tar -xJf "$src/qt6-base_$upstream.orig.tar.xz" -C "$src/qtbase" --strip-components=1
+        cmake -S "$src/qtbase" -B "$qt_build" -G Ninja "${qt_options[@]}" >"$qt_build/configure.log"
+        echo "$configured" >"$qt_build/.configured"
+    fi
     # Ninja's own progress line shows how far the build is.
     cmake --build "$qt_build" --parallel "$jobs"
     cmake --install "$qt_build" >"$qt_build/install.log"
