@@ -4,7 +4,8 @@
 // layout is larger than the work area, the window opens at the work area's size and its layout
 // scrolls; nothing is cut off unseen, no text is clipped.
 //
-// With TESSELLOR_SCREENSHOTS naming a folder, each window is also saved there as seen on screen.
+// With TESSELLOR_SCREENSHOTS naming a folder, each window's client area is also saved there as
+// drawn at that scaling.
 #include "ProgramFixture.h"
 
 #include "gui/shell/ProgramWindows.h"
@@ -103,14 +104,9 @@ TEST_F(WindowScaling, EveryWindowOpensInsideTheWorkAreaWithItsLayoutWhole) {
         }
 
         if (!screenshots.isEmpty()) {
-            const QRect frame = window->frameGeometry();
-            const QPixmap shot =
-                window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-            EXPECT_TRUE(
-                shot.save(QDir(screenshots)
-                              .filePath(window->objectName().isEmpty() ? QLatin1String(entry.type.className())
-                                                                       : window->objectName()) +
-                          QStringLiteral(".png")));
+            const QString name =
+                window->objectName().isEmpty() ? QLatin1String(entry.type.className()) : window->objectName();
+            EXPECT_TRUE(window->grab().save(QDir(screenshots).filePath(name + QStringLiteral(".png"))));
         }
         window->hide();
     }
