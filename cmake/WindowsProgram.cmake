@@ -1,6 +1,6 @@
 # The Windows program folder: beside the executables, the Qt libraries and plugins they load and the
 # MinGW-w64 runtime, so that the folder runs on a Windows PC as it is, without an installer; then
-# the folder packed as Tessellor-<version>-win64.zip.
+# the folder packed as Tessellor-<version>-win64.zip, and the per-user installer of the same folder.
 
 # The Qt the build found: its DLLs are in bin/, its plugins in plugins/.
 get_target_property(_qt_core_dll Qt6::Core IMPORTED_LOCATION_RELEASE)
@@ -44,8 +44,25 @@ add_custom_target(windows_zip
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${TESSELLOR_PROGRAM_DIR} ${CMAKE_BINARY_DIR}/zip/${TESSELLOR_ZIP_NAME}
     # Symbols are of no use on the engineer's PC; without them the folder is a third of the size.
     COMMAND sh -c "find '${CMAKE_BINARY_DIR}/zip' -name '*.exe' -o -name '*.dll' | xargs ${TESSELLOR_STRIP} --strip-unneeded"
+    # The project's own executables and DLLs carry the signature (when a certificate is given); the
+    # libraries of Qt and MinGW-w64 are not the project's and stay as they are.
+    COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/zip/${TESSELLOR_ZIP_NAME}
+            ${CMAKE_SOURCE_DIR}/scripts/windows_sign.sh Tessellor.exe tessellor-cli.exe Ethernet_Update.exe tessellor_nmea.dll
     COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/zip
             ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/${TESSELLOR_ZIP_NAME}.zip --format=zip ${TESSELLOR_ZIP_NAME}
     DEPENDS program_folder
     COMMENT "Packing ${TESSELLOR_ZIP_NAME}.zip"
+    VERBATIM)
+
+# The per-user installer beside the zip, from the same (stripped, signed) folder; signed in turn.
+set(TESSELLOR_SETUP_NAME ${TESSELLOR_ZIP_NAME}-setup.exe)
+find_program(TESSELLOR_MAKENSIS makensis REQUIRED)
+add_custom_target(windows_installer
+    COMMAND ${CMAKE_COMMAND} -DFOLDER=${CMAKE_BINARY_DIR}/zip/${TESSELLOR_ZIP_NAME}
+            -DOUTPUT=${CMAKE_BINARY_DIR}/installer-files.nsh -P ${CMAKE_SOURCE_DIR}/cmake/WindowsInstallerFiles.cmake
+    COMMAND ${TESSELLOR_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DFILES=${CMAKE_BINARY_DIR}/installer-files.nsh
+            -DOUTFILE=${CMAKE_BINARY_DIR}/${TESSELLOR_SETUP_NAME} ${CMAKE_SOURCE_DIR}/cmake/windows-installer.nsi
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/windows_sign.sh ${CMAKE_BINARY_DIR}/${TESSELLOR_SETUP_NAME}
+    DEPENDS windows_zip
+    COMMENT "Building ${TESSELLOR_SETUP_NAME}"
     VERBATIM)

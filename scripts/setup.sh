@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config python3
     qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev libcurl4-openssl-dev libgtest-dev
     xvfb xauth imagemagick fonts-dejavu-core iproute2 procps poppler-utils tshark
-    g++-mingw-w64-x86-64-posix
+    g++-mingw-w64-x86-64-posix osslsigncode openssl
     "$@"
 )
 

@@ -103,6 +103,10 @@ const BuiltinText kBuiltinTexts[] = {
     {76, "Output array as the PLC receives it (as this program assumes the converter places the values)"},
     {77, "The last value of every rule in its bytes, coloured as in the data map; a rule that had no value "
          "yet is zero. Check against the converter's manual."},
+    {86, "The program folder %1 cannot be written to, so your configurations (PROJECTS) and settings "
+         "(Tessellor.xml) cannot be saved there. Install Tessellor with its setup program, which puts it in "
+         "your own programs folder, or unpack the zip into a folder you may write to, such as Documents, and "
+         "start it from there."},
     {100, "Create New Configuration"},
     {101, "Create New Configuration"},
     {102, "Name of the new Configuration"},

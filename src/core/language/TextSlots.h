@@ -80,6 +80,11 @@ inline constexpr int Byte = 69;                 // %1: one byte, as Bytes in the
 inline constexpr int Bytes = 70;                // %1 first, %2 last
 } // namespace ReviewMessages
 
+// Said once at start by the main window.
+namespace ProgramFolder {
+inline constexpr int NotWritable = 86; // %1: the folder that takes no files
+} // namespace ProgramFolder
+
 // TFNew_Project.
 namespace NewProject {
 inline constexpr int Title = 100;

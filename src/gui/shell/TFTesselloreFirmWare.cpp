@@ -7,6 +7,7 @@
 #include "core/review/Review.h"
 #include "core/shell/Configurations.h"
 #include "core/shell/ProductIdentity.h"
+#include "core/shell/ProgramFolderAccess.h"
 #include "core/shell/ProgramState.h"
 #include "core/shell/SettingsFile.h"
 #include "gui/comm/TFParGen.h"
@@ -79,6 +80,7 @@ TFTesselloreFirmWare::TFTesselloreFirmWare(ProgramState& state, const QString& p
     m_state.setProgramFolder(programFolder);
     for (const QString& folder : {m_state.Dir_Master, m_state.Dir_Projects, m_state.Dir_Language})
         QDir().mkdir(folder); // a folder that cannot be made fails later, where it is needed
+    m_unwritableFolder = ProgramFolderAccess::unwritableFolder(m_state);
 
     m_state.Active_Conf_Name.clear();
     m_state.Update_Read_Back = true;
@@ -104,6 +106,15 @@ TFTesselloreFirmWare::TFTesselloreFirmWare(ProgramState& state, const QString& p
 }
 
 TFTesselloreFirmWare::~TFTesselloreFirmWare() = default;
+
+void TFTesselloreFirmWare::opened() {
+    if (m_unwritableFolder.isEmpty())
+        return;
+    // After the main window is on screen, so the message stands in front of the program it is about.
+    QTimer::singleShot(0, this, [this, folder = std::exchange(m_unwritableFolder, QString())] {
+        MessageBox::warning(this, m_state.msg(TextSlot::ProgramFolder::NotWritable).arg(folder));
+    });
+}
 
 void TFTesselloreFirmWare::buildLayout() {
     L_SW_Code = greyLabel(this, 16, 8, false);

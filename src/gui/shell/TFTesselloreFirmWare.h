@@ -82,6 +82,7 @@ public:
     QTimer* Timer_Update;
 
 protected:
+    void opened() override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -107,4 +108,7 @@ private:
     // The texts the windows were built with when all were built at start.
     MessageCatalog m_startCatalog;
     bool m_languageChanged = false;
+    // The program folder (or its PROJECTS) found to take no files at start; said once, when the
+    // main window first opens.
+    QString m_unwritableFolder;
 };

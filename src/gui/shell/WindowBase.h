@@ -17,7 +17,7 @@ inline constexpr Qt::WindowFlags FixedDialogFlags = Qt::Dialog | FixedFrameHints
 inline constexpr Qt::WindowFlags FixedMainWindowFlags = Qt::Window | FixedFrameHints;
 
 // What every window of the program shares: its frame, its client size, the title band, the look,
-// and opening at the centre of the screen.
+// and opening inside the work area at the centre of the screen.
 //
 // A window does its per-opening work in opened() and what ends an opening in closed(). The window
 // system shows a window again when it is restored from minimised and hides it when it is
@@ -30,10 +30,18 @@ public:
         Resizable, // the given size is the first one; the user may change it
     };
 
+    // Before each opening the window is fitted into the work area of its screen, whatever the
+    // display scaling makes of its layout's pixels.
+    void setVisible(bool visible) override {
+        if (visible && !this->isVisible())
+            WindowLook::fitToWorkArea(this, m_clientSize, m_sizing == Sizing::Resizable);
+        Widget::setVisible(visible);
+    }
+
 protected:
     WindowBase(QWidget* parent, QSize clientSize, Sizing sizing = Sizing::Fixed,
                Qt::WindowFlags flags = FixedDialogFlags)
-        : Widget(parent, flags), m_clientSize(clientSize) {
+        : Widget(parent, flags), m_clientSize(clientSize), m_sizing(sizing) {
         WindowLook::apply(this);
         if (sizing == Sizing::Fixed)
             WindowLook::setFixedClientSize(this, clientSize.width(), clientSize.height());
@@ -72,6 +80,7 @@ protected:
 
 private:
     QSize m_clientSize;
+    Sizing m_sizing;
 };
 
 // The base of every dialog window.

@@ -7,6 +7,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 
 namespace WindowLook {
 
@@ -45,6 +48,73 @@ void centreOnScreen(QWidget* window) {
     QRect frame = window->frameGeometry();
     frame.moveCenter(area.center());
     window->move(frame.topLeft());
+}
+
+namespace {
+
+// Moves the window's controls onto a surface of the layout's size inside a scroll area that fills
+// the window. The surface and the scroll area join the window first, so the controls stay in the
+// same window and keep their tab order; each keeps its geometry, visibility and stacking order.
+QScrollArea* scrollLayout(QWidget* window, QSize layoutSize) {
+    const QList<QWidget*> controls = window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    auto* scroll = new QScrollArea(window);
+    scroll->setObjectName(QLatin1String(ScrollAreaName));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    auto* surface = new QWidget;
+    surface->setObjectName(QLatin1String(ScrolledLayoutName));
+    surface->setFixedSize(layoutSize);
+    scroll->setWidget(surface);
+    for (QWidget* control : controls) {
+        if (control->isWindow())
+            continue; // a window the window owns, not a control of its layout
+        const QRect geometry = control->geometry();
+        const bool hidden = control->isHidden();
+        control->setParent(surface);
+        control->setGeometry(geometry);
+        control->setVisible(!hidden);
+    }
+    scroll->lower();
+    return scroll;
+}
+
+// How much of a layout the work area shows: the layout itself where it fits, else the room, with
+// a scroll bar's width added across from each direction that scrolls.
+QSize scrolledClientSize(QSize layout, QSize room, int bar) {
+    bool down = layout.height() > room.height();
+    bool across = layout.width() + (down ? bar : 0) > room.width();
+    down = layout.height() + (across ? bar : 0) > room.height();
+    const QSize wanted(layout.width() + (down ? bar : 0), layout.height() + (across ? bar : 0));
+    return wanted.boundedTo(room);
+}
+
+} // namespace
+
+void fitToWorkArea(QWidget* window, QSize layoutSize, bool resizable) {
+    if (!window->isWindow())
+        return; // shown inside another window, which fits itself
+    // The frame is known once the window exists on the window system.
+    window->winId();
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QSize frameExtra = window->frameGeometry().size() - window->size();
+    const QSize room = screen->availableGeometry().size() - frameExtra;
+    if (resizable) {
+        if (window->width() > room.width() || window->height() > room.height())
+            window->resize(window->size().boundedTo(room).expandedTo(window->minimumSize()));
+        return;
+    }
+    auto* scroll = window->findChild<QScrollArea*>(QLatin1String(ScrollAreaName), Qt::FindDirectChildrenOnly);
+    const bool fits = layoutSize.width() <= room.width() && layoutSize.height() <= room.height();
+    if (!scroll && fits)
+        return;
+    if (!scroll)
+        scroll = scrollLayout(window, layoutSize);
+    const QSize client = scrolledClientSize(
+        layoutSize, room, window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll));
+    setFixedClientSize(window, client.width(), client.height());
+    scroll->setGeometry(0, 0, client.width(), client.height());
 }
 
 QLabel* label(QWidget* parent, int left, int top, const QString& text) {

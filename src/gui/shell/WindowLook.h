@@ -30,6 +30,15 @@ void apply(QWidget* window);
 void setFixedClientSize(QWidget* window, int width, int height);
 // Places a window at the centre of its screen.
 void centreOnScreen(QWidget* window);
+// Keeps a window that is about to open inside the work area of its screen (the screen less the
+// taskbar), frame included, at any display scaling. A window the user may resize opens no larger
+// than the work area. A fixed layout larger than the work area is shown in a scroll area of the
+// work area's size, every control at its place in the layout: nothing is cut off unseen, and no
+// control is moved or resized.
+void fitToWorkArea(QWidget* window, QSize layoutSize, bool resizable);
+// The names of the scroll area and of the layout's surface inside it, for a fitted fixed window.
+inline constexpr char ScrollAreaName[] = "P_WindowScroll";
+inline constexpr char ScrolledLayoutName[] = "P_WindowLayout";
 
 QLabel* label(QWidget* parent, int left, int top, const QString& text = {});
 // A push button at a fixed place with the pressed colour of the program.
